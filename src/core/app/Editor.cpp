@@ -1,0 +1,350 @@
+#include "app/Editor.h"
+#include "app/Texts.h"
+#include "document/StatusTexts.h"
+
+#include <algorithm>
+
+namespace vtm {
+
+Editor::Editor(EditorState &state, Host &host) : m_s(state), m_host(host)
+{
+    m_s.VertBar.Owner = &host;
+    m_s.HorzBar.Owner = &host;
+    m_s.VertBar.OnChange = [this] { ScrollNotify(); };
+}
+
+bool Editor::viewRowOf(std::int64_t offset, int *viewRow) const
+{
+    if (m_s.BytesPerRow <= 0 || offset < 0)
+        return false;
+    const std::int64_t row = offset / m_s.BytesPerRow - m_s.TopRow();
+    if (row < 0 || row >= m_s.VisibleRows)
+        return false;
+    *viewRow = int(row);
+    return true;
+}
+
+void Editor::invalidateNumberCell(std::int64_t offset)
+{
+    int b;
+    if (!viewRowOf(offset, &b))
+        return;
+    const Metrics &m = m_s.metrics;
+    m_host.invalidateView(int(offset % m_s.BytesPerRow) * m.CellWidth, b * m.RowHeight, m.CellWidth,
+                          m.RowHeight);
+}
+
+void Editor::invalidateCharRow(std::int64_t offset)
+{
+    int b;
+    if (!viewRowOf(offset, &b))
+        return;
+    const Metrics &m = m_s.metrics;
+    m_host.invalidateView(m_s.BytesPerRow * m.CellWidth, b * m.RowHeight, m.CharAreaWidth,
+                          m.RowHeight);
+}
+
+void Editor::PaintCursor(bool withCharRow)
+{
+    if (m_s.BytesPerRow <= 0)
+        return;
+    const std::int64_t o = m_s.CursorOffset();
+    invalidateNumberCell(o);
+    if (withCharRow || m_s.InCharArea(m_s.CursorCol))
+        invalidateCharRow(o);
+}
+
+void Editor::RepaintCursorCells()
+{
+    PaintCursor(true);
+}
+
+void Editor::MoveCursorTo(int col, int row, bool repaint)
+{
+    const bool wasVisible = m_s.CursorVisible;
+    m_s.CursorVisible = true;
+    m_host.restartCursorTimer();
+    const CellPos p = m_s.Normalise({col, row});
+    if (p != CellPos{m_s.CursorCol, m_s.CursorRow}) {
+        if (repaint)
+            PaintCursor(p.row != m_s.CursorRow);
+        m_s.CursorCol = p.col;
+        m_s.CursorRow = p.row;
+        if (repaint)
+            PaintCursor(true);
+    } else if (repaint && !wasVisible) {
+        PaintCursor(true); // the blink phase restarts visible, so show it
+    }
+    ScrollCursorIntoView();
+    UpdateStatusBar();
+}
+
+void Editor::MoveCursorToOffset(std::int64_t offset, bool charArea, bool repaint)
+{
+    m_s.CursorVisible = true;
+    m_host.restartCursorTimer();
+    if (m_s.CursorCol < 0 || m_s.InCharArea(m_s.CursorCol) != charArea
+        || offset != m_s.CursorOffset()) {
+        const CellPos p = m_s.PositionOf(offset, charArea);
+        MoveCursorTo(p.col, p.row, repaint);
+        return;
+    }
+    RepaintCursorCells();
+    ScrollCursorIntoView();
+}
+
+void Editor::DoUp()
+{
+    MoveCursorTo(m_s.CursorCol, m_s.CursorRow - 1, true);
+}
+
+void Editor::DoDown()
+{
+    MoveCursorTo(m_s.CursorCol, m_s.CursorRow + 1, true);
+}
+
+void Editor::DoPageUp()
+{
+    MoveCursorTo(m_s.CursorCol, m_s.CursorRow - m_s.VisibleRows, true);
+}
+
+void Editor::DoPageDown()
+{
+    MoveCursorTo(m_s.CursorCol, m_s.CursorRow + m_s.VisibleRows, true);
+}
+
+void Editor::DoRight()
+{
+    const bool charArea = m_s.InCharArea(m_s.CursorCol);
+    const int lastCol = charArea ? m_s.ColumnCount() - 1 : m_s.NumberColumns() - 1;
+    if (m_s.CursorCol == lastCol)
+        MoveCursorTo(charArea ? m_s.NumberColumns() : 0, m_s.CursorRow + 1, true);
+    else
+        MoveCursorTo(m_s.CursorCol + 1, m_s.CursorRow, true);
+}
+
+void Editor::DoLeft()
+{
+    const bool charArea = m_s.InCharArea(m_s.CursorCol);
+    const int firstCol = charArea ? m_s.NumberColumns() : 0;
+    if (m_s.CursorCol == firstCol) {
+        if (m_s.CursorRow <= 0)
+            return;
+        MoveCursorTo(charArea ? m_s.ColumnCount() - 1 : m_s.NumberColumns() - 1,
+                     m_s.CursorRow - 1, true);
+    } else {
+        MoveCursorTo(m_s.CursorCol - 1, m_s.CursorRow, true);
+    }
+}
+
+void Editor::DoHome()
+{
+    MoveCursorTo(m_s.InCharArea(m_s.CursorCol) ? m_s.NumberColumns() : 0, 0, true);
+}
+
+void Editor::DoEnd()
+{
+    MoveCursorTo(m_s.InCharArea(m_s.CursorCol) ? m_s.ColumnCount() - 1 : m_s.NumberColumns() - 1,
+                 m_s.RowCount, true);
+}
+
+void Editor::DoTab()
+{
+    if (m_s.InCharArea(m_s.CursorCol))
+        MoveCursorTo(m_s.CellChars * (m_s.CursorCol - m_s.NumberColumns()), m_s.CursorRow, true);
+    else
+        MoveCursorTo(m_s.CursorCol / m_s.CellChars + m_s.NumberColumns(), m_s.CursorRow, true);
+}
+
+void Editor::switchLayout(bool hex)
+{
+    if (m_s.HexMode == hex)
+        return;
+    (hex ? m_s.SwitchedToHex : m_s.SwitchedToDec) = true;
+    m_s.PendingCursorRestore = true;
+    m_s.SavedCursorOffset = m_s.CursorOffset();
+    m_s.SavedInCharArea = m_s.InCharArea(m_s.CursorCol);
+    m_s.HexMode = hex;
+    m_s.BytesPerRow = hex ? 16 : 10;
+    RequestLayout();
+    UpdateMenus();
+}
+
+void Editor::HexClick()
+{
+    switchLayout(true);
+}
+
+void Editor::DecClick()
+{
+    switchLayout(false);
+}
+
+void Editor::runCommand(Command command)
+{
+    switch (command) {
+    case Command::Up: DoUp(); break;
+    case Command::Down: DoDown(); break;
+    case Command::PageUp: DoPageUp(); break;
+    case Command::PageDown: DoPageDown(); break;
+    case Command::Left: DoLeft(); break;
+    case Command::Right: DoRight(); break;
+    case Command::Home: DoHome(); break;
+    case Command::End: DoEnd(); break;
+    case Command::Tab: DoTab(); break;
+    case Command::HexLayout: HexClick(); break;
+    case Command::DecLayout: DecClick(); break;
+    }
+}
+
+void Editor::CursorTimerTimer(bool pointerInView)
+{
+    m_s.CursorVisible = !m_s.CursorVisible;
+    PaintCursor(true);
+    if (!pointerInView) {
+        m_s.MouseX = m_s.MouseY = -1;
+        m_host.setStatusText(2, std::string());
+    }
+}
+
+void Editor::ScrollNotify()
+{
+    const int p = m_s.VertBar.GetPosition();
+    m_host.scrollView((m_s.LastScrollPos - p) * m_s.metrics.RowHeight);
+    m_host.invalidatePanel();
+    m_host.updateNow();
+    m_s.LastScrollPos = p;
+}
+
+void Editor::ScrollCursorIntoView()
+{
+    if (m_s.CursorRow < 0)
+        return;
+    const int t = m_s.VertBar.GetPosition();
+    if (m_s.CursorRow < t)
+        m_s.VertBar.SetPosition(m_s.CursorRow);
+    else if (t + m_s.VisibleRows - 1 < m_s.CursorRow)
+        m_s.VertBar.SetPosition(m_s.CursorRow - m_s.VisibleRows + 1);
+}
+
+void Editor::MouseDown(int x, int y)
+{
+    const CellPos c = MouseToCell(m_s, x, y);
+    MoveCursorTo(c.col, c.row, true);
+    MouseMove(x, y);
+}
+
+void Editor::MouseMove(int x, int y)
+{
+    m_s.MouseX = x;
+    m_s.MouseY = y;
+    UpdateDistance();
+}
+
+void Editor::MouseUp(int x, int y)
+{
+    MouseMove(x, y);
+}
+
+void Editor::UpdateStatusBar()
+{
+    if (m_s.doc.BufferSize() <= 0 || !m_s.CursorOnByte()) {
+        m_host.setStatusText(0, std::string());
+        m_host.setStatusText(1, std::string());
+    } else {
+        const std::int64_t o = m_s.CursorOffset();
+        m_host.setStatusText(0, PositionText(o));
+        m_host.setStatusText(1, ValueText(m_s.ValueLabel, m_s.doc.Buffer()[o]));
+    }
+    UpdateDistance();
+}
+
+void Editor::UpdateDistance()
+{
+    if (m_s.doc.BufferSize() == 0 || m_s.MouseX < 0 || m_s.MouseY < 0) {
+        m_host.setStatusText(2, std::string());
+        return;
+    }
+    const CellPos c = MouseToCell(m_s, m_s.MouseX, m_s.MouseY);
+    m_host.setStatusText(2, DistanceText(m_s.CellToOffset(c.col, c.row) - m_s.CursorOffset()));
+}
+
+void Editor::UpdateMenus()
+{
+    UpdateStatusBar();
+}
+
+void Editor::ApplyLanguage()
+{
+    m_s.ValueLabel = ValueLabelText(m_s.Language);
+    UpdateStatusBar();
+}
+
+LayoutResult Editor::LayoutPass(const LayoutInput &in)
+{
+    ComputeLayout(m_s);
+    const Metrics &m = m_s.metrics;
+    const int fit = in.clientHeight - in.toolbarHeight - in.statusBarHeight - in.panelFrame + 1;
+    // At least one data row, so the view never loses its height.
+    m_s.VisibleRows = std::max(1, (fit > 0 ? fit / m.RowHeight : 0) - 1);
+
+    TPlixScrollBar &bar = m_s.VertBar;
+    if (bar.Range != m_s.RowCount || bar.PageSize != m_s.VisibleRows) {
+        int p = bar.GetPosition();
+        // Keep roughly the same part of the document in view: the row number of a
+        // byte grows by 16/10 when rows get shorter.
+        if (m_s.SwitchedToDec) {
+            p = int(std::int64_t(p) * 16 / 10);
+            m_s.SwitchedToDec = false;
+        }
+        if (m_s.SwitchedToHex) {
+            p = int(std::int64_t(p) * 10 / 16);
+            m_s.SwitchedToHex = false;
+        }
+        bar.SetParams(m_s.RowCount, m_s.VisibleRows, p);
+    }
+
+    LayoutResult r;
+    r.viewLeft = m.OffsetColumnWidth;
+    r.viewTop = m.RowHeight;
+    r.viewClientWidth = m_s.BytesPerRow * m.CellWidth + m.CharAreaWidth - 1;
+    r.viewClientHeight = m_s.VisibleRows * m.RowHeight - 1;
+    r.viewOuterWidth = r.viewClientWidth + in.scrollBarWidth;
+    r.viewOuterHeight = r.viewClientHeight;
+    r.panelTop = in.toolbarHeight;
+    r.panelOuterWidth = r.viewOuterWidth + m.OffsetColumnWidth + in.panelFrame;
+    r.panelOuterHeight = r.viewOuterHeight + m.RowHeight + in.panelFrame;
+    r.windowClientWidth = r.panelOuterWidth;
+    r.windowClientHeight = r.panelOuterHeight + in.toolbarHeight + in.statusBarHeight;
+
+    m_s.LastScrollPos = bar.GetPosition();
+    if (m_s.PendingCursorRestore)
+        MoveCursorToOffset(m_s.SavedCursorOffset, m_s.SavedInCharArea, true);
+    ScrollCursorIntoView();
+    m_s.PendingCursorRestore = false;
+    m_host.invalidatePanel();
+    m_host.invalidateViewAll();
+    return r;
+}
+
+void Editor::RequestLayout()
+{
+    m_host.requestLayout();
+}
+
+bool Editor::LoadFromFile(const std::string &name)
+{
+    if (!m_s.doc.loadFile(name, m_s.KeepMarksOnLoad)) {
+        m_host.showMessage(MessageKind::Error, ReadFailedText(m_s.Language, name), ButtonOk);
+        return false;
+    }
+    m_s.FileName = name;
+    MoveCursorTo(0, 0, false);
+    m_s.VertBar.SetPosition(0);
+    RequestLayout();
+    m_host.setCaption(MainCaption(name));
+    UpdateMenus();
+    return true;
+}
+
+} // namespace vtm

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "app/EditorState.h"
+#include "app/Host.h"
+#include "view/KeyMap.h"
+#include "view/Layout.h"
+
+#include <string>
+
+namespace vtm {
+
+// The main window's commands, free of any window system: the GUI maps events onto them
+// and draws what they decide through the host.
+class Editor
+{
+public:
+    Editor(EditorState &state, Host &host);
+    Editor(const Editor &) = delete;
+    Editor &operator=(const Editor &) = delete;
+
+    EditorState &state() { return m_s; }
+
+    // Cursor placement, used by every command that moves the cursor.
+    void MoveCursorTo(int col, int row, bool repaint);
+    void MoveCursorToOffset(std::int64_t offset, bool charArea, bool repaint);
+    // Asks for the cursor's number cell (and character row) to be repainted.
+    void PaintCursor(bool withCharRow);
+    void RepaintCursorCells();
+
+    void DoUp();
+    void DoDown();
+    void DoPageUp();
+    void DoPageDown();
+    void DoLeft();
+    void DoRight();
+    void DoHome();
+    void DoEnd();
+    void DoTab();
+    void HexClick();
+    void DecClick();
+    void runCommand(Command command);
+
+    // The 500 ms tick: blink, and forget the pointer once it has left the view.
+    void CursorTimerTimer(bool pointerInView);
+
+    void ScrollNotify();
+    void ScrollCursorIntoView();
+    void MouseDown(int x, int y);
+    void MouseMove(int x, int y);
+    void MouseUp(int x, int y);
+
+    void UpdateStatusBar();
+    void UpdateDistance();
+    // Refresh after every command; for now only the status bar depends on the state.
+    void UpdateMenus();
+    void ApplyLanguage();
+
+    LayoutResult LayoutPass(const LayoutInput &in);
+    void RequestLayout();
+
+    // Replaces the document by a file's bytes; on failure reports it and changes nothing.
+    bool LoadFromFile(const std::string &name);
+
+private:
+    void switchLayout(bool hex);
+    void invalidateNumberCell(std::int64_t offset);
+    void invalidateCharRow(std::int64_t offset);
+    bool viewRowOf(std::int64_t offset, int *viewRow) const;
+
+    EditorState &m_s;
+    Host &m_host;
+};
+
+} // namespace vtm

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "document/ByteStorage.h"
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace vtm {
+
+// Raised when the document's storage cannot grow; the edit actions catch it.
+class OutOfMemoryError : public std::runtime_error
+{
+public:
+    OutOfMemoryError() : std::runtime_error("Out of memory") {}
+};
+
+// The edited bytes and one marker colour per byte, held whole in memory.
+// Both arrays always describe the same offsets and are sized in 64 KiB steps.
+class Document
+{
+public:
+    static constexpr std::int64_t StorageStep = 65536;
+    // The largest length whose storage step still fits a signed 32-bit capacity.
+    static constexpr std::int32_t MaxBufferSize = 0x7FFF0000;
+
+    static std::int64_t StepFor(std::int64_t n) { return (n + StorageStep - 1) / StorageStep * StorageStep; }
+
+    std::uint8_t *Buffer() const { return m_buffer.data(); }
+    std::uint8_t *Marks() const { return m_marks.data(); }
+    std::int32_t BufferSize() const { return m_size; }
+    std::int32_t BufferCapacity() const { return std::int32_t(m_buffer.size()); }
+    std::int32_t MarksCapacity() const { return std::int32_t(m_marks.size()); }
+
+    std::int32_t ChangeCount() const { return m_changeCount; }
+    void setChangeCount(std::int32_t n) { m_changeCount = n; }
+    void addChange(std::int32_t delta) { m_changeCount += delta; }
+    bool isModified() const { return m_changeCount != 0; }
+
+    // Make room for n bytes in the next 64 KiB step; n == 0 releases the storage.
+    // Throw OutOfMemoryError when the storage cannot grow, leaving it as it was.
+    void SetBufferCapacity(std::int64_t n);
+    void SetMarksCapacity(std::int64_t n);
+    // Sets the length and both capacities together (strong guarantee).
+    void resize(std::int32_t n);
+
+    // Puts count zero bytes with mark 0 in front of offset p (0 <= p <= BufferSize).
+    void insertZeros(std::int32_t p, std::int32_t count);
+    // Removes count bytes from offset p on, with their marks.
+    void remove(std::int32_t p, std::int32_t count);
+    // A new, empty document: no storage, nothing changed.
+    void clear();
+
+    // Replaces the contents by a file's bytes. On any failure the document is left exactly
+    // as it was and false is returned. Marks are cleared unless keepMarks is set, in which
+    // case they stay offset by offset.
+    bool loadFile(const std::string &path, bool keepMarks = false);
+    bool loadBytes(const std::uint8_t *bytes, std::int64_t n, bool keepMarks = false);
+
+    // Lets tests make storage growth fail: the two arrays together may hold at most this.
+    void setStorageLimit(std::int64_t bytes) { m_storageLimit = bytes; }
+
+private:
+    void setCapacity(ByteStorage &storage, const ByteStorage &other, std::int64_t n);
+    bool fitsLimit(std::int64_t bufferBytes, std::int64_t marksBytes) const;
+    bool adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks);
+
+    ByteStorage m_buffer{ByteStorage::Use::Bulk};
+    ByteStorage m_marks{ByteStorage::Use::Sparse};
+    std::int32_t m_size = 0;
+    std::int32_t m_changeCount = 0;
+    std::int64_t m_storageLimit = INT64_MAX;
+};
+
+} // namespace vtm

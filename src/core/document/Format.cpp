@@ -1,0 +1,113 @@
+#include "document/Format.h"
+#include "document/Color.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+namespace vtm {
+
+namespace {
+constexpr std::array<Color, 7> kBright{colors::White,     Color{255, 0, 0},   Color{0, 255, 0},
+                                       Color{0, 0, 255},  Color{0, 255, 255}, Color{255, 0, 255},
+                                       Color{255, 255, 0}};
+constexpr std::array<Color, 7> kDark{Color{128, 128, 128}, Color{128, 0, 0},   Color{0, 128, 0},
+                                     Color{0, 0, 128},     Color{0, 128, 128}, Color{128, 0, 128},
+                                     Color{128, 128, 0}};
+
+int markIndex(std::uint8_t mark)
+{
+    const int m = mark & 0x7F;
+    return m <= 6 ? m : 0;
+}
+} // namespace
+
+Color BrightMarkColor(std::uint8_t mark)
+{
+    return kBright[std::size_t(markIndex(mark))];
+}
+
+Color DarkMarkColor(std::uint8_t mark)
+{
+    return kDark[std::size_t(markIndex(mark))];
+}
+
+char DisplayChar(std::uint8_t byte, bool blankNul, bool noUnknown)
+{
+    if (byte == 0 && blankNul)
+        return ' ';
+    if (!noUnknown)
+        return char(byte);
+    const bool shown = (byte >= 0x20 && byte <= 0x7E) || (byte >= 0x82 && byte <= 0x8C)
+                       || (byte >= 0x91 && byte <= 0x9C) || byte >= 0x9F;
+    return shown ? char(byte) : ' ';
+}
+
+std::string PadNumber(std::int64_t value, int width, bool zeroPad)
+{
+    std::string s = std::to_string(value);
+    if (int(s.size()) < width)
+        s.insert(0, std::size_t(width) - s.size(), zeroPad ? '0' : ' ');
+    return s;
+}
+
+std::string BinaryString(std::uint32_t value, int n)
+{
+    std::string s;
+    for (int i = n - 1; i >= 0; --i)
+        s += ((value >> i) & 1u) ? '1' : '0';
+    return s;
+}
+
+std::string ShortHex(std::uint32_t value)
+{
+    char buf[9];
+    std::snprintf(buf, sizeof buf, "%08X", value);
+    std::string s(buf);
+    const auto first = s.find_first_not_of('0');
+    return first == std::string::npos ? std::string("0") : s.substr(first);
+}
+
+std::string FixedTwoDecimals(double x, int width)
+{
+    // Round to cents (ties to even), nudge by a thousandth so the shortest form always
+    // carries a third decimal, then drop that digit.
+    const double cents = std::nearbyint(x * 100.0) * 0.01 + 0.001;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", cents);
+    std::string s(buf);
+    if (!s.empty())
+        s.pop_back();
+    if (int(s.size()) < width)
+        s.insert(0, std::size_t(width) - s.size(), ' ');
+    return s;
+}
+
+bool IsHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    throw ConversionError("Invalid Hex-Digit!");
+}
+
+char32_t Cp1252ToUnicode(std::uint8_t byte)
+{
+    static constexpr char32_t high[32] = {
+        0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+    if (byte >= 0x80 && byte < 0xA0)
+        return high[byte - 0x80];
+    return byte;
+}
+
+} // namespace vtm

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace vtm {
+
+// The character shown for a byte. With noUnknown, bytes that have no printable
+// Windows-1252 character show as a space.
+char DisplayChar(std::uint8_t byte, bool blankNul, bool noUnknown);
+
+std::string PadNumber(std::int64_t value, int width, bool zeroPad);
+std::string BinaryString(std::uint32_t value, int n);
+// Upper-case hexadecimal without leading zeros ("0" for 0).
+std::string ShortHex(std::uint32_t value);
+std::string FixedTwoDecimals(double x, int width);
+
+class ConversionError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// 0..15 for "0".."9", "A".."F" in either case; throws ConversionError otherwise.
+int HexDigitValue(char c);
+bool IsHexDigit(char c);
+
+// Windows-1252 byte to Unicode code point; the five unassigned bytes map to themselves.
+char32_t Cp1252ToUnicode(std::uint8_t byte);
+
+} // namespace vtm

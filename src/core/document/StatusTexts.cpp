@@ -1,0 +1,31 @@
+#include "document/StatusTexts.h"
+#include "document/Format.h"
+
+#include <cstdio>
+
+namespace vtm {
+
+std::string PositionText(std::int64_t offset)
+{
+    return "Pos: " + std::to_string(offset) + " $" + ShortHex(std::uint32_t(offset));
+}
+
+std::string ValueText(const std::string &valueLabel, std::uint8_t v)
+{
+    char hex[3];
+    std::snprintf(hex, sizeof hex, "%02X", unsigned(v));
+    std::string s = valueLabel + " " + std::to_string(v) + " $" + hex + " " + BinaryString(v, 8);
+    // A fixed printable set, independent of how the dump shows unknown characters.
+    if ((v >= 0x20 && v <= 0x7E) || v == 0x91 || v == 0x92 || v >= 0xA1)
+        s += std::string(" \"") + char(v) + "\"";
+    return s;
+}
+
+std::string DistanceText(std::int64_t d)
+{
+    const std::uint64_t magnitude = d < 0 ? std::uint64_t(-d) : std::uint64_t(d);
+    return "Dist: " + std::to_string(d) + " " + (d < 0 ? "-$" : "$")
+           + ShortHex(std::uint32_t(magnitude));
+}
+
+} // namespace vtm

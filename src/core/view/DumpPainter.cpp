@@ -1,0 +1,259 @@
+#include "view/DumpPainter.h"
+#include "document/Format.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <vector>
+
+namespace vtm {
+
+namespace {
+
+constexpr int kMaxCellChars = 64;
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// "000".."255", so the fast path does no number formatting.
+const std::array<std::array<char, 3>, 256> &decimalTexts()
+{
+    static const auto table = [] {
+        std::array<std::array<char, 3>, 256> t{};
+        for (int v = 0; v < 256; ++v)
+            t[std::size_t(v)] = {char('0' + v / 100), char('0' + v / 10 % 10), char('0' + v % 10)};
+        return t;
+    }();
+    return table;
+}
+
+void appendCellText(std::string &out, const EditorState &s, std::uint8_t v)
+{
+    if (s.HexMode) {
+        out += kHexDigits[v >> 4];
+        out += kHexDigits[v & 15];
+    } else {
+        const auto &d = decimalTexts()[v];
+        out.append(d.data(), 3);
+    }
+}
+
+bool rowVisible(const EditorState &s, std::int64_t rowStart, int *viewRow)
+{
+    const std::int64_t top = std::int64_t(s.TopRow()) * s.BytesPerRow;
+    if (s.BytesPerRow <= 0 || rowStart < top
+        || rowStart >= top + std::int64_t(s.VisibleRows) * s.BytesPerRow)
+        return false;
+    *viewRow = int((rowStart - top) / s.BytesPerRow);
+    return true;
+}
+
+void fillGaps(Canvas &c, const Metrics &m, int x0, int y0, int n, Color left, Color right)
+{
+    const int h = m.RowHeight - 1;
+    c.fillRect(x0, y0, m.LeftGap, h, left);
+    c.fillRect(x0 + m.LeftGap + n * m.CharWidth, y0, m.RightGap, h, right);
+}
+
+} // namespace
+
+void PaintCell(Canvas &canvas, const Metrics &m, int x, int y, std::string_view text,
+               const Color *fonts, const Color *backs, Color grid)
+{
+    const int n = int(text.size());
+    bool uniform = true;
+    for (int j = 1; j <= n && uniform; ++j)
+        uniform = fonts[j] == fonts[1];
+    for (int j = 0; j <= n + 1 && uniform; ++j)
+        uniform = backs[j] == backs[0];
+
+    fillGaps(canvas, m, x, y, n, backs[0], backs[n + 1]);
+    if (uniform) {
+        canvas.drawText(x + m.LeftGap, y, text, fonts[1], backs[1]);
+    } else {
+        for (int j = 1; j <= n; ++j)
+            canvas.drawText(x + m.LeftGap + (j - 1) * m.CharWidth, y, text.substr(std::size_t(j - 1), 1),
+                            fonts[j], backs[j]);
+    }
+    const int right = x + m.LeftGap + n * m.CharWidth + m.RightGap;
+    canvas.fillRect(x, y + m.RowHeight - 1, right - x, 1, grid);
+    canvas.fillRect(right, y, 1, m.RowHeight, grid);
+}
+
+void PaintNumberCell(Canvas &canvas, const EditorState &s, std::int64_t o)
+{
+    int viewRow;
+    if (o < 0 || !rowVisible(s, o - o % s.BytesPerRow, &viewRow))
+        return;
+    const Metrics &m = s.metrics;
+    const int n = std::min(s.CellChars, kMaxCellChars);
+    std::string text;
+    Color fonts[kMaxCellChars + 2];
+    Color backs[kMaxCellChars + 2];
+    if (o < s.doc.BufferSize()) {
+        const std::uint8_t mark = s.doc.Marks()[o];
+        appendCellText(text, s, s.doc.Buffer()[o]);
+        std::fill_n(fonts, n + 2, colors::Black);
+        std::fill_n(backs, n + 2, BrightMarkColor(mark));
+        if (o / s.BytesPerRow == s.CursorRow) {
+            const int index = int(o % s.BytesPerRow);
+            if (!s.InCharArea(s.CursorCol)) {
+                if (index == s.CursorCol / s.CellChars && s.CursorVisible) {
+                    const int digit = 1 + s.CursorCol % s.CellChars;
+                    fonts[digit] = colors::White;
+                    backs[digit] = colors::Black;
+                }
+            } else if (index == s.CursorCol - s.NumberColumns()) {
+                std::fill_n(fonts, n + 2, colors::White);
+                std::fill_n(backs, n + 2, DarkMarkColor(mark));
+            }
+        }
+    } else {
+        text.assign(std::size_t(n), ' ');
+        std::fill_n(fonts, n + 2, colors::Black);
+        std::fill_n(backs, n + 2, colors::White);
+    }
+    PaintCell(canvas, m, int(o % s.BytesPerRow) * m.CellWidth, viewRow * m.RowHeight, text, fonts,
+              backs, colors::ButtonFace);
+}
+
+void PaintCharRow(Canvas &canvas, const EditorState &s, std::int64_t o)
+{
+    int viewRow;
+    if (o < 0)
+        return;
+    const std::int64_t start = o - o % s.BytesPerRow;
+    if (!rowVisible(s, start, &viewRow))
+        return;
+    const Metrics &m = s.metrics;
+    const int n = s.BytesPerRow;
+    std::string text;
+    std::vector<Color> fonts(std::size_t(n + 2), colors::Black);
+    std::vector<Color> backs(std::size_t(n + 2), colors::White);
+    const std::int32_t size = s.doc.BufferSize();
+    for (int k = 0; k < n; ++k) {
+        const std::int64_t i = start + k;
+        if (i < size) {
+            text += DisplayChar(s.doc.Buffer()[i], false, s.NoUnknown);
+            backs[std::size_t(k + 1)] = BrightMarkColor(s.doc.Marks()[i]);
+        } else {
+            text += ' ';
+        }
+    }
+    if (start / s.BytesPerRow == s.CursorRow) {
+        if (!s.InCharArea(s.CursorCol)) {
+            const int k = s.CursorCol / s.CellChars;
+            if (start + k < size) {
+                fonts[std::size_t(k + 1)] = colors::White;
+                backs[std::size_t(k + 1)] = DarkMarkColor(s.doc.Marks()[start + k]);
+            }
+        } else if (s.CursorVisible && s.CursorOffset() < size) {
+            const std::size_t k = std::size_t(s.CursorCol - s.NumberColumns() + 1);
+            fonts[k] = colors::White;
+            backs[k] = colors::Black;
+        }
+    }
+    PaintCell(canvas, m, s.BytesPerRow * m.CellWidth, viewRow * m.RowHeight, text, fonts.data(),
+              backs.data(), colors::ButtonFace);
+}
+
+void PaintRows(Canvas &canvas, const EditorState &s, int top, int bottom)
+{
+    const Metrics &m = s.metrics;
+    if (s.BytesPerRow <= 0 || m.RowHeight <= 0)
+        return;
+    const int first = std::max(0, top / m.RowHeight);
+    const int last = std::min(s.VisibleRows - 1, bottom / m.RowHeight);
+    const std::int32_t size = s.doc.BufferSize();
+    const std::uint8_t *buffer = s.doc.Buffer();
+    const std::uint8_t *marks = s.doc.Marks();
+    const int areaX = s.BytesPerRow * m.CellWidth;
+    std::string run;
+    run.reserve(std::size_t(2 + s.BytesPerRow * (s.CellChars + 2)));
+
+    for (int b = first; b <= last; ++b) {
+        const std::int64_t row = std::int64_t(s.TopRow()) + b;
+        const std::int64_t start = row * s.BytesPerRow;
+        const std::int64_t end = std::min<std::int64_t>(start + s.BytesPerRow, size);
+        const std::uint8_t mark = start < size ? marks[start] : 0;
+        bool mixed = false;
+        for (std::int64_t i = start + 1; i < end && !mixed; ++i)
+            mixed = marks[i] != mark;
+        const int y = b * m.RowHeight;
+
+        if (mixed || row == s.CursorRow) {
+            for (std::int64_t o = start; o < start + s.BytesPerRow; ++o)
+                PaintNumberCell(canvas, s, o);
+            PaintCharRow(canvas, s, start);
+            continue;
+        }
+
+        // A row in one colour without the cursor: one text run.
+        run.assign(1, ' ');
+        for (std::int64_t o = start; o < start + s.BytesPerRow; ++o) {
+            if (o < end)
+                appendCellText(run, s, buffer[o]);
+            else
+                run.append(std::size_t(s.CellChars), ' ');
+            run += ' ';
+        }
+        for (std::int64_t o = start; o < start + s.BytesPerRow; ++o)
+            run += o < end ? DisplayChar(buffer[o], false, s.NoUnknown) : ' ';
+        run += ' ';
+        const Color back = BrightMarkColor(mark);
+        canvas.drawText(m.LeftGap - m.CharWidth, y, run, colors::Black, back);
+        if (back != colors::White) {
+            // The character area's margins never show marks.
+            canvas.fillRect(areaX, y, m.LeftGap, m.RowHeight, colors::White);
+            canvas.fillRect(areaX + m.CharAreaWidth - m.RightGap - 1, y, m.RightGap + 1, m.RowHeight,
+                            colors::White);
+        }
+        for (int e = 0; e <= s.BytesPerRow; ++e)
+            canvas.fillRect(e * m.CellWidth - 1, y, 1, m.RowHeight, colors::ButtonFace);
+        canvas.fillRect(areaX + m.CharAreaWidth - 1, y, 1, m.RowHeight - 1, colors::ButtonFace);
+        canvas.fillRect(0, y + m.RowHeight - 1, areaX + m.CharAreaWidth, 1, colors::ButtonFace);
+    }
+}
+
+std::string OffsetLabel(const EditorState &s, std::int64_t row)
+{
+    std::string digits;
+    if (s.HexMode) {
+        do {
+            digits.insert(digits.begin(), kHexDigits[row % 16]);
+            row /= 16;
+        } while (row > 0);
+    } else {
+        digits = std::to_string(row);
+    }
+    const std::size_t width = std::size_t(std::max(0, s.metrics.OffsetDigits - 1));
+    if (digits.size() < width)
+        digits.insert(0, width - digits.size(), '0');
+    return digits + '0';
+}
+
+void PaintPanel(Canvas &canvas, const EditorState &s)
+{
+    const Metrics &m = s.metrics;
+    Color fonts[kMaxCellChars + 2];
+    Color backs[kMaxCellChars + 2];
+    std::fill_n(fonts, kMaxCellChars + 2, colors::Black);
+    std::fill_n(backs, kMaxCellChars + 2, colors::ButtonFace);
+    auto cell = [&](int x, int y, const std::string &text) {
+        PaintCell(canvas, m, x, y, std::string_view(text).substr(0, kMaxCellChars), fonts, backs,
+                  colors::ButtonShadow);
+    };
+    const int top = s.TopRow();
+    for (int i = 0; i <= s.VisibleRows; ++i) {
+        cell(0, i * m.RowHeight,
+             i == 0 ? std::string(std::size_t(m.OffsetDigits), ' ') : OffsetLabel(s, top + i - 1));
+    }
+    std::string chars;
+    for (int a = 0; a < s.BytesPerRow; ++a) {
+        std::string head(std::size_t(std::max(0, s.CellChars - 1)), ' ');
+        head += kHexDigits[a];
+        cell(m.OffsetColumnWidth + a * m.CellWidth, 0, head);
+        chars += kHexDigits[a];
+    }
+    cell(m.OffsetColumnWidth + s.BytesPerRow * m.CellWidth, 0, chars + "    ");
+}
+
+} // namespace vtm

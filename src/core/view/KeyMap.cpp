@@ -1,0 +1,42 @@
+#include "view/KeyMap.h"
+
+#include <array>
+
+namespace vtm {
+
+namespace {
+struct Binding
+{
+    Key key;
+    int modifiers;
+    char letter;
+    Command command;
+};
+
+constexpr std::array<Binding, 12> kBindings{{
+    {Key::Up, NoModifier, 0, Command::Up},
+    {Key::Down, NoModifier, 0, Command::Down},
+    {Key::PageUp, NoModifier, 0, Command::PageUp},
+    {Key::PageDown, NoModifier, 0, Command::PageDown},
+    {Key::Left, NoModifier, 0, Command::Left},
+    {Key::Right, NoModifier, 0, Command::Right},
+    {Key::Home, NoModifier, 0, Command::Home},
+    {Key::End, NoModifier, 0, Command::End},
+    {Key::Tab, NoModifier, 0, Command::Tab},
+    {Key::Tab, Shift, 0, Command::Tab},
+    {Key::Letter, Ctrl, 'H', Command::HexLayout},
+    {Key::Letter, Ctrl, 'D', Command::DecLayout},
+}};
+} // namespace
+
+std::optional<Command> LookupShortcut(const KeyStroke &stroke)
+{
+    for (const Binding &b : kBindings) {
+        if (b.key == stroke.key && b.modifiers == stroke.modifiers
+            && (b.key != Key::Letter || b.letter == stroke.letter))
+            return b.command;
+    }
+    return std::nullopt;
+}
+
+} // namespace vtm

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <optional>
+
+namespace vtm {
+
+enum class Key { Other, Up, Down, Left, Right, PageUp, PageDown, Home, End, Tab, Letter };
+enum Modifier { NoModifier = 0, Shift = 1, Ctrl = 2, Alt = 4 };
+
+struct KeyStroke
+{
+    Key key = Key::Other;
+    int modifiers = NoModifier;
+    char letter = 0; // upper-case, with Key::Letter
+};
+
+enum class Command { Up, Down, PageUp, PageDown, Left, Right, Home, End, Tab, HexLayout, DecLayout };
+
+// The shortcut table; a stroke it knows never reaches the typed-character handler.
+std::optional<Command> LookupShortcut(const KeyStroke &stroke);
+
+} // namespace vtm
