@@ -111,3 +111,24 @@ char32_t Cp1252ToUnicode(std::uint8_t byte)
 }
 
 } // namespace vtm
+
+namespace vtm {
+
+std::string Cp1252ToUtf8(std::uint8_t byte)
+{
+    const char32_t c = Cp1252ToUnicode(byte);
+    std::string s;
+    if (c < 0x80) {
+        s += char(c);
+    } else if (c < 0x800) {
+        s += char(0xC0 | (c >> 6));
+        s += char(0x80 | (c & 0x3F));
+    } else {
+        s += char(0xE0 | (c >> 12));
+        s += char(0x80 | ((c >> 6) & 0x3F));
+        s += char(0x80 | (c & 0x3F));
+    }
+    return s;
+}
+
+} // namespace vtm

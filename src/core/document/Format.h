@@ -28,5 +28,7 @@ bool IsHexDigit(char c);
 
 // Windows-1252 byte to Unicode code point; the five unassigned bytes map to themselves.
 char32_t Cp1252ToUnicode(std::uint8_t byte);
+// The same character as UTF-8, the encoding of every text the core hands out.
+std::string Cp1252ToUtf8(std::uint8_t byte);
 
 } // namespace vtm

@@ -17,7 +17,7 @@ std::string ValueText(const std::string &valueLabel, std::uint8_t v)
     std::string s = valueLabel + " " + std::to_string(v) + " $" + hex + " " + BinaryString(v, 8);
     // A fixed printable set, independent of how the dump shows unknown characters.
     if ((v >= 0x20 && v <= 0x7E) || v == 0x91 || v == 0x92 || v >= 0xA1)
-        s += std::string(" \"") + char(v) + "\"";
+        s += " \"" + Cp1252ToUtf8(v) + "\"";
     return s;
 }
 

@@ -1,0 +1,280 @@
+#include "gui/app/MainWindow.h"
+
+#include "app/Texts.h"
+#include "gui/platform/Platform.h"
+#include "gui/view/TPlixBox.h"
+#include "gui/view/TPlixMainPanel.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStatusBar>
+
+#include <algorithm>
+
+namespace vtm {
+
+namespace {
+constexpr int kStatusWidths[3] = {140, 160, 140};
+constexpr int kInitialRows = 24;
+
+KeyStroke toKeyStroke(const QKeyEvent *event)
+{
+    KeyStroke k;
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (mods & Qt::ShiftModifier)
+        k.modifiers |= Shift;
+    if (mods & Qt::ControlModifier)
+        k.modifiers |= Ctrl;
+    if (mods & Qt::AltModifier)
+        k.modifiers |= Alt;
+    const int key = event->key();
+    switch (key) {
+    case Qt::Key_Up: k.key = Key::Up; break;
+    case Qt::Key_Down: k.key = Key::Down; break;
+    case Qt::Key_Left: k.key = Key::Left; break;
+    case Qt::Key_Right: k.key = Key::Right; break;
+    case Qt::Key_PageUp: k.key = Key::PageUp; break;
+    case Qt::Key_PageDown: k.key = Key::PageDown; break;
+    case Qt::Key_Home: k.key = Key::Home; break;
+    case Qt::Key_End: k.key = Key::End; break;
+    case Qt::Key_Tab: k.key = Key::Tab; break;
+    case Qt::Key_Backtab:
+        k.key = Key::Tab;
+        k.modifiers |= Shift;
+        break;
+    default:
+        if (key >= Qt::Key_A && key <= Qt::Key_Z) {
+            k.key = Key::Letter;
+            k.letter = char('A' + (key - Qt::Key_A));
+        }
+        break;
+    }
+    return k;
+}
+} // namespace
+
+MainWindow::MainWindow() : m_editor(m_state, *this)
+{
+    setWindowTitle(QString::fromUtf8(AppTitle()));
+    setFocusPolicy(Qt::StrongFocus);
+    m_state.fontCharWidth = m_font.charWidth();
+    m_state.fontCharHeight = m_font.charHeight();
+    m_state.Language = UserLanguage();
+
+    auto *central = new QWidget(this);
+    setCentralWidget(central);
+    m_panel = new TPlixMainPanel(m_state, m_font, central);
+    m_view = new TPlixBox(m_state, m_font, m_panel);
+
+    statusBar()->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
+    static const char *const names[3] = {"Position", "Value", "Distance"};
+    for (int i = 0; i < 3; ++i) {
+        auto *label = new QLabel(statusBar());
+        label->setFixedWidth(kStatusWidths[i]);
+        label->setAccessibleName(QString::fromLatin1(names[i]));
+        statusBar()->addWidget(label);
+        m_status[std::size_t(i)] = label;
+    }
+
+    DumpClient *client = m_view->client();
+    connect(client, &DumpClient::mousePressed, this, [this](int x, int y) { m_editor.MouseDown(x, y); });
+    connect(client, &DumpClient::mouseMoved, this, [this](int x, int y) { m_editor.MouseMove(x, y); });
+    connect(client, &DumpClient::mouseReleased, this, [this](int x, int y) { m_editor.MouseUp(x, y); });
+    connect(m_view, &TPlixBox::scrollRequested, this,
+            [this](ScrollRequest r) { m_state.VertBar.HandleScroll(r); });
+    connect(m_view, &TPlixBox::wheelSteps, this, [this](int rows) {
+        m_state.VertBar.SetPosition(m_state.VertBar.GetPosition() + rows);
+    });
+    connect(m_view, &TPlixBox::fileDropped, this, &MainWindow::loadFile);
+    connect(m_panel, &TPlixMainPanel::fileDropped, this, &MainWindow::loadFile);
+
+    m_cursorTimer.setInterval(500);
+    connect(&m_cursorTimer, &QTimer::timeout, this, &MainWindow::onCursorTimer);
+    m_cursorTimer.start();
+
+    m_editor.ApplyLanguage();
+    const int rowHeight = m_font.charHeight() + 1;
+    resize(400, statusBar()->sizeHint().height() + 2 * TPlixMainPanel::FrameWidth
+                    + (kInitialRows + 1) * rowHeight);
+    runLayoutPass();
+}
+
+MainWindow::~MainWindow()
+{
+    m_cursorTimer.stop();
+    m_state.VertBar.OnChange = nullptr;
+}
+
+void MainWindow::loadFile(const QString &path)
+{
+    m_editor.LoadFromFile(QFile::encodeName(path).toStdString());
+}
+
+void MainWindow::runLayoutPass()
+{
+    if (m_inLayout || !m_view)
+        return;
+    m_inLayout = true;
+    LayoutInput in;
+    in.clientHeight = height();
+    in.toolbarHeight = 0;
+    in.statusBarHeight = statusBar()->sizeHint().height();
+    in.panelFrame = 2 * TPlixMainPanel::FrameWidth;
+    in.scrollBarWidth = m_view->scrollBarWidth();
+    const LayoutResult r = m_editor.LayoutPass(in);
+
+    const int frame = TPlixMainPanel::FrameWidth;
+    m_panel->setGeometry(0, r.panelTop, r.panelOuterWidth, r.panelOuterHeight);
+    m_view->setGeometry(frame + r.viewLeft, frame + r.viewTop, r.viewOuterWidth, r.viewOuterHeight);
+    m_view->setClientSize(r.viewClientWidth, r.viewClientHeight);
+    // Width is fixed by the dump; height snaps to whole rows.
+    const int oneRow = r.windowClientHeight - (m_state.VisibleRows - 1) * m_state.metrics.RowHeight;
+    setFixedWidth(r.windowClientWidth);
+    setMinimumHeight(oneRow);
+    setSizeIncrement(0, m_state.metrics.RowHeight);
+    setBaseSize(r.windowClientWidth, oneRow);
+    if (height() != r.windowClientHeight)
+        resize(r.windowClientWidth, r.windowClientHeight);
+    m_inLayout = false;
+}
+
+void MainWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (const auto command = LookupShortcut(toKeyStroke(event))) {
+        m_editor.runCommand(*command);
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+bool MainWindow::focusNextPrevChild(bool)
+{
+    return false; // Tab and Shift+Tab switch the cursor's area instead
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    runLayoutPass();
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    if (!m_openOnShow.isEmpty())
+        QTimer::singleShot(0, this, [this] { loadFile(m_openOnShow); });
+}
+
+bool MainWindow::pointerInView() const
+{
+    const QPoint global = QCursor::pos();
+    const QWidget *client = m_view->client();
+    return QApplication::widgetAt(global) == client
+           && client->rect().contains(client->mapFromGlobal(global));
+}
+
+void MainWindow::onCursorTimer()
+{
+    m_editor.CursorTimerTimer(pointerInView());
+}
+
+void MainWindow::invalidateView(int x, int y, int w, int h)
+{
+    m_view->client()->update(x, y, w, h);
+}
+
+void MainWindow::invalidateViewAll()
+{
+    m_view->client()->update();
+}
+
+void MainWindow::invalidatePanel()
+{
+    m_panel->update();
+}
+
+void MainWindow::scrollView(int dy)
+{
+    if (dy != 0)
+        m_view->client()->scroll(0, dy);
+}
+
+void MainWindow::updateNow()
+{
+    m_panel->repaint();
+}
+
+void MainWindow::requestLayout()
+{
+    runLayoutPass();
+}
+
+void MainWindow::setStatusText(int panel, const std::string &text)
+{
+    if (panel >= 0 && panel < 3)
+        m_status[std::size_t(panel)]->setText(QString::fromUtf8(text));
+}
+
+void MainWindow::restartCursorTimer()
+{
+    m_cursorTimer.start();
+}
+
+void MainWindow::beep()
+{
+    Beep();
+}
+
+void MainWindow::setCaption(const std::string &caption)
+{
+    setWindowTitle(QString::fromUtf8(caption));
+}
+
+int MainWindow::showMessage(MessageKind kind, const std::string &text, int)
+{
+    QMessageBox::Icon icon = QMessageBox::Information;
+    switch (kind) {
+    case MessageKind::Warning: icon = QMessageBox::Warning; break;
+    case MessageKind::Error: icon = QMessageBox::Critical; break;
+    case MessageKind::Information: icon = QMessageBox::Information; break;
+    case MessageKind::Confirmation: icon = QMessageBox::Question; break;
+    }
+    QMessageBox box(icon, QString::fromUtf8(AppTitle()), QString::fromUtf8(text), QMessageBox::Ok,
+                    this);
+    box.exec();
+    return ButtonOk;
+}
+
+void MainWindow::setScrollInfo(int barKind, int range, int page, int position)
+{
+    if (barKind != 1)
+        return; // the view never scrolls sideways
+    QScrollBar *bar = m_view->vertScrollBar();
+    const QSignalBlocker block(bar);
+    bar->setRange(0, std::max(0, range - page));
+    bar->setPageStep(std::max(1, page));
+    bar->setValue(ClampScrollPosition(range, page, position));
+    bar->setEnabled(range > page);
+}
+
+int MainWindow::scrollPosition(int barKind) const
+{
+    return barKind == 1 && m_view ? m_view->vertScrollBar()->value() : 0;
+}
+
+int MainWindow::trackPosition(int barKind) const
+{
+    return barKind == 1 && m_view ? m_view->vertScrollBar()->sliderPosition() : 0;
+}
+
+} // namespace vtm

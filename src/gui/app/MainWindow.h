@@ -1,0 +1,79 @@
+#pragma once
+
+#include "app/Editor.h"
+#include "app/EditorState.h"
+#include "app/Host.h"
+#include "gui/view/DumpFont.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+
+class QLabel;
+
+namespace vtm {
+
+class TPlixBox;
+class TPlixMainPanel;
+
+// The editor's one window: hosts the panel and the view, the status bar and the cursor
+// timer, maps Qt events onto the editor's commands and carries out what they ask.
+class MainWindow : public QMainWindow, public Host
+{
+    Q_OBJECT
+public:
+    MainWindow();
+    ~MainWindow() override;
+
+    EditorState &state() { return m_state; }
+    Editor &editor() { return m_editor; }
+    TPlixBox *view() const { return m_view; }
+    TPlixMainPanel *panel() const { return m_panel; }
+    QLabel *statusPanel(int i) const { return m_status[std::size_t(i)]; }
+    QTimer &cursorTimer() { return m_cursorTimer; }
+
+    // The file named on the command line, opened when the window is first shown.
+    void openOnFirstShow(const QString &path) { m_openOnShow = path; }
+    void loadFile(const QString &path);
+    void runLayoutPass();
+
+    // Host
+    void invalidateView(int x, int y, int w, int h) override;
+    void invalidateViewAll() override;
+    void invalidatePanel() override;
+    void scrollView(int dy) override;
+    void updateNow() override;
+    void requestLayout() override;
+    void setStatusText(int panel, const std::string &text) override;
+    void restartCursorTimer() override;
+    void beep() override;
+    void setCaption(const std::string &caption) override;
+    int showMessage(MessageKind kind, const std::string &text, int buttons) override;
+    void setScrollInfo(int barKind, int range, int page, int position) override;
+    int scrollPosition(int barKind) const override;
+    int trackPosition(int barKind) const override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void onCursorTimer();
+    bool pointerInView() const;
+
+    EditorState m_state;
+    Editor m_editor;
+    DumpFont m_font;
+    TPlixMainPanel *m_panel = nullptr;
+    TPlixBox *m_view = nullptr;
+    std::array<QLabel *, 3> m_status{};
+    QTimer m_cursorTimer;
+    QString m_openOnShow;
+    bool m_shown = false;
+    bool m_inLayout = false;
+};
+
+} // namespace vtm

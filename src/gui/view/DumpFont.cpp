@@ -1,0 +1,28 @@
+#include "gui/view/DumpFont.h"
+
+#include "document/Format.h"
+
+#include <QFontMetrics>
+#include <QString>
+
+namespace vtm {
+
+DumpFont::DumpFont() : m_font(QStringLiteral("Courier New"), 10)
+{
+    m_font.setStyleHint(QFont::TypeWriter);
+    m_font.setFixedPitch(true);
+    const QFontMetrics fm(m_font);
+    m_charWidth = fm.horizontalAdvance(QLatin1Char('0'));
+    m_charHeight = fm.height();
+    m_ascent = fm.ascent();
+    m_raw = QRawFont::fromFont(m_font);
+
+    QString all;
+    for (int b = 0; b < 256; ++b)
+        all += QChar(char16_t(Cp1252ToUnicode(std::uint8_t(b))));
+    const QList<quint32> indexes = m_raw.glyphIndexesForString(all);
+    for (int b = 0; b < 256 && b < indexes.size(); ++b)
+        m_glyphs[std::size_t(b)] = indexes[b];
+}
+
+} // namespace vtm
