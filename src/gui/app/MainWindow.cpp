@@ -137,8 +137,11 @@ void MainWindow::runLayoutPass()
     const int oneRow = r.windowClientHeight - (m_state.VisibleRows - 1) * m_state.metrics.RowHeight;
     setFixedWidth(r.windowClientWidth);
     setMinimumHeight(oneRow);
-    setSizeIncrement(0, m_state.metrics.RowHeight);
-    setBaseSize(r.windowClientWidth, oneRow);
+    // Lets window managers snap interactive resizing to rows too.
+    if (sizeIncrement() != QSize(0, m_state.metrics.RowHeight)) {
+        setSizeIncrement(0, m_state.metrics.RowHeight);
+        setBaseSize(r.windowClientWidth, oneRow);
+    }
     if (height() != r.windowClientHeight)
         resize(r.windowClientWidth, r.windowClientHeight);
     m_inLayout = false;

@@ -1,0 +1,282 @@
+#include "gui/app/MainWindow.h"
+#include "gui/view/TPlixBox.h"
+#include "gui/view/TPlixMainPanel.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <functional>
+
+using namespace vtm;
+
+namespace {
+
+bool waitFor(const std::function<bool()> &done, int ms = 3000)
+{
+    for (int waited = 0; waited < ms; waited += 10) {
+        if (done())
+            return true;
+        QTest::qWait(10);
+    }
+    return done();
+}
+
+QString status(MainWindow &w, int i)
+{
+    return w.statusPanel(i)->text();
+}
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+
+    static QByteArray counting(int n)
+    {
+        QByteArray b(n, 0);
+        for (int i = 0; i < n; ++i)
+            b[i] = char(i & 0xFF);
+        return b;
+    }
+
+    // A window opened on a file the way the command line does it.
+    void openWindow(MainWindow &w, const QString &path, int expectedSize)
+    {
+        w.openOnFirstShow(path);
+        w.show();
+        ASSERT_TRUE(waitFor([&] { return w.state().doc.BufferSize() == expectedSize; }));
+        w.cursorTimer().stop(); // keep the blink phase still for pixel checks
+        QApplication::processEvents();
+    }
+
+    static QColor pixel(QWidget *widget, int x, int y) { return widget->grab().toImage().pixelColor(x, y); }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(MainWindowTest, CommandLineFileIsShownWithCaptionAndStatus)
+{
+    MainWindow w;
+    const QString path = writeFile(QStringLiteral("data.bin"), counting(1000));
+    openWindow(w, path, 1000);
+
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantreelmorbisco [") + path + QStringLiteral("]"));
+    EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 0 $0"));
+    EXPECT_TRUE(status(w, 1).endsWith(QStringLiteral(" 0 $00 00000000")));
+    EXPECT_EQ(status(w, 2), QString());
+    EXPECT_EQ(w.state().RowCount, 63);
+    EXPECT_EQ(w.state().CursorCol, 0);
+}
+
+TEST_F(MainWindowTest, NavigationKeysAndLayoutSwitch)
+{
+    MainWindow w;
+    openWindow(w, writeFile(QStringLiteral("nav.bin"), counting(2000)), 2000);
+
+    QTest::keyClick(&w, Qt::Key_Down);
+    EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 16 $10"));
+    QTest::keyClick(&w, Qt::Key_Right);
+    QTest::keyClick(&w, Qt::Key_Right);
+    EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 17 $11"));
+    // Tab is a shortcut here, not a focus move.
+    QTest::keyClick(&w, Qt::Key_Tab);
+    EXPECT_EQ(w.state().CursorCol, 33);
+    QTest::keyClick(&w, Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(w.state().CursorCol, 2);
+    QTest::keyClick(&w, Qt::Key_End);
+    EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 1999 $7CF"));
+    EXPECT_GE(w.state().CursorRow, w.state().TopRow());
+    EXPECT_LT(w.state().CursorRow, w.state().TopRow() + w.state().VisibleRows);
+    QTest::keyClick(&w, Qt::Key_Home);
+    EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 0 $0"));
+    EXPECT_EQ(w.state().TopRow(), 0);
+
+    // Byte 100 in the character area keeps its place across both switches.
+    w.editor().MoveCursorToOffset(100, true, true);
+    const int hexWidth = w.width();
+    QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_FALSE(w.state().HexMode);
+    EXPECT_EQ(w.state().CursorRow, 10);
+    EXPECT_EQ(w.state().CursorCol, 30);
+    EXPECT_LT(w.width(), hexWidth);
+    QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier);
+    EXPECT_EQ(w.state().CursorRow, 6);
+    EXPECT_EQ(w.state().CursorCol, 36);
+    EXPECT_EQ(w.width(), hexWidth);
+}
+
+TEST_F(MainWindowTest, MouseClickPlacesCursorAndFeedsDistance)
+{
+    MainWindow w;
+    openWindow(w, writeFile(QStringLiteral("mouse.bin"), counting(100)), 100);
+    const Metrics &m = w.state().metrics;
+    QWidget *client = w.view()->client();
+
+    // Second digit of byte 3 in row 1.
+    QTest::mouseClick(client, Qt::LeftButton, {},
+                      QPoint(3 * m.CellWidth + m.LeftGap + m.CharWidth + 1, m.RowHeight + 2));
+    EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 19 $13"));
+    EXPECT_EQ(w.state().CursorCol, 7);
+    EXPECT_EQ(status(w, 2), QStringLiteral("Dist: 0 $0"));
+
+    QTest::mouseMove(client, QPoint(m.LeftGap + 1, 2));
+    EXPECT_EQ(status(w, 2), QStringLiteral("Dist: -19 -$13"));
+
+    // Past the end on a blank row: the last byte, in the clicked area.
+    QTest::mouseClick(client, Qt::LeftButton, {},
+                      QPoint(16 * m.CellWidth + m.LeftGap + 10 * m.CharWidth + 1,
+                             10 * m.RowHeight + 2));
+    EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 99 $63"));
+    EXPECT_TRUE(w.state().InCharArea(w.state().CursorCol));
+}
+
+TEST_F(MainWindowTest, ScrollBarMovesViewButNotCursor)
+{
+    MainWindow w;
+    openWindow(w, writeFile(QStringLiteral("scroll.bin"), counting(16 * 200)), 3200);
+    QScrollBar *bar = w.view()->vertScrollBar();
+    const int rows = w.state().VisibleRows;
+
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(w.state().TopRow(), rows);
+    EXPECT_EQ(w.state().CursorRow, 0);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(w.state().TopRow(), rows - 1);
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(w.state().TopRow(), 200 - rows);
+    QApplication::processEvents();
+    EXPECT_EQ(w.state().LastScrollPos, 200 - rows);
+
+    // The next cursor move brings the cursor back into view.
+    QTest::keyClick(&w, Qt::Key_Down);
+    EXPECT_EQ(w.state().TopRow(), 1);
+}
+
+TEST_F(MainWindowTest, CursorEchoAndMarksArePainted)
+{
+    MainWindow w;
+    openWindow(w, writeFile(QStringLiteral("paint.bin"), counting(256)), 256);
+    EditorState &s = w.state();
+    const Metrics &m = s.metrics;
+    for (int i = 32; i < 48; ++i)
+        s.doc.Marks()[i] = 1; // row 2 all red
+    s.doc.Marks()[64] = 3;    // one blue byte in row 4
+    w.invalidateViewAll();
+    QApplication::processEvents();
+    QWidget *client = w.view()->client();
+    const int areaX = s.BytesPerRow * m.CellWidth;
+
+    const QImage img = client->grab().toImage();
+    EXPECT_EQ(img.pixelColor(m.LeftGap + 1, 1), QColor(Qt::black)) << "cursor digit";
+    EXPECT_EQ(img.pixelColor(areaX + m.LeftGap + 1, 1), QColor(128, 128, 128)) << "echo";
+    EXPECT_EQ(img.pixelColor(m.LeftGap + 1, 2 * m.RowHeight + 1), QColor(255, 0, 0));
+    EXPECT_EQ(img.pixelColor(areaX + m.LeftGap + 1, 2 * m.RowHeight + 1), QColor(255, 0, 0));
+    EXPECT_EQ(img.pixelColor(areaX + 1, 2 * m.RowHeight + 1), QColor(Qt::white)) << "margin";
+    EXPECT_EQ(img.pixelColor(m.LeftGap + 1, 4 * m.RowHeight + 1), QColor(0, 0, 255));
+    EXPECT_EQ(img.pixelColor(m.CellWidth + m.LeftGap + 1, 4 * m.RowHeight + 1), QColor(Qt::white));
+
+    // In the character area the cursor is black there and the echo sits on the number cell.
+    QTest::keyClick(&w, Qt::Key_Tab);
+    QApplication::processEvents();
+    const QImage tab = client->grab().toImage();
+    EXPECT_EQ(tab.pixelColor(areaX + m.LeftGap + 1, 1), QColor(Qt::black));
+    EXPECT_EQ(tab.pixelColor(m.LeftGap + 1, 1), QColor(128, 128, 128));
+
+    // A blink tick hides the cursor; the echo stays.
+    w.editor().CursorTimerTimer(false);
+    QApplication::processEvents();
+    const QImage blink = client->grab().toImage();
+    EXPECT_EQ(blink.pixelColor(areaX + m.LeftGap + 1, 1), QColor(Qt::white));
+    EXPECT_EQ(blink.pixelColor(m.LeftGap + 1, 1), QColor(128, 128, 128));
+}
+
+TEST_F(MainWindowTest, UnreadableFileReportsAndKeepsDocument)
+{
+    MainWindow w;
+    openWindow(w, writeFile(QStringLiteral("keep.bin"), counting(40)), 40);
+    const QString title = w.windowTitle();
+    QTest::keyClick(&w, Qt::Key_Down);
+
+    QString shown;
+    QTimer::singleShot(50, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    const QString missing = m_dir.filePath(QStringLiteral("missing.bin"));
+    w.state().Language = 9;
+    w.loadFile(missing);
+    EXPECT_EQ(shown, QStringLiteral("Reading ") + missing + QStringLiteral(" failed!"));
+    EXPECT_EQ(w.state().doc.BufferSize(), 40);
+    EXPECT_EQ(w.windowTitle(), title);
+    EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 16 $10"));
+}
+
+TEST_F(MainWindowTest, EmptyFileAndDroppedFile)
+{
+    MainWindow w;
+    openWindow(w, writeFile(QStringLiteral("empty.bin"), QByteArray()), 0);
+    EXPECT_EQ(w.state().doc.Buffer(), nullptr);
+    EXPECT_EQ(status(w, 0), QString());
+    EXPECT_EQ(status(w, 1), QString());
+    const QImage img = w.view()->client()->grab().toImage();
+    EXPECT_EQ(img.pixelColor(w.state().metrics.LeftGap + 1, 1), QColor(Qt::white)) << "no cursor";
+
+    const QString dropped = writeFile(QStringLiteral("drop.bin"), counting(300));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(dropped)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.panel(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.panel(), &drop);
+    EXPECT_EQ(w.state().doc.BufferSize(), 300);
+    EXPECT_TRUE(w.windowTitle().endsWith(QStringLiteral("drop.bin]")));
+}
+
+TEST_F(MainWindowTest, WindowSnapsToWholeRowsAndKeepsItsWidth)
+{
+    MainWindow w;
+    openWindow(w, writeFile(QStringLiteral("size.bin"), counting(5000)), 5000);
+    const int width = w.width();
+    const int height = w.height();
+    const int rows = w.state().VisibleRows;
+    const int rowHeight = w.state().metrics.RowHeight;
+
+    w.resize(width + 1, height + rowHeight - 1);
+    QApplication::processEvents();
+    EXPECT_EQ(w.width(), width);
+    EXPECT_EQ(w.state().VisibleRows, rows);
+    EXPECT_EQ(w.height(), height);
+
+    w.resize(width, height + 3 * rowHeight);
+    QApplication::processEvents();
+    EXPECT_EQ(w.state().VisibleRows, rows + 3);
+    EXPECT_EQ(w.height(), height + 3 * rowHeight);
+    EXPECT_EQ(w.view()->client()->height(), (rows + 3) * rowHeight - 1);
+    // 5000 bytes need 313 rows: the offset column grows to four digits.
+    EXPECT_EQ(w.state().metrics.OffsetDigits, 4);
+}
+
+} // namespace
