@@ -49,7 +49,9 @@ bool ByteStorage::resize(std::int64_t n)
         return false;
     // Huge pages make filling a large document several times faster; sparse storage
     // (the marks) stays on small pages so that one mark costs one page.
-    if (m_use == Use::Bulk && n >= (std::int64_t(4) << 20))
+    if (m_use == Use::Sparse)
+        madvise(p, std::size_t(n), MADV_NOHUGEPAGE);
+    else if (n >= (std::int64_t(4) << 20))
         madvise(p, std::size_t(n), MADV_HUGEPAGE);
     m_data = static_cast<std::uint8_t *>(p);
     m_size = n;

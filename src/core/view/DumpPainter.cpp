@@ -81,7 +81,7 @@ void PaintCell(Canvas &canvas, const Metrics &m, int x, int y, std::string_view 
 void PaintNumberCell(Canvas &canvas, const EditorState &s, std::int64_t o)
 {
     int viewRow;
-    if (o < 0 || !rowVisible(s, o - o % s.BytesPerRow, &viewRow))
+    if (o < 0 || s.BytesPerRow <= 0 || !rowVisible(s, o - o % s.BytesPerRow, &viewRow))
         return;
     const Metrics &m = s.metrics;
     const int n = std::min(s.CellChars, kMaxCellChars);
@@ -118,7 +118,7 @@ void PaintNumberCell(Canvas &canvas, const EditorState &s, std::int64_t o)
 void PaintCharRow(Canvas &canvas, const EditorState &s, std::int64_t o)
 {
     int viewRow;
-    if (o < 0)
+    if (o < 0 || s.BytesPerRow <= 0)
         return;
     const std::int64_t start = o - o % s.BytesPerRow;
     if (!rowVisible(s, start, &viewRow))

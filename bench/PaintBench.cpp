@@ -1,0 +1,172 @@
+// Painting one full view of the dump through QtCanvas, in the middle of a small and a
+// large document; the time should not depend on the document's size.
+#include "app/EditorState.h"
+#include "gui/view/DumpFont.h"
+#include "gui/view/QtCanvas.h"
+#include "view/DumpPainter.h"
+#include "view/Layout.h"
+#include "view/TPlixScrollBar.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+namespace {
+
+constexpr int kVisibleRows = 40;
+
+// Stands in for the window system's scroll bar: keeps the clamped position.
+class StoredScrollBar : public vtm::ScrollBarBackend
+{
+public:
+    void setScrollInfo(int, int range, int page, int position) override
+    {
+        m_position = vtm::ClampScrollPosition(range, page, position);
+    }
+    int scrollPosition(int) const override { return m_position; }
+    int trackPosition(int) const override { return m_position; }
+
+private:
+    int m_position = 0;
+};
+
+// Counts the calls of one paint, to show which drawing paths a view takes.
+class CountingCanvas : public vtm::Canvas
+{
+public:
+    int texts = 0;
+    int fills = 0;
+    void fillRect(int, int, int, int, vtm::Color) override { ++fills; }
+    void drawText(int, int, std::string_view, vtm::Color, vtm::Color) override { ++texts; }
+};
+
+struct View
+{
+    vtm::EditorState state;
+    StoredScrollBar vert;
+    StoredScrollBar horz;
+};
+
+vtm::DumpFont *g_font = nullptr;
+std::unique_ptr<View> g_small;
+std::unique_ptr<View> g_large;
+
+std::unique_ptr<View> makeView(std::int32_t n)
+{
+    auto v = std::make_unique<View>();
+    vtm::Document &doc = v->state.doc;
+    doc.resize(n);
+    std::uint64_t x = 0x2545F4914F6CDD1Dull ^ std::uint64_t(n);
+    std::uint8_t *b = doc.Buffer();
+    for (std::int32_t i = 0; i < n; ++i) { // xorshift64: varied bytes, all glyphs appear
+        x ^= x << 13;
+        x ^= x >> 7;
+        x ^= x << 17;
+        b[i] = std::uint8_t(x >> 24);
+    }
+    v->state.VertBar.Owner = &v->vert;
+    v->state.HorzBar.Owner = &v->horz;
+    v->state.fontCharWidth = g_font->charWidth();
+    v->state.fontCharHeight = g_font->charHeight();
+    return v;
+}
+
+// Lays the view out in the given base, scrolled to the middle, with a few marked rows
+// (one whole-row mark for the fast path, partial marks for the cell-by-cell path).
+void configure(View &v, bool hex)
+{
+    vtm::EditorState &s = v.state;
+    s.HexMode = hex;
+    vtm::ComputeLayout(s);
+    s.VisibleRows = kVisibleRows;
+    const int middle = s.RowCount / 2;
+    s.VertBar.SetParams(s.RowCount, kVisibleRows, middle);
+    const int top = s.TopRow();
+
+    std::uint8_t *marks = s.doc.Marks();
+    const std::int64_t bpr = s.BytesPerRow;
+    const std::int64_t first = std::int64_t(top) * bpr;
+    std::memset(marks + first, 0, std::size_t(kVisibleRows * bpr));
+    std::memset(marks + (top + 5) * bpr, 2, std::size_t(bpr)); // whole row, one colour
+    marks[(top + 12) * bpr + 3] = 1;                           // one cell
+    std::memset(marks + (top + 20) * bpr, 3, 5);               // part of a row
+    marks[(top + 31) * bpr + bpr - 1] = 6;                     // last cell
+
+    s.CursorRow = top + 17;
+    s.CursorCol = 3 * s.CellChars + 1;
+    s.CursorVisible = true;
+}
+
+void paintView(benchmark::State &state, View &v, bool hex)
+{
+    configure(v, hex);
+    const vtm::EditorState &s = v.state;
+    const vtm::Metrics &m = s.metrics;
+    const int width = s.BytesPerRow * m.CellWidth + m.CharAreaWidth - 1;
+    const int height = kVisibleRows * m.RowHeight - 1;
+    CountingCanvas counted;
+    vtm::PaintRows(counted, s, 0, kVisibleRows * m.RowHeight - 1);
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        vtm::QtCanvas canvas(painter, *g_font);
+        vtm::PaintRows(canvas, s, 0, kVisibleRows * m.RowHeight - 1);
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["docMiB"] = double(s.doc.BufferSize()) / (1024.0 * 1024.0);
+    state.counters["topRow"] = s.TopRow();
+    state.counters["texts"] = counted.texts;
+    state.counters["fills"] = counted.fills;
+}
+
+void BM_PaintHex1MiB(benchmark::State &state)
+{
+    paintView(state, *g_small, true);
+}
+void BM_PaintHex256MiB(benchmark::State &state)
+{
+    paintView(state, *g_large, true);
+}
+void BM_PaintDec1MiB(benchmark::State &state)
+{
+    paintView(state, *g_small, false);
+}
+void BM_PaintDec256MiB(benchmark::State &state)
+{
+    paintView(state, *g_large, false);
+}
+
+BENCHMARK(BM_PaintHex1MiB)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintHex256MiB)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintDec1MiB)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintDec256MiB)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv); // fonts need the window system's font database
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+
+    vtm::DumpFont font;
+    g_font = &font;
+    g_small = makeView(std::int32_t(1) << 20);
+    g_large = makeView(std::int32_t(256) << 20);
+
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    g_large.reset();
+    g_small.reset();
+    return 0;
+}
