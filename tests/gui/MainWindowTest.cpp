@@ -69,7 +69,10 @@ protected:
         QApplication::processEvents();
     }
 
-    static QColor pixel(QWidget *widget, int x, int y) { return widget->grab().toImage().pixelColor(x, y); }
+    static QColor pixel(QWidget *widget, int x, int y)
+    {
+        return widget->grab().toImage().pixelColor(x, y);
+    }
 
     QTemporaryDir m_dir;
 };
@@ -143,9 +146,9 @@ TEST_F(MainWindowTest, MouseClickPlacesCursorAndFeedsDistance)
     EXPECT_EQ(status(w, 2), QStringLiteral("Dist: -19 -$13"));
 
     // Past the end on a blank row: the last byte, in the clicked area.
-    QTest::mouseClick(client, Qt::LeftButton, {},
-                      QPoint(16 * m.CellWidth + m.LeftGap + 10 * m.CharWidth + 1,
-                             10 * m.RowHeight + 2));
+    QTest::mouseClick(
+        client, Qt::LeftButton, {},
+        QPoint(16 * m.CellWidth + m.LeftGap + 10 * m.CharWidth + 1, 10 * m.RowHeight + 2));
     EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 99 $63"));
     EXPECT_TRUE(w.state().InCharArea(w.state().CursorCol));
 }

@@ -6,7 +6,9 @@
 
 namespace vtm {
 
-Editor::Editor(EditorState &state, Host &host) : m_s(state), m_host(host)
+Editor::Editor(EditorState &state, Host &host)
+    : m_s(state)
+    , m_host(host)
 {
     m_s.VertBar.Owner = &host;
     m_s.HorzBar.Owner = &host;
@@ -117,9 +119,13 @@ void Editor::DoRight()
 {
     const bool charArea = m_s.InCharArea(m_s.CursorCol);
     const int lastCol = charArea ? m_s.ColumnCount() - 1 : m_s.NumberColumns() - 1;
-    if (m_s.CursorCol == lastCol)
-        MoveCursorTo(charArea ? m_s.NumberColumns() : 0, m_s.CursorRow + 1, true);
-    else
+    if (m_s.CursorCol == lastCol) {
+        // At the end of a full last row there is no next row: stay on the last byte.
+        const bool lastRow =
+            std::int64_t(m_s.CursorRow + 1) * m_s.BytesPerRow >= m_s.doc.BufferSize();
+        MoveCursorTo(lastRow ? m_s.CursorCol : (charArea ? m_s.NumberColumns() : 0),
+                     lastRow ? m_s.CursorRow : m_s.CursorRow + 1, true);
+    } else
         MoveCursorTo(m_s.CursorCol + 1, m_s.CursorRow, true);
 }
 
@@ -130,8 +136,8 @@ void Editor::DoLeft()
     if (m_s.CursorCol == firstCol) {
         if (m_s.CursorRow <= 0)
             return;
-        MoveCursorTo(charArea ? m_s.ColumnCount() - 1 : m_s.NumberColumns() - 1,
-                     m_s.CursorRow - 1, true);
+        MoveCursorTo(charArea ? m_s.ColumnCount() - 1 : m_s.NumberColumns() - 1, m_s.CursorRow - 1,
+                     true);
     } else {
         MoveCursorTo(m_s.CursorCol - 1, m_s.CursorRow, true);
     }

@@ -22,9 +22,8 @@ CellPos EditorState::Normalise(CellPos p) const
 {
     p.col = std::max(std::min(p.col, ColumnCount() - 1), 0);
     // Rows from the length itself, so a placement right after a length change is exact.
-    const int rows = BytesPerRow > 0 ? int((std::int64_t(doc.BufferSize()) + BytesPerRow - 1)
-                                           / BytesPerRow)
-                                     : 0;
+    const int rows =
+        BytesPerRow > 0 ? int((std::int64_t(doc.BufferSize()) + BytesPerRow - 1) / BytesPerRow) : 0;
     p.row = std::max(std::min(p.row, rows - 1), 0);
     if (CellToOffset(p.col, p.row) >= doc.BufferSize()) {
         const int rest = BytesPerRow > 0 ? doc.BufferSize() % BytesPerRow : 0;

@@ -15,8 +15,7 @@ ByteStorage::ByteStorage(ByteStorage &&other) noexcept
     : m_data(std::exchange(other.m_data, nullptr))
     , m_size(std::exchange(other.m_size, 0))
     , m_use(other.m_use)
-{
-}
+{}
 
 ByteStorage &ByteStorage::operator=(ByteStorage &&other) noexcept
 {
@@ -41,8 +40,8 @@ bool ByteStorage::resize(std::int64_t n)
     }
     void *p;
     if (!m_data)
-        p = mmap(nullptr, std::size_t(n), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                 -1, 0);
+        p = mmap(nullptr, std::size_t(n), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1,
+                 0);
     else
         p = mremap(m_data, std::size_t(m_size), std::size_t(n), MREMAP_MAYMOVE);
     if (p == MAP_FAILED)

@@ -12,7 +12,9 @@ class ByteStorage
 public:
     enum class Use { Bulk, Sparse };
 
-    explicit ByteStorage(Use use = Use::Bulk) : m_use(use) {}
+    explicit ByteStorage(Use use = Use::Bulk)
+        : m_use(use)
+    {}
     ~ByteStorage() { release(); }
     ByteStorage(const ByteStorage &) = delete;
     ByteStorage &operator=(const ByteStorage &) = delete;

@@ -109,7 +109,7 @@ bool Document::loadBytes(const std::uint8_t *bytes, std::int64_t n, bool keepMar
     if (n < 0 || n > MaxBufferSize)
         return false;
     const std::int64_t step = StepFor(n);
-    if (!fitsLimit(step, keepMarks ? step : 0))
+    if (!fitsLimit(step, step)) // the new bytes and their marks
         return false;
     ByteStorage buffer(ByteStorage::Use::Bulk);
     if (!buffer.resize(step))
@@ -137,7 +137,7 @@ bool Document::loadFile(const std::string &path, bool keepMarks)
 
     const std::int64_t n = std::int64_t(length);
     const std::int64_t step = StepFor(n);
-    if (!fitsLimit(step, keepMarks ? step : 0))
+    if (!fitsLimit(step, step)) // the new bytes and their marks
         return false;
     ByteStorage buffer(ByteStorage::Use::Bulk);
     if (!buffer.resize(step))

@@ -12,7 +12,9 @@ namespace vtm {
 class OutOfMemoryError : public std::runtime_error
 {
 public:
-    OutOfMemoryError() : std::runtime_error("Out of memory") {}
+    OutOfMemoryError()
+        : std::runtime_error("Out of memory")
+    {}
 };
 
 // The edited bytes and one marker colour per byte, held whole in memory.
@@ -24,7 +26,10 @@ public:
     // The largest length whose storage step still fits a signed 32-bit capacity.
     static constexpr std::int32_t MaxBufferSize = 0x7FFF0000;
 
-    static std::int64_t StepFor(std::int64_t n) { return (n + StorageStep - 1) / StorageStep * StorageStep; }
+    static std::int64_t StepFor(std::int64_t n)
+    {
+        return (n + StorageStep - 1) / StorageStep * StorageStep;
+    }
 
     std::uint8_t *Buffer() const { return m_buffer.data(); }
     std::uint8_t *Marks() const { return m_marks.data(); }

@@ -70,8 +70,8 @@ void PaintCell(Canvas &canvas, const Metrics &m, int x, int y, std::string_view 
         canvas.drawText(x + m.LeftGap, y, text, fonts[1], backs[1]);
     } else {
         for (int j = 1; j <= n; ++j)
-            canvas.drawText(x + m.LeftGap + (j - 1) * m.CharWidth, y, text.substr(std::size_t(j - 1), 1),
-                            fonts[j], backs[j]);
+            canvas.drawText(x + m.LeftGap + (j - 1) * m.CharWidth, y,
+                            text.substr(std::size_t(j - 1), 1), fonts[j], backs[j]);
     }
     const int right = x + m.LeftGap + n * m.CharWidth + m.RightGap;
     canvas.fillRect(x, y + m.RowHeight - 1, right - x, 1, grid);
@@ -203,8 +203,8 @@ void PaintRows(Canvas &canvas, const EditorState &s, int top, int bottom)
         if (back != colors::White) {
             // The character area's margins never show marks.
             canvas.fillRect(areaX, y, m.LeftGap, m.RowHeight, colors::White);
-            canvas.fillRect(areaX + m.CharAreaWidth - m.RightGap - 1, y, m.RightGap + 1, m.RowHeight,
-                            colors::White);
+            canvas.fillRect(areaX + m.CharAreaWidth - m.RightGap - 1, y, m.RightGap + 1,
+                            m.RowHeight, colors::White);
         }
         for (int e = 0; e <= s.BytesPerRow; ++e)
             canvas.fillRect(e * m.CellWidth - 1, y, 1, m.RowHeight, colors::ButtonFace);

@@ -14,7 +14,19 @@ struct KeyStroke
     char letter = 0; // upper-case, with Key::Letter
 };
 
-enum class Command { Up, Down, PageUp, PageDown, Left, Right, Home, End, Tab, HexLayout, DecLayout };
+enum class Command {
+    Up,
+    Down,
+    PageUp,
+    PageDown,
+    Left,
+    Right,
+    Home,
+    End,
+    Tab,
+    HexLayout,
+    DecLayout
+};
 
 // The shortcut table; a stroke it knows never reaches the typed-character handler.
 std::optional<Command> LookupShortcut(const KeyStroke &stroke);

@@ -14,17 +14,17 @@ CellPos MouseToCell(const EditorState &s, int x, int y);
 // Sizes the window system reports for a layout pass.
 struct LayoutInput
 {
-    int clientHeight = 0;    // the window's proposed client height
-    int toolbarHeight = 0;   // everything above the panel (menu bar, toolbar)
+    int clientHeight = 0;  // the window's proposed client height
+    int toolbarHeight = 0; // everything above the panel (menu bar, toolbar)
     int statusBarHeight = 0;
-    int panelFrame = 0;      // the panel's outer minus client size
-    int scrollBarWidth = 0;  // the view's vertical scroll bar
+    int panelFrame = 0;     // the panel's outer minus client size
+    int scrollBarWidth = 0; // the view's vertical scroll bar
 };
 
 // Geometry a layout pass decides; the window system applies it.
 struct LayoutResult
 {
-    int viewLeft = 0, viewTop = 0;               // inside the panel's client area
+    int viewLeft = 0, viewTop = 0; // inside the panel's client area
     int viewClientWidth = 0, viewClientHeight = 0;
     int viewOuterWidth = 0, viewOuterHeight = 0; // with the scroll bar
     int panelTop = 0;

@@ -26,7 +26,9 @@ int ClampScrollPosition(int range, int page, int position);
 class TPlixScrollBar
 {
 public:
-    explicit TPlixScrollBar(int barKind) : BarKind(barKind) {}
+    explicit TPlixScrollBar(int barKind)
+        : BarKind(barKind)
+    {}
 
     ScrollBarBackend *Owner = nullptr;
     std::function<void()> OnChange;

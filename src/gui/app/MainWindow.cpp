@@ -59,7 +59,8 @@ KeyStroke toKeyStroke(const QKeyEvent *event)
 }
 } // namespace
 
-MainWindow::MainWindow() : m_editor(m_state, *this)
+MainWindow::MainWindow()
+    : m_editor(m_state, *this)
 {
     setWindowTitle(QString::fromUtf8(AppTitle()));
     setFocusPolicy(Qt::StrongFocus);
@@ -83,9 +84,12 @@ MainWindow::MainWindow() : m_editor(m_state, *this)
     }
 
     DumpClient *client = m_view->client();
-    connect(client, &DumpClient::mousePressed, this, [this](int x, int y) { m_editor.MouseDown(x, y); });
-    connect(client, &DumpClient::mouseMoved, this, [this](int x, int y) { m_editor.MouseMove(x, y); });
-    connect(client, &DumpClient::mouseReleased, this, [this](int x, int y) { m_editor.MouseUp(x, y); });
+    connect(client, &DumpClient::mousePressed, this,
+            [this](int x, int y) { m_editor.MouseDown(x, y); });
+    connect(client, &DumpClient::mouseMoved, this,
+            [this](int x, int y) { m_editor.MouseMove(x, y); });
+    connect(client, &DumpClient::mouseReleased, this,
+            [this](int x, int y) { m_editor.MouseUp(x, y); });
     connect(m_view, &TPlixBox::scrollRequested, this,
             [this](ScrollRequest r) { m_state.VertBar.HandleScroll(r); });
     connect(m_view, &TPlixBox::wheelSteps, this, [this](int rows) {

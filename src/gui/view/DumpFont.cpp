@@ -7,7 +7,8 @@
 
 namespace vtm {
 
-DumpFont::DumpFont() : m_font(QStringLiteral("Courier New"), 10)
+DumpFont::DumpFont()
+    : m_font(QStringLiteral("Courier New"), 10)
 {
     m_font.setStyleHint(QFont::TypeWriter);
     m_font.setFixedPitch(true);

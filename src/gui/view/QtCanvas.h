@@ -15,7 +15,10 @@ namespace vtm {
 class QtCanvas : public Canvas
 {
 public:
-    QtCanvas(QPainter &painter, const DumpFont &font) : m_painter(painter), m_font(font) {}
+    QtCanvas(QPainter &painter, const DumpFont &font)
+        : m_painter(painter)
+        , m_font(font)
+    {}
 
     void fillRect(int x, int y, int w, int h, Color color) override;
     void drawText(int x, int y, std::string_view text, Color fg, Color bg) override;

@@ -17,7 +17,9 @@
 namespace vtm {
 
 DumpClient::DumpClient(const EditorState &state, const DumpFont &font, QWidget *parent)
-    : QWidget(parent), m_state(state), m_font(font)
+    : QWidget(parent)
+    , m_state(state)
+    , m_font(font)
 {
     setAttribute(Qt::WA_OpaquePaintEvent); // the rows cover every pixel
     setMouseTracking(true);

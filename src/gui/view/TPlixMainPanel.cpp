@@ -11,7 +11,9 @@
 namespace vtm {
 
 TPlixMainPanel::TPlixMainPanel(const EditorState &state, const DumpFont &font, QWidget *parent)
-    : QWidget(parent), m_state(state), m_font(font)
+    : QWidget(parent)
+    , m_state(state)
+    , m_font(font)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);

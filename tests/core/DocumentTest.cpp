@@ -1,0 +1,153 @@
+#include "ScriptedHost.h"
+
+#include <gtest/gtest.h>
+
+using namespace vtm;
+using namespace vtmtest;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+Bytes BytesOf(const Document &d)
+{
+    return {d.Buffer(), d.Buffer() + d.BufferSize()};
+}
+Bytes MarksOf(const Document &d)
+{
+    return {d.Marks(), d.Marks() + d.BufferSize()};
+}
+void Load(Document &d, const Bytes &bytes)
+{
+    ASSERT_TRUE(d.loadBytes(bytes.data(), std::int64_t(bytes.size())));
+}
+} // namespace
+
+TEST(DocumentStorage, CapacityIsTheNextStepOf64KiB)
+{
+    Document d;
+    EXPECT_EQ(d.BufferCapacity() + d.MarksCapacity(), 0);
+    EXPECT_EQ(d.Buffer(), nullptr);
+    EXPECT_EQ(d.Marks(), nullptr);
+    for (auto [n, cap] : {std::pair{1, 65536}, {65536, 65536}, {65537, 131072}}) {
+        Load(d, Bytes(std::size_t(n), 7));
+        EXPECT_EQ(d.BufferCapacity(), cap) << n;
+        EXPECT_EQ(d.MarksCapacity(), cap) << n;
+    }
+    d.remove(100, 1);
+    EXPECT_EQ(d.BufferCapacity(), 65536);
+    EXPECT_EQ(d.MarksCapacity(), 65536);
+    d.remove(0, d.BufferSize());
+    EXPECT_EQ(d.BufferCapacity() + d.MarksCapacity(), 0);
+    EXPECT_EQ(d.Buffer(), nullptr);
+
+    d.insertZeros(0, 1);
+    EXPECT_EQ(d.BufferSize(), 1);
+    EXPECT_EQ(d.BufferCapacity(), 65536);
+    EXPECT_EQ(d.MarksCapacity(), 65536);
+    EXPECT_EQ(d.Buffer()[0] + d.Marks()[0], 0);
+}
+
+TEST(DocumentStorage, InsertAndRemoveMoveMarksWithTheirBytes)
+{
+    Document d;
+    Load(d, {10, 11, 12, 13, 14});
+    SetMarks(d, "12345");
+    d.insertZeros(2, 3);
+    EXPECT_EQ(BytesOf(d), (Bytes{10, 11, 0, 0, 0, 12, 13, 14}));
+    EXPECT_EQ(MarksOf(d), (Bytes{1, 2, 0, 0, 0, 3, 4, 5}));
+    d.remove(1, 5);
+    EXPECT_EQ(BytesOf(d), (Bytes{10, 13, 14}));
+    EXPECT_EQ(MarksOf(d), (Bytes{1, 4, 5}));
+    d.insertZeros(3, 1); // the removed marks must not reappear
+    EXPECT_EQ(MarksOf(d), (Bytes{1, 4, 5, 0}));
+}
+
+TEST(DocumentStorage, GrowthPastTheLimitThrowsAndChangesNothing)
+{
+    Document d;
+    const Bytes bytes(65536, 0x5A);
+    Load(d, bytes);
+    d.Marks()[3] = 2;
+    auto unchanged = [&] {
+        EXPECT_EQ(BytesOf(d), bytes);
+        EXPECT_EQ(d.Marks()[3], 2);
+        EXPECT_EQ(d.BufferCapacity(), 65536);
+        EXPECT_EQ(d.MarksCapacity(), 65536);
+    };
+    d.setStorageLimit(131072); // the buffer cannot grow
+    EXPECT_THROW(d.insertZeros(0, 1), OutOfMemoryError);
+    unchanged();
+    d.setStorageLimit(196608); // the buffer grows, its marks cannot follow
+    EXPECT_THROW(d.insertZeros(10, 1), OutOfMemoryError);
+    unchanged();
+}
+
+TEST(DocumentLoad, FileReplacesContentsAndMarks)
+{
+    Document d;
+    Load(d, {1, 2, 3, 4});
+    SetMarks(d, "1234");
+    d.setChangeCount(3);
+    TempFile six({9, 8, 7, 6, 5, 4}), two({1, 1}), empty({});
+
+    ASSERT_TRUE(d.loadFile(six.path, true));
+    EXPECT_EQ(BytesOf(d), (Bytes{9, 8, 7, 6, 5, 4}));
+    EXPECT_EQ(MarksOf(d), (Bytes{1, 2, 3, 4, 0, 0}));
+    EXPECT_EQ(d.ChangeCount(), 0);
+    // Marks dropped with a shorter file stay dropped.
+    ASSERT_TRUE(d.loadFile(two.path, true));
+    ASSERT_TRUE(d.loadFile(six.path, true));
+    EXPECT_EQ(MarksOf(d), (Bytes{1, 2, 0, 0, 0, 0}));
+
+    ASSERT_TRUE(d.loadFile(six.path));
+    EXPECT_EQ(MarksOf(d), Bytes(6, 0));
+
+    ASSERT_TRUE(d.loadFile(empty.path));
+    EXPECT_EQ(d.BufferSize(), 0);
+    EXPECT_EQ(d.BufferCapacity() + d.MarksCapacity(), 0);
+    EXPECT_EQ(d.Buffer(), nullptr);
+}
+
+TEST(DocumentLoad, FailureLeavesThePreviousDocument)
+{
+    Document d;
+    Load(d, {1, 2, 3, 4, 5});
+    SetMarks(d, "..3");
+    d.setChangeCount(2);
+    auto intact = [&] {
+        EXPECT_EQ(BytesOf(d), (Bytes{1, 2, 3, 4, 5}));
+        EXPECT_EQ(d.Marks()[2], 3);
+        EXPECT_EQ(d.ChangeCount(), 2);
+        EXPECT_EQ(d.BufferCapacity(), 65536);
+    };
+    const auto tmp = std::filesystem::temp_directory_path();
+    EXPECT_FALSE(d.loadFile((tmp / "vtm_no_such_file").string()));
+    intact();
+    EXPECT_FALSE(d.loadFile(tmp.string()));
+    intact();
+    // Too long for a 32-bit length: refused before anything is read (the file is sparse).
+    TempFile huge(Bytes{});
+    std::filesystem::resize_file(huge.path, std::uintmax_t(Document::MaxBufferSize) + 1);
+    EXPECT_FALSE(d.loadFile(huge.path));
+    intact();
+
+    TempFile big(Bytes(65537, 1)); // buffer and marks need 128 KiB each
+    d.setStorageLimit(131071);
+    EXPECT_FALSE(d.loadFile(big.path));
+    intact();
+    d.setStorageLimit(262143);
+    EXPECT_FALSE(d.loadFile(big.path, true));
+    intact();
+    d.setStorageLimit(262144);
+    EXPECT_TRUE(d.loadFile(big.path, true));
+}
+
+TEST(DocumentLoad, LimitCountsTheMarksOfTheNewContents)
+{
+    Document d;
+    Load(d, {1, 2, 3});
+    TempFile big(Bytes(65537, 1));
+    d.setStorageLimit(131072); // room for the new buffer, not for its marks as well
+    EXPECT_FALSE(d.loadFile(big.path));
+    EXPECT_EQ(d.BufferSize(), 3);
+    EXPECT_LE(d.BufferCapacity() + d.MarksCapacity(), 131072);
+}

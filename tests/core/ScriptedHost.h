@@ -1,0 +1,178 @@
+#pragma once
+
+#include "app/Editor.h"
+#include "app/Host.h"
+#include "app/Texts.h"
+#include "document/Color.h"
+#include "view/Layout.h"
+
+#include <array>
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <unistd.h>
+
+namespace vtm {
+// Readable failure messages.
+inline void PrintTo(const CellPos &p, std::ostream *os)
+{
+    *os << "(col " << p.col << ", row " << p.row << ")";
+}
+} // namespace vtm
+
+namespace vtmtest {
+
+struct Rect
+{
+    int x, y, w, h;
+    friend bool operator==(const Rect &, const Rect &) = default;
+};
+
+// Records what the editor asks of the window system and emulates its scroll bars.
+class ScriptedHost : public vtm::Host
+{
+public:
+    std::array<std::string, 3> status;
+    int statusWrites = 0;
+    std::vector<Rect> invalidated;
+    int invalidateAllCount = 0, invalidatePanelCount = 0, updateNowCount = 0;
+    int requestLayoutCount = 0, beepCount = 0, timerRestarts = 0;
+    std::vector<int> scrolls;
+    std::vector<std::pair<vtm::MessageKind, std::string>> messages;
+    std::deque<int> answers;
+    std::string caption;
+    std::array<int, 2> range{}, page{}, position{}, track{};
+
+    // When set, requestLayout runs the pass at once with this input.
+    vtm::Editor *editor = nullptr;
+    vtm::LayoutInput layout;
+    vtm::LayoutResult lastLayout;
+
+    void clearLog()
+    {
+        statusWrites = invalidateAllCount = invalidatePanelCount = updateNowCount = 0;
+        requestLayoutCount = beepCount = timerRestarts = 0;
+        invalidated.clear();
+        scrolls.clear();
+        messages.clear();
+    }
+
+    void invalidateView(int x, int y, int w, int h) override
+    {
+        invalidated.push_back({x, y, w, h});
+    }
+    void invalidateViewAll() override { ++invalidateAllCount; }
+    void invalidatePanel() override { ++invalidatePanelCount; }
+    void scrollView(int dy) override { scrolls.push_back(dy); }
+    void updateNow() override { ++updateNowCount; }
+    void requestLayout() override
+    {
+        ++requestLayoutCount;
+        if (editor)
+            lastLayout = editor->LayoutPass(layout);
+    }
+    void setStatusText(int panel, const std::string &text) override
+    {
+        ++statusWrites;
+        status.at(std::size_t(panel)) = text;
+    }
+    void restartCursorTimer() override { ++timerRestarts; }
+    void beep() override { ++beepCount; }
+    void setCaption(const std::string &text) override { caption = text; }
+    int showMessage(vtm::MessageKind kind, const std::string &text, int) override
+    {
+        messages.emplace_back(kind, text);
+        if (answers.empty())
+            return vtm::ButtonOk;
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void setScrollInfo(int kind, int r, int p, int pos) override
+    {
+        const auto k = std::size_t(kind);
+        range.at(k) = r;
+        page.at(k) = p;
+        position.at(k) = vtm::ClampScrollPosition(r, p, pos);
+    }
+    int scrollPosition(int kind) const override { return position.at(std::size_t(kind)); }
+    int trackPosition(int kind) const override { return track.at(std::size_t(kind)); }
+};
+
+inline std::vector<std::uint8_t> Iota(int n)
+{
+    std::vector<std::uint8_t> v(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i)
+        v[std::size_t(i)] = std::uint8_t(i);
+    return v;
+}
+
+// Marks by offset from 0, one character per byte: '.' unmarked, '1'..'6' a colour.
+inline void SetMarks(vtm::Document &doc, const std::string &marks)
+{
+    for (std::size_t i = 0; i < marks.size(); ++i)
+        doc.Marks()[i] = marks[i] == '.' ? 0 : std::uint8_t(marks[i] - '0');
+}
+
+// An editor with an 8x16 font on a loaded document, after one layout pass, log cleared.
+class Rig
+{
+public:
+    vtm::EditorState s;
+    ScriptedHost host;
+    vtm::Editor ed{s, host};
+
+    explicit Rig(const std::vector<std::uint8_t> &bytes, int visibleRows = 10, bool hex = true)
+    {
+        s.fontCharWidth = 8;
+        s.fontCharHeight = 16;
+        s.HexMode = hex;
+        s.doc.loadBytes(bytes.data(), std::int64_t(bytes.size()));
+        host.editor = &ed;
+        // toolbar 30, status bar 20, panel frame 4, scroll bar 17
+        host.layout = {(visibleRows + 1) * 17 + 53, 30, 20, 4, 17};
+        ed.ApplyLanguage();
+        host.requestLayout();
+        host.clearLog();
+    }
+
+    vtm::CellPos cursor() const { return {s.CursorCol, s.CursorRow}; }
+    void place(int col, int row)
+    {
+        ed.MoveCursorTo(col, row, false);
+        host.clearLog();
+    }
+};
+
+// A file in the temporary directory, removed at the end of the test.
+struct TempFile
+{
+    std::string path;
+
+    explicit TempFile(const std::vector<std::uint8_t> &bytes)
+    {
+        static int counter = 0;
+        path = (std::filesystem::temp_directory_path()
+                / ("vtm_test_" + std::to_string(getpid()) + "_" + std::to_string(++counter)))
+                   .string();
+        if (std::FILE *f = std::fopen(path.c_str(), "wb")) {
+            if (!bytes.empty())
+                std::fwrite(bytes.data(), 1, bytes.size(), f);
+            std::fclose(f);
+        }
+    }
+    ~TempFile()
+    {
+        std::error_code ec;
+        std::filesystem::remove(path, ec);
+    }
+    TempFile(const TempFile &) = delete;
+    TempFile &operator=(const TempFile &) = delete;
+};
+
+} // namespace vtmtest
