@@ -2,6 +2,7 @@
 
 #include "app/Texts.h"
 #include "gui/platform/Platform.h"
+#include "gui/view/FileDropFilter.h"
 #include "gui/view/TPlixBox.h"
 #include "gui/view/TPlixMainPanel.h"
 
@@ -95,8 +96,10 @@ MainWindow::MainWindow()
     connect(m_view, &TPlixBox::wheelSteps, this, [this](int rows) {
         m_state.VertBar.SetPosition(m_state.VertBar.GetPosition() + rows);
     });
-    connect(m_view, &TPlixBox::fileDropped, this, &MainWindow::loadFile);
-    connect(m_panel, &TPlixMainPanel::fileDropped, this, &MainWindow::loadFile);
+    auto *drops = new FileDropFilter(this);
+    drops->watch(m_view);
+    drops->watch(m_panel);
+    connect(drops, &FileDropFilter::fileDropped, this, &MainWindow::loadFile);
 
     m_cursorTimer.setInterval(500);
     connect(&m_cursorTimer, &QTimer::timeout, this, &MainWindow::onCursorTimer);

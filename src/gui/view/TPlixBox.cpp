@@ -5,13 +5,9 @@
 #include "gui/view/QtCanvas.h"
 #include "view/DumpPainter.h"
 
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QUrl>
 #include <QWheelEvent>
 
 namespace vtm {
@@ -62,7 +58,6 @@ TPlixBox::TPlixBox(const EditorState &state, const DumpFont &font, QWidget *pare
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     setFocusPolicy(Qt::NoFocus);
-    setAcceptDrops(true);
     m_vert->setFocusPolicy(Qt::NoFocus);
     m_vert->setSingleStep(1);
     connect(m_vert, &QAbstractSlider::actionTriggered, this, &TPlixBox::onAction);
@@ -102,42 +97,6 @@ void TPlixBox::wheelEvent(QWheelEvent *event)
     if (notches != 0)
         emit wheelSteps(-3 * notches);
     event->accept();
-}
-
-bool AcceptFileDrag(QDragEnterEvent *event)
-{
-    const QMimeData *mime = event->mimeData();
-    if (!mime->hasUrls())
-        return false;
-    for (const QUrl &url : mime->urls()) {
-        if (url.isLocalFile()) {
-            event->acceptProposedAction();
-            return true;
-        }
-    }
-    return false;
-}
-
-QString DroppedFile(QDropEvent *event)
-{
-    for (const QUrl &url : event->mimeData()->urls()) {
-        if (url.isLocalFile())
-            return url.toLocalFile();
-    }
-    return QString();
-}
-
-void TPlixBox::dragEnterEvent(QDragEnterEvent *event)
-{
-    AcceptFileDrag(event);
-}
-
-void TPlixBox::dropEvent(QDropEvent *event)
-{
-    const QString path = DroppedFile(event);
-    event->acceptProposedAction();
-    if (!path.isEmpty())
-        emit fileDropped(path);
 }
 
 } // namespace vtm

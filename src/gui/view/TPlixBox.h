@@ -36,7 +36,7 @@ private:
 };
 
 // The scrolling view of the dump: the client area with its vertical scroll bar at the
-// right edge. Files dropped on it are reported.
+// right edge.
 class TPlixBox : public QWidget
 {
     Q_OBJECT
@@ -51,11 +51,8 @@ public:
 signals:
     void scrollRequested(vtm::ScrollRequest request);
     void wheelSteps(int rows);
-    void fileDropped(const QString &path);
 
 protected:
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 
 private:
@@ -65,9 +62,5 @@ private:
     QScrollBar *m_vert;
     int m_wheelRemainder = 0;
 };
-
-// Accepts a drag that carries at least one local file; returns the first one on drop.
-bool AcceptFileDrag(QDragEnterEvent *event);
-QString DroppedFile(QDropEvent *event);
 
 } // namespace vtm

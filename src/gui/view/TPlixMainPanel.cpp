@@ -2,10 +2,8 @@
 
 #include "app/EditorState.h"
 #include "gui/view/QtCanvas.h"
-#include "gui/view/TPlixBox.h"
 #include "view/DumpPainter.h"
 
-#include <QDropEvent>
 #include <QPainter>
 
 namespace vtm {
@@ -17,7 +15,6 @@ TPlixMainPanel::TPlixMainPanel(const EditorState &state, const DumpFont &font, Q
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
-    setAcceptDrops(true);
 }
 
 void TPlixMainPanel::paintEvent(QPaintEvent *)
@@ -32,19 +29,6 @@ void TPlixMainPanel::paintEvent(QPaintEvent *)
     painter.translate(FrameWidth, FrameWidth);
     QtCanvas canvas(painter, m_font);
     PaintPanel(canvas, m_state);
-}
-
-void TPlixMainPanel::dragEnterEvent(QDragEnterEvent *event)
-{
-    AcceptFileDrag(event);
-}
-
-void TPlixMainPanel::dropEvent(QDropEvent *event)
-{
-    const QString path = DroppedFile(event);
-    event->acceptProposedAction();
-    if (!path.isEmpty())
-        emit fileDropped(path);
 }
 
 } // namespace vtm

@@ -16,13 +16,8 @@ public:
 
     TPlixMainPanel(const EditorState &state, const DumpFont &font, QWidget *parent);
 
-signals:
-    void fileDropped(const QString &path);
-
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
 
 private:
     const EditorState &m_state;
