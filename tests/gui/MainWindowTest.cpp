@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 #include <QMessageBox>
@@ -89,6 +90,14 @@ TEST_F(MainWindowTest, CommandLineFileIsShownWithCaptionAndStatus)
     EXPECT_EQ(status(w, 2), QString());
     EXPECT_EQ(w.state().RowCount, 63);
     EXPECT_EQ(w.state().CursorCol, 0);
+
+    // The panes keep their widths; the longest texts still show whole.
+    EXPECT_EQ(w.statusPanel(0)->width(), 140);
+    EXPECT_EQ(w.statusPanel(1)->width(), 160);
+    w.setStatusText(2, "Dist: -2147418111 -$7FFEFFFF");
+    QLabel *dist = w.statusPanel(2);
+    EXPECT_EQ(dist->width(), 140);
+    EXPECT_LE(QFontMetrics(dist->font()).horizontalAdvance(dist->text()), 140);
 }
 
 TEST_F(MainWindowTest, NavigationKeysAndLayoutSwitch)

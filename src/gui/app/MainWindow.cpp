@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QFile>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -75,6 +76,8 @@ MainWindow::MainWindow()
     m_view = new TPlixBox(m_state, m_font, m_panel);
 
     statusBar()->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
+    // The classic narrow status-bar face (Arial's metric twin where Arial is missing).
+    statusBar()->setFont(QFont(QStringLiteral("Arial"), 8));
     static const char *const names[3] = {"Position", "Value", "Distance"};
     for (int i = 0; i < 3; ++i) {
         auto *label = new QLabel(statusBar());
@@ -110,6 +113,7 @@ MainWindow::MainWindow()
     resize(400, statusBar()->sizeHint().height() + 2 * TPlixMainPanel::FrameWidth
                     + (kInitialRows + 1) * rowHeight);
     runLayoutPass();
+    setFocus(); // every key belongs to the window, whichever child was clicked
 }
 
 MainWindow::~MainWindow()
@@ -231,8 +235,19 @@ void MainWindow::requestLayout()
 
 void MainWindow::setStatusText(int panel, const std::string &text)
 {
-    if (panel >= 0 && panel < 3)
-        m_status[std::size_t(panel)]->setText(QString::fromUtf8(text));
+    if (panel < 0 || panel >= 3)
+        return;
+    QLabel *label = m_status[std::size_t(panel)];
+    const QString t = QString::fromUtf8(text);
+    // The panes have fixed widths; the offsets of very large files get a smaller font
+    // rather than being cut off.
+    QFont font = statusBar()->font();
+    while (font.pointSizeF() > 6
+           && QFontMetrics(font).horizontalAdvance(t) > label->minimumWidth() - 2)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    if (label->font() != font)
+        label->setFont(font);
+    label->setText(t);
 }
 
 void MainWindow::restartCursorTimer()
