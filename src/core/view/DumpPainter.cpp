@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <string>
-#include <vector>
 
 namespace vtm {
 
@@ -124,16 +123,18 @@ void PaintCharRow(Canvas &canvas, const EditorState &s, std::int64_t o)
     if (!rowVisible(s, start, &viewRow))
         return;
     const Metrics &m = s.metrics;
-    const int n = s.BytesPerRow;
+    const int n = std::min(s.BytesPerRow, kMaxCellChars);
     std::string text;
-    std::vector<Color> fonts(std::size_t(n + 2), colors::Black);
-    std::vector<Color> backs(std::size_t(n + 2), colors::White);
+    Color fonts[kMaxCellChars + 2];
+    Color backs[kMaxCellChars + 2];
+    std::fill_n(fonts, n + 2, colors::Black);
+    std::fill_n(backs, n + 2, colors::White);
     const std::int32_t size = s.doc.BufferSize();
     for (int k = 0; k < n; ++k) {
         const std::int64_t i = start + k;
         if (i < size) {
             text += DisplayChar(s.doc.Buffer()[i], false, s.NoUnknown);
-            backs[std::size_t(k + 1)] = BrightMarkColor(s.doc.Marks()[i]);
+            backs[k + 1] = BrightMarkColor(s.doc.Marks()[i]);
         } else {
             text += ' ';
         }
@@ -142,8 +143,8 @@ void PaintCharRow(Canvas &canvas, const EditorState &s, std::int64_t o)
         if (!s.InCharArea(s.CursorCol)) {
             const int k = s.CursorCol / s.CellChars;
             if (start + k < size) {
-                fonts[std::size_t(k + 1)] = colors::White;
-                backs[std::size_t(k + 1)] = DarkMarkColor(s.doc.Marks()[start + k]);
+                fonts[k + 1] = colors::White;
+                backs[k + 1] = DarkMarkColor(s.doc.Marks()[start + k]);
             }
         } else if (s.CursorVisible && s.CursorOffset() < size) {
             const std::size_t k = std::size_t(s.CursorCol - s.NumberColumns() + 1);
@@ -151,8 +152,8 @@ void PaintCharRow(Canvas &canvas, const EditorState &s, std::int64_t o)
             backs[k] = colors::Black;
         }
     }
-    PaintCell(canvas, m, s.BytesPerRow * m.CellWidth, viewRow * m.RowHeight, text, fonts.data(),
-              backs.data(), colors::ButtonFace);
+    PaintCell(canvas, m, s.BytesPerRow * m.CellWidth, viewRow * m.RowHeight, text, fonts, backs,
+              colors::ButtonFace);
 }
 
 void PaintRows(Canvas &canvas, const EditorState &s, int top, int bottom)
