@@ -178,9 +178,9 @@ TEST(EditorLoad, MissingFileIsReportedAndChangesNothing)
         r.place(5, 1);
         EXPECT_FALSE(r.ed.LoadFromFile(name));
         ASSERT_EQ(r.host.messages.size(), 1u);
-        EXPECT_EQ(r.host.messages[0].first, MessageKind::Error);
-        EXPECT_EQ(r.host.messages[0].second, language == 9 ? "Reading " + name + " failed!"
-                                                           : "Konnte " + name + " nicht lesen!");
+        EXPECT_EQ(r.host.messages[0].kind, MessageKind::Error);
+        EXPECT_EQ(r.host.messages[0].text, language == 9 ? "Reading " + name + " failed!"
+                                                         : "Konnte " + name + " nicht lesen!");
         EXPECT_EQ(r.s.doc.BufferSize(), 40);
         EXPECT_EQ(r.cursor(), (CellPos{5, 1}));
     }

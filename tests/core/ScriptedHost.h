@@ -43,7 +43,7 @@ public:
     int invalidateAllCount = 0, invalidatePanelCount = 0, updateNowCount = 0;
     int requestLayoutCount = 0, beepCount = 0, timerRestarts = 0;
     std::vector<int> scrolls;
-    std::vector<std::pair<vtm::MessageKind, std::string>> messages;
+    std::vector<vtm::MessageRequest> messages;
     std::deque<int> answers;
     std::string caption;
     std::array<int, 2> range{}, page{}, position{}, track{};
@@ -84,11 +84,18 @@ public:
     void restartCursorTimer() override { ++timerRestarts; }
     void beep() override { ++beepCount; }
     void setCaption(const std::string &text) override { caption = text; }
-    int showMessage(vtm::MessageKind kind, const std::string &text, int) override
+    // Answers from the queue; with none left, the first button of the set.
+    int showMessage(const vtm::MessageRequest &request) override
     {
-        messages.emplace_back(kind, text);
-        if (answers.empty())
-            return vtm::ButtonOk;
+        messages.push_back(request);
+        if (answers.empty()) {
+            static const int results[] = {vtm::mrYes,   vtm::mrNo,    vtm::mrOk,     vtm::mrCancel,
+                                          vtm::mrAbort, vtm::mrRetry, vtm::mrIgnore, vtm::mrAll};
+            for (int bit = 0; bit < 8; ++bit)
+                if (request.buttons & (1u << bit))
+                    return results[bit];
+            return vtm::mrCancel;
+        }
         const int a = answers.front();
         answers.pop_front();
         return a;

@@ -338,10 +338,44 @@ void Editor::RequestLayout()
     m_host.requestLayout();
 }
 
+int Editor::ShowMessageDlgPos(const std::string &text, MessageKind kind, unsigned buttons,
+                              int helpContext, int left, int top)
+{
+    MessageRequest r;
+    r.text = text;
+    r.kind = kind;
+    r.buttons = buttons;
+    r.helpContext = helpContext;
+    r.left = left;
+    r.top = top;
+    r.language = m_s.Language;
+    return m_host.showMessage(r);
+}
+
+int Editor::ShowMessageDlg(const std::string &text, MessageKind kind, unsigned buttons,
+                           int helpContext)
+{
+    return ShowMessageDlgPos(text, kind, buttons, helpContext, -1, -1);
+}
+
+int Editor::ShowMessageDlgDefault(const std::string &text, MessageKind kind, unsigned buttons,
+                                  int helpContext, unsigned defaultButton)
+{
+    MessageRequest r;
+    r.text = text;
+    r.kind = kind;
+    r.buttons = buttons;
+    r.helpContext = helpContext;
+    r.variant = MessageVariant::WithDefault;
+    r.defaultButton = defaultButton;
+    r.language = m_s.Language;
+    return m_host.showMessage(r);
+}
+
 bool Editor::LoadFromFile(const std::string &name)
 {
     if (!m_s.doc.loadFile(name, m_s.KeepMarksOnLoad)) {
-        m_host.showMessage(MessageKind::Error, ReadFailedText(m_s.Language, name), ButtonOk);
+        ShowMessageDlg(ReadFailedText(m_s.Language, name), MessageKind::Error, mbOK, 0);
         return false;
     }
     m_s.FileName = name;

@@ -58,6 +58,14 @@ public:
     LayoutResult LayoutPass(const LayoutInput &in);
     void RequestLayout();
 
+    // The modal message dialogs; each returns the button pressed (MessageResult).
+    int ShowMessageDlg(const std::string &text, MessageKind kind, unsigned buttons,
+                       int helpContext);
+    int ShowMessageDlgDefault(const std::string &text, MessageKind kind, unsigned buttons,
+                              int helpContext, unsigned defaultButton);
+    int ShowMessageDlgPos(const std::string &text, MessageKind kind, unsigned buttons,
+                          int helpContext, int left, int top);
+
     // Replaces the document by a file's bytes; on failure reports it and changes nothing.
     bool LoadFromFile(const std::string &name);
 

@@ -1,13 +1,11 @@
 #pragma once
 
+#include "document/Message.h"
 #include "view/TPlixScrollBar.h"
 
 #include <string>
 
 namespace vtm {
-
-enum class MessageKind { Warning, Error, Information, Confirmation };
-enum MessageButton { ButtonOk = 1, ButtonCancel = 2, ButtonYes = 6, ButtonNo = 7 };
 
 // What the editor asks of the window system. The GUI implements it over Qt; core tests
 // implement it with a scripted host that records the calls and answers from a queue.
@@ -29,8 +27,8 @@ public:
     virtual void restartCursorTimer() = 0;
     virtual void beep() = 0;
     virtual void setCaption(const std::string &caption) = 0;
-    // A modal message box; returns the button pressed (MessageButton).
-    virtual int showMessage(MessageKind kind, const std::string &text, int buttons) = 0;
+    // A modal message box; returns the button pressed (MessageResult).
+    virtual int showMessage(const MessageRequest &request) = 0;
 };
 
 } // namespace vtm

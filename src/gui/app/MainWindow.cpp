@@ -265,19 +265,22 @@ void MainWindow::setCaption(const std::string &caption)
     setWindowTitle(QString::fromUtf8(caption));
 }
 
-int MainWindow::showMessage(MessageKind kind, const std::string &text, int)
+int MainWindow::showMessage(const MessageRequest &request)
 {
+    const MessageKind kind = request.kind;
+    const std::string &text = request.text;
     QMessageBox::Icon icon = QMessageBox::Information;
     switch (kind) {
     case MessageKind::Warning: icon = QMessageBox::Warning; break;
     case MessageKind::Error: icon = QMessageBox::Critical; break;
     case MessageKind::Information: icon = QMessageBox::Information; break;
     case MessageKind::Confirmation: icon = QMessageBox::Question; break;
+    case MessageKind::Custom: icon = QMessageBox::NoIcon; break;
     }
     QMessageBox box(icon, QString::fromUtf8(AppTitle()), QString::fromUtf8(text), QMessageBox::Ok,
                     this);
     box.exec();
-    return ButtonOk;
+    return mrOk;
 }
 
 void MainWindow::setScrollInfo(int barKind, int range, int page, int position)

@@ -49,7 +49,7 @@ public:
     void restartCursorTimer() override;
     void beep() override;
     void setCaption(const std::string &caption) override;
-    int showMessage(MessageKind kind, const std::string &text, int buttons) override;
+    int showMessage(const MessageRequest &request) override;
     void setScrollInfo(int barKind, int range, int page, int position) override;
     int scrollPosition(int barKind) const override;
     int trackPosition(int barKind) const override;
