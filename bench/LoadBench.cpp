@@ -247,7 +247,7 @@ void reportMemory()
                 (long long)(residentPages(doc->Buffer(), doc->BufferCapacity()) * pageKiB),
                 (long long)(marksBefore * pageKiB));
 
-    doc->Marks()[doc->BufferSize() / 2] = 1;
+    doc->SetMark(doc->BufferSize() / 2, 1);
     const double marked = rssMiB();
     const std::int64_t marksAfter = residentPages(doc->Marks(), doc->MarksCapacity());
     std::printf("  one mark at n/2: marks +%lld KiB resident (mincore), VmRSS +%.0f KiB"

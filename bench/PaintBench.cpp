@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 #include <memory>
 #include <string_view>
 
@@ -90,14 +91,15 @@ void configure(View &v, bool hex)
     s.VertBar.SetParams(s.RowCount, kVisibleRows, middle);
     const int top = s.TopRow();
 
-    std::uint8_t *marks = s.doc.Marks();
-    const std::int64_t bpr = s.BytesPerRow;
-    const std::int64_t first = std::int64_t(top) * bpr;
-    std::memset(marks + first, 0, std::size_t(kVisibleRows * bpr));
-    std::memset(marks + (top + 5) * bpr, 2, std::size_t(bpr)); // whole row, one colour
-    marks[(top + 12) * bpr + 3] = 1;                           // one cell
-    std::memset(marks + (top + 20) * bpr, 3, 5);               // part of a row
-    marks[(top + 31) * bpr + bpr - 1] = 6;                     // last cell
+    const std::int32_t bpr = s.BytesPerRow;
+    const std::int32_t first = top * bpr;
+    const std::vector<std::uint8_t> none(std::size_t(kVisibleRows * bpr), 0), row(16, 2),
+        part(5, 3);
+    s.doc.SetMarks(first, none.data(), std::int64_t(none.size()));
+    s.doc.SetMarks((top + 5) * bpr, row.data(), bpr); // whole row, one colour
+    s.doc.SetMark((top + 12) * bpr + 3, 1);           // one cell
+    s.doc.SetMarks((top + 20) * bpr, part.data(), 5); // part of a row
+    s.doc.SetMark((top + 31) * bpr + bpr - 1, 6);     // last cell
 
     s.CursorRow = top + 17;
     s.CursorCol = 3 * s.CellChars + 1;

@@ -66,7 +66,7 @@ TEST(DocumentStorage, GrowthPastTheLimitThrowsAndChangesNothing)
     Document d;
     const Bytes bytes(65536, 0x5A);
     Load(d, bytes);
-    d.Marks()[3] = 2;
+    d.SetMark(3, 2);
     auto unchanged = [&] {
         EXPECT_EQ(BytesOf(d), bytes);
         EXPECT_EQ(d.Marks()[3], 2);

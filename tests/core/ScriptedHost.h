@@ -123,7 +123,7 @@ inline std::vector<std::uint8_t> Iota(int n)
 inline void SetMarks(vtm::Document &doc, const std::string &marks)
 {
     for (std::size_t i = 0; i < marks.size(); ++i)
-        doc.Marks()[i] = marks[i] == '.' ? 0 : std::uint8_t(marks[i] - '0');
+        doc.SetMark(std::int32_t(i), marks[i] == '.' ? 0 : std::uint8_t(marks[i] - '0'));
 }
 
 // An editor with an 8x16 font on a loaded document, after one layout pass, log cleared.

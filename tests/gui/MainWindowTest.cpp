@@ -1,4 +1,5 @@
 #include "gui/app/MainWindow.h"
+#include "gui/app/MessageDialog.h"
 #include "gui/view/TPlixBox.h"
 #include "gui/view/TPlixMainPanel.h"
 
@@ -10,7 +11,6 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -191,8 +191,8 @@ TEST_F(MainWindowTest, CursorEchoAndMarksArePainted)
     EditorState &s = w.state();
     const Metrics &m = s.metrics;
     for (int i = 32; i < 48; ++i)
-        s.doc.Marks()[i] = 1; // row 2 all red
-    s.doc.Marks()[64] = 3;    // one blue byte in row 4
+        s.doc.SetMark(i, 1); // row 2 all red
+    s.doc.SetMark(64, 3);    // one blue byte in row 4
     w.invalidateViewAll();
     QApplication::processEvents();
     QWidget *client = w.view()->client();
@@ -231,8 +231,8 @@ TEST_F(MainWindowTest, UnreadableFileReportsAndKeepsDocument)
 
     QString shown;
     QTimer::singleShot(50, [&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            shown = box->text();
+        if (auto *box = qobject_cast<MessageDialog *>(QApplication::activeModalWidget())) {
+            shown = box->textLabel()->text();
             box->accept();
         }
     });

@@ -1,6 +1,9 @@
 #include "app/Editor.h"
 #include "app/Texts.h"
 #include "document/StatusTexts.h"
+#include "edit/ByteCommands.h"
+#include "edit/TEditAction.h"
+#include "edit/Typing.h"
 
 #include <algorithm>
 
@@ -13,6 +16,39 @@ Editor::Editor(EditorState &state, Host &host)
     m_s.VertBar.Owner = &host;
     m_s.HorzBar.Owner = &host;
     m_s.VertBar.OnChange = [this] { ScrollNotify(); };
+    m_s.History.setContext(this);
+}
+
+Editor::~Editor()
+{
+    m_s.History.setContext(nullptr);
+}
+
+int Editor::NextCommandNumber()
+{
+    // Wraps deliberately after 2^32 commands rather than overflowing.
+    m_s.CommandNumber = int(std::uint32_t(m_s.CommandNumber) + 1u);
+    return m_s.CommandNumber;
+}
+
+void Editor::UpdateView()
+{
+    m_host.updateNow();
+}
+
+void Editor::InvalidateView()
+{
+    m_host.invalidateViewAll();
+}
+
+void Editor::UpdateMainWindow()
+{
+    m_host.updateNow();
+}
+
+void Editor::Beep()
+{
+    m_host.beep();
 }
 
 bool Editor::viewRowOf(std::int64_t offset, int *viewRow) const
@@ -200,7 +236,42 @@ void Editor::runCommand(Command command)
     case Command::Tab: DoTab(); break;
     case Command::HexLayout: HexClick(); break;
     case Command::DecLayout: DecClick(); break;
+    case Command::Backspace: DoBackspace(*this); break;
+    case Command::Delete: DoDelete(*this); break;
+    case Command::Insert: DoInsert(*this); break;
+    case Command::AppendByte: DoAppendByte(*this); break;
+    case Command::Undo: m_s.History.Undo(); break;
+    case Command::Redo: m_s.History.Redo(); break;
     }
+    switch (command) {
+    case Command::Backspace:
+    case Command::Delete:
+    case Command::Insert:
+    case Command::AppendByte:
+    case Command::Undo:
+    case Command::Redo: UpdateMenus(); break;
+    default: break;
+    }
+}
+
+void Editor::FormKeyPress(char32_t key)
+{
+    if (m_s.doc.Buffer() && m_s.CursorOnByte()) {
+        const std::int64_t o = m_s.CursorOffset();
+        const bool charArea = m_s.InCharArea(m_s.CursorCol);
+        const TypedByte t =
+            TypeIntoByte(charArea, m_s.HexMode, m_s.CursorCol, m_s.doc.Buffer()[o], key);
+        if (t.beep)
+            m_host.beep();
+        if (t.accepted) {
+            const int group = NextCommandNumber();
+            m_s.History.AddAction(
+                std::make_unique<TEditAction>(group, std::int32_t(o), charArea, t.value), true);
+            DoRight();
+        }
+    }
+    UpdateMenus();
+    ScrollCursorIntoView();
 }
 
 void Editor::CursorTimerTimer(bool pointerInView)

@@ -2,6 +2,7 @@
 
 #include "app/EditorState.h"
 #include "app/Host.h"
+#include "edit/EditContext.h"
 #include "view/KeyMap.h"
 #include "view/Layout.h"
 
@@ -11,10 +12,11 @@ namespace vtm {
 
 // The main window's commands, free of any window system: the GUI maps events onto them
 // and draws what they decide through the host.
-class Editor
+class Editor : public EditContext
 {
 public:
     Editor(EditorState &state, Host &host);
+    ~Editor() override;
     Editor(const Editor &) = delete;
     Editor &operator=(const Editor &) = delete;
 
@@ -22,7 +24,7 @@ public:
 
     // Cursor placement, used by every command that moves the cursor.
     void MoveCursorTo(int col, int row, bool repaint);
-    void MoveCursorToOffset(std::int64_t offset, bool charArea, bool repaint);
+    void MoveCursorToOffset(std::int64_t offset, bool charArea, bool repaint) override;
     // Asks for the cursor's number cell (and character row) to be repainted.
     void PaintCursor(bool withCharRow);
     void RepaintCursorCells();
@@ -39,6 +41,8 @@ public:
     void HexClick();
     void DecClick();
     void runCommand(Command command);
+    // A typed character that no shortcut took: overtypes the byte under the cursor.
+    void FormKeyPress(char32_t key);
 
     // The 500 ms tick: blink, and forget the pointer once it has left the view.
     void CursorTimerTimer(bool pointerInView);
@@ -56,11 +60,11 @@ public:
     void ApplyLanguage();
 
     LayoutResult LayoutPass(const LayoutInput &in);
-    void RequestLayout();
+    void RequestLayout() override;
 
     // The modal message dialogs; each returns the button pressed (MessageResult).
     int ShowMessageDlg(const std::string &text, MessageKind kind, unsigned buttons,
-                       int helpContext);
+                       int helpContext) override;
     int ShowMessageDlgDefault(const std::string &text, MessageKind kind, unsigned buttons,
                               int helpContext, unsigned defaultButton);
     int ShowMessageDlgPos(const std::string &text, MessageKind kind, unsigned buttons,
@@ -68,6 +72,18 @@ public:
 
     // Replaces the document by a file's bytes; on failure reports it and changes nothing.
     bool LoadFromFile(const std::string &name);
+
+    // EditContext
+    Document &Doc() override { return m_s.doc; }
+    TActions &History() override { return m_s.History; }
+    int Language() const override { return m_s.Language; }
+    int NextCommandNumber() override;
+    std::int64_t CursorOffset() const override { return m_s.CursorOffset(); }
+    bool CursorInCharArea() const override { return m_s.InCharArea(m_s.CursorCol); }
+    void UpdateView() override;
+    void InvalidateView() override;
+    void UpdateMainWindow() override;
+    void Beep() override;
 
 private:
     void switchLayout(bool hex);

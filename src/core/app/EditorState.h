@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/Document.h"
+#include "edit/TActions.h"
 #include "view/TPlixScrollBar.h"
 
 #include <cstdint>
@@ -61,7 +62,9 @@ struct EditorState
     bool SwitchedToHex = false;
     bool SwitchedToDec = false;
 
+    // One group number per command; never reset while the program runs.
     int CommandNumber = 0;
+    TActions History;
 
     // Settings.
     bool NoUnknown = true;

@@ -1,5 +1,6 @@
 #include "document/Document.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -33,44 +34,107 @@ void Document::SetMarksCapacity(std::int64_t n)
     setCapacity(m_marks, m_buffer, n);
 }
 
-void Document::resize(std::int32_t n)
+void Document::reserveFor(std::int64_t n)
 {
+    if (n < 0 || n > MaxBufferSize)
+        throw OutOfMemoryError();
     const std::int64_t oldBuffer = m_buffer.size();
     SetBufferCapacity(n);
     try {
         SetMarksCapacity(n);
     } catch (const OutOfMemoryError &) {
-        m_buffer.resize(oldBuffer); // shrinking back to where it was cannot fail
+        m_buffer.resize(oldBuffer); // back to where it was: no data lost either way
         throw;
     }
-    m_size = n;
+}
+
+void Document::SetMark(std::int32_t p, std::uint8_t colour)
+{
+    if (p < 0 || p >= m_size)
+        return;
+    m_marks.data()[p] = colour;
+    if (colour != 0 && p >= m_marksEnd)
+        m_marksEnd = std::int64_t(p) + 1;
+}
+
+void Document::SetMarks(std::int32_t p, const std::uint8_t *colours, std::int64_t n)
+{
+    if (p < 0 || n <= 0 || p >= m_size)
+        return;
+    n = std::min<std::int64_t>(n, m_size - p);
+    std::memcpy(m_marks.data() + p, colours, std::size_t(n));
+    m_marksEnd = std::max(m_marksEnd, p + n);
+}
+
+void Document::XorMarks(std::int32_t p, const std::uint8_t *bits, std::int64_t n)
+{
+    if (p < 0 || n <= 0 || p >= m_size)
+        return;
+    n = std::min<std::int64_t>(n, m_size - p);
+    std::uint8_t *m = m_marks.data() + p;
+    for (std::int64_t i = 0; i < n; ++i)
+        m[i] ^= bits[i];
+    m_marksEnd = std::max(m_marksEnd, p + n);
+}
+
+void Document::openGap(std::int32_t p, std::int64_t count)
+{
+    if (count <= 0 || p < 0 || p > m_size)
+        return;
+    const std::int64_t newSize = std::int64_t(m_size) + count;
+    reserveFor(newSize); // throws before anything has moved
+    std::memmove(Buffer() + p + count, Buffer() + p, std::size_t(m_size - p));
+    if (m_marksEnd > p) {
+        std::uint8_t *m = m_marks.data();
+        const std::int64_t marked = m_marksEnd - p;
+        std::memmove(m + p + count, m + p, std::size_t(marked));
+        std::memset(m + p, 0, std::size_t(std::min(marked, count)));
+        m_marksEnd += count;
+    }
+    m_size = std::int32_t(newSize);
+}
+
+void Document::closeGap(std::int32_t p, std::int64_t count)
+{
+    if (p < 0 || p >= m_size || count <= 0)
+        return;
+    count = std::min<std::int64_t>(count, m_size - p);
+    const std::int64_t end = p + count;
+    std::memmove(Buffer() + p, Buffer() + end, std::size_t(m_size - end));
+    if (m_marksEnd > p) {
+        std::uint8_t *m = m_marks.data();
+        if (m_marksEnd > end) {
+            std::memmove(m + p, m + end, std::size_t(m_marksEnd - end));
+            m_marksEnd -= count;
+            std::memset(m + m_marksEnd, 0, std::size_t(count));
+        } else {
+            std::memset(m + p, 0, std::size_t(m_marksEnd - p));
+            m_marksEnd = p;
+        }
+    }
+    m_size = std::int32_t(m_size - count);
+    // Shrinking cannot fail.
+    SetBufferCapacity(m_size);
+    SetMarksCapacity(m_size);
 }
 
 void Document::insertZeros(std::int32_t p, std::int32_t count)
 {
     if (count <= 0 || p < 0 || p > m_size)
         return;
-    if (std::int64_t(m_size) + count > MaxBufferSize)
-        throw OutOfMemoryError();
-    const std::int32_t oldSize = m_size;
-    resize(oldSize + count);
-    const std::size_t tail = std::size_t(oldSize - p);
-    std::memmove(Buffer() + p + count, Buffer() + p, tail);
-    std::memmove(Marks() + p + count, Marks() + p, tail);
+    openGap(p, count);
     std::memset(Buffer() + p, 0, std::size_t(count));
-    std::memset(Marks() + p, 0, std::size_t(count));
 }
 
 void Document::remove(std::int32_t p, std::int32_t count)
 {
-    if (p < 0 || p >= m_size || count <= 0)
-        return;
-    if (count > m_size - p)
-        count = m_size - p;
-    const std::size_t tail = std::size_t(m_size - p - count);
-    std::memmove(Buffer() + p, Buffer() + p + count, tail);
-    std::memmove(Marks() + p, Marks() + p + count, tail);
-    resize(m_size - count); // shrinking cannot fail
+    closeGap(p, count);
+}
+
+void Document::freshContents()
+{
+    m_changeCount = 0;
+    m_state = m_savedState = NewContentState();
 }
 
 void Document::clear()
@@ -78,7 +142,8 @@ void Document::clear()
     m_buffer.release();
     m_marks.release();
     m_size = 0;
-    m_changeCount = 0;
+    m_marksEnd = 0;
+    freshContents();
 }
 
 bool Document::adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks)
@@ -87,20 +152,23 @@ bool Document::adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks)
     if (keepMarks) {
         if (!fitsLimit(buffer.size(), buffer.size()))
             return false;
-        const std::int64_t oldSize = m_size;
         if (!m_marks.resize(buffer.size()))
             return false;
-        // Storage kept from earlier, longer contents may hold stale marks past the old end.
-        if (n > oldSize)
-            std::memset(m_marks.data() + oldSize, 0, std::size_t(n - oldSize));
+        // Marks past the new end must not survive in the storage kept.
+        const std::int64_t stale = std::min(m_marksEnd, m_marks.size());
+        if (stale > n)
+            std::memset(m_marks.data() + n, 0, std::size_t(stale - n));
         marks = std::move(m_marks);
     } else if (!marks.resize(buffer.size())) { // fresh pages read as zero: no marks
         return false;
     }
+    if (!keepMarks)
+        m_marksEnd = 0;
+    m_marksEnd = std::min(m_marksEnd, n);
     m_buffer = std::move(buffer);
     m_marks = std::move(marks);
     m_size = std::int32_t(n);
-    m_changeCount = 0;
+    freshContents();
     return true;
 }
 

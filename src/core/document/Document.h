@@ -32,26 +32,50 @@ public:
     }
 
     std::uint8_t *Buffer() const { return m_buffer.data(); }
-    std::uint8_t *Marks() const { return m_marks.data(); }
+    // Marks are written only through the calls below, which keep track of how far
+    // marked bytes reach, so that moving the tail of an unmarked document is free.
+    const std::uint8_t *Marks() const { return m_marks.data(); }
     std::int32_t BufferSize() const { return m_size; }
     std::int32_t BufferCapacity() const { return std::int32_t(m_buffer.size()); }
     std::int32_t MarksCapacity() const { return std::int32_t(m_marks.size()); }
 
+    void SetMark(std::int32_t p, std::uint8_t colour);
+    void SetMarks(std::int32_t p, const std::uint8_t *colours, std::int64_t n);
+    // Flips the marks of n bytes from p on by XOR with the given bits.
+    void XorMarks(std::int32_t p, const std::uint8_t *bits, std::int64_t n);
+    // Every mark at or past this offset is 0.
+    std::int64_t MarkedEnd() const { return m_marksEnd; }
+
     std::int32_t ChangeCount() const { return m_changeCount; }
     void setChangeCount(std::int32_t n) { m_changeCount = n; }
     void addChange(std::int32_t delta) { m_changeCount += delta; }
-    bool isModified() const { return m_changeCount != 0; }
+
+    // Exact "modified": every change of the bytes gets a state number of its own, and
+    // undoing it returns to the number before, so the saved contents are recognised
+    // whichever way they are reached again.
+    using State = std::uint64_t;
+    State ContentState() const { return m_state; }
+    void setContentState(State s) { m_state = s; }
+    State NewContentState() { return ++m_lastState; }
+    void markSaved() { m_savedState = m_state; }
+    bool isModified() const { return m_state != m_savedState; }
 
     // Make room for n bytes in the next 64 KiB step; n == 0 releases the storage.
     // Throw OutOfMemoryError when the storage cannot grow, leaving it as it was.
     void SetBufferCapacity(std::int64_t n);
     void SetMarksCapacity(std::int64_t n);
-    // Sets the length and both capacities together (strong guarantee).
-    void resize(std::int32_t n);
+    // Both capacities for n bytes, or neither (strong guarantee); the length is unchanged.
+    void reserveFor(std::int64_t n);
 
+    // Enlarges first, then moves the tail from p on up by count: BufferSize grows by
+    // count, the new marks are 0, the new bytes are left for the caller to fill.
+    // Throws OutOfMemoryError (nothing changed) when the new size cannot be held.
+    void openGap(std::int32_t p, std::int64_t count);
+    // Removes count bytes from p on with their marks and shrinks the storage.
+    void closeGap(std::int32_t p, std::int64_t count);
     // Puts count zero bytes with mark 0 in front of offset p (0 <= p <= BufferSize).
     void insertZeros(std::int32_t p, std::int32_t count);
-    // Removes count bytes from offset p on, with their marks.
+    // Removes count bytes from offset p on, with their marks (clamped to the end).
     void remove(std::int32_t p, std::int32_t count);
     // A new, empty document: no storage, nothing changed.
     void clear();
@@ -69,11 +93,14 @@ private:
     void setCapacity(ByteStorage &storage, const ByteStorage &other, std::int64_t n);
     bool fitsLimit(std::int64_t bufferBytes, std::int64_t marksBytes) const;
     bool adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks);
+    void freshContents();
 
     ByteStorage m_buffer{ByteStorage::Use::Bulk};
     ByteStorage m_marks{ByteStorage::Use::Sparse};
     std::int32_t m_size = 0;
+    std::int64_t m_marksEnd = 0; // never past m_size
     std::int32_t m_changeCount = 0;
+    State m_state = 0, m_savedState = 0, m_lastState = 0;
     std::int64_t m_storageLimit = INT64_MAX;
 };
 

@@ -132,3 +132,17 @@ std::string Cp1252ToUtf8(std::uint8_t byte)
 }
 
 } // namespace vtm
+
+namespace vtm {
+
+int UnicodeToCp1252(char32_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return int(c);
+    for (int b = 0x80; b < 0xA0; ++b)
+        if (Cp1252ToUnicode(std::uint8_t(b)) == c)
+            return b;
+    return -1;
+}
+
+} // namespace vtm

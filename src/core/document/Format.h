@@ -28,6 +28,8 @@ bool IsHexDigit(char c);
 
 // Windows-1252 byte to Unicode code point; the five unassigned bytes map to themselves.
 char32_t Cp1252ToUnicode(std::uint8_t byte);
+// The byte of a typed character in Windows-1252, or -1 when the code page lacks it.
+int UnicodeToCp1252(char32_t c);
 // The same character as UTF-8, the encoding of every text the core hands out.
 std::string Cp1252ToUtf8(std::uint8_t byte);
 

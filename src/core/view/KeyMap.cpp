@@ -13,7 +13,7 @@ struct Binding
     Command command;
 };
 
-constexpr std::array<Binding, 12> kBindings{{
+constexpr std::array<Binding, 20> kBindings{{
     {Key::Up, NoModifier, 0, Command::Up},
     {Key::Down, NoModifier, 0, Command::Down},
     {Key::PageUp, NoModifier, 0, Command::PageUp},
@@ -26,6 +26,14 @@ constexpr std::array<Binding, 12> kBindings{{
     {Key::Tab, Shift, 0, Command::Tab},
     {Key::Letter, Ctrl, 'H', Command::HexLayout},
     {Key::Letter, Ctrl, 'D', Command::DecLayout},
+    {Key::Backspace, NoModifier, 0, Command::Backspace},
+    {Key::Backspace, Alt, 0, Command::Undo},
+    {Key::Backspace, Shift | Alt, 0, Command::Redo},
+    {Key::Letter, Ctrl, 'Z', Command::Undo},
+    {Key::Letter, Shift | Ctrl, 'Z', Command::Redo},
+    {Key::Delete, NoModifier, 0, Command::Delete},
+    {Key::Insert, NoModifier, 0, Command::Insert},
+    {Key::Insert, Ctrl, 0, Command::AppendByte},
 }};
 } // namespace
 

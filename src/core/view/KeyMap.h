@@ -4,7 +4,22 @@
 
 namespace vtm {
 
-enum class Key { Other, Up, Down, Left, Right, PageUp, PageDown, Home, End, Tab, Letter };
+enum class Key {
+    Other,
+    Up,
+    Down,
+    Left,
+    Right,
+    PageUp,
+    PageDown,
+    Home,
+    End,
+    Tab,
+    Backspace,
+    Delete,
+    Insert,
+    Letter
+};
 enum Modifier { NoModifier = 0, Shift = 1, Ctrl = 2, Alt = 4 };
 
 struct KeyStroke
@@ -25,7 +40,13 @@ enum class Command {
     End,
     Tab,
     HexLayout,
-    DecLayout
+    DecLayout,
+    Backspace,
+    Delete,
+    Insert,
+    AppendByte,
+    Undo,
+    Redo
 };
 
 // The shortcut table; a stroke it knows never reaches the typed-character handler.

@@ -1,6 +1,7 @@
 #include "gui/app/MainWindow.h"
 
 #include "app/Texts.h"
+#include "gui/app/MessageDialog.h"
 #include "gui/platform/Platform.h"
 #include "gui/view/FileDropFilter.h"
 #include "gui/view/TPlixBox.h"
@@ -12,7 +13,6 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -46,6 +46,9 @@ KeyStroke toKeyStroke(const QKeyEvent *event)
     case Qt::Key_Home: k.key = Key::Home; break;
     case Qt::Key_End: k.key = Key::End; break;
     case Qt::Key_Tab: k.key = Key::Tab; break;
+    case Qt::Key_Backspace: k.key = Key::Backspace; break;
+    case Qt::Key_Delete: k.key = Key::Delete; break;
+    case Qt::Key_Insert: k.key = Key::Insert; break;
     case Qt::Key_Backtab:
         k.key = Key::Tab;
         k.modifiers |= Shift;
@@ -165,6 +168,15 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    // Alt and Meta combinations are commands of the window system, never characters.
+    const QString text = event->text();
+    if (!text.isEmpty() && !(event->modifiers() & (Qt::AltModifier | Qt::MetaModifier))) {
+        const QList<uint> codes = text.toUcs4();
+        for (const uint code : codes)
+            m_editor.FormKeyPress(char32_t(code));
+        event->accept();
+        return;
+    }
     QMainWindow::keyPressEvent(event);
 }
 
@@ -267,20 +279,7 @@ void MainWindow::setCaption(const std::string &caption)
 
 int MainWindow::showMessage(const MessageRequest &request)
 {
-    const MessageKind kind = request.kind;
-    const std::string &text = request.text;
-    QMessageBox::Icon icon = QMessageBox::Information;
-    switch (kind) {
-    case MessageKind::Warning: icon = QMessageBox::Warning; break;
-    case MessageKind::Error: icon = QMessageBox::Critical; break;
-    case MessageKind::Information: icon = QMessageBox::Information; break;
-    case MessageKind::Confirmation: icon = QMessageBox::Question; break;
-    case MessageKind::Custom: icon = QMessageBox::NoIcon; break;
-    }
-    QMessageBox box(icon, QString::fromUtf8(AppTitle()), QString::fromUtf8(text), QMessageBox::Ok,
-                    this);
-    box.exec();
-    return mrOk;
+    return MessageDialog::ask(request, this);
 }
 
 void MainWindow::setScrollInfo(int barKind, int range, int page, int position)

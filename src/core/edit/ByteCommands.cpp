@@ -1,0 +1,51 @@
+#include "edit/ByteCommands.h"
+
+#include "edit/EditContext.h"
+#include "edit/TActions.h"
+#include "edit/TBackspaceAction.h"
+#include "edit/TDeleteAction.h"
+#include "edit/TInsertAction.h"
+
+#include <memory>
+
+namespace vtm {
+
+void DoBackspace(EditContext &ctx)
+{
+    const std::int64_t o = ctx.CursorOffset();
+    if (!ctx.Doc().Marks() || o <= 0 || o >= ctx.Doc().BufferSize())
+        return;
+    const int group = ctx.NextCommandNumber();
+    ctx.History().AddAction(
+        std::make_unique<TBackspaceAction>(group, std::int32_t(o), ctx.CursorInCharArea()), true);
+}
+
+void DoDelete(EditContext &ctx)
+{
+    const std::int64_t o = ctx.CursorOffset();
+    if (!ctx.Doc().Marks() || o < 0 || o >= ctx.Doc().BufferSize())
+        return;
+    const int group = ctx.NextCommandNumber();
+    ctx.History().AddAction(
+        std::make_unique<TDeleteAction>(group, std::int32_t(o), ctx.CursorInCharArea()), true);
+}
+
+void DoInsert(EditContext &ctx)
+{
+    const int group = ctx.NextCommandNumber();
+    const std::int64_t o = ctx.CursorOffset();
+    const bool onByte = ctx.Doc().Marks() && o >= 0 && o < ctx.Doc().BufferSize();
+    ctx.History().AddAction(std::make_unique<TInsertAction>(6, group, onByte ? std::int32_t(o) : 0,
+                                                            onByte && ctx.CursorInCharArea()),
+                            true);
+}
+
+void DoAppendByte(EditContext &ctx)
+{
+    const int group = ctx.NextCommandNumber();
+    ctx.History().AddAction(
+        std::make_unique<TInsertAction>(9, group, ctx.Doc().BufferSize(), ctx.CursorInCharArea()),
+        true);
+}
+
+} // namespace vtm

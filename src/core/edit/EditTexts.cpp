@@ -1,0 +1,67 @@
+#include "edit/EditTexts.h"
+
+#include "document/Language.h"
+
+#include <array>
+
+namespace vtm {
+
+std::string ActionKindName(int kind, int language)
+{
+    struct Name
+    {
+        const char *english;
+        const char *german;
+    };
+    static constexpr std::array<Name, 12> names{{
+        {"Mark", "Markierung"},
+        {"Change value", "Wert ändern"},
+        {"Back", "Rück"},
+        {"Delete", "Löschen"},
+        {"", ""},
+        {"Unmark", "Markierung aufheben"},
+        {"Insert", "Einfügen"},
+        {"Insert bytes", "Bytes einfügen"},
+        {"Load mark", "Markierung laden"},
+        {"Append", "Anfügen"},
+        {"", ""},
+        {"Replace", "Ersetzen"},
+    }};
+    if (kind < 0 || kind >= int(names.size()))
+        return {};
+    const Name &n = names[std::size_t(kind)];
+    return IsGerman(language) ? n.german : n.english;
+}
+
+std::string UndoCaption(int language, const std::string &undoName)
+{
+    return (IsGerman(language) ? "&Rückgängig " : "&Undo ") + undoName;
+}
+
+std::string RedoCaption(int language, const std::string &redoName)
+{
+    return (IsGerman(language) ? "&Wiederrufen " : "&Redo ") + redoName;
+}
+
+std::string OutOfMemoryText(int language)
+{
+    return IsGerman(language) ? "Vorgang fehlgeschlagen! Vermutlich nicht genug Speicher."
+                              : "Operation failed! Possible reason: Not enough memory.";
+}
+
+std::string OutOfMemoryUndoText(int language)
+{
+    return IsGerman(language) ? "Vorgang fehlgeschlagen! Vermutlich nicht genug Speicher. Bitte "
+                                "beenden Sie das Programm!"
+                              : "Operation failed! Possible reason: Not enough memory. Please "
+                                "close this application.";
+}
+
+std::string OutOfMemoryReplaceText(int language)
+{
+    return IsGerman(language)
+               ? "Vorgang fehlgeschlagen! Vermutlich nicht genug Speicher. Bitte Programm beenden!"
+               : "Operation failed! Possible reason: Not enough memory. Close application!";
+}
+
+} // namespace vtm

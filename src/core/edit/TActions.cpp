@@ -1,0 +1,185 @@
+#include "edit/TActions.h"
+
+#include "edit/EditContext.h"
+#include "edit/EditTexts.h"
+
+#include <algorithm>
+
+namespace vtm {
+
+void TActions::dropOldestGroup()
+{
+    const int group = m_list.front()->Group;
+    std::size_t n = 0;
+    while (n < m_list.size() && m_list[n]->Group == group) {
+        m_undoBytes -= m_list[n]->UndoBytes();
+        ++n;
+    }
+    m_list.erase(m_list.begin(), m_list.begin() + std::ptrdiff_t(n));
+    m_current -= int(n);
+}
+
+void TActions::trimToMemoryLimit()
+{
+    std::int64_t limit = m_undoByteLimit;
+    if (limit < 0)
+        limit = std::max<std::int64_t>(MinUndoBytes, m_ctx->Doc().BufferSize());
+    // The newest command always stays whole, whatever it holds.
+    while (m_undoBytes > limit && m_list.front()->Group != m_list.back()->Group)
+        dropOldestGroup();
+}
+
+bool TActions::AddAction(std::unique_ptr<TAction> action, bool show)
+{
+    while (CanRedo()) {
+        m_undoBytes -= m_list.back()->UndoBytes();
+        m_list.pop_back();
+    }
+    if (int(m_list.size()) >= MaxActions) {
+        // Whole commands only, and never the one this action belongs to.
+        const std::size_t before = m_list.size();
+        while (!m_list.empty() && before - m_list.size() < std::size_t(TrimActions)
+               && m_list.front()->Group != action->Group)
+            dropOldestGroup();
+        m_current = int(m_list.size()) - 1;
+    }
+    TAction &a = *action;
+    m_list.push_back(std::move(action));
+    ++m_current;
+
+    if (!a.DoAction(*m_ctx)) {
+        m_ctx->RequestLayout();
+        a.SetDoActionCursorPos(*m_ctx);
+        m_ctx->UpdateView();
+        Forget();
+        return false;
+    }
+    m_undoBytes += a.UndoBytes();
+    trimToMemoryLimit();
+    if (!show)
+        return true;
+    // The new length must be laid out before the cursor can stand on a new last row.
+    if (a.SizeChanged())
+        m_ctx->RequestLayout();
+    a.SetDoActionCursorPos(*m_ctx);
+    m_ctx->UpdateView();
+    return true;
+}
+
+void TActions::UpdateView()
+{
+    if (!CanUndo())
+        return;
+    const TAction &a = *m_list[std::size_t(m_current)];
+    m_ctx->MoveCursorToOffset(a.Pos, a.CharSide, false);
+    m_ctx->RequestLayout();
+}
+
+void TActions::afterFailure()
+{
+    // The failing action has left the document consistent; nothing older can be
+    // undone at the offsets it recorded any more.
+    Forget();
+    m_ctx->RequestLayout();
+    const std::int64_t last = std::int64_t(m_ctx->Doc().BufferSize()) - 1;
+    m_ctx->MoveCursorToOffset(
+        std::clamp<std::int64_t>(m_ctx->CursorOffset(), 0, std::max<std::int64_t>(last, 0)),
+        m_ctx->CursorInCharArea(), false);
+}
+
+void TActions::Undo()
+{
+    if (!CanUndo())
+        return;
+    const int group = m_list[std::size_t(m_current)]->Group;
+    TAction *last = nullptr;
+    bool ok = true;
+    while (ok && CanUndo() && m_list[std::size_t(m_current)]->Group == group) {
+        last = m_list[std::size_t(m_current)].get();
+        ok = last->UndoAction(*m_ctx);
+        --m_current;
+    }
+    if (!ok) {
+        afterFailure();
+    } else if (last->SizeChanged()) {
+        m_ctx->RequestLayout();
+        last->SetUndoActionCursorPos(*m_ctx);
+        m_ctx->InvalidateView();
+    } else {
+        last->SetUndoActionCursorPos(*m_ctx);
+        m_ctx->RequestLayout();
+    }
+    m_ctx->UpdateMainWindow();
+}
+
+void TActions::Redo()
+{
+    if (!CanRedo())
+        return;
+    const int group = m_list[std::size_t(m_current) + 1]->Group;
+    TAction *last = nullptr;
+    bool ok = true;
+    while (ok && CanRedo() && m_list[std::size_t(m_current) + 1]->Group == group) {
+        ++m_current;
+        last = m_list[std::size_t(m_current)].get();
+        ok = last->DoAction(*m_ctx);
+    }
+    if (!ok) {
+        afterFailure();
+    } else if (last->SizeChanged()) {
+        m_ctx->RequestLayout();
+        last->SetDoActionCursorPos(*m_ctx);
+        m_ctx->InvalidateView();
+    } else {
+        last->SetDoActionCursorPos(*m_ctx);
+        m_ctx->RequestLayout();
+    }
+    m_ctx->UpdateMainWindow();
+}
+
+void TActions::Forget()
+{
+    m_list.clear();
+    m_current = -1;
+    m_undoBytes = 0;
+}
+
+std::string TActions::ActionName(int index) const
+{
+    if (index < 0 || index >= int(m_list.size()))
+        return {};
+    return ActionKindName(m_list[std::size_t(index)]->Kind, m_ctx ? m_ctx->Language() : 9);
+}
+
+std::int64_t TActions::groupMembers(int index, int step) const
+{
+    const int group = m_list[std::size_t(index)]->Group;
+    std::int64_t n = 0;
+    for (int i = index; i >= 0 && i < int(m_list.size()) && m_list[std::size_t(i)]->Group == group;
+         i += step)
+        n += m_list[std::size_t(i)]->MemberCount();
+    return n;
+}
+
+namespace {
+std::string StepName(std::int64_t n, const std::string &name)
+{
+    return "(" + (n != 1 ? std::to_string(n) + " * " : std::string()) + name + ")";
+}
+} // namespace
+
+std::string TActions::UndoName() const
+{
+    if (!CanUndo())
+        return {};
+    return StepName(groupMembers(m_current, -1), ActionName(m_current));
+}
+
+std::string TActions::RedoName() const
+{
+    if (!CanRedo())
+        return {};
+    return StepName(groupMembers(m_current + 1, +1), ActionName(m_current + 1));
+}
+
+} // namespace vtm

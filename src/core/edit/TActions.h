@@ -1,0 +1,65 @@
+#pragma once
+
+#include "edit/TAction.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vtm {
+
+class EditContext;
+
+// The undo/redo history. Actions with the same Group form one command and are undone
+// and redone together; trimming drops whole oldest commands only, so one Undo always
+// reverses the whole command the user gave.
+class TActions
+{
+public:
+    static constexpr int MaxActions = 512;
+    static constexpr int TrimActions = 256;
+    // The undo data of older commands may hold at least this much memory.
+    static constexpr std::int64_t MinUndoBytes = std::int64_t(64) << 20;
+
+    TActions() = default;
+    TActions(const TActions &) = delete;
+    TActions &operator=(const TActions &) = delete;
+
+    void setContext(EditContext *ctx) { m_ctx = ctx; }
+
+    // Performs the action and keeps it. False: it failed, and the history is empty.
+    bool AddAction(std::unique_ptr<TAction> action, bool show);
+    // After a batch recorded with show = false: the cursor onto the newest action.
+    void UpdateView();
+    void Undo();
+    void Redo();
+    void Forget();
+    bool CanUndo() const { return m_current >= 0; }
+    bool CanRedo() const { return m_current < int(m_list.size()) - 1; }
+    std::string ActionName(int index) const;
+    std::string UndoName() const;
+    std::string RedoName() const;
+
+    int Current() const { return m_current; }
+    int ActionCount() const { return int(m_list.size()); }
+    const TAction &At(int index) const { return *m_list[std::size_t(index)]; }
+    std::int64_t UndoBytes() const { return m_undoBytes; }
+    // The memory older commands may hold (the larger of MinUndoBytes and the document).
+    void setUndoByteLimit(std::int64_t bytes) { m_undoByteLimit = bytes; }
+
+private:
+    // Number of changes in the group around index, walking down (-1) or up (+1).
+    std::int64_t groupMembers(int index, int step) const;
+    void dropOldestGroup();
+    void trimToMemoryLimit();
+    void afterFailure();
+
+    EditContext *m_ctx = nullptr;
+    std::vector<std::unique_ptr<TAction>> m_list;
+    int m_current = -1;
+    std::int64_t m_undoBytes = 0;
+    std::int64_t m_undoByteLimit = -1;
+};
+
+} // namespace vtm

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "edit/TAction.h"
+
+namespace vtm {
+
+// Removes Count bytes from Pos on; keeps them and their marks for undoing.
+class TDeleteBytesAction : public TAction
+{
+public:
+    // Takes the count up to the end of the document and copies the bytes at once; without
+    // memory for the copies it reports so and does nothing (Count 0).
+    TDeleteBytesAction(EditContext &ctx, int group, std::int32_t pos, std::int64_t count,
+                       bool charSide);
+
+    bool DoAction(EditContext &ctx) override;
+    bool UndoAction(EditContext &ctx) override;
+};
+
+} // namespace vtm

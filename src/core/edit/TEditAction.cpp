@@ -1,0 +1,46 @@
+#include "edit/TEditAction.h"
+
+#include "edit/EditContext.h"
+
+namespace vtm {
+
+TEditAction::TEditAction(int group, std::int32_t pos, bool charSide, std::uint8_t value)
+    : TAction(1, group)
+{
+    Pos = pos;
+    CharSide = charSide;
+    NewValue = value;
+}
+
+bool TEditAction::DoAction(EditContext &ctx)
+{
+    Document &doc = ctx.Doc();
+    if (doc.Buffer() && Pos >= 0 && Pos < doc.BufferSize()) {
+        OldValue = doc.Buffer()[Pos];
+        doc.Buffer()[Pos] = NewValue;
+        ChangedData(doc);
+    }
+    return true;
+}
+
+bool TEditAction::UndoAction(EditContext &ctx)
+{
+    Document &doc = ctx.Doc();
+    if (Applied() && doc.Buffer() && Pos >= 0 && Pos < doc.BufferSize()) {
+        doc.Buffer()[Pos] = OldValue;
+        UnchangedData(doc);
+    }
+    return true;
+}
+
+void TEditAction::SetDoActionCursorPos(EditContext &ctx)
+{
+    ctx.MoveCursorToOffset(Pos, CharSide, false);
+}
+
+bool TEditAction::SizeChanged() const
+{
+    return false;
+}
+
+} // namespace vtm

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "edit/TAction.h"
+
+namespace vtm {
+
+// Overtypes the byte at Pos; its mark stays.
+class TEditAction : public TAction
+{
+public:
+    TEditAction(int group, std::int32_t pos, bool charSide, std::uint8_t value);
+
+    bool DoAction(EditContext &ctx) override;
+    bool UndoAction(EditContext &ctx) override;
+    void SetDoActionCursorPos(EditContext &ctx) override;
+    bool SizeChanged() const override;
+};
+
+} // namespace vtm

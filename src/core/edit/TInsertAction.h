@@ -1,0 +1,18 @@
+#pragma once
+
+#include "edit/TAction.h"
+
+namespace vtm {
+
+// Puts one zero byte without mark in front of Pos (at the end: appends it).
+class TInsertAction : public TAction
+{
+public:
+    // kind: 6 insert, 9 append.
+    TInsertAction(int kind, int group, std::int32_t pos, bool charSide);
+
+    bool DoAction(EditContext &ctx) override;
+    bool UndoAction(EditContext &ctx) override;
+};
+
+} // namespace vtm

@@ -1,0 +1,61 @@
+#include "edit/TInsertBytesAction.h"
+
+#include "edit/EditContext.h"
+#include "edit/EditTexts.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vtm {
+
+TInsertBytesAction::TInsertBytesAction(int group, std::int32_t pos, bool charSide,
+                                       std::int64_t count, const std::uint8_t *pattern,
+                                       std::int64_t patternLength)
+    : TAction(7, group)
+{
+    Pos = pos;
+    CharSide = charSide;
+    // Nothing to repeat, or nothing asked for: the action inserts nothing.
+    if (count <= 0 || patternLength <= 0 || !pattern)
+        return;
+    // Past the largest document the storage refuses it as out of memory.
+    Count = std::int32_t(std::min<std::int64_t>(count, INT32_MAX));
+    Length = std::int32_t(std::min<std::int64_t>(patternLength, Count));
+    Data = ByteBlock::copyOf(pattern, Length);
+}
+
+bool TInsertBytesAction::DoAction(EditContext &ctx)
+{
+    Document &doc = ctx.Doc();
+    if (Count <= 0 || Pos < 0 || Pos > doc.BufferSize())
+        return true;
+    try {
+        doc.openGap(Pos, Count);
+    } catch (const OutOfMemoryError &) {
+        Count = 0;
+        return Fail(ctx, OutOfMemoryText(ctx.Language()), true);
+    }
+    // Lay the pattern down once, then keep doubling what is already filled.
+    std::uint8_t *to = doc.Buffer() + Pos;
+    std::memcpy(to, Data.data(), std::size_t(Length));
+    std::int64_t filled = Length;
+    while (filled < Count) {
+        const std::int64_t n = std::min<std::int64_t>(filled, Count - filled);
+        std::memcpy(to + filled, to, std::size_t(n));
+        filled += n;
+    }
+    ChangedData(doc);
+    return true;
+}
+
+bool TInsertBytesAction::UndoAction(EditContext &ctx)
+{
+    Document &doc = ctx.Doc();
+    if (Count > 0 && Applied() && doc.BufferSize() > 0) {
+        doc.closeGap(Pos, Count);
+        UnchangedData(doc);
+    }
+    return true;
+}
+
+} // namespace vtm

@@ -1,0 +1,48 @@
+#include "edit/TMarkAction.h"
+
+#include "edit/EditContext.h"
+
+namespace vtm {
+
+TMarkAction::TMarkAction(int kind, int group, std::int32_t pos, bool charSide, std::uint8_t colour)
+    : TAction(kind, group)
+{
+    Pos = pos;
+    CharSide = charSide;
+    NewValue = colour;
+}
+
+bool TMarkAction::DoAction(EditContext &ctx)
+{
+    Document &doc = ctx.Doc();
+    if (doc.Marks() && Pos >= 0 && Pos < doc.BufferSize()) {
+        OldValue = doc.Marks()[Pos];
+        doc.SetMark(Pos, NewValue);
+    }
+    return true;
+}
+
+bool TMarkAction::UndoAction(EditContext &ctx)
+{
+    Document &doc = ctx.Doc();
+    if (doc.Marks() && Pos >= 0 && Pos < doc.BufferSize())
+        doc.SetMark(Pos, OldValue);
+    return true;
+}
+
+void TMarkAction::SetDoActionCursorPos(EditContext &ctx)
+{
+    ctx.MoveCursorToOffset(Pos, CharSide, true);
+}
+
+void TMarkAction::SetUndoActionCursorPos(EditContext &ctx)
+{
+    ctx.MoveCursorToOffset(Pos, CharSide, true);
+}
+
+bool TMarkAction::SizeChanged() const
+{
+    return false;
+}
+
+} // namespace vtm

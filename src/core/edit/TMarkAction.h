@@ -1,0 +1,20 @@
+#pragma once
+
+#include "edit/TAction.h"
+
+namespace vtm {
+
+// Gives the byte at Pos another marker colour (0 removes the mark).
+class TMarkAction : public TAction
+{
+public:
+    TMarkAction(int kind, int group, std::int32_t pos, bool charSide, std::uint8_t colour);
+
+    bool DoAction(EditContext &ctx) override;
+    bool UndoAction(EditContext &ctx) override;
+    void SetDoActionCursorPos(EditContext &ctx) override;
+    void SetUndoActionCursorPos(EditContext &ctx) override;
+    bool SizeChanged() const override;
+};
+
+} // namespace vtm

@@ -1,0 +1,81 @@
+#include "edit/TReplaceAction.h"
+
+#include "edit/EditContext.h"
+#include "edit/EditTexts.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace vtm {
+
+TReplaceAction::TReplaceAction(EditContext &ctx, int group, std::int32_t pos, bool charSide,
+                               std::int64_t count, const std::uint8_t *replacement,
+                               std::int64_t length)
+    : TAction(11, group)
+{
+    Pos = pos;
+    CharSide = charSide;
+    Document &doc = ctx.Doc();
+    if (pos < 0 || pos > doc.BufferSize())
+        return;
+    const std::int64_t n = std::clamp<std::int64_t>(count, 0, doc.BufferSize() - pos);
+    const std::int64_t m = std::clamp<std::int64_t>(length, 0, Document::MaxBufferSize);
+    try {
+        Data = ByteBlock::copyOf(doc.Buffer() + pos, n);
+        Data2 = ByteBlock::copyOf(replacement, m);
+        Count = std::int32_t(n);
+        Length = std::int32_t(m);
+    } catch (const std::bad_alloc &) {
+        Data = {};
+        Data2 = {};
+        Fail(ctx, OutOfMemoryReplaceText(ctx.Language()), false);
+    }
+}
+
+namespace {
+// Turns the `from` bytes at p into `to` bytes: enlarge first, then move the tail;
+// new bytes come with mark 0, the marks of the first min(from, to) bytes stay.
+void Swap(Document &doc, std::int32_t p, std::int64_t from, std::int64_t to,
+          const std::uint8_t *bytes)
+{
+    if (from < to)
+        doc.openGap(std::int32_t(p + from), to - from);
+    else if (to < from)
+        doc.closeGap(std::int32_t(p + to), from - to);
+    if (to > 0)
+        std::memcpy(doc.Buffer() + p, bytes, std::size_t(to));
+}
+} // namespace
+
+bool TReplaceAction::DoAction(EditContext &ctx)
+{
+    Document &doc = ctx.Doc();
+    if (Count == 0 || std::int64_t(Pos) + Count > doc.BufferSize())
+        return true;
+    try {
+        Swap(doc, Pos, Count, Length, Data2.data());
+    } catch (const OutOfMemoryError &) {
+        Count = 0;
+        return Fail(ctx, OutOfMemoryReplaceText(ctx.Language()), false);
+    }
+    ChangedData(doc);
+    return true;
+}
+
+bool TReplaceAction::UndoAction(EditContext &ctx)
+{
+    Document &doc = ctx.Doc();
+    if (Count == 0 || !Applied() || std::int64_t(Pos) + Length > doc.BufferSize())
+        return true;
+    try {
+        Swap(doc, Pos, Length, Count, Data.data());
+    } catch (const OutOfMemoryError &) {
+        Count = 0;
+        return Fail(ctx, OutOfMemoryReplaceText(ctx.Language()), false);
+    }
+    UnchangedData(doc);
+    return true;
+}
+
+} // namespace vtm

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "edit/TAction.h"
+
+namespace vtm {
+
+// Replaces the Count bytes at Pos by the Length bytes of Data2.
+class TReplaceAction : public TAction
+{
+public:
+    // Copies the bytes to be replaced and the replacement at once; without memory for
+    // them it reports so and does nothing (Count 0).
+    TReplaceAction(EditContext &ctx, int group, std::int32_t pos, bool charSide, std::int64_t count,
+                   const std::uint8_t *replacement, std::int64_t length);
+
+    bool DoAction(EditContext &ctx) override;
+    bool UndoAction(EditContext &ctx) override;
+};
+
+} // namespace vtm
