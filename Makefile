@@ -32,6 +32,7 @@ test: build-test
 
 bench: build-release
 	@$(RELEASE_DIR)/bench/vtm_bench_core
+	@$(RELEASE_DIR)/bench/vtm_bench_edit
 	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_gui
 
 clean:

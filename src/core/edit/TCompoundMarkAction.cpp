@@ -13,12 +13,31 @@ TCompoundMarkAction::TCompoundMarkAction(int kind, int group, bool charSide)
     CharSide = charSide;
 }
 
+TCompoundMarkAction::Chunk *TCompoundMarkAction::chunkOf(std::int32_t p, bool create) const
+{
+    const std::int32_t index = p >> ChunkShift;
+    if (index == m_lastIndex)
+        return m_lastChunk;
+    Chunk *c = nullptr;
+    if (create) {
+        c = &m_chunks[index];
+    } else {
+        const auto it = m_chunks.find(index);
+        if (it == m_chunks.end())
+            return nullptr;
+        c = &it->second;
+    }
+    m_lastIndex = index;
+    m_lastChunk = c;
+    return c;
+}
+
 std::uint8_t TCompoundMarkAction::bitsAt(std::int32_t p) const
 {
-    const auto it = m_chunks.find(p >> ChunkShift);
-    if (it == m_chunks.end())
+    const Chunk *chunk = chunkOf(p, false);
+    if (!chunk)
         return 0;
-    const Chunk &c = it->second;
+    const Chunk &c = *chunk;
     const std::uint32_t offset = std::uint32_t(p & (ChunkSize - 1));
     if (c.dense)
         return c.dense[offset];
@@ -28,7 +47,7 @@ std::uint8_t TCompoundMarkAction::bitsAt(std::int32_t p) const
 
 void TCompoundMarkAction::setBits(std::int32_t p, std::uint8_t bits)
 {
-    Chunk &c = m_chunks[p >> ChunkShift];
+    Chunk &c = *chunkOf(p, true);
     const std::uint32_t offset = std::uint32_t(p & (ChunkSize - 1));
     if (c.dense) {
         c.dense[offset] = bits;

@@ -46,11 +46,15 @@ private:
         std::unique_ptr<std::uint8_t[]> dense;
     };
 
+    Chunk *chunkOf(std::int32_t p, bool create) const;
     std::uint8_t bitsAt(std::int32_t p) const;
     void setBits(std::int32_t p, std::uint8_t bits);
     void apply(Document &doc) const;
 
-    std::map<std::int32_t, Chunk> m_chunks;
+    mutable std::map<std::int32_t, Chunk> m_chunks;
+    // Bulk commands record in order: the chunk used last is nearly always the next one.
+    mutable Chunk *m_lastChunk = nullptr;
+    mutable std::int32_t m_lastIndex = -1;
     std::int64_t m_members = 0;
     std::int32_t m_firstPos = 0;
 };
