@@ -189,7 +189,7 @@ void BM_FirstInsertMemory(benchmark::State &state)
         state.counters["rss_MiB"] = after;
         state.counters["allowed_MiB"] = 1.1 * double(kLarge) / kMiB + 64.0;
         state.counters["load_growth_MiB"] = loaded - before;
-        state.counters["insert_growth_MiB"] = after - loaded;
+        state.counters["insert_growth_KiB"] = (after - loaded) * 1024.0;
     }
 }
 

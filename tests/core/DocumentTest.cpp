@@ -151,3 +151,27 @@ TEST(DocumentLoad, LimitCountsTheMarksOfTheNewContents)
     EXPECT_EQ(d.BufferSize(), 3);
     EXPECT_LE(d.BufferCapacity() + d.MarksCapacity(), 131072);
 }
+
+// Moving a tail touches marks only as far as marked bytes reach; that reach follows
+// the last mark back when it goes.
+TEST(DocumentStorage, MarkedEndFollowsTheLastMark)
+{
+    Document d;
+    Load(d, Bytes(100, 1));
+    EXPECT_EQ(d.MarkedEnd(), 0);
+    d.SetMark(10, 2);
+    d.SetMark(90, 3);
+    EXPECT_EQ(d.MarkedEnd(), 91);
+    d.SetMark(90, 0);
+    EXPECT_EQ(d.MarkedEnd(), 11);
+    d.insertZeros(50, 5); // past every mark: nothing of the marks moves
+    EXPECT_EQ(d.MarkedEnd(), 11);
+    d.insertZeros(0, 5);
+    EXPECT_EQ(d.MarkedEnd(), 16);
+    EXPECT_EQ(d.Marks()[15], 2);
+    const Bytes none(20, 0);
+    d.SetMarks(0, none.data(), 20);
+    EXPECT_EQ(d.MarkedEnd(), 0);
+    d.remove(0, 110);
+    EXPECT_EQ(d.MarkedEnd(), 0);
+}

@@ -48,6 +48,29 @@ void Document::reserveFor(std::int64_t n)
     }
 }
 
+void Document::retreatMarkedEnd()
+{
+    // Word by word over the unmarked tail: one pass, and only when the last mark went.
+    const std::uint8_t *m = m_marks.data();
+    std::int64_t e = m_marksEnd;
+    while (e > 0 && (e & 7) != 0) {
+        if (m[e - 1] != 0) {
+            m_marksEnd = e;
+            return;
+        }
+        --e;
+    }
+    for (; e >= 8; e -= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, m + e - 8, 8);
+        if (word != 0)
+            break;
+    }
+    while (e > 0 && m[e - 1] == 0)
+        --e;
+    m_marksEnd = e;
+}
+
 void Document::SetMark(std::int32_t p, std::uint8_t colour)
 {
     if (p < 0 || p >= m_size)
@@ -55,6 +78,8 @@ void Document::SetMark(std::int32_t p, std::uint8_t colour)
     m_marks.data()[p] = colour;
     if (colour != 0 && p >= m_marksEnd)
         m_marksEnd = std::int64_t(p) + 1;
+    else if (colour == 0 && p + 1 == m_marksEnd)
+        retreatMarkedEnd();
 }
 
 void Document::SetMarks(std::int32_t p, const std::uint8_t *colours, std::int64_t n)
@@ -63,7 +88,10 @@ void Document::SetMarks(std::int32_t p, const std::uint8_t *colours, std::int64_
         return;
     n = std::min<std::int64_t>(n, m_size - p);
     std::memcpy(m_marks.data() + p, colours, std::size_t(n));
-    m_marksEnd = std::max(m_marksEnd, p + n);
+    if (p + n >= m_marksEnd) {
+        m_marksEnd = p + n;
+        retreatMarkedEnd();
+    }
 }
 
 void Document::XorMarks(std::int32_t p, const std::uint8_t *bits, std::int64_t n)
@@ -74,7 +102,10 @@ void Document::XorMarks(std::int32_t p, const std::uint8_t *bits, std::int64_t n
     std::uint8_t *m = m_marks.data() + p;
     for (std::int64_t i = 0; i < n; ++i)
         m[i] ^= bits[i];
-    m_marksEnd = std::max(m_marksEnd, p + n);
+    if (p + n >= m_marksEnd) {
+        m_marksEnd = p + n;
+        retreatMarkedEnd();
+    }
 }
 
 void Document::openGap(std::int32_t p, std::int64_t count)

@@ -94,6 +94,7 @@ private:
     bool fitsLimit(std::int64_t bufferBytes, std::int64_t marksBytes) const;
     bool adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks);
     void freshContents();
+    void retreatMarkedEnd();
 
     ByteStorage m_buffer{ByteStorage::Use::Bulk};
     ByteStorage m_marks{ByteStorage::Use::Sparse};

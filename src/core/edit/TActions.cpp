@@ -7,14 +7,18 @@
 
 namespace vtm {
 
-void TActions::dropOldestGroup()
+std::size_t TActions::groupEnd(std::size_t from) const
 {
-    const int group = m_list.front()->Group;
-    std::size_t n = 0;
-    while (n < m_list.size() && m_list[n]->Group == group) {
-        m_undoBytes -= m_list[n]->UndoBytes();
+    std::size_t n = from;
+    while (n < m_list.size() && m_list[n]->Group == m_list[from]->Group)
         ++n;
-    }
+    return n;
+}
+
+void TActions::dropOldest(std::size_t n)
+{
+    for (std::size_t i = 0; i < n; ++i)
+        m_undoBytes -= m_list[i]->UndoBytes();
     m_list.erase(m_list.begin(), m_list.begin() + std::ptrdiff_t(n));
     m_current -= int(n);
 }
@@ -25,8 +29,14 @@ void TActions::trimToMemoryLimit()
     if (limit < 0)
         limit = std::max<std::int64_t>(MinUndoBytes, m_ctx->Doc().BufferSize());
     // The newest command always stays whole, whatever it holds.
-    while (m_undoBytes > limit && m_list.front()->Group != m_list.back()->Group)
-        dropOldestGroup();
+    std::size_t n = 0;
+    std::int64_t bytes = m_undoBytes;
+    while (bytes > limit && m_list[n]->Group != m_list.back()->Group) {
+        const std::size_t end = groupEnd(n);
+        for (; n < end; ++n)
+            bytes -= m_list[n]->UndoBytes();
+    }
+    dropOldest(n);
 }
 
 bool TActions::AddAction(std::unique_ptr<TAction> action, bool show)
@@ -37,11 +47,11 @@ bool TActions::AddAction(std::unique_ptr<TAction> action, bool show)
     }
     if (int(m_list.size()) >= MaxActions) {
         // Whole commands only, and never the one this action belongs to.
-        const std::size_t before = m_list.size();
-        while (!m_list.empty() && before - m_list.size() < std::size_t(TrimActions)
-               && m_list.front()->Group != action->Group)
-            dropOldestGroup();
-        m_current = int(m_list.size()) - 1;
+        std::size_t n = 0;
+        while (n < m_list.size() && n < std::size_t(TrimActions)
+               && m_list[n]->Group != action->Group)
+            n = groupEnd(n);
+        dropOldest(n);
     }
     TAction &a = *action;
     m_list.push_back(std::move(action));
@@ -164,7 +174,12 @@ std::int64_t TActions::groupMembers(int index, int step) const
 namespace {
 std::string StepName(std::int64_t n, const std::string &name)
 {
-    return "(" + (n != 1 ? std::to_string(n) + " * " : std::string()) + name + ")";
+    std::string s = "(";
+    if (n != 1)
+        s += std::to_string(n) + " * ";
+    s += name;
+    s += ')';
+    return s;
 }
 } // namespace
 

@@ -51,7 +51,9 @@ public:
 private:
     // Number of changes in the group around index, walking down (-1) or up (+1).
     std::int64_t groupMembers(int index, int step) const;
-    void dropOldestGroup();
+    // The index after the command (group) that starts at from.
+    std::size_t groupEnd(std::size_t from) const;
+    void dropOldest(std::size_t n);
     void trimToMemoryLimit();
     void afterFailure();
 

@@ -24,11 +24,17 @@ TReplaceAction::TReplaceAction(EditContext &ctx, int group, std::int32_t pos, bo
     try {
         Data = ByteBlock::copyOf(doc.Buffer() + pos, n);
         Data2 = ByteBlock::copyOf(replacement, m);
+        if (m < n && doc.MarkedEnd() > pos + m) {
+            const std::uint8_t *marks = doc.Marks() + pos + m;
+            if (std::any_of(marks, marks + (n - m), [](std::uint8_t c) { return c != 0; }))
+                m_removedMarks = ByteBlock::copyOf(marks, n - m);
+        }
         Count = std::int32_t(n);
         Length = std::int32_t(m);
     } catch (const std::bad_alloc &) {
         Data = {};
         Data2 = {};
+        m_removedMarks = {};
         Fail(ctx, OutOfMemoryReplaceText(ctx.Language()), false);
     }
 }
@@ -74,8 +80,15 @@ bool TReplaceAction::UndoAction(EditContext &ctx)
         Count = 0;
         return Fail(ctx, OutOfMemoryReplaceText(ctx.Language()), false);
     }
+    if (m_removedMarks)
+        doc.SetMarks(Pos + Length, m_removedMarks.data(), m_removedMarks.size);
     UnchangedData(doc);
     return true;
+}
+
+std::int64_t TReplaceAction::UndoBytes() const
+{
+    return TAction::UndoBytes() + m_removedMarks.size;
 }
 
 } // namespace vtm

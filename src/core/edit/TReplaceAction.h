@@ -15,6 +15,12 @@ public:
 
     bool DoAction(EditContext &ctx) override;
     bool UndoAction(EditContext &ctx) override;
+    std::int64_t UndoBytes() const override;
+
+private:
+    // The marks of the bytes a shorter replacement removes, so that undoing brings
+    // them back as they were (none kept when they were all unmarked).
+    ByteBlock m_removedMarks;
 };
 
 } // namespace vtm

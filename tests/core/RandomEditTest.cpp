@@ -1,0 +1,208 @@
+#include "ScriptedHost.h"
+
+#include "edit/TBackspaceAction.h"
+#include "edit/TCompoundMarkAction.h"
+#include "edit/TDeleteAction.h"
+#include "edit/TDeleteBytesAction.h"
+#include "edit/TEditAction.h"
+#include "edit/TInsertAction.h"
+#include "edit/TInsertBytesAction.h"
+#include "edit/TMarkAction.h"
+#include "edit/TReplaceAction.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace vtm;
+using namespace vtmtest;
+
+namespace {
+using Bytes = std::vector<std::uint8_t>;
+
+struct Snapshot
+{
+    Bytes bytes, marks;
+    friend bool operator==(const Snapshot &, const Snapshot &) = default;
+};
+
+void PrintTo(const Snapshot &s, std::ostream *os)
+{
+    *os << s.bytes.size() << " bytes:";
+    for (std::size_t i = 0; i < s.bytes.size() && i < 24; ++i)
+        *os << ' ' << int(s.bytes[i]) << '/' << int(s.marks[i]);
+}
+
+Snapshot Take(const Document &d)
+{
+    return {{d.Buffer(), d.Buffer() + d.BufferSize()}, {d.Marks(), d.Marks() + d.BufferSize()}};
+}
+
+// The storage behind the document holds no mark past its end, so that growing it again
+// can never bring an old mark back.
+bool NoStaleMarks(const Document &d)
+{
+    for (std::int64_t i = d.BufferSize(); i < d.MarksCapacity(); ++i)
+        if (d.Marks()[i] != 0)
+            return false;
+    return d.MarkedEnd() <= d.BufferSize();
+}
+} // namespace
+
+// Random commands against a plain model: every result, every undo and every redo must
+// match, also when growth fails at random.
+TEST(RandomEdits, MatchAPlainModel)
+{
+    std::mt19937 rng(12345);
+    auto pick = [&](int n) { return int(rng() % unsigned(std::max(n, 1))); };
+    Rig r(Iota(40));
+    TActions &h = r.s.History;
+    std::vector<Snapshot> path{Take(r.s.doc)}; // path[i]: after i steps of the history
+    int at = 0;
+
+    for (int step = 0; step < 3000; ++step) {
+        SCOPED_TRACE(step);
+        Document &doc = r.s.doc;
+        const int size = doc.BufferSize();
+        const int op = pick(12);
+        if (op == 10 && h.CanUndo()) {
+            h.Undo();
+            --at;
+        } else if (op == 11 && h.CanRedo()) {
+            h.Redo();
+            ++at;
+        } else {
+            Snapshot want = Take(doc);
+            const int g = r.ed.NextCommandNumber();
+            const int p = pick(size);
+            std::unique_ptr<TAction> a;
+            switch (op) {
+            case 0:
+                if (size == 0)
+                    continue;
+                a = std::make_unique<TEditAction>(g, p, false, std::uint8_t(rng()));
+                want.bytes[std::size_t(p)] = static_cast<TEditAction &>(*a).NewValue;
+                break;
+            case 1:
+                if (p < 1)
+                    continue;
+                a = std::make_unique<TBackspaceAction>(g, p, false);
+                want.bytes.erase(want.bytes.begin() + p - 1);
+                want.marks.erase(want.marks.begin() + p - 1);
+                break;
+            case 2:
+                if (size == 0)
+                    continue;
+                a = std::make_unique<TDeleteAction>(g, p, false);
+                want.bytes.erase(want.bytes.begin() + p);
+                want.marks.erase(want.marks.begin() + p);
+                break;
+            case 3: {
+                const int q = pick(size + 1);
+                a = std::make_unique<TInsertAction>(q == size ? 9 : 6, g, q, false);
+                want.bytes.insert(want.bytes.begin() + q, 0);
+                want.marks.insert(want.marks.begin() + q, 0);
+                break;
+            }
+            case 4: {
+                const int q = pick(size + 1);
+                // Now and then enough to cross the 64 KiB storage step.
+                const int n = pick(60) == 0 ? 65536 + pick(100) : 1 + pick(20);
+                const Bytes pattern{std::uint8_t(rng()), std::uint8_t(rng()), 7};
+                const int len = 1 + pick(3);
+                a = std::make_unique<TInsertBytesAction>(g, q, false, n, pattern.data(), len);
+                Bytes fill = Bytes(std::size_t(n));
+                for (int i = 0; i < n; ++i)
+                    fill[std::size_t(i)] = pattern[std::size_t(i % len)];
+                want.bytes.insert(want.bytes.begin() + q, fill.begin(), fill.end());
+                want.marks.insert(want.marks.begin() + q, std::size_t(n), 0);
+                break;
+            }
+            case 5: {
+                if (size == 0)
+                    continue;
+                const int n = pick(4) == 0 ? size : 1 + pick(30);
+                a = std::make_unique<TDeleteBytesAction>(r.ed, g, p, n, false);
+                const int m = std::min(n, size - p);
+                want.bytes.erase(want.bytes.begin() + p, want.bytes.begin() + p + m);
+                want.marks.erase(want.marks.begin() + p, want.marks.begin() + p + m);
+                break;
+            }
+            case 6: {
+                if (size == 0)
+                    continue;
+                const int n = 1 + pick(std::min(5, size - p));
+                const int m = pick(6);
+                Bytes with = Bytes(std::size_t(m));
+                for (auto &b : with)
+                    b = std::uint8_t(rng());
+                a = std::make_unique<TReplaceAction>(r.ed, g, p, false, n, with.data(), m);
+                std::copy_n(with.begin(), std::min(n, m), want.bytes.begin() + p);
+                if (m > n) {
+                    want.bytes.insert(want.bytes.begin() + p + n, with.begin() + n, with.end());
+                    want.marks.insert(want.marks.begin() + p + n, std::size_t(m - n), 0);
+                } else {
+                    want.bytes.erase(want.bytes.begin() + p + m, want.bytes.begin() + p + n);
+                    want.marks.erase(want.marks.begin() + p + m, want.marks.begin() + p + n);
+                }
+                break;
+            }
+            case 7:
+            case 8: {
+                if (size == 0)
+                    continue;
+                const std::uint8_t colour = std::uint8_t(pick(7));
+                a = std::make_unique<TMarkAction>(colour ? 0 : 5, g, p, false, colour);
+                want.marks[std::size_t(p)] = colour;
+                break;
+            }
+            default: {
+                if (size == 0)
+                    continue;
+                auto c = std::make_unique<TCompoundMarkAction>(0, g, false);
+                const int n = pick(3) == 0 ? size : pick(40);
+                for (int i = 0; i < n; ++i) {
+                    const int q = pick(size);
+                    const std::uint8_t colour = std::uint8_t(pick(7));
+                    c->Add(doc, q, colour);
+                    want.marks[std::size_t(q)] = colour;
+                }
+                if (c->Empty())
+                    continue;
+                a = std::move(c);
+                break;
+            }
+            }
+            const Snapshot before = Take(doc);
+            const bool squeeze = pick(25) == 0;
+            if (squeeze) // growth fails whenever it is needed
+                doc.setStorageLimit(std::int64_t(doc.BufferCapacity()) + doc.MarksCapacity());
+            const bool ok = h.AddAction(std::move(a), true);
+            doc.setStorageLimit(INT64_MAX);
+            if (!ok) {
+                ASSERT_TRUE(squeeze);
+                ASSERT_EQ(Take(doc), before);
+                ASSERT_FALSE(h.CanUndo() || h.CanRedo());
+                path = {before};
+                at = 0;
+            } else {
+                ASSERT_EQ(Take(doc), want) << "op " << op;
+                path.resize(std::size_t(at) + 1);
+                path.push_back(want);
+                ++at;
+            }
+        }
+        ASSERT_EQ(Take(r.s.doc), path[std::size_t(at)]);
+        ASSERT_TRUE(NoStaleMarks(r.s.doc));
+        ASSERT_EQ(r.s.doc.BufferCapacity(), Document::StepFor(r.s.doc.BufferSize()));
+        ASSERT_EQ(r.s.doc.MarksCapacity(), Document::StepFor(r.s.doc.BufferSize()));
+        ASSERT_LE(r.s.CursorOffset(), std::max(0, r.s.doc.BufferSize() - 1));
+        // Keep the documents small enough to check quickly.
+        if (r.s.doc.BufferSize() > 70000 && pick(3) == 0) {
+            r.s.doc.loadBytes(Iota(50).data(), 50);
+            h.Forget();
+            path = {Take(r.s.doc)};
+            at = 0;
+        }
+    }
+}
