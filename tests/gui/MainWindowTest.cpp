@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -98,6 +99,76 @@ TEST_F(MainWindowTest, CommandLineFileIsShownWithCaptionAndStatus)
     QLabel *dist = w.statusPanel(2);
     EXPECT_EQ(dist->width(), 140);
     EXPECT_LE(QFontMetrics(dist->font()).horizontalAdvance(dist->text()), 140);
+
+    // Screen readers hear the panes' texts.
+    for (int i = 0; i < 3; ++i) {
+        QAccessibleInterface *pane = QAccessible::queryAccessibleInterface(w.statusPanel(i));
+        ASSERT_NE(pane, nullptr);
+        EXPECT_EQ(pane->text(QAccessible::Name), status(w, i));
+    }
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w.statusPanel(0))->text(QAccessible::Name),
+              QStringLiteral("Pos: 0 $0"));
+}
+
+TEST_F(MainWindowTest, TypingUndoAndRedoByKey)
+{
+    MainWindow w;
+    openWindow(w, writeFile(QStringLiteral("type.bin"), counting(40)), 40);
+    const auto byte = [&](int i) { return int(w.state().doc.Buffer()[i]); };
+
+    QTest::keyClicks(&w, QStringLiteral("a3"));
+    EXPECT_EQ(byte(0), 0xA3);
+    EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 1 $1"));
+    QTest::keyClick(&w, Qt::Key_G); // not a hexadecimal digit
+    EXPECT_EQ(byte(1), 1);
+
+    QTest::keyClick(&w, Qt::Key_Tab);
+    QTest::keyClicks(&w, QStringLiteral("x"));
+    // A character without a key of its own, as an input method delivers it.
+    QKeyEvent euro(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("\u20AC"));
+    QApplication::sendEvent(&w, &euro);
+    QKeyEvent pound(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("\u0141"));
+    QApplication::sendEvent(&w, &pound); // not in the code page: refused
+    EXPECT_EQ(byte(3), 3);
+    EXPECT_EQ(byte(1), 'x');
+    EXPECT_EQ(byte(2), 0x80);
+    QTest::keyClick(&w, Qt::Key_Z, Qt::AltModifier); // Alt combinations type nothing
+    EXPECT_EQ(byte(3), 3);
+
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(byte(2), 2);
+    QTest::keyClick(&w, Qt::Key_Backspace, Qt::AltModifier);
+    EXPECT_EQ(byte(1), 1);
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(byte(1), 'x');
+    QTest::keyClick(&w, Qt::Key_Backspace, Qt::AltModifier | Qt::ShiftModifier);
+    EXPECT_EQ(byte(2), 0x80);
+    EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 2 $2"));
+
+    // Single-byte commands; the view follows the new length.
+    QTest::keyClick(&w, Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(w.state().doc.BufferSize(), 41);
+    EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 40 $28"));
+    QTest::keyClick(&w, Qt::Key_Backspace);
+    EXPECT_EQ(w.state().doc.BufferSize(), 40);
+    EXPECT_EQ(byte(39), 0);
+    QTest::keyClick(&w, Qt::Key_Delete);
+    QTest::keyClick(&w, Qt::Key_Insert);
+    EXPECT_EQ(w.state().doc.BufferSize(), 40);
+    EXPECT_EQ(w.state().RowCount, 3);
+
+    // Decimal layout: digits by their place, capped at 255.
+    QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier);
+    QTest::keyClick(&w, Qt::Key_Home);
+    QTest::keyClick(&w, Qt::Key_Tab);
+    QTest::keyClicks(&w, QStringLiteral("2"));
+    EXPECT_EQ(byte(0), 255);
+    QTest::keyClicks(&w, QStringLiteral("9"));
+    EXPECT_EQ(byte(0), 255);
+    QTest::keyClicks(&w, QStringLiteral("0"));
+    EXPECT_EQ(byte(0), 205);
+    EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 0 $0"));
+    EXPECT_EQ(w.state().CursorCol, 2);
 }
 
 TEST_F(MainWindowTest, NavigationKeysAndLayoutSwitch)
@@ -281,6 +352,13 @@ TEST_F(MainWindowTest, WindowSnapsToWholeRowsAndKeepsItsWidth)
     EXPECT_EQ(w.width(), width);
     EXPECT_EQ(w.state().VisibleRows, rows);
     EXPECT_EQ(w.height(), height);
+
+    // Even with the fixed width lifted, as a window manager might, the width comes back.
+    w.setMinimumWidth(0);
+    w.setMaximumWidth(QWIDGETSIZE_MAX);
+    w.resize(width + 40, height);
+    QApplication::processEvents();
+    EXPECT_EQ(w.width(), width);
 
     w.resize(width, height + 3 * rowHeight);
     QApplication::processEvents();

@@ -81,11 +81,12 @@ MainWindow::MainWindow()
     statusBar()->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
     // The classic narrow status-bar face (Arial's metric twin where Arial is missing).
     statusBar()->setFont(QFont(QStringLiteral("Arial"), 8));
-    static const char *const names[3] = {"Position", "Value", "Distance"};
+    // The pane's text is what a screen reader reads; the role goes to the description.
+    static const char *const roles[3] = {"Position", "Value", "Distance"};
     for (int i = 0; i < 3; ++i) {
         auto *label = new QLabel(statusBar());
         label->setFixedWidth(kStatusWidths[i]);
-        label->setAccessibleName(QString::fromLatin1(names[i]));
+        label->setAccessibleDescription(QString::fromLatin1(roles[i]));
         statusBar()->addWidget(label);
         m_status[std::size_t(i)] = label;
     }
@@ -156,7 +157,8 @@ void MainWindow::runLayoutPass()
         setSizeIncrement(0, m_state.metrics.RowHeight);
         setBaseSize(r.windowClientWidth, oneRow);
     }
-    if (height() != r.windowClientHeight)
+    // A window manager may have resized it anyway: both sides are put back.
+    if (height() != r.windowClientHeight || width() != r.windowClientWidth)
         resize(r.windowClientWidth, r.windowClientHeight);
     m_inLayout = false;
 }
