@@ -63,7 +63,7 @@ std::unique_ptr<View> makeView(std::int32_t n)
 {
     auto v = std::make_unique<View>();
     vtm::Document &doc = v->state.doc;
-    doc.resize(n);
+    doc.openGap(0, n); // contents written below
     std::uint64_t x = 0x2545F4914F6CDD1Dull ^ std::uint64_t(n);
     std::uint8_t *b = doc.Buffer();
     for (std::int32_t i = 0; i < n; ++i) { // xorshift64: varied bytes, all glyphs appear

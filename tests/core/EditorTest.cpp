@@ -190,9 +190,13 @@ TEST(EditorLoad, SuccessStartsAtTheTop)
 {
     Rig r(Iota(16 * 40));
     r.ed.MoveCursorToOffset(16 * 30, true, false);
-    r.s.doc.setChangeCount(4);
+    r.ed.runCommand(Command::Delete);
+    const int command = r.s.CommandNumber;
     TempFile f(std::vector<std::uint8_t>(16 * 300, 0xAB));
     ASSERT_TRUE(r.ed.LoadFromFile(f.path));
+    EXPECT_FALSE(r.s.History.CanUndo());
+    EXPECT_EQ(r.s.CommandNumber, command);
+    EXPECT_FALSE(r.s.doc.isModified());
     EXPECT_TRUE(r.host.messages.empty());
     EXPECT_EQ(r.s.doc.ChangeCount(), 0);
     EXPECT_EQ(r.s.RowCount, 300);

@@ -452,6 +452,8 @@ bool Editor::LoadFromFile(const std::string &name)
     m_s.FileName = name;
     MoveCursorTo(0, 0, false);
     m_s.VertBar.SetPosition(0);
+    // The old steps name offsets of the old contents.
+    m_s.History.Forget();
     RequestLayout();
     m_host.setCaption(MainCaption(name));
     UpdateMenus();
