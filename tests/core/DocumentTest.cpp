@@ -162,6 +162,7 @@ TEST(DocumentStorage, MarkedEndFollowsTheLastMark)
     d.SetMark(10, 2);
     d.SetMark(90, 3);
     EXPECT_EQ(d.MarkedEnd(), 91);
+    EXPECT_EQ(d.MarkedCount(), 2);
     d.SetMark(90, 0);
     EXPECT_EQ(d.MarkedEnd(), 11);
     d.insertZeros(50, 5); // past every mark: nothing of the marks moves

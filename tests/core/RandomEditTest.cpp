@@ -45,7 +45,10 @@ bool NoStaleMarks(const Document &d)
     for (std::int64_t i = d.BufferSize(); i < d.MarksCapacity(); ++i)
         if (d.Marks()[i] != 0)
             return false;
-    return d.MarkedEnd() <= d.BufferSize();
+    std::int64_t marked = 0;
+    for (std::int64_t i = 0; i < d.BufferSize(); ++i)
+        marked += d.Marks()[i] != 0;
+    return d.MarkedEnd() <= d.BufferSize() && marked == d.MarkedCount();
 }
 } // namespace
 

@@ -236,21 +236,31 @@ void Editor::runCommand(Command command)
     case Command::Tab: DoTab(); break;
     case Command::HexLayout: HexClick(); break;
     case Command::DecLayout: DecClick(); break;
-    case Command::Backspace: DoBackspace(*this); break;
-    case Command::Delete: DoDelete(*this); break;
-    case Command::Insert: DoInsert(*this); break;
-    case Command::AppendByte: DoAppendByte(*this); break;
-    case Command::Undo: m_s.History.Undo(); break;
-    case Command::Redo: m_s.History.Redo(); break;
-    }
-    switch (command) {
+    // Edits end with a refresh of the menus; navigation refreshes the status itself.
     case Command::Backspace:
+        DoBackspace(*this);
+        UpdateMenus();
+        break;
     case Command::Delete:
+        DoDelete(*this);
+        UpdateMenus();
+        break;
     case Command::Insert:
+        DoInsert(*this);
+        UpdateMenus();
+        break;
     case Command::AppendByte:
+        DoAppendByte(*this);
+        UpdateMenus();
+        break;
     case Command::Undo:
-    case Command::Redo: UpdateMenus(); break;
-    default: break;
+        m_s.History.Undo();
+        UpdateMenus();
+        break;
+    case Command::Redo:
+        m_s.History.Redo();
+        UpdateMenus();
+        break;
     }
 }
 

@@ -48,8 +48,28 @@ void Document::reserveFor(std::int64_t n)
     }
 }
 
+namespace {
+std::int64_t CountMarked(const std::uint8_t *m, std::int64_t n)
+{
+    std::int64_t marked = 0;
+    for (std::int64_t i = 0; i < n; ++i)
+        marked += m[i] != 0;
+    return marked;
+}
+} // namespace
+
+std::int64_t Document::markedIn(std::int64_t p, std::int64_t n) const
+{
+    const std::int64_t end = std::min(p + n, m_marksEnd);
+    return end > p ? CountMarked(m_marks.data() + p, end - p) : 0;
+}
+
 void Document::retreatMarkedEnd()
 {
+    if (m_markedCount == 0) { // the usual end of unmarking: no scan at all
+        m_marksEnd = 0;
+        return;
+    }
     // Word by word over the unmarked tail: one pass, and only when the last mark went.
     const std::uint8_t *m = m_marks.data();
     std::int64_t e = m_marksEnd;
@@ -75,7 +95,9 @@ void Document::SetMark(std::int32_t p, std::uint8_t colour)
 {
     if (p < 0 || p >= m_size)
         return;
-    m_marks.data()[p] = colour;
+    std::uint8_t &mark = m_marks.data()[p];
+    m_markedCount += (colour != 0) - (mark != 0);
+    mark = colour;
     if (colour != 0 && p >= m_marksEnd)
         m_marksEnd = std::int64_t(p) + 1;
     else if (colour == 0 && p + 1 == m_marksEnd)
@@ -87,6 +109,7 @@ void Document::SetMarks(std::int32_t p, const std::uint8_t *colours, std::int64_
     if (p < 0 || n <= 0 || p >= m_size)
         return;
     n = std::min<std::int64_t>(n, m_size - p);
+    m_markedCount += CountMarked(colours, n) - markedIn(p, n);
     std::memcpy(m_marks.data() + p, colours, std::size_t(n));
     if (p + n >= m_marksEnd) {
         m_marksEnd = p + n;
@@ -100,8 +123,10 @@ void Document::XorMarks(std::int32_t p, const std::uint8_t *bits, std::int64_t n
         return;
     n = std::min<std::int64_t>(n, m_size - p);
     std::uint8_t *m = m_marks.data() + p;
+    m_markedCount -= markedIn(p, n);
     for (std::int64_t i = 0; i < n; ++i)
         m[i] ^= bits[i];
+    m_markedCount += CountMarked(m, n);
     if (p + n >= m_marksEnd) {
         m_marksEnd = p + n;
         retreatMarkedEnd();
@@ -132,6 +157,7 @@ void Document::closeGap(std::int32_t p, std::int64_t count)
     count = std::min<std::int64_t>(count, m_size - p);
     const std::int64_t end = p + count;
     std::memmove(Buffer() + p, Buffer() + end, std::size_t(m_size - end));
+    m_markedCount -= markedIn(p, count);
     if (m_marksEnd > p) {
         std::uint8_t *m = m_marks.data();
         if (m_marksEnd > end) {
@@ -174,6 +200,7 @@ void Document::clear()
     m_marks.release();
     m_size = 0;
     m_marksEnd = 0;
+    m_markedCount = 0;
     freshContents();
 }
 
@@ -196,6 +223,7 @@ bool Document::adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks)
     if (!keepMarks)
         m_marksEnd = 0;
     m_marksEnd = std::min(m_marksEnd, n);
+    m_markedCount = CountMarked(marks.data(), m_marksEnd);
     m_buffer = std::move(buffer);
     m_marks = std::move(marks);
     m_size = std::int32_t(n);

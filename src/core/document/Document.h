@@ -45,6 +45,8 @@ public:
     void XorMarks(std::int32_t p, const std::uint8_t *bits, std::int64_t n);
     // Every mark at or past this offset is 0.
     std::int64_t MarkedEnd() const { return m_marksEnd; }
+    // How many bytes carry a mark.
+    std::int64_t MarkedCount() const { return m_markedCount; }
 
     std::int32_t ChangeCount() const { return m_changeCount; }
     void setChangeCount(std::int32_t n) { m_changeCount = n; }
@@ -95,11 +97,13 @@ private:
     bool adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks);
     void freshContents();
     void retreatMarkedEnd();
+    std::int64_t markedIn(std::int64_t p, std::int64_t n) const;
 
     ByteStorage m_buffer{ByteStorage::Use::Bulk};
     ByteStorage m_marks{ByteStorage::Use::Sparse};
     std::int32_t m_size = 0;
     std::int64_t m_marksEnd = 0; // never past m_size
+    std::int64_t m_markedCount = 0;
     std::int32_t m_changeCount = 0;
     State m_state = 0, m_savedState = 0, m_lastState = 0;
     std::int64_t m_storageLimit = INT64_MAX;
