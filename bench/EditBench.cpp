@@ -121,8 +121,9 @@ bool overtype(BenchEditor &editor, std::int32_t pos, std::uint8_t value)
         std::make_unique<vtm::TEditAction>(editor.NextCommandNumber(), pos, false, value), true);
 }
 
-// Typing along a line in the middle of the document, undone at once: the history stays short.
-void BM_OvertypeUndo(benchmark::State &state)
+// Typing along a line in the middle of the document. Undone at once the history stays
+// short; without undoing it trims its oldest commands every so often.
+void overtypeLoop(benchmark::State &state, bool undo)
 {
     BenchEditor *editor = sharedEditor(state.range(0));
     if (!editor) {
@@ -134,29 +135,22 @@ void BM_OvertypeUndo(benchmark::State &state)
     for (auto _ : state) {
         if (!overtype(*editor, base + std::int32_t(i & 255), std::uint8_t(i)))
             state.SkipWithError("AddAction failed");
-        editor->History().Undo();
-        ++i;
-    }
-    benchmark::DoNotOptimize(editor->Doc().Buffer()[base]);
-}
-
-// The same without undoing: the history trims its oldest commands every so often.
-void BM_Overtype(benchmark::State &state)
-{
-    BenchEditor *editor = sharedEditor(state.range(0));
-    if (!editor) {
-        state.SkipWithError("no document");
-        return;
-    }
-    const std::int32_t base = editor->Doc().BufferSize() / 2;
-    std::uint32_t i = 0;
-    for (auto _ : state) {
-        if (!overtype(*editor, base + std::int32_t(i & 255), std::uint8_t(i)))
-            state.SkipWithError("AddAction failed");
+        if (undo)
+            editor->History().Undo();
         ++i;
     }
     benchmark::DoNotOptimize(editor->Doc().Buffer()[base]);
     editor->History().Forget();
+}
+
+void BM_OvertypeUndo(benchmark::State &state)
+{
+    overtypeLoop(state, true);
+}
+
+void BM_Overtype(benchmark::State &state)
+{
+    overtypeLoop(state, false);
 }
 
 bool insertAtFront(BenchEditor &editor)

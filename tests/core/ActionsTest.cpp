@@ -19,14 +19,6 @@ using namespace vtmtest;
 namespace {
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes BytesOf(const Document &d)
-{
-    return {d.Buffer(), d.Buffer() + d.BufferSize()};
-}
-Bytes MarksOf(const Document &d)
-{
-    return {d.Marks(), d.Marks() + d.BufferSize()};
-}
 // Marks by offset: byte i gets colour i % 7.
 void Stripe(Document &d)
 {

@@ -7,14 +7,6 @@ using namespace vtmtest;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
-Bytes BytesOf(const Document &d)
-{
-    return {d.Buffer(), d.Buffer() + d.BufferSize()};
-}
-Bytes MarksOf(const Document &d)
-{
-    return {d.Marks(), d.Marks() + d.BufferSize()};
-}
 void Load(Document &d, const Bytes &bytes)
 {
     ASSERT_TRUE(d.loadBytes(bytes.data(), std::int64_t(bytes.size())));

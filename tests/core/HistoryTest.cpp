@@ -14,11 +14,6 @@ using namespace vtmtest;
 namespace {
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes MarksOf(const Document &d)
-{
-    return {d.Marks(), d.Marks() + d.BufferSize()};
-}
-
 // A one-action command marking byte p.
 void Mark(Rig &r, int p, std::uint8_t colour = 1, int kind = 0)
 {

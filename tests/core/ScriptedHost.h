@@ -111,6 +111,16 @@ public:
     int trackPosition(int kind) const override { return track.at(std::size_t(kind)); }
 };
 
+inline std::vector<std::uint8_t> BytesOf(const vtm::Document &d)
+{
+    return {d.Buffer(), d.Buffer() + d.BufferSize()};
+}
+
+inline std::vector<std::uint8_t> MarksOf(const vtm::Document &d)
+{
+    return {d.Marks(), d.Marks() + d.BufferSize()};
+}
+
 inline std::vector<std::uint8_t> Iota(int n)
 {
     std::vector<std::uint8_t> v(static_cast<std::size_t>(n));

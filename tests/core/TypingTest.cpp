@@ -12,11 +12,6 @@ using namespace vtmtest;
 namespace {
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes BytesOf(const Document &d)
-{
-    return {d.Buffer(), d.Buffer() + d.BufferSize()};
-}
-
 void Type(Rig &r, const std::u32string &keys)
 {
     for (const char32_t k : keys)

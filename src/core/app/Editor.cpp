@@ -422,11 +422,7 @@ void Editor::RequestLayout()
 int Editor::ShowMessageDlgPos(const std::string &text, MessageKind kind, unsigned buttons,
                               int helpContext, int left, int top)
 {
-    MessageRequest r;
-    r.text = text;
-    r.kind = kind;
-    r.buttons = buttons;
-    r.helpContext = helpContext;
+    MessageRequest r{text, kind, buttons, helpContext};
     r.left = left;
     r.top = top;
     r.language = m_s.Language;
@@ -442,11 +438,7 @@ int Editor::ShowMessageDlg(const std::string &text, MessageKind kind, unsigned b
 int Editor::ShowMessageDlgDefault(const std::string &text, MessageKind kind, unsigned buttons,
                                   int helpContext, unsigned defaultButton)
 {
-    MessageRequest r;
-    r.text = text;
-    r.kind = kind;
-    r.buttons = buttons;
-    r.helpContext = helpContext;
+    MessageRequest r{text, kind, buttons, helpContext};
     r.variant = MessageVariant::WithDefault;
     r.defaultButton = defaultButton;
     r.language = m_s.Language;

@@ -1,6 +1,7 @@
 #include "edit/TAction.h"
 
 #include "edit/EditContext.h"
+#include "edit/EditTexts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -75,6 +76,31 @@ void TAction::UnchangedData(Document &doc)
     doc.addChange(-1);
     doc.setContentState(m_stateBefore);
     m_applied = false;
+}
+
+void TAction::RemoveByte(Document &doc, std::int32_t at)
+{
+    NewValue = doc.Buffer()[at];
+    OldValue = doc.Marks()[at];
+    doc.closeGap(at, 1);
+    ChangedData(doc);
+}
+
+bool TAction::RestoreByte(EditContext &ctx, std::int32_t at)
+{
+    Document &doc = ctx.Doc();
+    if (!m_applied || at < 0 || at > doc.BufferSize())
+        return true;
+    try {
+        doc.openGap(at, 1);
+    } catch (const OutOfMemoryError &) {
+        return Fail(ctx, OutOfMemoryUndoText(ctx.Language()), true);
+    }
+    doc.Buffer()[at] = NewValue;
+    doc.SetMark(at, OldValue);
+    UnchangedData(doc);
+    ctx.UpdateView();
+    return true;
 }
 
 bool TAction::Fail(EditContext &ctx, const std::string &text, bool updateView)

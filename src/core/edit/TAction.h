@@ -62,6 +62,10 @@ protected:
     bool Applied() const { return m_applied; }
     // The base cursor rule: onto min(Pos, BufferSize - 1), in the recorded area.
     void PlaceCursorAtPos(EditContext &ctx);
+    // Removes the byte at `at` with its mark, keeping both in NewValue and OldValue.
+    void RemoveByte(Document &doc, std::int32_t at);
+    // Puts that byte back; false (reported) when the storage cannot grow.
+    bool RestoreByte(EditContext &ctx, std::int32_t at);
     // Reports that the storage could not grow: lays out anew, optionally repaints at
     // once, shows the message and returns false.
     bool Fail(EditContext &ctx, const std::string &text, bool updateView);

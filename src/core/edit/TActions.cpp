@@ -97,6 +97,27 @@ void TActions::afterFailure()
         m_ctx->CursorInCharArea(), false);
 }
 
+void TActions::finishStep(bool ok, TAction &last, bool undone)
+{
+    auto placeCursor = [&] {
+        if (undone)
+            last.SetUndoActionCursorPos(*m_ctx);
+        else
+            last.SetDoActionCursorPos(*m_ctx);
+    };
+    if (!ok) {
+        afterFailure();
+    } else if (last.SizeChanged()) {
+        m_ctx->RequestLayout();
+        placeCursor();
+        m_ctx->InvalidateView();
+    } else {
+        placeCursor();
+        m_ctx->RequestLayout();
+    }
+    m_ctx->UpdateMainWindow();
+}
+
 void TActions::Undo()
 {
     if (!CanUndo())
@@ -109,17 +130,7 @@ void TActions::Undo()
         ok = last->UndoAction(*m_ctx);
         --m_current;
     }
-    if (!ok) {
-        afterFailure();
-    } else if (last->SizeChanged()) {
-        m_ctx->RequestLayout();
-        last->SetUndoActionCursorPos(*m_ctx);
-        m_ctx->InvalidateView();
-    } else {
-        last->SetUndoActionCursorPos(*m_ctx);
-        m_ctx->RequestLayout();
-    }
-    m_ctx->UpdateMainWindow();
+    finishStep(ok, *last, true);
 }
 
 void TActions::Redo()
@@ -134,17 +145,7 @@ void TActions::Redo()
         last = m_list[std::size_t(m_current)].get();
         ok = last->DoAction(*m_ctx);
     }
-    if (!ok) {
-        afterFailure();
-    } else if (last->SizeChanged()) {
-        m_ctx->RequestLayout();
-        last->SetDoActionCursorPos(*m_ctx);
-        m_ctx->InvalidateView();
-    } else {
-        last->SetDoActionCursorPos(*m_ctx);
-        m_ctx->RequestLayout();
-    }
-    m_ctx->UpdateMainWindow();
+    finishStep(ok, *last, false);
 }
 
 void TActions::Forget()

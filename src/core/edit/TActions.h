@@ -56,6 +56,9 @@ private:
     void dropOldest(std::size_t n);
     void trimToMemoryLimit();
     void afterFailure();
+    // After a group was undone or redone: relayout and the cursor at `last`, or after a
+    // failure the history dropped.
+    void finishStep(bool ok, TAction &last, bool undone);
 
     EditContext *m_ctx = nullptr;
     std::vector<std::unique_ptr<TAction>> m_list;

@@ -1,7 +1,6 @@
 #include "edit/TBackspaceAction.h"
 
 #include "edit/EditContext.h"
-#include "edit/EditTexts.h"
 
 namespace vtm {
 
@@ -15,30 +14,14 @@ TBackspaceAction::TBackspaceAction(int group, std::int32_t pos, bool charSide)
 bool TBackspaceAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
-    if (doc.Marks() && Pos >= 1 && Pos < doc.BufferSize()) {
-        NewValue = doc.Buffer()[Pos - 1];
-        OldValue = doc.Marks()[Pos - 1];
-        doc.closeGap(Pos - 1, 1);
-        ChangedData(doc);
-    }
+    if (doc.Marks() && Pos >= 1 && Pos < doc.BufferSize())
+        RemoveByte(doc, Pos - 1);
     return true;
 }
 
 bool TBackspaceAction::UndoAction(EditContext &ctx)
 {
-    Document &doc = ctx.Doc();
-    if (!Applied() || Pos < 1 || Pos - 1 > doc.BufferSize())
-        return true;
-    try {
-        doc.openGap(Pos - 1, 1);
-    } catch (const OutOfMemoryError &) {
-        return Fail(ctx, OutOfMemoryUndoText(ctx.Language()), true);
-    }
-    doc.Buffer()[Pos - 1] = NewValue;
-    doc.SetMark(Pos - 1, OldValue);
-    UnchangedData(doc);
-    ctx.UpdateView();
-    return true;
+    return RestoreByte(ctx, Pos - 1);
 }
 
 void TBackspaceAction::SetDoActionCursorPos(EditContext &ctx)

@@ -1,7 +1,6 @@
 #include "edit/TDeleteAction.h"
 
 #include "edit/EditContext.h"
-#include "edit/EditTexts.h"
 
 namespace vtm {
 
@@ -15,30 +14,14 @@ TDeleteAction::TDeleteAction(int group, std::int32_t pos, bool charSide)
 bool TDeleteAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
-    if (doc.Marks() && Pos >= 0 && Pos < doc.BufferSize()) {
-        NewValue = doc.Buffer()[Pos];
-        OldValue = doc.Marks()[Pos];
-        doc.closeGap(Pos, 1);
-        ChangedData(doc);
-    }
+    if (doc.Marks() && Pos >= 0 && Pos < doc.BufferSize())
+        RemoveByte(doc, Pos);
     return true;
 }
 
 bool TDeleteAction::UndoAction(EditContext &ctx)
 {
-    Document &doc = ctx.Doc();
-    if (!Applied() || Pos < 0 || Pos > doc.BufferSize())
-        return true;
-    try {
-        doc.openGap(Pos, 1);
-    } catch (const OutOfMemoryError &) {
-        return Fail(ctx, OutOfMemoryUndoText(ctx.Language()), true);
-    }
-    doc.Buffer()[Pos] = NewValue;
-    doc.SetMark(Pos, OldValue);
-    UnchangedData(doc);
-    ctx.UpdateView();
-    return true;
+    return RestoreByte(ctx, Pos);
 }
 
 } // namespace vtm
