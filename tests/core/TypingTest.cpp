@@ -2,7 +2,6 @@
 
 #include "edit/EditTexts.h"
 #include "edit/Typing.h"
-#include "view/KeyMap.h"
 
 #include <gtest/gtest.h>
 
@@ -148,18 +147,8 @@ TEST(Typing, EmptyDocumentTakesNoKeysButInsertAndAppend)
     EXPECT_EQ(r.s.doc.BufferSize(), 1);
 }
 
-TEST(Typing, SingleByteCommandsAndTheirKeys)
+TEST(Typing, SingleByteCommands)
 {
-    EXPECT_EQ(LookupShortcut({Key::Backspace, NoModifier, 0}), Command::Backspace);
-    EXPECT_EQ(LookupShortcut({Key::Backspace, Alt, 0}), Command::Undo);
-    EXPECT_EQ(LookupShortcut({Key::Backspace, Shift | Alt, 0}), Command::Redo);
-    EXPECT_EQ(LookupShortcut({Key::Letter, Ctrl, 'Z'}), Command::Undo);
-    EXPECT_EQ(LookupShortcut({Key::Letter, Ctrl | Shift, 'Z'}), Command::Redo);
-    EXPECT_EQ(LookupShortcut({Key::Insert, NoModifier, 0}), Command::Insert);
-    EXPECT_EQ(LookupShortcut({Key::Insert, Ctrl, 0}), Command::AppendByte);
-    EXPECT_EQ(LookupShortcut({Key::Delete, NoModifier, 0}), Command::Delete);
-    EXPECT_FALSE(LookupShortcut({Key::Letter, Alt, 'Z'}));
-
     Rig r(Iota(20));
     r.place(0, 0);
     r.ed.runCommand(Command::Backspace); // nothing before byte 0
