@@ -193,7 +193,10 @@ TEST(EditorLoad, SuccessStartsAtTheTop)
     r.ed.runCommand(Command::Delete);
     const int command = r.s.CommandNumber;
     TempFile f(std::vector<std::uint8_t>(16 * 300, 0xAB));
+    r.host.answers = {mrNo}; // drop the change
     ASSERT_TRUE(r.ed.LoadFromFile(f.path));
+    EXPECT_EQ(r.host.messages.size(), 1u);
+    r.host.messages.clear();
     EXPECT_FALSE(r.s.History.CanUndo());
     EXPECT_EQ(r.s.CommandNumber, command);
     EXPECT_FALSE(r.s.doc.isModified());

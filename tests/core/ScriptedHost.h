@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Editor.h"
+#include "app/MenuState.h"
 #include "app/Host.h"
 #include "app/Texts.h"
 #include "document/Color.h"
@@ -46,6 +47,13 @@ public:
     std::vector<vtm::MessageRequest> messages;
     std::deque<int> answers;
     std::string caption;
+    vtm::MenuState menus;
+    int menuUpdates = 0;
+    // File choosers answer from this queue; an empty name (or none left) cancels.
+    std::deque<std::string> chosenFiles;
+    std::vector<std::string> dialogTitles;
+    int closeRequests = 0, captionLanguage = -1;
+    std::vector<int> helpContexts;
     std::array<int, 2> range{}, page{}, position{}, track{};
 
     // When set, requestLayout runs the pass at once with this input.
@@ -100,6 +108,24 @@ public:
         answers.pop_front();
         return a;
     }
+    void updateMenus(const vtm::MenuState &state) override
+    {
+        menus = state;
+        ++menuUpdates;
+    }
+    bool runFileDialog(vtm::FileDialogKind, const std::string &title, const std::string &,
+                       const std::string &, std::string *chosen) override
+    {
+        dialogTitles.push_back(title);
+        if (chosenFiles.empty())
+            return false;
+        *chosen = chosenFiles.front();
+        chosenFiles.pop_front();
+        return !chosen->empty();
+    }
+    void closeMainWindow() override { ++closeRequests; }
+    void setLanguageCaptions(int language) override { captionLanguage = language; }
+    void showHelp(int context) override { helpContexts.push_back(context); }
     void setScrollInfo(int kind, int r, int p, int pos) override
     {
         const auto k = std::size_t(kind);

@@ -1,4 +1,5 @@
 #include "app/Editor.h"
+#include "app/MenuState.h"
 #include "app/Texts.h"
 #include "document/StatusTexts.h"
 #include "edit/ByteCommands.h"
@@ -261,6 +262,13 @@ void Editor::runCommand(Command command)
         m_s.History.Redo();
         UpdateMenus();
         break;
+    case Command::New: m_files.New(); break;
+    case Command::Open: m_files.Open(); break;
+    case Command::Save:
+        if (m_s.doc.BufferSize() > 0) // the item is disabled without bytes
+            m_files.Save();
+        break;
+    case Command::HelpContents: m_host.showHelp(1000); break;
     }
 }
 
@@ -358,13 +366,37 @@ void Editor::UpdateDistance()
 
 void Editor::UpdateMenus()
 {
+    m_host.updateMenus(ComputeMenuState(m_s));
     UpdateStatusBar();
 }
 
 void Editor::ApplyLanguage()
 {
     m_s.ValueLabel = ValueLabelText(m_s.Language);
-    UpdateStatusBar();
+    m_host.setLanguageCaptions(m_s.Language);
+    UpdateMenus();
+    m_host.invalidateViewAll();
+}
+
+void Editor::SetLanguage(int language)
+{
+    m_s.Language = language;
+    ApplyLanguage();
+}
+
+void Editor::ToggleNoUnknown()
+{
+    m_s.NoUnknown = !m_s.NoUnknown;
+    m_host.invalidateViewAll();
+    UpdateMenus();
+}
+
+void Editor::SetPrintMarks(int how)
+{
+    m_s.PrintMarksHatched = how == 0;
+    m_s.PrintMarksUsingColors = how == 1;
+    m_s.DoNotPrintMarks = how == 2;
+    UpdateMenus();
 }
 
 LayoutResult Editor::LayoutPass(const LayoutInput &in)
@@ -443,23 +475,6 @@ int Editor::ShowMessageDlgDefault(const std::string &text, MessageKind kind, uns
     r.defaultButton = defaultButton;
     r.language = m_s.Language;
     return m_host.showMessage(r);
-}
-
-bool Editor::LoadFromFile(const std::string &name)
-{
-    if (!m_s.doc.loadFile(name, m_s.KeepMarksOnLoad)) {
-        ShowMessageDlg(ReadFailedText(m_s.Language, name), MessageKind::Error, mbOK, 0);
-        return false;
-    }
-    m_s.FileName = name;
-    MoveCursorTo(0, 0, false);
-    m_s.VertBar.SetPosition(0);
-    // The old steps name offsets of the old contents.
-    m_s.History.Forget();
-    RequestLayout();
-    m_host.setCaption(MainCaption(name));
-    UpdateMenus();
-    return true;
 }
 
 } // namespace vtm

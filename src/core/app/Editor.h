@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/EditorState.h"
+#include "app/FileCommands.h"
 #include "app/Host.h"
 #include "edit/EditContext.h"
 #include "view/KeyMap.h"
@@ -21,6 +22,7 @@ public:
     Editor &operator=(const Editor &) = delete;
 
     EditorState &state() { return m_s; }
+    FileCommands &files() { return m_files; }
 
     // Cursor placement, used by every command that moves the cursor.
     void MoveCursorTo(int col, int row, bool repaint);
@@ -55,9 +57,13 @@ public:
 
     void UpdateStatusBar();
     void UpdateDistance();
-    // Refresh after every command; for now only the status bar depends on the state.
+    // Refresh of menus, toolbar and status bar after every command.
     void UpdateMenus();
     void ApplyLanguage();
+    void SetLanguage(int language);
+    void ToggleNoUnknown();
+    // 0 hatched, 1 in colour, 2 not at all.
+    void SetPrintMarks(int how);
 
     LayoutResult LayoutPass(const LayoutInput &in);
     void RequestLayout() override;
@@ -70,8 +76,9 @@ public:
     int ShowMessageDlgPos(const std::string &text, MessageKind kind, unsigned buttons,
                           int helpContext, int left, int top);
 
-    // Replaces the document by a file's bytes; on failure reports it and changes nothing.
-    bool LoadFromFile(const std::string &name);
+    // Replaces the document by a file's bytes (after the close query); on failure reports
+    // it and changes nothing.
+    bool LoadFromFile(const std::string &name) { return m_files.LoadFromFile(name); }
 
     // EditContext
     Document &Doc() override { return m_s.doc; }
@@ -93,6 +100,7 @@ private:
 
     EditorState &m_s;
     Host &m_host;
+    FileCommands m_files{*this, m_s, m_host};
 };
 
 } // namespace vtm

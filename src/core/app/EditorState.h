@@ -4,6 +4,7 @@
 #include "edit/TActions.h"
 #include "view/TPlixScrollBar.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -70,8 +71,21 @@ struct EditorState
     bool NoUnknown = true;
     int Language = 9; // 7 German, anything else English
     bool KeepMarksOnLoad = false;
+    bool PrintMarksHatched = true;
+    bool PrintMarksUsingColors = false;
+    bool DoNotPrintMarks = false;
+    bool OverwriteWarning = true;
+    bool CreateBackUp = true;
+    std::string CalcPath;
+    std::string InitialDir;
+    std::string MarksInitialDir;
+    std::array<std::string, 5> RecentFiles; // File0 (newest) .. File4
     std::string ValueLabel;
-    std::string FileName;
+
+    // The current document's name, and the target of a save in progress; both empty for
+    // an unnamed document.
+    std::string OpenName;
+    std::string SaveName;
 
     int TopRow() const { return VertBar.GetPosition(); }
     int NumberColumns() const { return BytesPerRow * CellChars; }

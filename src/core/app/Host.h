@@ -1,11 +1,14 @@
 #pragma once
 
+#include "app/Captions.h"
 #include "document/Message.h"
 #include "view/TPlixScrollBar.h"
 
 #include <string>
 
 namespace vtm {
+
+struct MenuState;
 
 // What the editor asks of the window system. The GUI implements it over Qt; core tests
 // implement it with a scripted host that records the calls and answers from a queue.
@@ -29,6 +32,18 @@ public:
     virtual void setCaption(const std::string &caption) = 0;
     // A modal message box; returns the button pressed (MessageResult).
     virtual int showMessage(const MessageRequest &request) = 0;
+    // Menu captions, check marks, enabled items and toolbar buttons.
+    virtual void updateMenus(const MenuState &state) = 0;
+    // A file chooser starting in directory with name proposed; false when cancelled.
+    virtual bool runFileDialog(FileDialogKind kind, const std::string &title,
+                               const std::string &directory, const std::string &name,
+                               std::string *chosen) = 0;
+    // Close the main window (the close query still decides).
+    virtual void closeMainWindow() = 0;
+    // Every caption, hint and title of the main window in this language.
+    virtual void setLanguageCaptions(int language) = 0;
+    // The program's help at a context (1000 contents, 1500 character table).
+    virtual void showHelp(int context) = 0;
 };
 
 } // namespace vtm

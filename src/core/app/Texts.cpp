@@ -12,6 +12,62 @@ std::string ReadFailedText(int language, const std::string &name)
     return IsGerman(language) ? "Konnte " + name + " nicht lesen!" : "Reading " + name + " failed!";
 }
 
+std::string WriteFailedText(int language)
+{
+    return IsGerman(language) ? "Konnte nicht schreiben!" : "Writing failed!";
+}
+
+std::string BackupFailedText(int language, const std::string &backup)
+{
+    return IsGerman(language)
+               ? "Die Datei wurde gespeichert, aber die Sicherungskopie " + backup
+                     + " konnte nicht angelegt werden!"
+               : "The file was saved, but the backup copy " + backup + " could not be made!";
+}
+
+std::string OverwriteQuestion(int language, const std::string &name)
+{
+    if (IsGerman(language))
+        return "Die Datei " + name
+               + " existiert bereits. Bestehende Datei überschreiben?\r\rWARNUNG: Das "
+                 "Überschreiben von bestehenden Dateien kann Software und Daten ihres Systems "
+                 "beschädigen. Es kann zu einem instabilen System führen. Wenn Sie nicht genau "
+                 "wissen was Sie tun oder sich nicht über die möglichen Konsequenzen im Klaren "
+                 "sind, dann drücken Sie den Nein-Schalter.";
+    return "File " + name
+           + " already exists. Overwrite existing file?\r\rWARNING: Overwriting files can damage "
+             "your system's software and data. It can lead to an unstable system. If you don't "
+             "know exactly what you are doing or you don't know about the possible consequences "
+             "then you should press the No-button.";
+}
+
+std::string SaveChangesQuestion(int language, const std::string &openName)
+{
+    if (IsGerman(language))
+        return openName.empty() ? "Daten wurden geändert. Änderungen speichern?"
+                                : openName + " wurde geändert. Änderungen speichern?";
+    return (openName.empty() ? std::string("Data") : openName) + " has been changed. Save changes?";
+}
+
+std::string OverwriteWarningOffQuestion(int language)
+{
+    if (IsGerman(language))
+        return "Wollen Sie die Warnungen deaktivieren?\r\rWARNUNG: Wenn Sie diese Option "
+               "deaktivieren werden Sie vor dem Speichern von Dateien unter ihrem bisherigen "
+               "Dateinamen nicht mehr nach einer Bestätigung gefragt. Das Risiko ist daher hoch, "
+               "daß Sie versehentlich eine Datei mit modifizierten Daten überschreiben.\r\rDas "
+               "Überschreiben von bestehenden Dateien kann Software und Daten ihres Systems "
+               "beschädigen. Es kann zu einem instabilen System führen. Wenn Sie nicht genau "
+               "wissen was Sie tun oder sich nicht über die möglichen Konsequenzen im Klaren "
+               "sind, dann drücken Sie den Nein-Schalter.";
+    return "Do you want to deactivate the warnings?\r\rWARNUNG: If you deactivate this option "
+           "you will not be asked to confirm saving files under their present filename. Thus "
+           "the risk will be high that you accidently overwrite files with modified data.\r\r"
+           "Overwriting files can damage your system's software and data. It can lead to an "
+           "unstable system. If you don't know exactly what you are doing or you don't know "
+           "about the possible consequences then you should press the No-button.";
+}
+
 std::string AppTitle()
 {
     return "Vantreelmorbisco";

@@ -8,6 +8,12 @@ namespace vtm {
 
 std::string ValueLabelText(int language);
 std::string ReadFailedText(int language, const std::string &name);
+std::string WriteFailedText(int language);
+std::string BackupFailedText(int language, const std::string &backup);
+std::string OverwriteQuestion(int language, const std::string &name);
+// openName empty: the unnamed document.
+std::string SaveChangesQuestion(int language, const std::string &openName);
+std::string OverwriteWarningOffQuestion(int language);
 std::string AppTitle();
 std::string MainCaption(const std::string &fileName);
 

@@ -276,12 +276,10 @@ bool Document::loadFile(const std::string &path, bool keepMarks)
             break;
         got += std::int64_t(r);
     }
-    if (std::ferror(file.get()))
+    // Fewer bytes than the file's length (it shrank while being read) is a failed read.
+    if (std::ferror(file.get()) || got < n)
         return false;
-    // A file that shrank while being read gives what it still had.
-    if (got < n && !buffer.resize(StepFor(got)))
-        return false;
-    return adoptLoaded(std::move(buffer), got, keepMarks);
+    return adoptLoaded(std::move(buffer), n, keepMarks);
 }
 
 } // namespace vtm

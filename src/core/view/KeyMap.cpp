@@ -13,7 +13,7 @@ struct Binding
     Command command;
 };
 
-constexpr std::array<Binding, 20> kBindings{{
+constexpr std::array<Binding, 24> kBindings{{
     {Key::Up, NoModifier, 0, Command::Up},
     {Key::Down, NoModifier, 0, Command::Down},
     {Key::PageUp, NoModifier, 0, Command::PageUp},
@@ -34,6 +34,10 @@ constexpr std::array<Binding, 20> kBindings{{
     {Key::Delete, NoModifier, 0, Command::Delete},
     {Key::Insert, NoModifier, 0, Command::Insert},
     {Key::Insert, Ctrl, 0, Command::AppendByte},
+    {Key::Letter, Ctrl, 'N', Command::New},
+    {Key::Letter, Ctrl, 'O', Command::Open},
+    {Key::Letter, Ctrl, 'S', Command::Save},
+    {Key::Function, NoModifier, 1, Command::HelpContents},
 }};
 } // namespace
 
@@ -41,7 +45,7 @@ std::optional<Command> LookupShortcut(const KeyStroke &stroke)
 {
     for (const Binding &b : kBindings) {
         if (b.key == stroke.key && b.modifiers == stroke.modifiers
-            && (b.key != Key::Letter || b.letter == stroke.letter))
+            && ((b.key != Key::Letter && b.key != Key::Function) || b.letter == stroke.letter))
             return b.command;
     }
     return std::nullopt;

@@ -18,7 +18,8 @@ enum class Key {
     Backspace,
     Delete,
     Insert,
-    Letter
+    Letter,  // letter holds 'A'..'Z'
+    Function // letter holds the number of the F key
 };
 enum Modifier { NoModifier = 0, Shift = 1, Ctrl = 2, Alt = 4 };
 
@@ -26,7 +27,7 @@ struct KeyStroke
 {
     Key key = Key::Other;
     int modifiers = NoModifier;
-    char letter = 0; // upper-case, with Key::Letter
+    char letter = 0; // upper-case letter, or the F key's number
 };
 
 enum class Command {
@@ -46,7 +47,11 @@ enum class Command {
     Insert,
     AppendByte,
     Undo,
-    Redo
+    Redo,
+    New,
+    Open,
+    Save,
+    HelpContents
 };
 
 // The shortcut table; a stroke it knows never reaches the typed-character handler.

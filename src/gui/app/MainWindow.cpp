@@ -1,6 +1,8 @@
 #include "gui/app/MainWindow.h"
 
+#include "app/MenuState.h"
 #include "app/Texts.h"
+#include "document/SafeFile.h"
 #include "gui/app/MessageDialog.h"
 #include "gui/platform/Platform.h"
 #include "gui/view/FileDropFilter.h"
@@ -8,7 +10,10 @@
 #include "gui/view/TPlixMainPanel.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCursor>
+#include <QFileDialog>
+#include <QMenuBar>
 #include <QFile>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -57,6 +62,9 @@ KeyStroke toKeyStroke(const QKeyEvent *event)
         if (key >= Qt::Key_A && key <= Qt::Key_Z) {
             k.key = Key::Letter;
             k.letter = char('A' + (key - Qt::Key_A));
+        } else if (key >= Qt::Key_F1 && key <= Qt::Key_F24) {
+            k.key = Key::Function;
+            k.letter = char(1 + (key - Qt::Key_F1));
         }
         break;
     }
@@ -72,6 +80,11 @@ MainWindow::MainWindow()
     m_state.fontCharWidth = m_font.charWidth();
     m_state.fontCharHeight = m_font.charHeight();
     m_state.Language = UserLanguage();
+
+    m_menu = new MainMenu(menuBar(), this);
+    connect(m_menu, &MainMenu::triggered, this, &MainWindow::onMenu);
+    connect(m_menu, &MainMenu::recentTriggered, this,
+            [this](int i) { m_editor.files().OpenRecent(i); });
 
     auto *central = new QWidget(this);
     setCentralWidget(central);
@@ -128,8 +141,85 @@ MainWindow::~MainWindow()
 
 void MainWindow::loadFile(const QString &path)
 {
-    m_editor.LoadFromFile(QFile::encodeName(path).toStdString());
+    m_editor.LoadFromFile(AbsolutePath(QFile::encodeName(path).toStdString()));
 }
+
+void MainWindow::onMenu(MainMenu::Id id)
+{
+    FileCommands &files = m_editor.files();
+    switch (id) {
+    case MainMenu::New: m_editor.runCommand(Command::New); break;
+    case MainMenu::Open: m_editor.runCommand(Command::Open); break;
+    case MainMenu::Save: m_editor.runCommand(Command::Save); break;
+    case MainMenu::SaveAs: files.SaveAs(); break;
+    case MainMenu::Exit: close(); break;
+    case MainMenu::Undo: m_editor.runCommand(Command::Undo); break;
+    case MainMenu::Redo: m_editor.runCommand(Command::Redo); break;
+    case MainMenu::DeleteByte: m_editor.runCommand(Command::Delete); break;
+    case MainMenu::InsertByte: m_editor.runCommand(Command::Insert); break;
+    case MainMenu::AppendByte: m_editor.runCommand(Command::AppendByte); break;
+    case MainMenu::Hex: m_editor.runCommand(Command::HexLayout); break;
+    case MainMenu::Dec: m_editor.runCommand(Command::DecLayout); break;
+    case MainMenu::CreateBackup: files.ToggleCreateBackup(); break;
+    case MainMenu::KeepMarks: files.ToggleKeepMarks(); break;
+    case MainMenu::NoUnknown: m_editor.ToggleNoUnknown(); break;
+    case MainMenu::OverwriteWarn: files.OverwriteWarnClick(); break;
+    case MainMenu::PrintMarksHatched: m_editor.SetPrintMarks(0); break;
+    case MainMenu::PrintMarksUsingColors: m_editor.SetPrintMarks(1); break;
+    case MainMenu::DoNotPrintMarks: m_editor.SetPrintMarks(2); break;
+    case MainMenu::English: m_editor.SetLanguage(LanguageEnglish); break;
+    case MainMenu::German: m_editor.SetLanguage(LanguageGerman); break;
+    case MainMenu::HelpContents: m_editor.runCommand(Command::HelpContents); break;
+    case MainMenu::About: break;
+    case MainMenu::Count: break;
+    }
+    // A menu's own check mark toggles on a click; the state puts it right again.
+    m_editor.UpdateMenus();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!m_editor.files().CloseQuery()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void MainWindow::updateMenus(const MenuState &state)
+{
+    m_menu->apply(state);
+}
+
+bool MainWindow::runFileDialog(FileDialogKind kind, const std::string &title,
+                               const std::string &directory, const std::string &name,
+                               std::string *chosen)
+{
+    const bool saving = kind == FileDialogKind::Save || kind == FileDialogKind::MarksSave;
+    QFileDialog dialog(this, QString::fromUtf8(title), QFile::decodeName(directory.c_str()));
+    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The program asks its own overwrite question, once.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (!name.empty())
+        dialog.selectFile(QFile::decodeName(name.c_str()));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    *chosen = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+    return !chosen->empty();
+}
+
+void MainWindow::closeMainWindow()
+{
+    close();
+}
+
+void MainWindow::setLanguageCaptions(int language)
+{
+    m_menu->setLanguage(language);
+}
+
+void MainWindow::showHelp(int) {}
 
 void MainWindow::runLayoutPass()
 {
@@ -138,14 +228,15 @@ void MainWindow::runLayoutPass()
     m_inLayout = true;
     LayoutInput in;
     in.clientHeight = height();
-    in.toolbarHeight = 0;
+    in.toolbarHeight = menuBar()->sizeHint().height();
     in.statusBarHeight = statusBar()->sizeHint().height();
     in.panelFrame = 2 * TPlixMainPanel::FrameWidth;
     in.scrollBarWidth = m_view->scrollBarWidth();
     const LayoutResult r = m_editor.LayoutPass(in);
 
     const int frame = TPlixMainPanel::FrameWidth;
-    m_panel->setGeometry(0, r.panelTop, r.panelOuterWidth, r.panelOuterHeight);
+    // The central widget starts below the menu bar.
+    m_panel->setGeometry(0, r.panelTop - in.toolbarHeight, r.panelOuterWidth, r.panelOuterHeight);
     m_view->setGeometry(frame + r.viewLeft, frame + r.viewTop, r.viewOuterWidth, r.viewOuterHeight);
     m_view->setClientSize(r.viewClientWidth, r.viewClientHeight);
     // Width is fixed by the dump; height snaps to whole rows.

@@ -3,6 +3,7 @@
 #include "app/Editor.h"
 #include "app/EditorState.h"
 #include "app/Host.h"
+#include "gui/app/MainMenu.h"
 #include "gui/view/DumpFont.h"
 
 #include <QMainWindow>
@@ -32,6 +33,7 @@ public:
     TPlixMainPanel *panel() const { return m_panel; }
     QLabel *statusPanel(int i) const { return m_status[std::size_t(i)]; }
     QTimer &cursorTimer() { return m_cursorTimer; }
+    MainMenu *mainMenu() const { return m_menu; }
 
     // The file named on the command line, opened when the window is first shown.
     void openOnFirstShow(const QString &path) { m_openOnShow = path; }
@@ -50,6 +52,12 @@ public:
     void beep() override;
     void setCaption(const std::string &caption) override;
     int showMessage(const MessageRequest &request) override;
+    void updateMenus(const MenuState &state) override;
+    bool runFileDialog(FileDialogKind kind, const std::string &title, const std::string &directory,
+                       const std::string &name, std::string *chosen) override;
+    void closeMainWindow() override;
+    void setLanguageCaptions(int language) override;
+    void showHelp(int context) override;
     void setScrollInfo(int barKind, int range, int page, int position) override;
     int scrollPosition(int barKind) const override;
     int trackPosition(int barKind) const override;
@@ -59,9 +67,11 @@ protected:
     bool focusNextPrevChild(bool next) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void onCursorTimer();
+    void onMenu(MainMenu::Id id);
     bool pointerInView() const;
 
     EditorState m_state;
@@ -69,6 +79,7 @@ private:
     DumpFont m_font;
     TPlixMainPanel *m_panel = nullptr;
     TPlixBox *m_view = nullptr;
+    MainMenu *m_menu = nullptr;
     std::array<QLabel *, 3> m_status{};
     QTimer m_cursorTimer;
     QString m_openOnShow;

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "view/KeyMap.h"
+
+#include <string>
+
+namespace vtm {
+
+// Every captioned item of the main window's menus.
+enum class MenuItem {
+    File,
+    New,
+    Open,
+    Save,
+    SaveAs,
+    LoadFromClipboard,
+    Compare,
+    Print,
+    InfoStatistic,
+    Exit,
+    Edit,
+    DeleteByte,
+    DeleteBytes,
+    InsertByte,
+    InsertBytes,
+    AppendByte,
+    AppendBytes,
+    Find,
+    Replace,
+    FindAndMark,
+    FindNext,
+    FindPrevious,
+    Goto,
+    NextIdenticalByte,
+    PreviousIdenticalByte,
+    Mark,
+    UnmarkAll,
+    MarkNext,
+    MarkPrevious,
+    MarkNextSubmenu,
+    MarkPreviousSubmenu,
+    MarkNextIdentical,
+    MarkPreviousIdentical,
+    MarksOpen,
+    MarksSaveAs,
+    Options,
+    Hex,
+    Dec,
+    CreateBackup,
+    KeepMarks,
+    NoUnknown,
+    OverwriteWarn,
+    PrintMarksHatched,
+    PrintMarksUsingColors,
+    DoNotPrintMarks,
+    English,
+    German,
+    Help,
+    HelpContents,
+    About,
+    PopupMarkNext,
+    PopupMarkPrevious,
+    PopupMarkNextIdentical,
+    PopupMarkPreviousIdentical,
+    PopupNextIdenticalByte,
+    PopupPreviousIdenticalByte,
+};
+
+std::string Caption(MenuItem item, int language);
+
+// A shortcut written out: Shift prefix, Ctrl prefix, "Alt+", then the key's name, with
+// the German names where they differ ("Umsch+Strg+Z").
+std::string ShortcutText(const KeyStroke &stroke, int language);
+
+enum class FileDialogKind { Open, Save, MarksOpen, MarksSave };
+std::string FileDialogTitle(FileDialogKind kind, int language);
+
+} // namespace vtm

@@ -1,0 +1,211 @@
+#include "app/FileCommands.h"
+
+#include "app/Editor.h"
+#include "app/Texts.h"
+#include "document/SafeFile.h"
+
+namespace vtm {
+
+std::string BackupNameFor(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t baseStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < baseStart)
+        return path + ".~";
+    const std::string extension = ("." + std::string("~") + path.substr(dot + 1)).substr(0, 4);
+    return path.substr(0, dot) + extension;
+}
+
+FileCommands::FileCommands(Editor &editor, EditorState &state, Host &host)
+    : m_editor(editor)
+    , m_s(state)
+    , m_host(host)
+{}
+
+void FileCommands::readFailed(const std::string &name)
+{
+    m_editor.ShowMessageDlg(ReadFailedText(m_s.Language, name), MessageKind::Error, mbOK, 0);
+}
+
+bool FileCommands::CloseQuery()
+{
+    if (!m_s.doc.isModified())
+        return true;
+    const int answer = m_editor.ShowMessageDlg(SaveChangesQuestion(m_s.Language, m_s.OpenName),
+                                               MessageKind::Confirmation, mbYesNoCancel, 0);
+    if (answer == mrYes)
+        return m_s.SaveName.empty() ? saveWithDialog() : SaveToFile(m_s.SaveName, false);
+    return answer == mrNo;
+}
+
+bool FileCommands::LoadFromFile(const std::string &name)
+{
+    if (!CloseQuery())
+        return false;
+    if (!m_s.doc.loadFile(name, m_s.KeepMarksOnLoad)) {
+        readFailed(name);
+        return false;
+    }
+    SetCurrentFileName(name);
+    m_editor.MoveCursorTo(0, 0, false);
+    m_s.VertBar.SetPosition(0);
+    // The old steps name offsets of the old contents.
+    m_s.History.Forget();
+    m_editor.RequestLayout();
+    m_editor.UpdateMenus();
+    return true;
+}
+
+bool FileCommands::SaveToFile(const std::string &name, bool force)
+{
+    m_s.SaveName = name;
+    for (;;) {
+        if (!RegularFileExists(m_s.SaveName) || !(m_s.OverwriteWarning || force))
+            break;
+        const int answer =
+            m_editor.ShowMessageDlgDefault(OverwriteQuestion(m_s.Language, m_s.SaveName),
+                                           MessageKind::Confirmation, mbYesNoCancel, 0, mbNo);
+        if (answer == mrYes)
+            break;
+        std::string chosen;
+        if (answer != mrNo
+            || !m_host.runFileDialog(FileDialogKind::Save,
+                                     FileDialogTitle(FileDialogKind::Save, m_s.Language),
+                                     m_s.InitialDir, m_s.SaveName, &chosen)) {
+            SetCurrentFileName(m_s.OpenName);
+            return false;
+        }
+        m_s.SaveName = chosen;
+    }
+
+    const std::string target = m_s.SaveName;
+    const bool backup = m_s.CreateBackUp && RegularFileExists(target);
+    const WriteResult r = WriteFileSafely(target, m_s.doc.Buffer(), m_s.doc.BufferSize(),
+                                          backup ? BackupNameFor(target) : std::string());
+    if (r == WriteResult::Failed) {
+        m_editor.ShowMessageDlg(WriteFailedText(m_s.Language), MessageKind::Error, mbOK, 0);
+        SetCurrentFileName(m_s.OpenName);
+        return false;
+    }
+    m_s.doc.setChangeCount(0);
+    m_s.doc.markSaved();
+    SetCurrentFileName(target);
+    if (r == WriteResult::WrittenNoBackup)
+        m_editor.ShowMessageDlg(BackupFailedText(m_s.Language, BackupNameFor(target)),
+                                MessageKind::Warning, mbOK, 0);
+    m_editor.UpdateMenus();
+    return true;
+}
+
+void FileCommands::SetCurrentFileName(const std::string &name)
+{
+    m_s.OpenName = m_s.SaveName = name;
+    if (name.empty()) {
+        m_host.setCaption(AppTitle());
+        return;
+    }
+    m_s.InitialDir = DirectoryOf(name);
+    m_host.setCaption(MainCaption(name));
+    auto &files = m_s.RecentFiles;
+    for (const std::string &f : files)
+        if (f == name)
+            return;
+    for (std::size_t i = files.size() - 1; i > 0; --i)
+        files[i] = files[i - 1];
+    files[0] = name;
+}
+
+bool FileCommands::saveWithDialog()
+{
+    std::string chosen;
+    if (!m_host.runFileDialog(FileDialogKind::Save,
+                              FileDialogTitle(FileDialogKind::Save, m_s.Language), m_s.InitialDir,
+                              m_s.SaveName, &chosen)) {
+        m_s.SaveName = m_s.OpenName;
+        return false;
+    }
+    return SaveToFile(chosen, true);
+}
+
+void FileCommands::New()
+{
+    if (!CloseQuery())
+        return;
+    m_s.doc.clear();
+    m_editor.MoveCursorTo(0, 0, true);
+    m_s.VertBar.SetPosition(0);
+    m_s.History.Forget();
+    m_editor.RequestLayout();
+    SetCurrentFileName(std::string());
+    m_editor.UpdateMenus();
+}
+
+void FileCommands::Open()
+{
+    const std::string remembered = m_s.OpenName;
+    std::string chosen;
+    if (m_host.runFileDialog(FileDialogKind::Open,
+                             FileDialogTitle(FileDialogKind::Open, m_s.Language), m_s.InitialDir,
+                             std::string(), &chosen))
+        LoadFromFile(chosen);
+    else
+        SetCurrentFileName(remembered);
+    m_editor.UpdateMenus();
+}
+
+void FileCommands::Save()
+{
+    if (!m_s.SaveName.empty())
+        SaveToFile(m_s.SaveName, false);
+    else
+        SaveAs();
+    m_editor.UpdateMenus();
+}
+
+void FileCommands::SaveAs()
+{
+    std::string chosen;
+    if (m_host.runFileDialog(FileDialogKind::Save,
+                             FileDialogTitle(FileDialogKind::Save, m_s.Language), m_s.InitialDir,
+                             m_s.SaveName, &chosen))
+        SaveToFile(chosen, true);
+    else
+        m_s.SaveName = m_s.OpenName;
+    m_editor.UpdateMenus();
+}
+
+void FileCommands::OpenRecent(int index)
+{
+    if (index < 0 || index >= int(m_s.RecentFiles.size()))
+        return;
+    const std::string name = m_s.RecentFiles[std::size_t(index)];
+    if (!name.empty())
+        LoadFromFile(name);
+    m_editor.UpdateMenus();
+}
+
+void FileCommands::ToggleCreateBackup()
+{
+    m_s.CreateBackUp = !m_s.CreateBackUp;
+    m_editor.UpdateMenus();
+}
+
+void FileCommands::ToggleKeepMarks()
+{
+    m_s.KeepMarksOnLoad = !m_s.KeepMarksOnLoad;
+    m_editor.UpdateMenus();
+}
+
+void FileCommands::OverwriteWarnClick()
+{
+    if (!m_s.OverwriteWarning)
+        m_s.OverwriteWarning = true;
+    else if (m_editor.ShowMessageDlgDefault(OverwriteWarningOffQuestion(m_s.Language),
+                                            MessageKind::Confirmation, mbYesNoCancel, 0, mbNo)
+             == mrYes)
+        m_s.OverwriteWarning = false;
+    m_editor.UpdateMenus();
+}
+
+} // namespace vtm

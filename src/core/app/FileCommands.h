@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+
+namespace vtm {
+
+class Editor;
+struct EditorState;
+class Host;
+
+// The file name of a backup copy: the extension (from the base name alone) gets a '~'
+// after its dot and is cut to four characters ("a.bin" gives "a.~bi"); a name without
+// one gets ".~".
+std::string BackupNameFor(const std::string &path);
+
+// Opening, saving, the save-changes question and the recent-files list.
+class FileCommands
+{
+public:
+    FileCommands(Editor &editor, EditorState &state, Host &host);
+
+    // True when unsaved changes may be dropped: none, or the user saved or let them go.
+    bool CloseQuery();
+    // Replaces the document by the file's bytes, after the close query.
+    bool LoadFromFile(const std::string &name);
+    bool SaveToFile(const std::string &name, bool force);
+    void SetCurrentFileName(const std::string &name);
+
+    void New();
+    void Open();
+    void Save();
+    void SaveAs();
+    void OpenRecent(int index);
+    void ToggleCreateBackup();
+    void ToggleKeepMarks();
+    void OverwriteWarnClick();
+
+private:
+    // Runs the save dialog; confirmed: the chosen name is saved (force).
+    bool saveWithDialog();
+    void readFailed(const std::string &name);
+
+    Editor &m_editor;
+    EditorState &m_s;
+    Host &m_host;
+};
+
+} // namespace vtm
