@@ -2,6 +2,7 @@
 
 #include "app/Captions.h"
 #include "app/FileCommands.h"
+#include "app/Placement.h"
 #include "document/SafeFile.h"
 
 #include <gtest/gtest.h>
@@ -306,4 +307,34 @@ TEST(Captions, BothLanguages)
     EXPECT_EQ(ShortcutText({Key::Letter, Shift | Ctrl, 'Z'}, 9), "Shift+Ctrl+Z");
     EXPECT_EQ(ShortcutText({Key::Left, Ctrl, 0}, 9), "Ctrl+Left");
     EXPECT_EQ(FileDialogTitle(FileDialogKind::Save, LanguageGerman), "Speichern unter");
+}
+
+TEST(Startup, WindowPlacement)
+{
+    PlacementInput in;
+    in.platform = {50, 60, 540, 450};
+    in.stored = {100, 80, 600, 500};
+    in.storedBaseUnits = 0x0010'0007;
+    in.baseUnits = 0x0010'0007;
+    in.screens = {{0, 0, 1920, 1080}};
+    EXPECT_EQ(PlaceMainWindow(in), (WindowRect{100, 80, 600, 500}));
+    in.baseUnits = 0x0012'0008; // another screen font: the stored bounds are ignored once
+    EXPECT_EQ(PlaceMainWindow(in), in.platform);
+
+    // A second copy: 8..40 pixels lower and further right, never past the edges.
+    in.baseUnits = in.storedBaseUnits;
+    in.firstInstance = false;
+    in.r = 4;
+    in.s = 0;
+    EXPECT_EQ(PlaceMainWindow(in), (WindowRect{108, 120, 600, 500}));
+    in.stored = {1800, 1000, 600, 500};
+    EXPECT_EQ(PlaceMainWindow(in), (WindowRect{1320, 580, 600, 500}));
+
+    // Off every screen, or tiny: back into the primary's area. A second screen counts.
+    in.firstInstance = true;
+    in.stored = {-5000, 3000, 2, 3};
+    EXPECT_EQ(PlaceMainWindow(in), (WindowRect{0, 0, 100, 100}));
+    in.screens.push_back({1920, 0, 1280, 1024});
+    in.stored = {2000, 100, 600, 500};
+    EXPECT_EQ(PlaceMainWindow(in), (WindowRect{2000, 100, 600, 500}));
 }
