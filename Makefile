@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 RELEASE_DIR := build/release
 TEST_DIR := build/test
 
-.PHONY: all deps run test bench build-release build-test clean
+.PHONY: all deps run test bench build-release build-test install clean
 
 all: build-release
 
@@ -34,6 +34,31 @@ bench: build-release
 	@$(RELEASE_DIR)/bench/vtm_bench_core
 	@$(RELEASE_DIR)/bench/vtm_bench_edit
 	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_gui
+
+# A longer fuzz of the settings reader: libFuzzer when clang is there, otherwise the random
+# driver of the core tests with many more inputs. FUZZ_SECONDS=n sets the length.
+.PHONY: fuzz
+FUZZ_DIR := build/fuzz
+FUZZ_SECONDS ?= 120
+fuzz:
+	@bash scripts/install-deps.sh fuzz || bash scripts/install-deps.sh
+	@if command -v clang++ >/dev/null 2>&1; then \
+	  cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	        -DVTM_FUZZ=ON >/dev/null && \
+	  cmake --build $(FUZZ_DIR) --target vtm_settings_fuzz -j $(JOBS) && \
+	  mkdir -p $(FUZZ_DIR)/corpus && \
+	  $(FUZZ_DIR)/fuzz/vtm_settings_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	    -dict=fuzz/settings.dict -print_final_stats=1 $(FUZZ_DIR)/corpus fuzz/corpus; \
+	else \
+	  $(MAKE) --no-print-directory build-test && \
+	  VTM_FUZZ_INPUTS=$$(( $(FUZZ_SECONDS) * 2000 )) VTM_FUZZ_SEED=$$(date +%s) \
+	    $(TEST_DIR)/tests/vtm_core_tests --gtest_filter='SettingsFuzz.*'; \
+	fi
+
+# The program, its help, the .desktop file and the icon, under PREFIX (DESTDIR is honoured too).
+PREFIX ?= /usr/local
+install: build-release
+	@cmake --install $(RELEASE_DIR) --prefix $(PREFIX)
 
 clean:
 	rm -rf build

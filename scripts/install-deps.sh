@@ -3,8 +3,13 @@
 # Idempotent and silent when everything is already there.
 set -euo pipefail
 
-packages=(g++ make cmake qt6-base-dev libgl-dev fonts-liberation fontconfig
+# libqt6svg6 carries Qt's SVG icon and image plugins, which draw the toolbar glyphs.
+packages=(g++ make cmake qt6-base-dev libqt6svg6 libgl-dev fonts-liberation fontconfig
           libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+# `make fuzz` also wants clang and its libFuzzer runtime.
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

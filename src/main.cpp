@@ -1,10 +1,13 @@
 #include "app/Texts.h"
+#include "app/Settings.h"
 #include "gui/app/MainWindow.h"
+#include "gui/platform/Platform.h"
 
 #include <QApplication>
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 // Qt's own message for a missing display is a crash report; say plainly what is needed.
@@ -33,10 +36,20 @@ int main(int argc, char **argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(vtm::AppTitle()));
-    vtm::MainWindow window;
+    // Settings before any window, saved once the window is gone.
+    const vtm::Settings stored =
+        vtm::LoadSettingsFromStore(vtm::UserLanguage(), vtm::DefaultCalculatorPath());
+    const bool first = vtm::FirstInstance();
+    auto window = std::make_unique<vtm::MainWindow>();
+    window->applySettings(stored);
+    window->placeWindow(stored, vtm::DialogBaseUnits(), first);
     const QStringList args = QApplication::arguments();
     if (args.size() > 1)
-        window.openOnFirstShow(args.at(1));
-    window.show();
-    return app.exec();
+        window->openOnFirstShow(args.at(1));
+    window->show();
+    const int result = app.exec();
+    const vtm::Settings out = window->collectSettings(stored, vtm::DialogBaseUnits());
+    window.reset();
+    vtm::SaveSettingsToStore(out);
+    return result;
 }

@@ -1,16 +1,26 @@
 #include "gui/app/MainWindow.h"
 
 #include "app/MenuState.h"
+#include "app/Placement.h"
+#include "app/StartUp.h"
 #include "app/Texts.h"
 #include "document/SafeFile.h"
 #include "gui/app/MessageDialog.h"
+#include "app/Help.h"
+#include "gui/app/AboutDialog.h"
+#include "gui/app/HelpWindow.h"
+#include "gui/app/SpeedPanel.h"
 #include "gui/platform/Platform.h"
+#include "gui/widgets/TSpeedButton.h"
 #include "gui/view/FileDropFilter.h"
 #include "gui/view/TPlixBox.h"
 #include "gui/view/TPlixMainPanel.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QRandomGenerator>
+#include <QScreen>
 #include <QCursor>
 #include <QFileDialog>
 #include <QMenuBar>
@@ -88,6 +98,26 @@ MainWindow::MainWindow()
 
     auto *central = new QWidget(this);
     setCentralWidget(central);
+    m_speed = new SpeedPanel(central);
+    // Buttons of commands the program does not have yet stay off the toolbar.
+    for (const SpeedButton b : {SpeedButton::PrintSB, SpeedButton::InfoSB, SpeedButton::FindSB,
+                                SpeedButton::FindPreviousSB, SpeedButton::FindNextSB,
+                                SpeedButton::ReplaceSB, SpeedButton::FindAndMarkSB})
+        m_speed->setButtonShown(b, false);
+    auto onClick = [this](SpeedButton b, auto &&slot) {
+        connect(m_speed->button(b), &QAbstractButton::clicked, this, slot);
+    };
+    onClick(SpeedButton::OpenSB, [this] { m_editor.runCommand(Command::Open); });
+    onClick(SpeedButton::SaveSB, [this] { m_editor.runCommand(Command::Save); });
+    onClick(SpeedButton::SaveAsSB, [this] { m_editor.files().SaveAs(); });
+    onClick(SpeedButton::TabSB, [this] { showHelp(HelpContextCharTable); });
+    onClick(SpeedButton::CalcSB, [this] {
+        m_calculator.launch(this, m_state.CalcPath, m_state.Language,
+                            [this](const MessageRequest &r) { return showMessage(r); });
+    });
+    onClick(SpeedButton::HexSpeedButton, [this] { m_editor.runCommand(Command::HexLayout); });
+    onClick(SpeedButton::DecSpeedButton, [this] { m_editor.runCommand(Command::DecLayout); });
+    onClick(SpeedButton::DezSpeedButton, [this] { m_editor.runCommand(Command::DecLayout); });
     m_panel = new TPlixMainPanel(m_state, m_font, central);
     m_view = new TPlixBox(m_state, m_font, m_panel);
 
@@ -139,6 +169,48 @@ MainWindow::~MainWindow()
     m_state.VertBar.OnChange = nullptr;
 }
 
+void MainWindow::applySettings(const Settings &settings)
+{
+    ApplySettings(m_state, settings);
+    m_editor.ApplyLanguage();
+    runLayoutPass();
+}
+
+void MainWindow::placeWindow(const Settings &settings, int baseUnits, bool firstInstance)
+{
+    PlacementInput in;
+    in.stored = {settings.Left, settings.Top, settings.Width, settings.Height};
+    in.storedBaseUnits = settings.DialogBaseUnits;
+    in.baseUnits = baseUnits;
+    in.firstInstance = firstInstance;
+    in.r = QRandomGenerator::global()->bounded(5);
+    in.s = QRandomGenerator::global()->bounded(5);
+    in.platform = {x(), y(), width(), height()};
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (QScreen *screen : screens) {
+        const QRect a = screen->availableGeometry();
+        const WindowRect area{a.x(), a.y(), a.width(), a.height()};
+        if (screen == QGuiApplication::primaryScreen())
+            in.screens.insert(in.screens.begin(), area);
+        else
+            in.screens.push_back(area);
+    }
+    const WindowRect w = PlaceMainWindow(in);
+    move(w.left, w.top);
+    resize(w.width, w.height); // the layout pass fits it to the dump
+}
+
+Settings MainWindow::collectSettings(const Settings &stored, int baseUnits) const
+{
+    Settings out = CollectSettings(m_state, stored);
+    out.Left = x();
+    out.Top = y();
+    out.Width = width();
+    out.Height = height();
+    out.DialogBaseUnits = baseUnits;
+    return out;
+}
+
 void MainWindow::loadFile(const QString &path)
 {
     m_editor.LoadFromFile(AbsolutePath(QFile::encodeName(path).toStdString()));
@@ -170,7 +242,11 @@ void MainWindow::onMenu(MainMenu::Id id)
     case MainMenu::English: m_editor.SetLanguage(LanguageEnglish); break;
     case MainMenu::German: m_editor.SetLanguage(LanguageGerman); break;
     case MainMenu::HelpContents: m_editor.runCommand(Command::HelpContents); break;
-    case MainMenu::About: break;
+    case MainMenu::About: {
+        TKaAboutForm about(this);
+        about.execFor(m_state.Language);
+        break;
+    }
     case MainMenu::Count: break;
     }
     // A menu's own check mark toggles on a click; the state puts it right again.
@@ -189,6 +265,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::updateMenus(const MenuState &state)
 {
     m_menu->apply(state);
+    m_speed->button(SpeedButton::SaveSB)->setEnabled(state.hasBuffer);
+    m_speed->button(SpeedButton::SaveAsSB)->setEnabled(state.hasBuffer);
 }
 
 bool MainWindow::runFileDialog(FileDialogKind kind, const std::string &title,
@@ -217,9 +295,17 @@ void MainWindow::closeMainWindow()
 void MainWindow::setLanguageCaptions(int language)
 {
     m_menu->setLanguage(language);
+    m_speed->applyLanguage(language);
 }
 
-void MainWindow::showHelp(int) {}
+void MainWindow::showHelp(int context)
+{
+    const QString missing = ShowHelp(this, m_state.Language, context);
+    if (!missing.isEmpty())
+        m_editor.ShowMessageDlg(
+            HelpMissingText(m_state.Language, QFile::encodeName(missing).toStdString()),
+            MessageKind::Error, mbOK, 0);
+}
 
 void MainWindow::runLayoutPass()
 {
@@ -228,7 +314,7 @@ void MainWindow::runLayoutPass()
     m_inLayout = true;
     LayoutInput in;
     in.clientHeight = height();
-    in.toolbarHeight = menuBar()->sizeHint().height();
+    in.toolbarHeight = menuBar()->sizeHint().height() + SpeedPanelHeight;
     in.statusBarHeight = statusBar()->sizeHint().height();
     in.panelFrame = 2 * TPlixMainPanel::FrameWidth;
     in.scrollBarWidth = m_view->scrollBarWidth();
@@ -236,7 +322,8 @@ void MainWindow::runLayoutPass()
 
     const int frame = TPlixMainPanel::FrameWidth;
     // The central widget starts below the menu bar.
-    m_panel->setGeometry(0, r.panelTop - in.toolbarHeight, r.panelOuterWidth, r.panelOuterHeight);
+    m_speed->setGeometry(0, 0, r.panelOuterWidth, SpeedPanelHeight);
+    m_panel->setGeometry(0, SpeedPanelHeight, r.panelOuterWidth, r.panelOuterHeight);
     m_view->setGeometry(frame + r.viewLeft, frame + r.viewTop, r.viewOuterWidth, r.viewOuterHeight);
     m_view->setClientSize(r.viewClientWidth, r.viewClientHeight);
     // Width is fixed by the dump; height snaps to whole rows.

@@ -3,7 +3,9 @@
 #include "app/Editor.h"
 #include "app/EditorState.h"
 #include "app/Host.h"
+#include "app/Settings.h"
 #include "gui/app/MainMenu.h"
+#include "gui/platform/Calculator.h"
 #include "gui/view/DumpFont.h"
 
 #include <QMainWindow>
@@ -15,6 +17,7 @@ class QLabel;
 
 namespace vtm {
 
+class SpeedPanel;
 class TPlixBox;
 class TPlixMainPanel;
 
@@ -34,6 +37,13 @@ public:
     QLabel *statusPanel(int i) const { return m_status[std::size_t(i)]; }
     QTimer &cursorTimer() { return m_cursorTimer; }
     MainMenu *mainMenu() const { return m_menu; }
+    SpeedPanel *speedPanel() const { return m_speed; }
+
+    // Start-up: the stored settings, and the window's place (a second copy opens offset).
+    void applySettings(const Settings &settings);
+    void placeWindow(const Settings &settings, int baseUnits, bool firstInstance);
+    // Exit: the state's settings with the window's bounds, over the stored ones.
+    Settings collectSettings(const Settings &stored, int baseUnits) const;
 
     // The file named on the command line, opened when the window is first shown.
     void openOnFirstShow(const QString &path) { m_openOnShow = path; }
@@ -80,6 +90,8 @@ private:
     TPlixMainPanel *m_panel = nullptr;
     TPlixBox *m_view = nullptr;
     MainMenu *m_menu = nullptr;
+    SpeedPanel *m_speed = nullptr;
+    Calculator m_calculator{this};
     std::array<QLabel *, 3> m_status{};
     QTimer m_cursorTimer;
     QString m_openOnShow;

@@ -1,0 +1,148 @@
+#include "app/Settings.h"
+
+#include "app/RegFile.h"
+#ifdef _WIN32
+#include "app/WinRegistry.h"
+#endif
+
+namespace vtm {
+
+namespace {
+// Every value in the stored order, for reading and writing alike so that the two cannot
+// drift apart. The overwrite warning is looked up under an older spelling of its name;
+// names compare without case, so both find the same value.
+template <class S, class Visitor> void VisitValues(S &s, Visitor &v)
+{
+    static const char *const fileNames[] = {"File0", "File1", "File2", "File3", "File4"};
+    v.Integer("Left", s.Left);
+    v.Integer("Top", s.Top);
+    v.Integer("Height", s.Height);
+    v.Integer("Width", s.Width);
+    v.Integer("DialogBaseUnits", s.DialogBaseUnits);
+    v.Flag("Hex", s.HexMode);
+    v.Flag("NoUnknown", s.NoUnknown);
+    v.Flag("PrintMarksHatched", s.PrintMarksHatched);
+    v.Flag("PrintMarksUsingColors", s.PrintMarksUsingColors);
+    v.Flag("DoNotPrintMarks", s.DoNotPrintMarks);
+    v.Flag("KeepMarksOnLoad", s.KeepMarksOnLoad);
+    v.Flag(v.reading ? "OverWriteWarning" : "OverwriteWarning", s.OverwriteWarning);
+    v.Flag("CreateBackUp", s.CreateBackUp);
+    v.Integer("Language", s.Language);
+    v.Text("CalcPath", s.CalcPath);
+    v.Text("InitialDir", s.InitialDir);
+    v.Text("MarksInitialDir", s.MarksInitialDir);
+    for (std::size_t i = 0; i < s.File.size(); ++i)
+        v.Text(fileNames[i], s.File[i]);
+}
+
+struct Reader
+{
+    static constexpr bool reading = true;
+    const SettingsSource &source;
+    bool stopped = false;
+
+    void Integer(const char *name, int &value)
+    {
+        if (stopped)
+            return;
+        const StoredValue v = source.Value(name);
+        if (v.type == StoredValue::Type::Dword)
+            value = v.dword;
+        else
+            stopped = true;
+    }
+    void Flag(const char *name, bool &value)
+    {
+        int n = 0;
+        Integer(name, n);
+        if (!stopped)
+            value = n != 0;
+    }
+    void Text(const char *name, std::string &value)
+    {
+        if (stopped)
+            return;
+        StoredValue v = source.Value(name);
+        if (v.type == StoredValue::Type::String)
+            value = std::move(v.text);
+        else if (v.type == StoredValue::Type::Missing)
+            value.clear();
+        else
+            stopped = true;
+    }
+};
+
+struct Writer
+{
+    static constexpr bool reading = false;
+    SettingsSink &sink;
+    bool failed = false;
+
+    void Integer(const char *name, int value) { failed = failed || !sink.WriteDword(name, value); }
+    void Flag(const char *name, bool value) { Integer(name, value ? 1 : 0); }
+    void Text(const char *name, const std::string &value)
+    {
+        failed = failed || !sink.WriteString(name, value);
+    }
+};
+} // namespace
+
+Settings DefaultSettings(int language, const std::string &calcPath)
+{
+    Settings s;
+    s.Language = language;
+    s.CalcPath = calcPath;
+    return s;
+}
+
+void LoadSettings(Settings &s, const SettingsSource &source)
+{
+    Reader r{source};
+    VisitValues(s, r);
+}
+
+bool SaveSettings(const Settings &s, SettingsSink &sink)
+{
+    Writer w{sink};
+    VisitValues(s, w);
+    return !w.failed;
+}
+
+Settings LoadSettingsFromStore(int defaultLanguage, const std::string &defaultCalcPath)
+{
+    const Settings defaults = DefaultSettings(defaultLanguage, defaultCalcPath);
+    // A settings problem never reaches the user; whatever goes wrong gives the defaults.
+    try {
+        Settings s = defaults;
+#ifdef _WIN32
+        const RegistryKey key(RegistryKey::Access::Read);
+        if (key.IsOpen())
+            LoadSettings(s, key);
+#else
+        RegFile file;
+        if (file.Load(SettingsFilePath()))
+            LoadSettings(s, file);
+#endif
+        return s;
+    } catch (...) {
+        return defaults;
+    }
+}
+
+void SaveSettingsToStore(const Settings &s)
+{
+    try {
+#ifdef _WIN32
+        RegistryKey key(RegistryKey::Access::Write);
+        if (key.IsOpen())
+            SaveSettings(s, key);
+#else
+        RegFile file;
+        SaveSettings(s, file);
+        file.Save(SettingsFilePath());
+#endif
+    } catch (...) {
+    }
+}
+
+} // namespace vtm

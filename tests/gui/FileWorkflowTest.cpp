@@ -1,0 +1,207 @@
+#include "gui/app/MainMenu.h"
+#include "gui/app/MainWindow.h"
+#include "gui/app/MessageDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+
+using namespace vtm;
+
+namespace {
+
+// Answers the modal windows that come up, one handler each, in order.
+class ModalScript
+{
+public:
+    using Answer = std::function<void(QWidget *)>;
+
+    explicit ModalScript(std::deque<Answer> answers)
+        : m_answers(std::move(answers))
+    {
+        poll();
+    }
+    bool done() const { return m_answers.empty(); }
+    QStringList texts; // what the message dialogs said
+
+private:
+    void poll()
+    {
+        QTimer::singleShot(20, [this] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal && modal != m_last && !m_answers.empty()) {
+                m_last = modal;
+                if (auto *box = qobject_cast<MessageDialog *>(modal))
+                    texts << box->textLabel()->text();
+                Answer a = m_answers.front();
+                m_answers.pop_front();
+                a(modal);
+            }
+            if (!m_answers.empty())
+                poll();
+        });
+    }
+
+    std::deque<Answer> m_answers;
+    QWidget *m_last = nullptr;
+};
+
+ModalScript::Answer Press(Qt::Key key)
+{
+    return [key](QWidget *w) { QTest::keyClick(w, key); };
+}
+
+ModalScript::Answer Click(unsigned button)
+{
+    return [button](QWidget *w) { qobject_cast<MessageDialog *>(w)->button(button)->click(); };
+}
+
+ModalScript::Answer Choose(const QString &path)
+{
+    return [path](QWidget *w) {
+        auto *d = qobject_cast<QFileDialog *>(w);
+        ASSERT_NE(d, nullptr);
+        d->selectFile(path);
+        QMetaObject::invokeMethod(d, "accept");
+    };
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void WriteAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QStringList Captions(MainWindow &w)
+{
+    QStringList all;
+    for (QAction *top : w.menuBar()->actions()) {
+        all << top->text();
+        if (QMenu *m = top->menu())
+            for (QAction *a : m->actions())
+                all << a->text();
+    }
+    return all;
+}
+
+} // namespace
+
+TEST(FileWorkflow, OpenEditSaveWithBackupAndRecentFiles)
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QStringLiteral("a.bin"));
+    const QString other = dir.filePath(QStringLiteral("other.bin"));
+    WriteAll(a, QByteArray("\x01\x02\x03", 3));
+    MainWindow w;
+    w.state().Language = 9;
+    w.editor().ApplyLanguage();
+    w.show();
+
+    // Open through the menu and its file dialog.
+    {
+        ModalScript script({Choose(a)});
+        w.mainMenu()->action(MainMenu::Open)->trigger();
+        EXPECT_TRUE(script.done());
+    }
+    EXPECT_EQ(w.state().doc.BufferSize(), 3);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantreelmorbisco [") + a + QStringLiteral("]"));
+    EXPECT_EQ(w.mainMenu()->recentAction(0)->text(), QStringLiteral("&1: ") + a);
+    EXPECT_TRUE(w.mainMenu()->recentAction(0)->isVisible());
+    EXPECT_FALSE(w.mainMenu()->recentAction(1)->isVisible());
+
+    QTest::keyClicks(&w, QStringLiteral("ff"));
+    EXPECT_EQ(w.mainMenu()->action(MainMenu::Undo)->text(),
+              QStringLiteral("&Undo (Change value)\tCtrl+Z"));
+
+    // Enter answers the overwrite question with No and the save dialog comes; cancelled,
+    // nothing is written.
+    {
+        ModalScript script({Press(Qt::Key_Return), Press(Qt::Key_Escape)});
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+        EXPECT_TRUE(script.done());
+        ASSERT_EQ(script.texts.size(), 1);
+        EXPECT_TRUE(script.texts[0].startsWith(QStringLiteral("File ") + a));
+    }
+    EXPECT_EQ(ReadAll(a), QByteArray("\x01\x02\x03", 3));
+
+    // Yes: written, the old file kept as the backup.
+    {
+        ModalScript script({Click(mbYes)});
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+        EXPECT_TRUE(script.done());
+    }
+    EXPECT_EQ(ReadAll(a), QByteArray("\xFF\x02\x03", 3));
+    EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("a.~bi"))), QByteArray("\x01\x02\x03", 3));
+    EXPECT_FALSE(w.state().doc.isModified());
+
+    // Another file, then back through the recent list; a change asks before it goes.
+    WriteAll(other, QByteArray(40, 'x'));
+    w.loadFile(other);
+    EXPECT_EQ(w.mainMenu()->recentAction(0)->text(), QStringLiteral("&1: ") + other);
+    EXPECT_EQ(w.mainMenu()->recentAction(1)->text(), QStringLiteral("&2: ") + a);
+    QTest::keyClick(&w, Qt::Key_Delete);
+    {
+        ModalScript script({Click(mbCancel)});
+        w.mainMenu()->recentAction(1)->trigger();
+        EXPECT_TRUE(script.done());
+        EXPECT_EQ(script.texts.value(0), other + QStringLiteral(" has been changed. Save changes?"));
+    }
+    EXPECT_EQ(w.state().doc.BufferSize(), 39);
+    {
+        ModalScript script({Click(mbNo)});
+        w.mainMenu()->recentAction(1)->trigger();
+        EXPECT_TRUE(script.done());
+    }
+    EXPECT_EQ(w.state().doc.BufferSize(), 3);
+    EXPECT_EQ(ReadAll(other), QByteArray(40, 'x'));
+
+    // New: every command that needs bytes is disabled, appending stays.
+    w.mainMenu()->action(MainMenu::New)->trigger();
+    EXPECT_FALSE(w.mainMenu()->action(MainMenu::Save)->isEnabled());
+    EXPECT_FALSE(w.mainMenu()->action(MainMenu::DeleteByte)->isEnabled());
+    EXPECT_TRUE(w.mainMenu()->action(MainMenu::AppendByte)->isEnabled());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantreelmorbisco"));
+}
+
+TEST(FileWorkflow, LanguageSwitchRestoresEveryCaption)
+{
+    MainWindow w;
+    w.state().Language = 9;
+    w.editor().ApplyLanguage();
+    const QStringList english = Captions(w);
+    EXPECT_TRUE(english.contains(QStringLiteral("&Open...\tCtrl+O")));
+    EXPECT_TRUE(w.mainMenu()->action(MainMenu::English)->isChecked());
+
+    w.mainMenu()->action(MainMenu::German)->trigger();
+    const QStringList german = Captions(w);
+    EXPECT_TRUE(german.contains(QStringLiteral("&Öffnen...\tStrg+O")));
+    EXPECT_TRUE(german.contains(QStringLiteral("Byte &anfügen\tStrg+Einfg")));
+    EXPECT_TRUE(german.contains(QStringLiteral("&Rückgängig \tStrg+Z")));
+    EXPECT_TRUE(w.mainMenu()->action(MainMenu::German)->isChecked());
+    EXPECT_FALSE(w.mainMenu()->action(MainMenu::English)->isChecked());
+
+    w.mainMenu()->action(MainMenu::English)->trigger();
+    EXPECT_EQ(Captions(w), english);
+    w.mainMenu()->action(MainMenu::German)->trigger();
+    EXPECT_EQ(Captions(w), german);
+}
