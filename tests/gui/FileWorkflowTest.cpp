@@ -1,3 +1,4 @@
+#include "app/Settings.h"
 #include "gui/app/MainMenu.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageDialog.h"
@@ -164,7 +165,8 @@ TEST(FileWorkflow, OpenEditSaveWithBackupAndRecentFiles)
         ModalScript script({Click(mbCancel)});
         w.mainMenu()->recentAction(1)->trigger();
         EXPECT_TRUE(script.done());
-        EXPECT_EQ(script.texts.value(0), other + QStringLiteral(" has been changed. Save changes?"));
+        EXPECT_EQ(script.texts.value(0),
+                  other + QStringLiteral(" has been changed. Save changes?"));
     }
     EXPECT_EQ(w.state().doc.BufferSize(), 39);
     {
@@ -204,4 +206,37 @@ TEST(FileWorkflow, LanguageSwitchRestoresEveryCaption)
     EXPECT_EQ(Captions(w), english);
     w.mainMenu()->action(MainMenu::German)->trigger();
     EXPECT_EQ(Captions(w), german);
+}
+
+TEST(FileWorkflow, SettingsSurviveARestart)
+{
+    QTemporaryDir dir;
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    const QString file = dir.filePath(QStringLiteral("data.bin"));
+    WriteAll(file, QByteArray(50, 'a'));
+    {
+        const Settings stored = LoadSettingsFromStore(9, std::string());
+        MainWindow w;
+        w.applySettings(stored);
+        w.placeWindow(stored, 0x00100008, true);
+        w.loadFile(file);
+        w.mainMenu()->action(MainMenu::German)->trigger();
+        w.mainMenu()->action(MainMenu::Dec)->trigger();
+        w.mainMenu()->action(MainMenu::CreateBackup)->trigger();
+        w.move(40, 50);
+        SaveSettingsToStore(w.collectSettings(stored, 0x00100008));
+    }
+    const Settings stored = LoadSettingsFromStore(9, std::string());
+    MainWindow w;
+    w.applySettings(stored);
+    w.placeWindow(stored, 0x00100008, true);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+
+    EXPECT_EQ(w.mainMenu()->action(MainMenu::Open)->text(), QStringLiteral("&Öffnen...\tStrg+O"));
+    EXPECT_TRUE(w.mainMenu()->action(MainMenu::Dec)->isChecked());
+    EXPECT_FALSE(w.mainMenu()->action(MainMenu::CreateBackup)->isChecked());
+    EXPECT_EQ(w.mainMenu()->recentAction(0)->text(), QStringLiteral("&1: ") + file);
+    EXPECT_EQ(w.state().BytesPerRow, 10);
+    EXPECT_EQ(w.pos(), QPoint(40, 50));
 }

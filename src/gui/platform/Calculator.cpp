@@ -99,22 +99,4 @@ qint64 Calculator::processId() const
     return isRunning() ? m_process->processId() : 0;
 }
 
-std::string Calculator::DefaultCalcPath()
-{
-#if defined(Q_OS_WIN)
-    return QDir::toNativeSeparators(qEnvironmentVariable("WINDIR", QStringLiteral("C:\\Windows"))
-                                    + QStringLiteral("\\calc.exe"))
-        .toStdString();
-#else
-    const std::vector<std::string> names = CommonCalculators();
-    for (const std::string &name : names) {
-        const QString found = QStandardPaths::findExecutable(QString::fromStdString(name));
-        if (!found.isEmpty())
-            return found.toStdString();
-    }
-    // Not installed: the search question will start the file chooser where one would be.
-    return "/usr/bin/" + names.front();
-#endif
-}
-
 } // namespace vtm

@@ -33,9 +33,6 @@ public:
     // The running calculator's process id, 0 when none runs.
     qint64 processId() const;
 
-    // The setting's default: the first common desktop calculator on PATH.
-    static std::string DefaultCalcPath();
-
 private:
     QProcess *m_process = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "gui/platform/Platform.h"
 
+#include "app/Calculator.h"
 #include "app/LanguageIds.h"
 
 #include <QApplication>
@@ -86,11 +87,8 @@ std::string DefaultCalculatorPath()
         return {};
     return (QString::fromWCharArray(dir, int(n)) + QStringLiteral("\\calc.exe")).toStdString();
 #else
-    static const char *const calculators[] = {
-        "gnome-calculator", "kcalc",        "galculator", "mate-calc",
-        "qalculate-gtk",    "qalculate-qt", "xcalc"};
-    for (const char *name : calculators) {
-        const QString path = QStandardPaths::findExecutable(QString::fromUtf8(name));
+    for (const std::string &name : CommonCalculators()) {
+        const QString path = QStandardPaths::findExecutable(QString::fromStdString(name));
         if (!path.isEmpty())
             return path.toStdString();
     }
