@@ -121,7 +121,7 @@ TEST(FileWorkflow, OpenEditSaveWithBackupAndRecentFiles)
     // Open through the menu and its file dialog.
     {
         ModalScript script({Choose(a)});
-        w.mainMenu()->action(MainMenu::Open)->trigger();
+        w.mainMenu()->action(MenuItem::Open)->trigger();
         EXPECT_TRUE(script.done());
     }
     EXPECT_EQ(w.state().doc.BufferSize(), 3);
@@ -131,7 +131,7 @@ TEST(FileWorkflow, OpenEditSaveWithBackupAndRecentFiles)
     EXPECT_FALSE(w.mainMenu()->recentAction(1)->isVisible());
 
     QTest::keyClicks(&w, QStringLiteral("ff"));
-    EXPECT_EQ(w.mainMenu()->action(MainMenu::Undo)->text(),
+    EXPECT_EQ(w.mainMenu()->action(MenuItem::Undo)->text(),
               QStringLiteral("&Undo (Change value)\tCtrl+Z"));
 
     // Enter answers the overwrite question with No and the save dialog comes; cancelled,
@@ -178,10 +178,10 @@ TEST(FileWorkflow, OpenEditSaveWithBackupAndRecentFiles)
     EXPECT_EQ(ReadAll(other), QByteArray(40, 'x'));
 
     // New: every command that needs bytes is disabled, appending stays.
-    w.mainMenu()->action(MainMenu::New)->trigger();
-    EXPECT_FALSE(w.mainMenu()->action(MainMenu::Save)->isEnabled());
-    EXPECT_FALSE(w.mainMenu()->action(MainMenu::DeleteByte)->isEnabled());
-    EXPECT_TRUE(w.mainMenu()->action(MainMenu::AppendByte)->isEnabled());
+    w.mainMenu()->action(MenuItem::New)->trigger();
+    EXPECT_FALSE(w.mainMenu()->action(MenuItem::Save)->isEnabled());
+    EXPECT_FALSE(w.mainMenu()->action(MenuItem::DeleteByte)->isEnabled());
+    EXPECT_TRUE(w.mainMenu()->action(MenuItem::AppendByte)->isEnabled());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantreelmorbisco"));
 }
 
@@ -192,19 +192,19 @@ TEST(FileWorkflow, LanguageSwitchRestoresEveryCaption)
     w.editor().ApplyLanguage();
     const QStringList english = Captions(w);
     EXPECT_TRUE(english.contains(QStringLiteral("&Open...\tCtrl+O")));
-    EXPECT_TRUE(w.mainMenu()->action(MainMenu::English)->isChecked());
+    EXPECT_TRUE(w.mainMenu()->action(MenuItem::English)->isChecked());
 
-    w.mainMenu()->action(MainMenu::German)->trigger();
+    w.mainMenu()->action(MenuItem::German)->trigger();
     const QStringList german = Captions(w);
     EXPECT_TRUE(german.contains(QStringLiteral("&Öffnen...\tStrg+O")));
     EXPECT_TRUE(german.contains(QStringLiteral("Byte &anfügen\tStrg+Einfg")));
     EXPECT_TRUE(german.contains(QStringLiteral("&Rückgängig \tStrg+Z")));
-    EXPECT_TRUE(w.mainMenu()->action(MainMenu::German)->isChecked());
-    EXPECT_FALSE(w.mainMenu()->action(MainMenu::English)->isChecked());
+    EXPECT_TRUE(w.mainMenu()->action(MenuItem::German)->isChecked());
+    EXPECT_FALSE(w.mainMenu()->action(MenuItem::English)->isChecked());
 
-    w.mainMenu()->action(MainMenu::English)->trigger();
+    w.mainMenu()->action(MenuItem::English)->trigger();
     EXPECT_EQ(Captions(w), english);
-    w.mainMenu()->action(MainMenu::German)->trigger();
+    w.mainMenu()->action(MenuItem::German)->trigger();
     EXPECT_EQ(Captions(w), german);
 }
 
@@ -221,9 +221,9 @@ TEST(FileWorkflow, SettingsSurviveARestart)
         w.applySettings(stored);
         w.placeWindow(stored, 0x00100008, true);
         w.loadFile(file);
-        w.mainMenu()->action(MainMenu::German)->trigger();
-        w.mainMenu()->action(MainMenu::Dec)->trigger();
-        w.mainMenu()->action(MainMenu::CreateBackup)->trigger();
+        w.mainMenu()->action(MenuItem::German)->trigger();
+        w.mainMenu()->action(MenuItem::Dec)->trigger();
+        w.mainMenu()->action(MenuItem::CreateBackup)->trigger();
         w.move(40, 50);
         SaveSettingsToStore(w.collectSettings(stored, 0x00100008));
     }
@@ -233,9 +233,9 @@ TEST(FileWorkflow, SettingsSurviveARestart)
     w.placeWindow(stored, 0x00100008, true);
     qputenv("XDG_CONFIG_HOME", oldConfig);
 
-    EXPECT_EQ(w.mainMenu()->action(MainMenu::Open)->text(), QStringLiteral("&Öffnen...\tStrg+O"));
-    EXPECT_TRUE(w.mainMenu()->action(MainMenu::Dec)->isChecked());
-    EXPECT_FALSE(w.mainMenu()->action(MainMenu::CreateBackup)->isChecked());
+    EXPECT_EQ(w.mainMenu()->action(MenuItem::Open)->text(), QStringLiteral("&Öffnen...\tStrg+O"));
+    EXPECT_TRUE(w.mainMenu()->action(MenuItem::Dec)->isChecked());
+    EXPECT_FALSE(w.mainMenu()->action(MenuItem::CreateBackup)->isChecked());
     EXPECT_EQ(w.mainMenu()->recentAction(0)->text(), QStringLiteral("&1: ") + file);
     EXPECT_EQ(w.state().BytesPerRow, 10);
     EXPECT_EQ(w.pos(), QPoint(40, 50));

@@ -15,7 +15,7 @@ struct Pair
 };
 
 // In the order of MenuItem.
-constexpr std::array<Pair, 56> kCaptions{{
+constexpr std::array<Pair, 58> kCaptions{{
     {"&Datei", "&File"},
     {"&Neu", "&New"},
     {"&Öffnen...", "&Open..."},
@@ -72,8 +72,10 @@ constexpr std::array<Pair, 56> kCaptions{{
     {"Vo&rige ident. Markierung", "Previous identical Mark"},
     {"N&ächstes ident. Byte", "Next identical Byte"},
     {"V&origes ident. Byte", "Previous identical Byte"},
+    {"&Rückgängig", "&Undo"},
+    {"&Wiederrufen", "&Redo"},
 }};
-static_assert(kCaptions.size() == std::size_t(MenuItem::PopupPreviousIdenticalByte) + 1);
+static_assert(kCaptions.size() == std::size_t(MenuItemCount));
 
 std::string Pick(const Pair &p, int language)
 {

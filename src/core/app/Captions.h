@@ -64,7 +64,10 @@ enum class MenuItem {
     PopupMarkPreviousIdentical,
     PopupNextIdenticalByte,
     PopupPreviousIdenticalByte,
+    Undo, // followed by the name of the step, when there is one
+    Redo,
 };
+constexpr int MenuItemCount = int(MenuItem::Redo) + 1;
 
 std::string Caption(MenuItem item, int language);
 

@@ -13,42 +13,23 @@
 namespace vtm {
 
 namespace {
-struct ItemInfo
+// The shortcut an item shows; the key itself goes through the editor's key table.
+std::optional<KeyStroke> ShortcutOf(MenuItem id)
 {
-    MenuItem caption;
-    std::optional<KeyStroke> key;
-};
-
-ItemInfo Info(MainMenu::Id id)
-{
-    using M = MainMenu;
     switch (id) {
-    case M::New: return {MenuItem::New, KeyStroke{Key::Letter, Ctrl, 'N'}};
-    case M::Open: return {MenuItem::Open, KeyStroke{Key::Letter, Ctrl, 'O'}};
-    case M::Save: return {MenuItem::Save, KeyStroke{Key::Letter, Ctrl, 'S'}};
-    case M::SaveAs: return {MenuItem::SaveAs, {}};
-    case M::Exit: return {MenuItem::Exit, {}};
-    case M::Undo: return {MenuItem::Edit, KeyStroke{Key::Letter, Ctrl, 'Z'}};
-    case M::Redo: return {MenuItem::Edit, KeyStroke{Key::Letter, Shift | Ctrl, 'Z'}};
-    case M::DeleteByte: return {MenuItem::DeleteByte, KeyStroke{Key::Delete, NoModifier, 0}};
-    case M::InsertByte: return {MenuItem::InsertByte, KeyStroke{Key::Insert, NoModifier, 0}};
-    case M::AppendByte: return {MenuItem::AppendByte, KeyStroke{Key::Insert, Ctrl, 0}};
-    case M::Hex: return {MenuItem::Hex, KeyStroke{Key::Letter, Ctrl, 'H'}};
-    case M::Dec: return {MenuItem::Dec, KeyStroke{Key::Letter, Ctrl, 'D'}};
-    case M::CreateBackup: return {MenuItem::CreateBackup, {}};
-    case M::KeepMarks: return {MenuItem::KeepMarks, {}};
-    case M::NoUnknown: return {MenuItem::NoUnknown, {}};
-    case M::OverwriteWarn: return {MenuItem::OverwriteWarn, {}};
-    case M::PrintMarksHatched: return {MenuItem::PrintMarksHatched, {}};
-    case M::PrintMarksUsingColors: return {MenuItem::PrintMarksUsingColors, {}};
-    case M::DoNotPrintMarks: return {MenuItem::DoNotPrintMarks, {}};
-    case M::English: return {MenuItem::English, {}};
-    case M::German: return {MenuItem::German, {}};
-    case M::HelpContents: return {MenuItem::HelpContents, KeyStroke{Key::Function, NoModifier, 1}};
-    case M::About: return {MenuItem::About, {}};
-    case M::Count: break;
+    case MenuItem::New: return KeyStroke{Key::Letter, Ctrl, 'N'};
+    case MenuItem::Open: return KeyStroke{Key::Letter, Ctrl, 'O'};
+    case MenuItem::Save: return KeyStroke{Key::Letter, Ctrl, 'S'};
+    case MenuItem::Undo: return KeyStroke{Key::Letter, Ctrl, 'Z'};
+    case MenuItem::Redo: return KeyStroke{Key::Letter, Shift | Ctrl, 'Z'};
+    case MenuItem::DeleteByte: return KeyStroke{Key::Delete, NoModifier, 0};
+    case MenuItem::InsertByte: return KeyStroke{Key::Insert, NoModifier, 0};
+    case MenuItem::AppendByte: return KeyStroke{Key::Insert, Ctrl, 0};
+    case MenuItem::Hex: return KeyStroke{Key::Letter, Ctrl, 'H'};
+    case MenuItem::Dec: return KeyStroke{Key::Letter, Ctrl, 'D'};
+    case MenuItem::HelpContents: return KeyStroke{Key::Function, NoModifier, 1};
+    default: return std::nullopt;
     }
-    return {MenuItem::File, {}};
 }
 } // namespace
 
@@ -56,10 +37,10 @@ MainMenu::MainMenu(QMenuBar *bar, QObject *parent)
     : QObject(parent)
 {
     m_file = bar->addMenu(QString());
-    add(m_file, New);
-    add(m_file, Open);
-    add(m_file, Save);
-    add(m_file, SaveAs);
+    add(m_file, MenuItem::New);
+    add(m_file, MenuItem::Open);
+    add(m_file, MenuItem::Save);
+    add(m_file, MenuItem::SaveAs);
     m_recentSeparator = m_file->addSeparator();
     for (int i = 0; i < 5; ++i) {
         QAction *a = m_file->addAction(QString());
@@ -67,39 +48,39 @@ MainMenu::MainMenu(QMenuBar *bar, QObject *parent)
         m_recent[std::size_t(i)] = a;
     }
     m_file->addSeparator();
-    add(m_file, Exit);
+    add(m_file, MenuItem::Exit);
 
     m_edit = bar->addMenu(QString());
-    add(m_edit, Undo);
-    add(m_edit, Redo);
+    add(m_edit, MenuItem::Undo);
+    add(m_edit, MenuItem::Redo);
     m_edit->addSeparator();
-    add(m_edit, DeleteByte);
-    add(m_edit, InsertByte);
-    add(m_edit, AppendByte);
+    add(m_edit, MenuItem::DeleteByte);
+    add(m_edit, MenuItem::InsertByte);
+    add(m_edit, MenuItem::AppendByte);
 
     m_options = bar->addMenu(QString());
-    add(m_options, Hex, true);
-    add(m_options, Dec, true);
+    add(m_options, MenuItem::Hex, true);
+    add(m_options, MenuItem::Dec, true);
     m_options->addSeparator();
-    add(m_options, CreateBackup, true);
-    add(m_options, KeepMarks, true);
-    add(m_options, NoUnknown, true);
-    add(m_options, OverwriteWarn, true);
+    add(m_options, MenuItem::CreateBackup, true);
+    add(m_options, MenuItem::KeepMarks, true);
+    add(m_options, MenuItem::NoUnknown, true);
+    add(m_options, MenuItem::OverwriteWarn, true);
     m_options->addSeparator();
-    add(m_options, PrintMarksHatched, true);
-    add(m_options, PrintMarksUsingColors, true);
-    add(m_options, DoNotPrintMarks, true);
+    add(m_options, MenuItem::PrintMarksHatched, true);
+    add(m_options, MenuItem::PrintMarksUsingColors, true);
+    add(m_options, MenuItem::DoNotPrintMarks, true);
     m_options->addSeparator();
-    add(m_options, English, true);
-    add(m_options, German, true);
+    add(m_options, MenuItem::English, true);
+    add(m_options, MenuItem::German, true);
 
     m_help = bar->addMenu(QString());
-    add(m_help, HelpContents);
+    add(m_help, MenuItem::HelpContents);
     m_help->addSeparator();
-    add(m_help, About);
+    add(m_help, MenuItem::About);
 }
 
-QAction *MainMenu::add(QMenu *menu, Id id, bool checkable)
+QAction *MainMenu::add(QMenu *menu, MenuItem id, bool checkable)
 {
     QAction *a = menu->addAction(QString());
     a->setCheckable(checkable);
@@ -127,12 +108,14 @@ void MainMenu::setLanguage(int language)
     m_edit->setTitle(text(MenuItem::Edit));
     m_options->setTitle(text(MenuItem::Options));
     m_help->setTitle(text(MenuItem::Help));
-    for (int i = 0; i < Count; ++i) {
-        const ItemInfo info = Info(Id(i));
-        QString caption = text(info.caption);
-        if (info.key) // written out in the language, right-aligned by the menu
-            caption += QLatin1Char('\t') + QString::fromUtf8(ShortcutText(*info.key, language));
-        m_actions[std::size_t(i)]->setText(caption);
+    for (int i = 0; i < MenuItemCount; ++i) {
+        QAction *a = m_actions[std::size_t(i)];
+        if (!a || a->menu())
+            continue;
+        QString caption = text(MenuItem(i));
+        if (const auto key = ShortcutOf(MenuItem(i))) // written out, right-aligned by the menu
+            caption += QLatin1Char('\t') + QString::fromUtf8(ShortcutText(*key, language));
+        a->setText(caption);
     }
 }
 
@@ -149,27 +132,28 @@ void MainMenu::apply(const MenuState &s)
         const qsizetype tab = old.indexOf(QLatin1Char('\t'));
         a->setText(QString::fromUtf8(caption) + (tab >= 0 ? old.mid(tab) : QString()));
     };
-    withKey(action(Undo), s.undoCaption);
-    withKey(action(Redo), s.redoCaption);
-    action(Undo)->setEnabled(s.canUndo);
-    action(Redo)->setEnabled(s.canRedo);
+    withKey(action(MenuItem::Undo), s.undoCaption);
+    withKey(action(MenuItem::Redo), s.redoCaption);
+    action(MenuItem::Undo)->setEnabled(s.canUndo);
+    action(MenuItem::Redo)->setEnabled(s.canRedo);
 
-    const std::pair<Id, bool> checks[] = {
-        {Hex, s.hex},
-        {Dec, s.dec},
-        {CreateBackup, s.createBackup},
-        {KeepMarks, s.keepMarks},
-        {NoUnknown, s.noUnknown},
-        {OverwriteWarn, s.overwriteWarning},
-        {PrintMarksHatched, s.printHatched},
-        {PrintMarksUsingColors, s.printColors},
-        {DoNotPrintMarks, s.doNotPrint},
-        {English, s.english},
-        {German, s.german},
+    const std::pair<MenuItem, bool> checks[] = {
+        {MenuItem::Hex, s.hex},
+        {MenuItem::Dec, s.dec},
+        {MenuItem::CreateBackup, s.createBackup},
+        {MenuItem::KeepMarks, s.keepMarks},
+        {MenuItem::NoUnknown, s.noUnknown},
+        {MenuItem::OverwriteWarn, s.overwriteWarning},
+        {MenuItem::PrintMarksHatched, s.printHatched},
+        {MenuItem::PrintMarksUsingColors, s.printColors},
+        {MenuItem::DoNotPrintMarks, s.doNotPrint},
+        {MenuItem::English, s.english},
+        {MenuItem::German, s.german},
     };
     for (const auto &[id, on] : checks)
         action(id)->setChecked(on);
-    for (const Id id : {Save, SaveAs, DeleteByte, InsertByte})
+    for (const MenuItem id :
+         {MenuItem::Save, MenuItem::SaveAs, MenuItem::DeleteByte, MenuItem::InsertByte})
         action(id)->setEnabled(s.hasBuffer);
 }
 

@@ -21,36 +21,10 @@ class MainMenu : public QObject
 {
     Q_OBJECT
 public:
-    enum Id {
-        New,
-        Open,
-        Save,
-        SaveAs,
-        Exit,
-        Undo,
-        Redo,
-        DeleteByte,
-        InsertByte,
-        AppendByte,
-        Hex,
-        Dec,
-        CreateBackup,
-        KeepMarks,
-        NoUnknown,
-        OverwriteWarn,
-        PrintMarksHatched,
-        PrintMarksUsingColors,
-        DoNotPrintMarks,
-        English,
-        German,
-        HelpContents,
-        About,
-        Count
-    };
-
     MainMenu(QMenuBar *bar, QObject *parent);
 
-    QAction *action(Id id) const { return m_actions[std::size_t(id)]; }
+    // The item's action; null for an item the menus do not have.
+    QAction *action(MenuItem id) const { return m_actions[std::size_t(id)]; }
     QAction *recentAction(int i) const { return m_recent[std::size_t(i)]; }
     QMenu *menu(MenuItem top) const;
 
@@ -58,13 +32,13 @@ public:
     void apply(const MenuState &state);
 
 signals:
-    void triggered(vtm::MainMenu::Id id);
+    void triggered(vtm::MenuItem id);
     void recentTriggered(int index);
 
 private:
-    QAction *add(QMenu *menu, Id id, bool checkable = false);
+    QAction *add(QMenu *menu, MenuItem id, bool checkable = false);
 
-    std::array<QAction *, Count> m_actions{};
+    std::array<QAction *, MenuItemCount> m_actions{};
     std::array<QAction *, 5> m_recent{};
     QAction *m_recentSeparator = nullptr;
     QMenu *m_file = nullptr, *m_edit = nullptr, *m_options = nullptr, *m_help = nullptr;

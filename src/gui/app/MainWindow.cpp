@@ -216,38 +216,38 @@ void MainWindow::loadFile(const QString &path)
     m_editor.LoadFromFile(AbsolutePath(QFile::encodeName(path).toStdString()));
 }
 
-void MainWindow::onMenu(MainMenu::Id id)
+void MainWindow::onMenu(MenuItem id)
 {
     FileCommands &files = m_editor.files();
     switch (id) {
-    case MainMenu::New: m_editor.runCommand(Command::New); break;
-    case MainMenu::Open: m_editor.runCommand(Command::Open); break;
-    case MainMenu::Save: m_editor.runCommand(Command::Save); break;
-    case MainMenu::SaveAs: files.SaveAs(); break;
-    case MainMenu::Exit: close(); break;
-    case MainMenu::Undo: m_editor.runCommand(Command::Undo); break;
-    case MainMenu::Redo: m_editor.runCommand(Command::Redo); break;
-    case MainMenu::DeleteByte: m_editor.runCommand(Command::Delete); break;
-    case MainMenu::InsertByte: m_editor.runCommand(Command::Insert); break;
-    case MainMenu::AppendByte: m_editor.runCommand(Command::AppendByte); break;
-    case MainMenu::Hex: m_editor.runCommand(Command::HexLayout); break;
-    case MainMenu::Dec: m_editor.runCommand(Command::DecLayout); break;
-    case MainMenu::CreateBackup: files.ToggleCreateBackup(); break;
-    case MainMenu::KeepMarks: files.ToggleKeepMarks(); break;
-    case MainMenu::NoUnknown: m_editor.ToggleNoUnknown(); break;
-    case MainMenu::OverwriteWarn: files.OverwriteWarnClick(); break;
-    case MainMenu::PrintMarksHatched: m_editor.SetPrintMarks(0); break;
-    case MainMenu::PrintMarksUsingColors: m_editor.SetPrintMarks(1); break;
-    case MainMenu::DoNotPrintMarks: m_editor.SetPrintMarks(2); break;
-    case MainMenu::English: m_editor.SetLanguage(LanguageEnglish); break;
-    case MainMenu::German: m_editor.SetLanguage(LanguageGerman); break;
-    case MainMenu::HelpContents: m_editor.runCommand(Command::HelpContents); break;
-    case MainMenu::About: {
+    case MenuItem::New: m_editor.runCommand(Command::New); break;
+    case MenuItem::Open: m_editor.runCommand(Command::Open); break;
+    case MenuItem::Save: m_editor.runCommand(Command::Save); break;
+    case MenuItem::SaveAs: files.SaveAs(); break;
+    case MenuItem::Exit: close(); break;
+    case MenuItem::Undo: m_editor.runCommand(Command::Undo); break;
+    case MenuItem::Redo: m_editor.runCommand(Command::Redo); break;
+    case MenuItem::DeleteByte: m_editor.runCommand(Command::Delete); break;
+    case MenuItem::InsertByte: m_editor.runCommand(Command::Insert); break;
+    case MenuItem::AppendByte: m_editor.runCommand(Command::AppendByte); break;
+    case MenuItem::Hex: m_editor.runCommand(Command::HexLayout); break;
+    case MenuItem::Dec: m_editor.runCommand(Command::DecLayout); break;
+    case MenuItem::CreateBackup: files.ToggleCreateBackup(); break;
+    case MenuItem::KeepMarks: files.ToggleKeepMarks(); break;
+    case MenuItem::NoUnknown: m_editor.ToggleNoUnknown(); break;
+    case MenuItem::OverwriteWarn: files.OverwriteWarnClick(); break;
+    case MenuItem::PrintMarksHatched: m_editor.SetPrintMarks(0); break;
+    case MenuItem::PrintMarksUsingColors: m_editor.SetPrintMarks(1); break;
+    case MenuItem::DoNotPrintMarks: m_editor.SetPrintMarks(2); break;
+    case MenuItem::English: m_editor.SetLanguage(LanguageEnglish); break;
+    case MenuItem::German: m_editor.SetLanguage(LanguageGerman); break;
+    case MenuItem::HelpContents: m_editor.runCommand(Command::HelpContents); break;
+    case MenuItem::About: {
         TKaAboutForm about(this);
         about.execFor(m_state.Language);
         break;
     }
-    case MainMenu::Count: break;
+    default: break; // items of commands the program does not have yet
     }
     // A menu's own check mark toggles on a click; the state puts it right again.
     m_editor.UpdateMenus();

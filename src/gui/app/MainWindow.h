@@ -81,7 +81,7 @@ protected:
 
 private:
     void onCursorTimer();
-    void onMenu(MainMenu::Id id);
+    void onMenu(MenuItem id);
     bool pointerInView() const;
 
     EditorState m_state;
