@@ -459,7 +459,7 @@ void MainWindow::setCaption(const std::string &caption)
 
 int MainWindow::showMessage(const MessageRequest &request)
 {
-    return MessageDialog::ask(request, this);
+    return MessageDialog::ask(request, this, [this](int context) { showHelp(context); });
 }
 
 void MainWindow::setScrollInfo(int barKind, int range, int page, int position)
