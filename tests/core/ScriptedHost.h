@@ -54,6 +54,7 @@ public:
     std::vector<std::string> dialogTitles;
     int closeRequests = 0, captionLanguage = -1;
     std::vector<int> helpContexts;
+    std::vector<std::string> progress; // percentages shown in the third pane
     std::array<int, 2> range{}, page{}, position{}, track{};
 
     // When set, requestLayout runs the pass at once with this input.
@@ -88,6 +89,8 @@ public:
     {
         ++statusWrites;
         status.at(std::size_t(panel)) = text;
+        if (panel == 2 && !text.empty() && text.back() == '%')
+            progress.push_back(text);
     }
     void restartCursorTimer() override { ++timerRestarts; }
     void beep() override { ++beepCount; }

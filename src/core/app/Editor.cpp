@@ -3,6 +3,7 @@
 #include "app/Texts.h"
 #include "document/StatusTexts.h"
 #include "edit/ByteCommands.h"
+#include "marks/MarkCommands.h"
 #include "edit/TEditAction.h"
 #include "edit/Typing.h"
 
@@ -50,6 +51,20 @@ void Editor::UpdateMainWindow()
 void Editor::Beep()
 {
     m_host.beep();
+}
+
+void Editor::ShowProgress(const std::string &text)
+{
+    m_host.setStatusText(2, text);
+    m_host.updateNow();
+}
+
+bool Editor::RunMarksDialog(bool save, const std::string &directory, const std::string &name,
+                            std::string *chosen)
+{
+    const FileDialogKind kind = save ? FileDialogKind::MarksSave : FileDialogKind::MarksOpen;
+    return m_host.runFileDialog(kind, FileDialogTitle(kind, m_s.Language), directory, name,
+                                chosen);
 }
 
 bool Editor::viewRowOf(std::int64_t offset, int *viewRow) const
@@ -269,6 +284,20 @@ void Editor::runCommand(Command command)
             m_files.Save();
         break;
     case Command::HelpContents: m_host.showHelp(1000); break;
+    case Command::MarkRed:
+    case Command::MarkGreen:
+    case Command::MarkBlue:
+    case Command::MarkCyan:
+    case Command::MarkMagenta:
+    case Command::MarkYellow:
+        MarkCursorByte(*this, std::uint8_t(1 + int(command) - int(Command::MarkRed)));
+        break;
+    case Command::Unmark: MarkCursorByte(*this, 0); break;
+    case Command::UnmarkAll: vtm::UnmarkAll(*this); break;
+    case Command::NextMark: GotoNextMarkOf(*this, AnyMark); break;
+    case Command::PreviousMark: GotoPreviousMarkOf(*this, AnyMark); break;
+    case Command::NextIdenticalMark: GotoNextIdenticalMark(*this); break;
+    case Command::PreviousIdenticalMark: GotoPreviousIdenticalMark(*this); break;
     }
 }
 

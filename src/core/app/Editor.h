@@ -3,7 +3,7 @@
 #include "app/EditorState.h"
 #include "app/FileCommands.h"
 #include "app/Host.h"
-#include "edit/EditContext.h"
+#include "marks/MarksContext.h"
 #include "view/KeyMap.h"
 #include "view/Layout.h"
 
@@ -13,7 +13,7 @@ namespace vtm {
 
 // The main window's commands, free of any window system: the GUI maps events onto them
 // and draws what they decide through the host.
-class Editor : public EditContext
+class Editor : public MarksContext
 {
 public:
     Editor(EditorState &state, Host &host);
@@ -58,7 +58,7 @@ public:
     void UpdateStatusBar();
     void UpdateDistance();
     // Refresh of menus, toolbar and status bar after every command.
-    void UpdateMenus();
+    void UpdateMenus() override;
     void ApplyLanguage();
     void SetLanguage(int language);
     void ToggleNoUnknown();
@@ -72,7 +72,7 @@ public:
     int ShowMessageDlg(const std::string &text, MessageKind kind, unsigned buttons,
                        int helpContext) override;
     int ShowMessageDlgDefault(const std::string &text, MessageKind kind, unsigned buttons,
-                              int helpContext, unsigned defaultButton);
+                              int helpContext, unsigned defaultButton) override;
     int ShowMessageDlgPos(const std::string &text, MessageKind kind, unsigned buttons,
                           int helpContext, int left, int top);
 
@@ -91,6 +91,14 @@ public:
     void InvalidateView() override;
     void UpdateMainWindow() override;
     void Beep() override;
+
+    // MarksContext
+    void ShowProgress(const std::string &text) override;
+    bool RunMarksDialog(bool save, const std::string &directory, const std::string &name,
+                        std::string *chosen) override;
+    bool CreateBackUp() const override { return m_s.CreateBackUp; }
+    std::string &MarksInitialDir() override { return m_s.MarksInitialDir; }
+    std::string &MarksFileName() override { return m_s.MarksFileName; }
 
 private:
     void switchLayout(bool hex);

@@ -86,6 +86,8 @@ struct EditorState
     // an unnamed document.
     std::string OpenName;
     std::string SaveName;
+    // The marks file last opened or saved; both marks-file dialogs start with it.
+    std::string MarksFileName;
 
     int TopRow() const { return VertBar.GetPosition(); }
     int NumberColumns() const { return BytesPerRow * CellChars; }

@@ -13,7 +13,7 @@ struct Binding
     Command command;
 };
 
-constexpr std::array<Binding, 24> kBindings{{
+constexpr std::array<Binding, 39> kBindings{{
     {Key::Up, NoModifier, 0, Command::Up},
     {Key::Down, NoModifier, 0, Command::Down},
     {Key::PageUp, NoModifier, 0, Command::PageUp},
@@ -38,6 +38,21 @@ constexpr std::array<Binding, 24> kBindings{{
     {Key::Letter, Ctrl, 'O', Command::Open},
     {Key::Letter, Ctrl, 'S', Command::Save},
     {Key::Function, NoModifier, 1, Command::HelpContents},
+    {Key::Letter, Ctrl, 'R', Command::MarkRed},
+    {Key::Letter, Ctrl, 'G', Command::MarkGreen},
+    {Key::Letter, Ctrl, 'B', Command::MarkBlue},
+    {Key::Letter, Ctrl, 'C', Command::MarkCyan},
+    {Key::Letter, Ctrl, 'M', Command::MarkMagenta},
+    {Key::Letter, Ctrl, 'Y', Command::MarkYellow},
+    {Key::Letter, Ctrl, 'U', Command::Unmark},
+    {Key::Right, Ctrl, 0, Command::NextMark},
+    {Key::Down, Ctrl, 0, Command::NextMark},
+    {Key::Left, Ctrl, 0, Command::PreviousMark},
+    {Key::Up, Ctrl, 0, Command::PreviousMark},
+    {Key::Right, Shift | Ctrl, 0, Command::NextIdenticalMark},
+    {Key::Down, Shift | Ctrl, 0, Command::NextIdenticalMark},
+    {Key::Left, Shift | Ctrl, 0, Command::PreviousIdenticalMark},
+    {Key::Up, Shift | Ctrl, 0, Command::PreviousIdenticalMark},
 }};
 } // namespace
 

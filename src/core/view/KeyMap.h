@@ -51,7 +51,19 @@ enum class Command {
     New,
     Open,
     Save,
-    HelpContents
+    HelpContents,
+    MarkRed, // .. MarkYellow in colour order
+    MarkGreen,
+    MarkBlue,
+    MarkCyan,
+    MarkMagenta,
+    MarkYellow,
+    Unmark,
+    UnmarkAll,
+    NextMark,
+    PreviousMark,
+    NextIdenticalMark,
+    PreviousIdenticalMark
 };
 
 // The shortcut table; a stroke it knows never reaches the typed-character handler.
