@@ -33,10 +33,12 @@ test: build-test
 bench: build-release
 	@$(RELEASE_DIR)/bench/vtm_bench_core
 	@$(RELEASE_DIR)/bench/vtm_bench_edit
+	@$(RELEASE_DIR)/bench/vtm_bench_marks
 	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_gui
 
-# A longer fuzz of the settings reader: libFuzzer when clang is there, otherwise the random
-# driver of the core tests with many more inputs. FUZZ_SECONDS=n sets the length.
+# A longer fuzz of the settings reader and the marks-file codec: libFuzzer when clang is
+# there, otherwise the random drivers of the core tests with many more inputs.
+# FUZZ_SECONDS=n sets the length of each.
 .PHONY: fuzz
 FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 120
@@ -45,14 +47,18 @@ fuzz:
 	@if command -v clang++ >/dev/null 2>&1; then \
 	  cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	        -DVTM_FUZZ=ON >/dev/null && \
-	  cmake --build $(FUZZ_DIR) --target vtm_settings_fuzz -j $(JOBS) && \
-	  mkdir -p $(FUZZ_DIR)/corpus && \
+	  cmake --build $(FUZZ_DIR) --target vtm_settings_fuzz vtm_marks_fuzz -j $(JOBS) && \
+	  mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/marks-corpus && \
 	  $(FUZZ_DIR)/fuzz/vtm_settings_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
-	    -dict=fuzz/settings.dict -print_final_stats=1 $(FUZZ_DIR)/corpus fuzz/corpus; \
+	    -dict=fuzz/settings.dict -print_final_stats=1 $(FUZZ_DIR)/corpus fuzz/corpus && \
+	  $(FUZZ_DIR)/fuzz/vtm_marks_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=8192 \
+	    -dict=fuzz/marks.dict -print_final_stats=1 $(FUZZ_DIR)/marks-corpus fuzz/marks-corpus; \
 	else \
 	  $(MAKE) --no-print-directory build-test && \
 	  VTM_FUZZ_INPUTS=$$(( $(FUZZ_SECONDS) * 2000 )) VTM_FUZZ_SEED=$$(date +%s) \
-	    $(TEST_DIR)/tests/vtm_core_tests --gtest_filter='SettingsFuzz.*'; \
+	    $(TEST_DIR)/tests/vtm_core_tests --gtest_filter='SettingsFuzz.*' && \
+	  VTM_FUZZ_SECONDS=$(FUZZ_SECONDS) VTM_FUZZ_SEED=$$(date +%s) \
+	    $(TEST_DIR)/tests/vtm_core_tests --gtest_filter='MarksFuzz.*'; \
 	fi
 
 # The program, its help, the .desktop file and the icon, under PREFIX (DESTDIR is honoured too).

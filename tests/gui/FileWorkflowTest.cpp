@@ -240,3 +240,73 @@ TEST(FileWorkflow, SettingsSurviveARestart)
     EXPECT_EQ(w.state().BytesPerRow, 10);
     EXPECT_EQ(w.pos(), QPoint(40, 50));
 }
+
+TEST(FileWorkflow, MarksByKeyMenuAndMarksFile)
+{
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("data.bin"));
+    const QString marks = dir.filePath(QStringLiteral("colours.mrk"));
+    WriteAll(data, QByteArray(64, 'z'));
+    MainWindow w;
+    w.state().Language = 9;
+    w.editor().ApplyLanguage();
+    w.show();
+    w.loadFile(data);
+    const auto mark = [&](int i) { return int(w.state().doc.Marks()[i]); };
+
+    QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);
+    QTest::keyClick(&w, Qt::Key_Right);
+    QTest::keyClick(&w, Qt::Key_Right);
+    QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier); // cyan, no copying
+    QTest::keyClick(&w, Qt::Key_End);
+    w.mainMenu()->markAction(6)->trigger();
+    EXPECT_EQ(mark(0), 1);
+    EXPECT_EQ(mark(1), 4);
+    EXPECT_EQ(mark(63), 6);
+    EXPECT_EQ(w.mainMenu()->markAction(1)->text(), QStringLiteral("Red\tCtrl+R"));
+    EXPECT_TRUE(w.mainMenu()->popup()->actions().contains(w.mainMenu()->markAction(1)));
+
+    QTest::keyClick(&w, Qt::Key_Home);
+    QTest::keyClick(&w, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(w.state().CursorOffset(), 1);
+    QTest::keyClick(&w, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(w.state().CursorOffset(), 63);
+    w.mainMenu()->gotoColourAction(false, 1)->trigger();
+    EXPECT_EQ(w.state().CursorOffset(), 0);
+
+    // Save the marks, then unmark all and load them back as one step.
+    {
+        ModalScript script({Choose(marks)});
+        w.mainMenu()->action(MenuItem::MarksSaveAs)->trigger();
+        EXPECT_TRUE(script.done());
+    }
+    // Red, cyan, 61 unmarked bytes as 32 + 29, yellow.
+    EXPECT_EQ(ReadAll(marks), QByteArray("Vantreelmorbisco Marks V1\x01\x04\xF8\xE0\x06", 30));
+    w.mainMenu()->action(MenuItem::UnmarkAll)->trigger();
+    EXPECT_EQ(w.mainMenu()->action(MenuItem::Undo)->text(),
+              QStringLiteral("&Undo (3 * Unmark)\tCtrl+Z"));
+    EXPECT_EQ(mark(63), 0);
+    {
+        ModalScript script({Choose(marks)});
+        w.mainMenu()->action(MenuItem::MarksOpen)->trigger();
+        EXPECT_TRUE(script.done());
+    }
+    EXPECT_EQ(mark(1), 4);
+    EXPECT_EQ(mark(63), 6);
+    EXPECT_EQ(w.mainMenu()->action(MenuItem::Undo)->text(),
+              QStringLiteral("&Undo (3 * Load mark)\tCtrl+Z"));
+
+    // Saving over it asks first (Enter is No, then the dialog is cancelled), then backs up.
+    {
+        ModalScript script({Choose(marks), Press(Qt::Key_Return), Press(Qt::Key_Escape)});
+        w.mainMenu()->action(MenuItem::MarksSaveAs)->trigger();
+        EXPECT_TRUE(script.done());
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("colours.~mr"))));
+    {
+        ModalScript script({Choose(marks), Click(mbYes)});
+        w.mainMenu()->action(MenuItem::MarksSaveAs)->trigger();
+        EXPECT_TRUE(script.done());
+    }
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("colours.~mr"))));
+}

@@ -75,6 +75,10 @@ std::string Caption(MenuItem item, int language);
 // the German names where they differ ("Umsch+Strg+Z").
 std::string ShortcutText(const KeyStroke &stroke, int language);
 
+// The name of a marker colour (0: the unmark item), read by screen readers beside its
+// swatch.
+std::string ColourName(int colour, int language);
+
 enum class FileDialogKind { Open, Save, MarksOpen, MarksSave };
 std::string FileDialogTitle(FileDialogKind kind, int language);
 

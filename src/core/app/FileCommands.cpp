@@ -6,17 +6,6 @@
 
 namespace vtm {
 
-std::string BackupNameFor(const std::string &path)
-{
-    const std::size_t slash = path.rfind('/');
-    const std::size_t baseStart = slash == std::string::npos ? 0 : slash + 1;
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || dot < baseStart)
-        return path + ".~";
-    const std::string extension = ("." + std::string("~") + path.substr(dot + 1)).substr(0, 4);
-    return path.substr(0, dot) + extension;
-}
-
 FileCommands::FileCommands(Editor &editor, EditorState &state, Host &host)
     : m_editor(editor)
     , m_s(state)

@@ -8,11 +8,6 @@ class Editor;
 struct EditorState;
 class Host;
 
-// The file name of a backup copy: the extension (from the base name alone) gets a '~'
-// after its dot and is cut to four characters ("a.bin" gives "a.~bi"); a name without
-// one gets ".~".
-std::string BackupNameFor(const std::string &path);
-
 // Opening, saving, the save-changes question and the recent-files list.
 class FileCommands
 {

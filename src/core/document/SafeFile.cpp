@@ -61,6 +61,16 @@ std::string BaseNameOf(const std::string &path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+std::string BackupNameFor(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t baseStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < baseStart)
+        return path + ".~";
+    return path.substr(0, dot) + ("." + std::string("~") + path.substr(dot + 1)).substr(0, 4);
+}
+
 std::string AbsolutePath(const std::string &path)
 {
     if (path.empty() || path[0] == '/')

@@ -15,6 +15,10 @@ bool RegularFileExists(const std::string &path);
 std::string DirectoryOf(const std::string &path);
 // The part after the last '/'.
 std::string BaseNameOf(const std::string &path);
+// The file name of a backup copy: the extension (from the base name alone) gets a '~'
+// after its dot and is cut to four characters ("a.bin" gives "a.~bi"); a name without
+// one gets ".~".
+std::string BackupNameFor(const std::string &path);
 // An absolute form of a relative name (against the working directory), unchanged when it
 // is absolute already or empty.
 std::string AbsolutePath(const std::string &path);

@@ -7,6 +7,10 @@
 #include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
+
+#include "document/Color.h"
 
 #include <optional>
 
@@ -28,8 +32,36 @@ std::optional<KeyStroke> ShortcutOf(MenuItem id)
     case MenuItem::Hex: return KeyStroke{Key::Letter, Ctrl, 'H'};
     case MenuItem::Dec: return KeyStroke{Key::Letter, Ctrl, 'D'};
     case MenuItem::HelpContents: return KeyStroke{Key::Function, NoModifier, 1};
+    case MenuItem::MarkNext:
+    case MenuItem::PopupMarkNext: return KeyStroke{Key::Right, Ctrl, 0};
+    case MenuItem::MarkPrevious:
+    case MenuItem::PopupMarkPrevious: return KeyStroke{Key::Left, Ctrl, 0};
+    case MenuItem::MarkNextIdentical:
+    case MenuItem::PopupMarkNextIdentical: return KeyStroke{Key::Right, Shift | Ctrl, 0};
+    case MenuItem::MarkPreviousIdentical:
+    case MenuItem::PopupMarkPreviousIdentical: return KeyStroke{Key::Left, Shift | Ctrl, 0};
     default: return std::nullopt;
     }
+}
+constexpr char kMarkLetters[7] = {'U', 'R', 'G', 'B', 'C', 'M', 'Y'};
+
+// A swatch in the mark colour, framed; white for unmark.
+QIcon Swatch(int colour)
+{
+    QIcon icon;
+    for (const int scale : {1, 2}) {
+        QPixmap pm(24 * scale, 16 * scale);
+        pm.setDevicePixelRatio(scale);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        const Color c = BrightMarkColor(std::uint8_t(colour));
+        p.fillRect(QRect(1, 2, 22, 12), QColor(c.r, c.g, c.b));
+        p.setPen(QColor(Qt::black));
+        p.drawRect(QRect(1, 2, 21, 11));
+        p.end();
+        icon.addPixmap(pm);
+    }
+    return icon;
 }
 } // namespace
 
@@ -41,6 +73,9 @@ MainMenu::MainMenu(QMenuBar *bar, QObject *parent)
     add(m_file, MenuItem::Open);
     add(m_file, MenuItem::Save);
     add(m_file, MenuItem::SaveAs);
+    m_file->addSeparator();
+    add(m_file, MenuItem::MarksOpen);
+    add(m_file, MenuItem::MarksSaveAs);
     m_recentSeparator = m_file->addSeparator();
     for (int i = 0; i < 5; ++i) {
         QAction *a = m_file->addAction(QString());
@@ -57,6 +92,39 @@ MainMenu::MainMenu(QMenuBar *bar, QObject *parent)
     add(m_edit, MenuItem::DeleteByte);
     add(m_edit, MenuItem::InsertByte);
     add(m_edit, MenuItem::AppendByte);
+
+    m_mark = bar->addMenu(QString());
+    for (int colour : {1, 2, 3, 4, 5, 6, 0}) {
+        QAction *a = m_mark->addAction(Swatch(colour), QString());
+        connect(a, &QAction::triggered, this, [this, colour] { emit markTriggered(colour); });
+        m_markActions[std::size_t(colour)] = a;
+    }
+    add(m_mark, MenuItem::UnmarkAll);
+    m_mark->addSeparator();
+    add(m_mark, MenuItem::MarkNext);
+    add(m_mark, MenuItem::MarkPrevious);
+    m_nextMenu = m_mark->addMenu(QString());
+    m_previousMenu = m_mark->addMenu(QString());
+    for (int colour = 1; colour <= 6; ++colour) {
+        for (const bool next : {true, false}) {
+            QAction *a = (next ? m_nextMenu : m_previousMenu)->addAction(Swatch(colour), QString());
+            connect(a, &QAction::triggered, this,
+                    [this, next, colour] { emit gotoColourTriggered(next, colour); });
+            (next ? m_gotoNext : m_gotoPrevious)[std::size_t(colour - 1)] = a;
+        }
+    }
+    add(m_mark, MenuItem::MarkNextIdentical);
+    add(m_mark, MenuItem::MarkPreviousIdentical);
+
+    // The pop-up shares the colour items; its own go-to items carry longer captions.
+    m_popup = new QMenu;
+    for (int colour : {1, 2, 3, 4, 5, 6, 0})
+        m_popup->addAction(m_markActions[std::size_t(colour)]);
+    m_popup->addSeparator();
+    add(m_popup, MenuItem::PopupMarkNext);
+    add(m_popup, MenuItem::PopupMarkPrevious);
+    add(m_popup, MenuItem::PopupMarkNextIdentical);
+    add(m_popup, MenuItem::PopupMarkPreviousIdentical);
 
     m_options = bar->addMenu(QString());
     add(m_options, MenuItem::Hex, true);
@@ -80,6 +148,11 @@ MainMenu::MainMenu(QMenuBar *bar, QObject *parent)
     add(m_help, MenuItem::About);
 }
 
+MainMenu::~MainMenu()
+{
+    delete m_popup;
+}
+
 QAction *MainMenu::add(QMenu *menu, MenuItem id, bool checkable)
 {
     QAction *a = menu->addAction(QString());
@@ -95,6 +168,7 @@ QMenu *MainMenu::menu(MenuItem top) const
     switch (top) {
     case MenuItem::File: return m_file;
     case MenuItem::Edit: return m_edit;
+    case MenuItem::Mark: return m_mark;
     case MenuItem::Options: return m_options;
     case MenuItem::Help: return m_help;
     default: return nullptr;
@@ -106,6 +180,20 @@ void MainMenu::setLanguage(int language)
     auto text = [language](MenuItem item) { return QString::fromUtf8(Caption(item, language)); };
     m_file->setTitle(text(MenuItem::File));
     m_edit->setTitle(text(MenuItem::Edit));
+    m_mark->setTitle(text(MenuItem::Mark));
+    m_nextMenu->setTitle(text(MenuItem::MarkNextSubmenu));
+    m_previousMenu->setTitle(text(MenuItem::MarkPreviousSubmenu));
+    for (int colour = 0; colour <= 6; ++colour) {
+        const KeyStroke key{Key::Letter, Ctrl, kMarkLetters[colour]};
+        m_markActions[std::size_t(colour)]->setText(
+            QString::fromUtf8(ColourName(colour, language)) + QLatin1Char('\t')
+            + QString::fromUtf8(ShortcutText(key, language)));
+        if (colour > 0) {
+            const QString name = QString::fromUtf8(ColourName(colour, language));
+            m_gotoNext[std::size_t(colour - 1)]->setText(name);
+            m_gotoPrevious[std::size_t(colour - 1)]->setText(name);
+        }
+    }
     m_options->setTitle(text(MenuItem::Options));
     m_help->setTitle(text(MenuItem::Help));
     for (int i = 0; i < MenuItemCount; ++i) {
@@ -153,8 +241,15 @@ void MainMenu::apply(const MenuState &s)
     for (const auto &[id, on] : checks)
         action(id)->setChecked(on);
     for (const MenuItem id :
-         {MenuItem::Save, MenuItem::SaveAs, MenuItem::DeleteByte, MenuItem::InsertByte})
+         {MenuItem::Save, MenuItem::SaveAs, MenuItem::DeleteByte, MenuItem::InsertByte,
+          MenuItem::MarksOpen, MenuItem::MarksSaveAs, MenuItem::UnmarkAll, MenuItem::MarkNext,
+          MenuItem::MarkPrevious, MenuItem::MarkNextIdentical, MenuItem::MarkPreviousIdentical})
         action(id)->setEnabled(s.hasBuffer);
+    for (QAction *a : m_markActions)
+        a->setEnabled(s.hasBuffer);
+    m_nextMenu->setEnabled(s.hasBuffer);
+    m_previousMenu->setEnabled(s.hasBuffer);
+    m_popup->setEnabled(s.hasBuffer);
 }
 
 } // namespace vtm

@@ -3,6 +3,8 @@
 #include "app/MenuState.h"
 #include "app/Placement.h"
 #include "app/StartUp.h"
+#include "marks/MarkCommands.h"
+#include "marks/MarksFileCommands.h"
 #include "app/Texts.h"
 #include "document/SafeFile.h"
 #include "gui/app/MessageDialog.h"
@@ -95,6 +97,16 @@ MainWindow::MainWindow()
     connect(m_menu, &MainMenu::triggered, this, &MainWindow::onMenu);
     connect(m_menu, &MainMenu::recentTriggered, this,
             [this](int i) { m_editor.files().OpenRecent(i); });
+    connect(m_menu, &MainMenu::markTriggered, this, [this](int colour) {
+        m_editor.runCommand(colour == 0 ? Command::Unmark
+                                        : Command(int(Command::MarkRed) + colour - 1));
+    });
+    connect(m_menu, &MainMenu::gotoColourTriggered, this, [this](bool next, int colour) {
+        if (next)
+            GotoNextMarkOf(m_editor, colour);
+        else
+            GotoPreviousMarkOf(m_editor, colour);
+    });
 
     auto *central = new QWidget(this);
     setCentralWidget(central);
@@ -135,6 +147,9 @@ MainWindow::MainWindow()
     }
 
     DumpClient *client = m_view->client();
+    client->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(client, &QWidget::customContextMenuRequested, this,
+            [this, client](QPoint at) { m_menu->popup()->exec(client->mapToGlobal(at)); });
     connect(client, &DumpClient::mousePressed, this,
             [this](int x, int y) { m_editor.MouseDown(x, y); });
     connect(client, &DumpClient::mouseMoved, this,
@@ -242,6 +257,19 @@ void MainWindow::onMenu(MenuItem id)
     case MenuItem::English: m_editor.SetLanguage(LanguageEnglish); break;
     case MenuItem::German: m_editor.SetLanguage(LanguageGerman); break;
     case MenuItem::HelpContents: m_editor.runCommand(Command::HelpContents); break;
+    case MenuItem::UnmarkAll: m_editor.runCommand(Command::UnmarkAll); break;
+    case MenuItem::MarksOpen: OpenMarks(m_editor); break;
+    case MenuItem::MarksSaveAs: SaveMarksAs(m_editor); break;
+    case MenuItem::MarkNext:
+    case MenuItem::PopupMarkNext: m_editor.runCommand(Command::NextMark); break;
+    case MenuItem::MarkPrevious:
+    case MenuItem::PopupMarkPrevious: m_editor.runCommand(Command::PreviousMark); break;
+    case MenuItem::MarkNextIdentical:
+    case MenuItem::PopupMarkNextIdentical: m_editor.runCommand(Command::NextIdenticalMark); break;
+    case MenuItem::MarkPreviousIdentical:
+    case MenuItem::PopupMarkPreviousIdentical:
+        m_editor.runCommand(Command::PreviousIdenticalMark);
+        break;
     case MenuItem::About: {
         TKaAboutForm about(this);
         about.execFor(m_state.Language);

@@ -1,0 +1,136 @@
+// The marks file on a 256 MiB document: saving the marks (1 % of the bytes marked at
+// random, and none) and opening that file onto the unmarked document, through the
+// commands themselves with a real file. Each should take well under a second.
+#include "document/Document.h"
+#include "document/Language.h"
+#include "edit/TActions.h"
+#include "marks/MarksContext.h"
+#include "marks/MarksFileCommands.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr std::int64_t kSize = std::int64_t(256) << 20;
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point t0)
+{
+    return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+// The editor without a window: dialogs answer with the one file, questions with Yes.
+class BenchMarks final : public vtm::MarksContext
+{
+public:
+    explicit BenchMarks(double markedShare)
+    {
+        m_history.setContext(this);
+        const std::vector<std::uint8_t> bytes(std::size_t(kSize), 0x5A);
+        m_doc.loadBytes(bytes.data(), kSize);
+        std::mt19937_64 rng(1);
+        const auto marked = std::int64_t(double(kSize) * markedShare);
+        for (std::int64_t i = 0; i < marked; ++i)
+            m_doc.SetMark(std::int32_t(rng() % std::uint64_t(kSize)),
+                          std::uint8_t(1 + rng() % 6));
+        m_file = (std::filesystem::temp_directory_path()
+                  / ("vtm_bench_marks_" + std::to_string(getpid()) + ".mrk"))
+                     .string();
+    }
+    ~BenchMarks() override { std::remove(m_file.c_str()); }
+
+    vtm::Document &Doc() override { return m_doc; }
+    vtm::TActions &History() override { return m_history; }
+    int Language() const override { return vtm::LanguageEnglish; }
+    int NextCommandNumber() override { return ++m_command; }
+    std::int64_t CursorOffset() const override { return 0; }
+    bool CursorInCharArea() const override { return false; }
+    void MoveCursorToOffset(std::int64_t, bool, bool) override {}
+    void RequestLayout() override {}
+    void UpdateView() override {}
+    void InvalidateView() override {}
+    void UpdateMainWindow() override {}
+    void Beep() override {}
+    int ShowMessageDlg(const std::string &text, vtm::MessageKind, unsigned, int) override
+    {
+        m_failure = text;
+        return vtm::mrOk;
+    }
+    int ShowMessageDlgDefault(const std::string &, vtm::MessageKind, unsigned, int,
+                              unsigned) override
+    {
+        return vtm::mrYes;
+    }
+    void ShowProgress(const std::string &) override {}
+    void UpdateMenus() override {}
+    bool RunMarksDialog(bool, const std::string &, const std::string &,
+                        std::string *chosen) override
+    {
+        *chosen = m_file;
+        return true;
+    }
+    bool CreateBackUp() const override { return false; }
+    std::string &MarksInitialDir() override { return m_dir; }
+    std::string &MarksFileName() override { return m_name; }
+
+    const std::string &failure() const { return m_failure; }
+
+private:
+    vtm::Document m_doc;
+    vtm::TActions m_history;
+    int m_command = 0;
+    std::string m_file, m_dir, m_name, m_failure;
+};
+
+void BM_SaveMarks(benchmark::State &state)
+{
+    BenchMarks ctx(double(state.range(0)) / 100.0);
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        vtm::SaveMarksAs(ctx);
+        state.SetIterationTime(secondsSince(t0));
+    }
+    if (!ctx.failure().empty())
+        state.SkipWithError(ctx.failure().c_str());
+    state.counters["file_bytes"] = double(std::filesystem::file_size(ctx.MarksFileName()));
+}
+
+// Saved from the marked document, opened onto an unmarked one; undone between rounds.
+void BM_OpenMarks(benchmark::State &state)
+{
+    BenchMarks marked(double(state.range(0)) / 100.0);
+    vtm::SaveMarksAs(marked);
+    BenchMarks ctx(0);
+    std::filesystem::rename(marked.MarksFileName(), ctx.MarksFileName().empty()
+                                                        ? std::string()
+                                                        : ctx.MarksFileName());
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        vtm::OpenMarks(ctx);
+        state.SetIterationTime(secondsSince(t0));
+        if (ctx.Doc().MarkedCount() != marked.Doc().MarkedCount())
+            state.SkipWithError("the marks did not come back");
+        if (ctx.History().CanUndo())
+            ctx.History().Undo();
+    }
+    if (!ctx.failure().empty())
+        state.SkipWithError(ctx.failure().c_str());
+}
+
+} // namespace
+
+BENCHMARK(BM_SaveMarks)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_OpenMarks)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+BENCHMARK_MAIN();
