@@ -34,7 +34,8 @@ double secondsSince(Clock::time_point t0)
 class BenchMarks final : public vtm::MarksContext
 {
 public:
-    explicit BenchMarks(double markedShare)
+    BenchMarks(double markedShare, const std::string &file)
+        : m_file(file)
     {
         m_history.setContext(this);
         const std::vector<std::uint8_t> bytes(std::size_t(kSize), 0x5A);
@@ -42,13 +43,8 @@ public:
         std::mt19937_64 rng(1);
         const auto marked = std::int64_t(double(kSize) * markedShare);
         for (std::int64_t i = 0; i < marked; ++i)
-            m_doc.SetMark(std::int32_t(rng() % std::uint64_t(kSize)),
-                          std::uint8_t(1 + rng() % 6));
-        m_file = (std::filesystem::temp_directory_path()
-                  / ("vtm_bench_marks_" + std::to_string(getpid()) + ".mrk"))
-                     .string();
+            m_doc.SetMark(std::int32_t(rng() % std::uint64_t(kSize)), std::uint8_t(1 + rng() % 6));
     }
-    ~BenchMarks() override { std::remove(m_file.c_str()); }
 
     vtm::Document &Doc() override { return m_doc; }
     vtm::TActions &History() override { return m_history; }
@@ -93,9 +89,16 @@ private:
     std::string m_file, m_dir, m_name, m_failure;
 };
 
+std::string BenchFile()
+{
+    return (std::filesystem::temp_directory_path()
+            / ("vtm_bench_marks_" + std::to_string(getpid()) + ".mrk"))
+        .string();
+}
+
 void BM_SaveMarks(benchmark::State &state)
 {
-    BenchMarks ctx(double(state.range(0)) / 100.0);
+    BenchMarks ctx(double(state.range(0)) / 100.0, BenchFile());
     for (auto _ : state) {
         const auto t0 = Clock::now();
         vtm::SaveMarksAs(ctx);
@@ -103,29 +106,33 @@ void BM_SaveMarks(benchmark::State &state)
     }
     if (!ctx.failure().empty())
         state.SkipWithError(ctx.failure().c_str());
-    state.counters["file_bytes"] = double(std::filesystem::file_size(ctx.MarksFileName()));
+    state.counters["file_bytes"] = double(std::filesystem::file_size(BenchFile()));
+    std::remove(BenchFile().c_str());
 }
 
 // Saved from the marked document, opened onto an unmarked one; undone between rounds.
 void BM_OpenMarks(benchmark::State &state)
 {
-    BenchMarks marked(double(state.range(0)) / 100.0);
-    vtm::SaveMarksAs(marked);
-    BenchMarks ctx(0);
-    std::filesystem::rename(marked.MarksFileName(), ctx.MarksFileName().empty()
-                                                        ? std::string()
-                                                        : ctx.MarksFileName());
+    std::int64_t marked = 0;
+    {
+        BenchMarks source(double(state.range(0)) / 100.0, BenchFile());
+        vtm::SaveMarksAs(source);
+        marked = source.Doc().MarkedCount();
+    }
+    BenchMarks ctx(0, BenchFile());
     for (auto _ : state) {
         const auto t0 = Clock::now();
         vtm::OpenMarks(ctx);
         state.SetIterationTime(secondsSince(t0));
-        if (ctx.Doc().MarkedCount() != marked.Doc().MarkedCount())
+        if (ctx.Doc().MarkedCount() != marked)
             state.SkipWithError("the marks did not come back");
         if (ctx.History().CanUndo())
             ctx.History().Undo();
     }
     if (!ctx.failure().empty())
         state.SkipWithError(ctx.failure().c_str());
+    state.counters["marked"] = double(marked);
+    std::remove(BenchFile().c_str());
 }
 
 } // namespace

@@ -22,38 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Read(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Write(const std::string &path, const Bytes &bytes)
-{
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-// A temporary directory of the test's own.
-struct TempDir
-{
-    std::string path;
-    TempDir()
-    {
-        static int n = 0;
-        path = (fs::temp_directory_path()
-                / ("vtm_files_" + std::to_string(getpid()) + "_" + std::to_string(++n)))
-                   .string();
-        fs::create_directories(path);
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path, ec);
-    }
-    std::string operator/(const std::string &name) const { return path + "/" + name; }
-};
 } // namespace
 
 TEST(Files, NameRules)
@@ -110,7 +78,7 @@ TEST(Files, CloseQueryAnswers)
 {
     TempDir dir;
     const std::string file = dir / "doc.bin";
-    Write(file, {1, 2, 3});
+    WriteFile(file, {1, 2, 3});
     for (const int language : {9, LanguageGerman}) {
         Rig r({});
         r.s.Language = language;
@@ -128,9 +96,9 @@ TEST(Files, CloseQueryAnswers)
         EXPECT_EQ(r.host.messages.back().buttons, unsigned(mbYesNoCancel));
         r.host.answers = {mrYes}; // saved under its name, warning off: no further question
         EXPECT_TRUE(r.ed.files().CloseQuery());
-        EXPECT_EQ(Read(file), (Bytes{2, 3}));
+        EXPECT_EQ(ReadFile(file), (Bytes{2, 3}));
         EXPECT_FALSE(r.s.doc.isModified());
-        Write(file, {1, 2, 3});
+        WriteFile(file, {1, 2, 3});
 
         // Unnamed: Yes asks for a name; cancelling it refuses.
         r.ed.files().New();
@@ -150,9 +118,9 @@ TEST(Files, OverwriteQuestionAndBackups)
 {
     TempDir dir;
     const std::string a = dir / "a.bin", b = dir / "b.bin", c = dir / "c.bin";
-    Write(a, {1, 2, 3});
-    Write(dir / "a.~bi", {9});
-    Write(b, {7});
+    WriteFile(a, {1, 2, 3});
+    WriteFile(dir / "a.~bi", {9});
+    WriteFile(b, {7});
     Rig r({});
     ASSERT_TRUE(r.ed.LoadFromFile(a));
     r.ed.runCommand(Command::Insert);
@@ -166,9 +134,9 @@ TEST(Files, OverwriteQuestionAndBackups)
     EXPECT_EQ(r.host.messages[0].defaultButton, unsigned(mbNo));
     EXPECT_EQ(r.host.messages[0].text.substr(0, 5 + a.size()), "File " + a);
     EXPECT_EQ(r.host.messages[1].text.substr(0, 5 + b.size()), "File " + b);
-    EXPECT_EQ(Read(c), (Bytes{0, 1, 2, 3}));
-    EXPECT_EQ(Read(a), (Bytes{1, 2, 3}));
-    EXPECT_EQ(Read(b), (Bytes{7}));
+    EXPECT_EQ(ReadFile(c), (Bytes{0, 1, 2, 3}));
+    EXPECT_EQ(ReadFile(a), (Bytes{1, 2, 3}));
+    EXPECT_EQ(ReadFile(b), (Bytes{7}));
     EXPECT_FALSE(fs::exists(dir / "c.~bi")); // a new file has nothing to back up
     EXPECT_EQ(r.s.OpenName, c);
     EXPECT_EQ(r.s.RecentFiles[0], c);
@@ -178,12 +146,12 @@ TEST(Files, OverwriteQuestionAndBackups)
     r.host.messages.clear();
     r.ed.runCommand(Command::Delete);
     ASSERT_TRUE(r.ed.files().SaveToFile(a, true));
-    EXPECT_EQ(Read(a), (Bytes{1, 2, 3}));
-    EXPECT_EQ(Read(dir / "a.~bi"), (Bytes{1, 2, 3}));
+    EXPECT_EQ(ReadFile(a), (Bytes{1, 2, 3}));
+    EXPECT_EQ(ReadFile(dir / "a.~bi"), (Bytes{1, 2, 3}));
     r.ed.runCommand(Command::Delete);
     r.host.answers = {mrCancel};
     EXPECT_FALSE(r.ed.files().SaveToFile(a, true));
-    EXPECT_EQ(Read(a), (Bytes{1, 2, 3}));
+    EXPECT_EQ(ReadFile(a), (Bytes{1, 2, 3}));
     EXPECT_TRUE(r.s.doc.isModified());
     EXPECT_EQ(r.s.SaveName, a);
 
@@ -195,7 +163,7 @@ TEST(Files, OverwriteQuestionAndBackups)
     const std::size_t asked = r.host.messages.size();
     r.ed.runCommand(Command::Save);
     EXPECT_EQ(r.host.messages.size(), asked);
-    EXPECT_EQ(Read(a), (Bytes{2, 3}));
+    EXPECT_EQ(ReadFile(a), (Bytes{2, 3}));
     r.ed.files().OverwriteWarnClick();
     EXPECT_TRUE(r.s.OverwriteWarning);
     EXPECT_EQ(r.host.messages.size(), asked);
@@ -205,8 +173,8 @@ TEST(Files, FailuresLeaveFilesAndDocumentAlone)
 {
     TempDir dir;
     const std::string a = dir / "a.bin";
-    Write(a, {1, 2, 3});
-    Write(dir / "a.~bi", {9});
+    WriteFile(a, {1, 2, 3});
+    WriteFile(dir / "a.~bi", {9});
     Rig r({});
     r.s.OverwriteWarning = false;
     ASSERT_TRUE(r.ed.LoadFromFile(a));
@@ -224,8 +192,8 @@ TEST(Files, FailuresLeaveFilesAndDocumentAlone)
     if (getuid() != 0) {
         fs::permissions(dir.path, fs::perms::owner_write, fs::perm_options::remove);
         EXPECT_FALSE(r.ed.files().SaveToFile(a, false));
-        EXPECT_EQ(Read(a), (Bytes{1, 2, 3}));
-        EXPECT_EQ(Read(dir / "a.~bi"), (Bytes{9}));
+        EXPECT_EQ(ReadFile(a), (Bytes{1, 2, 3}));
+        EXPECT_EQ(ReadFile(dir / "a.~bi"), (Bytes{9}));
         EXPECT_TRUE(r.s.doc.isModified());
         fs::permissions(dir.path, fs::perms::owner_write, fs::perm_options::add);
     }
@@ -242,8 +210,8 @@ TEST(Files, FailuresLeaveFilesAndDocumentAlone)
         std::signal(SIGXFSZ, old);
         EXPECT_FALSE(written);
         EXPECT_EQ(r.host.messages.back().text, "Writing failed!");
-        EXPECT_EQ(Read(a), (Bytes{1, 2, 3}));
-        EXPECT_EQ(Read(dir / "a.~bi"), (Bytes{9}));
+        EXPECT_EQ(ReadFile(a), (Bytes{1, 2, 3}));
+        EXPECT_EQ(ReadFile(dir / "a.~bi"), (Bytes{9}));
         EXPECT_TRUE(r.s.doc.isModified());
     }
     for (const auto &entry : fs::directory_iterator(dir.path))
@@ -266,8 +234,8 @@ TEST(Files, NewAndKeepMarks)
 {
     TempDir dir;
     const std::string a = dir / "a.bin", b = dir / "b.bin";
-    Write(a, Bytes(10, 1));
-    Write(b, Bytes(20, 2));
+    WriteFile(a, Bytes(10, 1));
+    WriteFile(b, Bytes(20, 2));
     Rig r({});
     ASSERT_TRUE(r.ed.LoadFromFile(a));
     SetMarks(r.s.doc, "1.3......6");

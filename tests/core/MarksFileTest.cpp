@@ -1,3 +1,5 @@
+#include "ScriptedHost.h"
+
 #include "document/Language.h"
 #include "document/SafeFile.h"
 #include "edit/TActions.h"
@@ -21,6 +23,9 @@
 #include <unistd.h>
 
 using namespace vtm;
+using vtmtest::ReadFile;
+using vtmtest::TempDir;
+using vtmtest::WriteFile;
 namespace fs = std::filesystem;
 
 namespace {
@@ -41,18 +46,6 @@ Bytes MarksFileOf(const Bytes &runs)
     Bytes file = Magic();
     file.insert(file.end(), runs.begin(), runs.end());
     return file;
-}
-
-Bytes Read(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Write(const std::string &path, const Bytes &bytes)
-{
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 // Marks written as text: '.' unmarked, '1'..'7' a colour index.
@@ -134,10 +127,7 @@ public:
         doc.loadBytes(bytes.data(), size);
     }
 
-    void setMarks(const Bytes &marks)
-    {
-        doc.SetMarks(0, marks.data(), std::int64_t(marks.size()));
-    }
+    void setMarks(const Bytes &marks) { doc.SetMarks(0, marks.data(), std::int64_t(marks.size())); }
 
     Document &Doc() override { return doc; }
     TActions &History() override { return history; }
@@ -204,25 +194,6 @@ bool Load(MarksRig &r, const Bytes &file)
     return true;
 }
 
-struct TempDir
-{
-    std::string path;
-    TempDir()
-    {
-        static int n = 0;
-        path = (fs::temp_directory_path()
-                / ("vtm_marks_" + std::to_string(getpid()) + "_" + std::to_string(++n)))
-                   .string();
-        fs::create_directories(path);
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string operator/(const std::string &name) const { return path + "/" + name; }
-};
-
 Bytes RandomMarks(std::mt19937 &rng, std::size_t n)
 {
     Bytes marks(n, 0);
@@ -231,8 +202,7 @@ Bytes RandomMarks(std::mt19937 &rng, std::size_t n)
     while (i < n) {
         // Runs of one colour, long or short, with much or little left unmarked.
         const std::size_t len = 1 + rng() % (style == 0 ? 3 : style == 1 ? 40 : 300);
-        const std::uint8_t colour = rng() % (style == 3 ? 8 : 2) == 0 ? std::uint8_t(rng() % 7)
-                                                                      : 0;
+        const std::uint8_t colour = rng() % (style == 3 ? 8 : 2) == 0 ? std::uint8_t(rng() % 7) : 0;
         for (std::size_t j = i; j < std::min(n, i + len); ++j)
             marks[j] = colour;
         i += len;
@@ -410,8 +380,7 @@ TEST(MarksFuzz, RandomAndMutatedFiles)
     const double seconds = env && *env ? std::strtod(env, nullptr) : 1.0;
     const char *seedEnv = std::getenv("VTM_FUZZ_SEED");
     std::mt19937 rng(seedEnv && *seedEnv ? unsigned(std::strtoul(seedEnv, nullptr, 10)) : 1);
-    const auto until =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     long inputs = 0;
     while (std::chrono::steady_clock::now() < until && !HasFailure()) {
         ++inputs;
@@ -443,8 +412,8 @@ TEST(MarksFuzz, RandomAndMutatedFiles)
             ASSERT_LE(p, 100);
             last = p;
         });
-        ASSERT_EQ(ok, file.size() >= 25 && std::equal(file.begin(), file.begin() + 25,
-                                                      MarksMagic.begin()));
+        ASSERT_EQ(ok, file.size() >= 25
+                          && std::equal(file.begin(), file.begin() + 25, MarksMagic.begin()));
         if (!ok)
             continue;
         const Bytes expected = NaiveDecode(old, Bytes(file.begin() + 25, file.end()));
@@ -458,8 +427,8 @@ TEST(MarksCommands, OpenMarks)
 {
     TempDir dir;
     const std::string good = dir / "colours.mrk", bad = dir / "other.mrk";
-    Write(good, MarksFileOf({0x08, 0x11, 0x18, 0x06}));
-    Write(bad, ShortMagic());
+    WriteFile(good, MarksFileOf({0x08, 0x11, 0x18, 0x06}));
+    WriteFile(bad, ShortMagic());
 
     for (const int language : {LanguageEnglish, LanguageGerman}) {
         MarksRig r(12);
@@ -520,7 +489,7 @@ TEST(MarksCommands, OpenMarks)
 
     // A file of only the magic unmarks everything in one step.
     const std::string blank = dir / "blank.mrk";
-    Write(blank, Magic());
+    WriteFile(blank, Magic());
     MarksRig r(5);
     r.setMarks(MarksFromText("12.45"));
     r.chosenFiles = {blank};
@@ -539,7 +508,7 @@ TEST(MarksCommands, SaveMarksAs)
 
     r.chosenFiles = {target};
     SaveMarksAs(r);
-    EXPECT_EQ(Read(target), expected);
+    EXPECT_EQ(ReadFile(target), expected);
     EXPECT_TRUE(r.messages.empty());
     EXPECT_EQ(r.fileName, target);
     EXPECT_EQ(r.initialDir, dir.path);
@@ -557,8 +526,8 @@ TEST(MarksCommands, SaveMarksAs)
     EXPECT_EQ(r.messages[0].kind, MessageKind::Confirmation);
     EXPECT_EQ(r.messages[0].buttons, unsigned(mbYesNoCancel));
     EXPECT_EQ(r.messages[0].defaultButton, unsigned(mbNo));
-    EXPECT_EQ(Read(target), MarksFileOf({0x03}));
-    EXPECT_EQ(Read(backup), expected);
+    EXPECT_EQ(ReadFile(target), MarksFileOf({0x03}));
+    EXPECT_EQ(ReadFile(backup), expected);
 
     // No, then the dialog is cancelled; Cancel; No, then another name.
     r.fileName = "/prev/p.mrk";
@@ -578,10 +547,10 @@ TEST(MarksCommands, SaveMarksAs)
     r.chosenFiles = {target, other};
     r.answers = {mrNo};
     SaveMarksAs(r);
-    EXPECT_EQ(Read(other), MarksFileOf({0x03}));
+    EXPECT_EQ(ReadFile(other), MarksFileOf({0x03}));
     EXPECT_FALSE(fs::exists(dir / "other.~"));
     EXPECT_EQ(r.fileName, other);
-    EXPECT_EQ(Read(backup), expected);
+    EXPECT_EQ(ReadFile(backup), expected);
 
     // A failed write leaves the old file and the old backup as they were.
     r.setMarks(MarksFromText("4444444444"));
@@ -600,19 +569,19 @@ TEST(MarksCommands, SaveMarksAs)
     }
     EXPECT_EQ(r.messages.back().text, "Konnte nicht schreiben!");
     EXPECT_EQ(r.messages.back().kind, MessageKind::Error);
-    EXPECT_EQ(Read(target), MarksFileOf({0x03}));
-    EXPECT_EQ(Read(backup), expected);
+    EXPECT_EQ(ReadFile(target), MarksFileOf({0x03}));
+    EXPECT_EQ(ReadFile(backup), expected);
     EXPECT_EQ(r.fileName, other);
     EXPECT_EQ(r.progress.back(), "");
 
     // The backup cannot take its name: the file is saved and the user told.
     r.language = LanguageEnglish;
     fs::create_directories(dir / "x.~mr/full");
-    Write(dir / "x.mrk", expected);
+    WriteFile(dir / "x.mrk", expected);
     r.chosenFiles = {dir / "x.mrk"};
     r.answers = {mrYes};
     SaveMarksAs(r);
-    EXPECT_EQ(Read(dir / "x.mrk"), MarksFileOf({0x4C}));
+    EXPECT_EQ(ReadFile(dir / "x.mrk"), MarksFileOf({0x4C}));
     EXPECT_EQ(r.messages.back().kind, MessageKind::Warning);
     EXPECT_EQ(r.messages.back().text,
               "The file was saved, but the backup copy " + dir / "x.~mr" + " could not be made!");

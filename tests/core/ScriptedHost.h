@@ -195,6 +195,51 @@ public:
     }
 };
 
+inline std::vector<std::uint8_t> ReadFile(const std::string &path)
+{
+    std::vector<std::uint8_t> bytes;
+    if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
+        int c;
+        while ((c = std::fgetc(f)) != EOF)
+            bytes.push_back(std::uint8_t(c));
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+inline void WriteFile(const std::string &path, const std::vector<std::uint8_t> &bytes)
+{
+    if (std::FILE *f = std::fopen(path.c_str(), "wb")) {
+        if (!bytes.empty())
+            std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+}
+
+// A directory of the test's own, removed with everything in it at the end.
+struct TempDir
+{
+    std::string path;
+    TempDir()
+    {
+        static int n = 0;
+        path = (std::filesystem::temp_directory_path()
+                / ("vtm_dir_" + std::to_string(getpid()) + "_" + std::to_string(++n)))
+                   .string();
+        std::filesystem::create_directories(path);
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(path, ec);
+    }
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    std::string operator/(const std::string &name) const { return path + "/" + name; }
+};
+
 // A file in the temporary directory, removed at the end of the test.
 struct TempFile
 {

@@ -12,19 +12,6 @@ std::string ReadFailedText(int language, const std::string &name)
     return IsGerman(language) ? "Konnte " + name + " nicht lesen!" : "Reading " + name + " failed!";
 }
 
-std::string WriteFailedText(int language)
-{
-    return IsGerman(language) ? "Konnte nicht schreiben!" : "Writing failed!";
-}
-
-std::string BackupFailedText(int language, const std::string &backup)
-{
-    return IsGerman(language)
-               ? "Die Datei wurde gespeichert, aber die Sicherungskopie " + backup
-                     + " konnte nicht angelegt werden!"
-               : "The file was saved, but the backup copy " + backup + " could not be made!";
-}
-
 std::string OverwriteQuestion(int language, const std::string &name)
 {
     if (IsGerman(language))

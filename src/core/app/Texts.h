@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/FileTexts.h"
 #include "document/Language.h"
 
 #include <string>
@@ -8,8 +9,6 @@ namespace vtm {
 
 std::string ValueLabelText(int language);
 std::string ReadFailedText(int language, const std::string &name);
-std::string WriteFailedText(int language);
-std::string BackupFailedText(int language, const std::string &backup);
 std::string OverwriteQuestion(int language, const std::string &name);
 // openName empty: the unnamed document.
 std::string SaveChangesQuestion(int language, const std::string &openName);

@@ -1,5 +1,7 @@
 #include "marks/MarksFileCommands.h"
 
+#include "document/FileTexts.h"
+
 #include "document/Language.h"
 #include "document/SafeFile.h"
 #include "edit/TActions.h"
@@ -30,24 +32,11 @@ std::string ReadingFailedText(int language)
     return IsGerman(language) ? "Konnte nicht lesen!" : "Reading failed!";
 }
 
-std::string WritingFailedText(int language)
-{
-    return IsGerman(language) ? "Konnte nicht schreiben!" : "Writing failed!";
-}
-
 std::string OverwriteText(int language, const std::string &name)
 {
     return IsGerman(language)
                ? "Die Datei " + name + " existiert bereits. Bestehende Datei überschreiben?"
                : "File " + name + " already exists. Overwrite existing file?";
-}
-
-std::string NoBackupText(int language, const std::string &backup)
-{
-    return IsGerman(language)
-               ? "Die Datei wurde gespeichert, aber die Sicherungskopie " + backup
-                     + " konnte nicht angelegt werden!"
-               : "The file was saved, but the backup copy " + backup + " could not be made!";
 }
 
 void ShowError(MarksContext &ctx, const std::string &text)
@@ -135,8 +124,8 @@ void OpenMarks(MarksContext &ctx)
     std::string chosen;
     bool opened = false;
     if (ctx.RunMarksDialog(false, ctx.MarksInitialDir(), previous, &chosen)) {
-        auto changes = std::make_unique<TCompoundMarkAction>(LoadMarkKind,
-                                                             ctx.NextCommandNumber(), false);
+        auto changes =
+            std::make_unique<TCompoundMarkAction>(LoadMarkKind, ctx.NextCommandNumber(), false);
         ReadResult result = ReadResult::Failed;
         try {
             MarksDecoder decoder(doc, *changes, ProgressPane(ctx));
@@ -168,9 +157,8 @@ void SaveMarksAs(MarksContext &ctx)
     bool chosen = ctx.RunMarksDialog(true, ctx.MarksInitialDir(), previous, &name);
     // The marks file is not the document: its overwrite question is always asked.
     while (chosen && RegularFileExists(name)) {
-        const int answer =
-            ctx.ShowMessageDlgDefault(OverwriteText(ctx.Language(), name),
-                                      MessageKind::Confirmation, mbYesNoCancel, 0, mbNo);
+        const int answer = ctx.ShowMessageDlgDefault(
+            OverwriteText(ctx.Language(), name), MessageKind::Confirmation, mbYesNoCancel, 0, mbNo);
         if (answer == mrYes)
             break;
         std::string other;
@@ -191,9 +179,9 @@ void SaveMarksAs(MarksContext &ctx)
         ctx.ShowProgress(std::string());
         saved = result != WriteResult::Failed;
         if (!saved)
-            ShowError(ctx, WritingFailedText(ctx.Language()));
+            ShowError(ctx, WriteFailedText(ctx.Language()));
         else if (result == WriteResult::WrittenNoBackup)
-            ctx.ShowMessageDlg(NoBackupText(ctx.Language(), backup), MessageKind::Warning, mbOK,
+            ctx.ShowMessageDlg(BackupFailedText(ctx.Language(), backup), MessageKind::Warning, mbOK,
                                0);
     }
     SetMarksFileName(ctx, saved ? name : previous);
