@@ -108,13 +108,6 @@ ReadResult ReadMarksFile(const std::string &name, MarksDecoder &decoder)
 }
 } // namespace
 
-std::string MarksDialogTitle(bool save, int language)
-{
-    if (save)
-        return IsGerman(language) ? "Markierungen speichern unter" : "Save marks as";
-    return IsGerman(language) ? "Markierungen öffnen" : "Open marks";
-}
-
 void OpenMarks(MarksContext &ctx)
 {
     Document &doc = ctx.Doc();

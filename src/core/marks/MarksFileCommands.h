@@ -11,7 +11,4 @@ void OpenMarks(MarksContext &ctx);
 // Writes the document's marks to a file chosen by the user.
 void SaveMarksAs(MarksContext &ctx);
 
-// The title of the marks-file chooser.
-std::string MarksDialogTitle(bool save, int language);
-
 } // namespace vtm
