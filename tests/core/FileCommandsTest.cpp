@@ -199,15 +199,11 @@ TEST(Files, FailuresLeaveFilesAndDocumentAlone)
     }
     // A full disk, as a file-size limit that holds for every user: the write fails part way.
     {
-        const auto old = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved;
-        getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit tiny = saved;
-        tiny.rlim_cur = 1;
-        setrlimit(RLIMIT_FSIZE, &tiny);
-        const bool written = r.ed.files().SaveToFile(a, false);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, old);
+        bool written = true;
+        {
+            const FileSizeLimit full(1);
+            written = r.ed.files().SaveToFile(a, false);
+        }
         EXPECT_FALSE(written);
         EXPECT_EQ(r.host.messages.back().text, "Writing failed!");
         EXPECT_EQ(ReadFile(a), (Bytes{1, 2, 3}));

@@ -555,17 +555,10 @@ TEST(MarksCommands, SaveMarksAs)
     // A failed write leaves the old file and the old backup as they were.
     r.setMarks(MarksFromText("4444444444"));
     {
-        const auto old = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved;
-        getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit tiny = saved;
-        tiny.rlim_cur = 1;
-        setrlimit(RLIMIT_FSIZE, &tiny);
+        const vtmtest::FileSizeLimit full(1);
         r.chosenFiles = {target};
         r.answers = {mrYes};
         SaveMarksAs(r);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, old);
     }
     EXPECT_EQ(r.messages.back().text, "Konnte nicht schreiben!");
     EXPECT_EQ(r.messages.back().kind, MessageKind::Error);

@@ -16,6 +16,9 @@
 #include <utility>
 #include <vector>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace vtm {
@@ -215,6 +218,31 @@ inline void WriteFile(const std::string &path, const std::vector<std::uint8_t> &
         std::fclose(f);
     }
 }
+
+// While it lives, no file may grow past this size: a full disk that holds for root too.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+        : m_handler(std::signal(SIGXFSZ, SIG_IGN))
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    void (*m_handler)(int);
+    rlimit m_saved{};
+};
 
 // A directory of the test's own, removed with everything in it at the end.
 struct TempDir
