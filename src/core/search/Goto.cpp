@@ -1,0 +1,43 @@
+#include "search/Goto.h"
+
+#include "edit/EditContext.h"
+
+#include <algorithm>
+
+namespace vtm {
+
+GotoFormTexts GotoTexts(int language, GotoFormMode mode)
+{
+    const bool go = mode == GotoFormMode::Goto;
+    if (language == 7)
+        return {go ? "Gehe zu" : "Bytes löschen",
+                go ? "&Position:" : "&Anzahl:",
+                "&Hex:",
+                "&Dez:",
+                "OK",
+                "Abbrechen"};
+    return {go ? "Goto" : "Delete bytes",
+            go ? "&Position:" : "&Count:",
+            "&Hex:",
+            "&Dec:",
+            "OK",
+            "Cancel"};
+}
+
+std::int64_t GotoTarget(std::int32_t value, std::int32_t bufferSize)
+{
+    return std::min<std::int64_t>(value, std::int64_t(bufferSize) - 1);
+}
+
+void GotoOffset(EditContext &ctx, GotoMemory &memory, std::int32_t value)
+{
+    const std::int32_t size = ctx.Doc().BufferSize();
+    if (size <= 0)
+        return;
+    memory.LastGotoOffset = value;
+    ctx.MoveCursorToOffset(GotoTarget(value, size), ctx.CursorInCharArea(), true);
+    if (value > size - 1)
+        ctx.Beep();
+}
+
+} // namespace vtm

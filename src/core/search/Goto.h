@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vtm {
+
+class EditContext;
+
+// The go-to dialog also asks for the count of Delete bytes; the mode picks its texts.
+enum class GotoFormMode { Goto, DeleteBytes };
+
+struct GotoFormTexts
+{
+    std::string caption, mainLabel, hexLabel, decLabel, okButton, cancelButton;
+};
+
+GotoFormTexts GotoTexts(int language, GotoFormMode mode);
+
+// The offset of the last confirmed go-to, offered again next time; never saved.
+struct GotoMemory
+{
+    std::int32_t LastGotoOffset = 0;
+};
+
+// Where a go-to to value lands: the last byte at most. Below 0 it is left to the cursor
+// placement, which keeps it in the first row.
+std::int64_t GotoTarget(std::int32_t value, std::int32_t bufferSize);
+
+// The confirmed go-to: remembers value, moves the cursor there in its current area, and
+// beeps when value lay past the last byte. Does nothing on an empty document.
+void GotoOffset(EditContext &ctx, GotoMemory &memory, std::int32_t value);
+
+} // namespace vtm
