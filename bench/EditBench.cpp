@@ -7,7 +7,9 @@
 #include "edit/TActions.h"
 #include "edit/TCompoundMarkAction.h"
 #include "edit/TEditAction.h"
+#include "edit/TDeleteBytesAction.h"
 #include "edit/TInsertAction.h"
+#include "edit/TInsertBytesAction.h"
 
 #include <benchmark/benchmark.h>
 
@@ -293,6 +295,55 @@ void BM_CompoundMarkUndoRedo(benchmark::State &state)
     }
 }
 
+// 64 MiB filled with a 3-byte pattern in front of 256 MiB (arg 0), or 64 MiB deleted from
+// its front (arg 1), each with its Undo timed on its own; the bound is one memmove of the
+// tail plus one memcpy of the run, done here on plain buffers of the same sizes.
+void BM_RunFront(benchmark::State &state)
+{
+    constexpr std::int64_t kRun = std::int64_t(64) << 20;
+    const bool deleting = state.range(0) == 1;
+    BenchEditor *editor = sharedEditor(kLarge);
+    if (!editor) {
+        state.SkipWithError("no document");
+        return;
+    }
+    const std::int64_t tail = deleting ? kLarge - kRun : kLarge;
+    std::vector<std::uint8_t> a(std::size_t(kLarge + kRun), 1), run(std::size_t(kRun), 2);
+    const std::uint8_t pattern[3] = {1, 2, 3};
+    double doSeconds = 0, undoSeconds = 0, baseSeconds = 0;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        std::unique_ptr<vtm::TAction> action;
+        if (deleting)
+            action = std::make_unique<vtm::TDeleteBytesAction>(*editor, editor->NextCommandNumber(),
+                                                               0, kRun, false);
+        else
+            action = std::make_unique<vtm::TInsertBytesAction>(editor->NextCommandNumber(), 0,
+                                                               false, kRun, pattern, 3);
+        const bool ok = editor->History().AddAction(std::move(action), true);
+        doSeconds += secondsSince(t0);
+        t0 = Clock::now();
+        editor->History().Undo();
+        undoSeconds += secondsSince(t0);
+        if (!ok || editor->Doc().BufferSize() != kLarge) {
+            state.SkipWithError("run or undo went wrong");
+            break;
+        }
+        t0 = Clock::now();
+        std::memmove(a.data() + kRun, a.data(), std::size_t(tail));
+        std::memcpy(a.data(), run.data(), std::size_t(kRun));
+        baseSeconds += secondsSince(t0);
+        state.SetIterationTime(secondsSince(t0));
+    }
+    const double n = double(state.iterations());
+    if (n > 0) {
+        state.counters["do_ms"] = doSeconds / n * 1e3;
+        state.counters["undo_ms"] = undoSeconds / n * 1e3;
+        state.counters["bound_ms"] = 2 * baseSeconds / n * 1e3;
+    }
+    editor->History().Forget();
+}
+
 BENCHMARK(BM_FirstInsertMemory)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_OvertypeUndo)
     ->Arg(kSmall)
@@ -321,6 +372,14 @@ BENCHMARK(BM_CompoundMarkUndoRedo)
     ->MinTime(0.2)
     ->Repetitions(3)
     ->DisplayAggregatesOnly();
+
+BENCHMARK(BM_RunFront)
+    ->ArgName("delete")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(4);
 
 } // namespace
 

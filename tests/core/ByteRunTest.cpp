@@ -216,3 +216,42 @@ TEST(ByteRun, InvalidAndOversizedCounts)
     EXPECT_EQ(r.host.messages.size(), 1u);
     EXPECT_EQ(r.s.doc.BufferSize(), 20);
 }
+
+// The commands as the keys reach them: the dialog's answer, or nothing when cancelled.
+TEST(ByteRunCommands, ThroughTheirDialogs)
+{
+    Rig r(Iota(64));
+    r.ed.runCommand(Command::Goto); // cancelled
+    EXPECT_EQ(r.s.CursorOffset(), 0);
+    r.host.gotoAnswers = {31};
+    r.ed.runCommand(Command::Goto);
+    EXPECT_EQ(r.s.CursorOffset(), 31);
+    r.ed.runCommand(Command::Goto);
+    EXPECT_EQ(r.host.gotoOpened.back(), std::make_pair(GotoFormMode::Goto, 31));
+
+    r.host.gotoAnswers = {4};
+    r.ed.runCommand(Command::DeleteBytes);
+    EXPECT_EQ(r.s.doc.BufferSize(), 60);
+    EXPECT_EQ(r.host.menus.undoCaption, "&Undo (Delete)");
+    r.ed.runCommand(Command::DeleteBytes);
+    EXPECT_EQ(r.host.gotoOpened.back(), std::make_pair(GotoFormMode::DeleteBytes, 4));
+
+    r.host.insertAnswers = {{5, {0x12, 0x34}}};
+    r.ed.runCommand(Command::InsertBytes);
+    EXPECT_EQ(r.s.doc.BufferSize(), 65);
+    EXPECT_EQ(r.s.doc.Buffer()[31], 0x12);
+    EXPECT_EQ(r.s.doc.Buffer()[35], 0x12);
+    EXPECT_EQ(r.host.menus.undoCaption, "&Undo (Insert bytes)");
+
+    // An empty document takes appending only.
+    Rig e({});
+    e.host.gotoAnswers = {1};
+    e.ed.runCommand(Command::Goto);
+    e.ed.runCommand(Command::DeleteBytes);
+    EXPECT_TRUE(e.host.gotoOpened.empty());
+    e.host.insertAnswers = {{3, {7}}, {2, {9}}};
+    e.ed.runCommand(Command::InsertBytes);
+    EXPECT_EQ(e.s.doc.BufferSize(), 0);
+    e.ed.runCommand(Command::AppendBytes);
+    EXPECT_EQ(BytesOf(e.s.doc), (std::vector<std::uint8_t>{7, 7, 7}));
+}

@@ -132,6 +132,29 @@ public:
     void closeMainWindow() override { ++closeRequests; }
     void setLanguageCaptions(int language) override { captionLanguage = language; }
     void showHelp(int context) override { helpContexts.push_back(context); }
+    // The go-to dialog answers from this queue (none left: cancelled).
+    std::deque<std::int32_t> gotoAnswers;
+    std::vector<std::pair<vtm::GotoFormMode, std::int32_t>> gotoOpened;
+    bool runGotoDialog(vtm::GotoFormMode mode, std::int32_t initial, std::int32_t *value) override
+    {
+        gotoOpened.emplace_back(mode, initial);
+        if (gotoAnswers.empty())
+            return false;
+        *value = gotoAnswers.front();
+        gotoAnswers.pop_front();
+        return true;
+    }
+    // The insert dialog confirms these (count, pattern) when set.
+    std::deque<std::pair<std::int32_t, std::vector<std::uint8_t>>> insertAnswers;
+    bool runInsertBytesDialog(bool, vtm::ByteRunMemory &memory) override
+    {
+        if (insertAnswers.empty())
+            return false;
+        memory.InsertCount = insertAnswers.front().first;
+        memory.InsertPattern = insertAnswers.front().second;
+        insertAnswers.pop_front();
+        return true;
+    }
     void setScrollInfo(int kind, int r, int p, int pos) override
     {
         const auto k = std::size_t(kind);

@@ -2,6 +2,9 @@
 #include "gui/app/MainMenu.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageDialog.h"
+#include "gui/search/GotoForm.h"
+#include "gui/search/InsertBytesForm.h"
+#include "gui/search/ValueEdits.h"
 
 #include <gtest/gtest.h>
 
@@ -309,4 +312,63 @@ TEST(FileWorkflow, MarksByKeyMenuAndMarksFile)
         EXPECT_TRUE(script.done());
     }
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("colours.~mr"))));
+}
+
+TEST(FileWorkflow, GotoAndInsertBytesThroughTheirDialogs)
+{
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("runs.bin"));
+    WriteAll(data, QByteArray(100, 'q'));
+    MainWindow w;
+    w.state().Language = 9;
+    w.editor().ApplyLanguage();
+    w.show();
+    w.loadFile(data);
+    w.state().doc.SetMark(0, 2);
+    w.state().doc.SetMark(1, 3);
+
+    // Ctrl+T; the hex view's digits show in the decimal view; Enter goes there.
+    QString decimal;
+    {
+        ModalScript script({[&](QWidget *d) {
+            QTest::keyClicks(d->focusWidget(), QStringLiteral("1f"));
+            decimal = w.gotoForm()->DecEdit()->valueText();
+            QTest::keyClick(d->focusWidget(), Qt::Key_Return);
+        }});
+        QTest::keyClick(&w, Qt::Key_T, Qt::ControlModifier);
+        EXPECT_TRUE(script.done());
+    }
+    EXPECT_TRUE(decimal.endsWith(QStringLiteral("31")));
+    EXPECT_EQ(w.state().CursorOffset(), 31);
+    {
+        ModalScript script({Press(Qt::Key_Escape)});
+        QTest::keyClick(&w, Qt::Key_T, Qt::ControlModifier);
+        EXPECT_TRUE(script.done());
+    }
+    EXPECT_EQ(w.state().CursorOffset(), 31);
+
+    // 5 bytes of "12 34" in front of byte 0: the marks move along, one Undo removes them.
+    QTest::keyClick(&w, Qt::Key_Home);
+    {
+        ModalScript script({[&](QWidget *d) {
+            QTest::keyClicks(w.insertBytesForm()->CountHexEdit(), QStringLiteral("5"));
+            QTest::keyClick(w.insertBytesForm()->FillHexEdit(), Qt::Key_Delete);
+            QTest::keyClicks(w.insertBytesForm()->FillHexEdit(), QStringLiteral("1234"));
+            QTest::keyClick(d->focusWidget(), Qt::Key_Return);
+        }});
+        QTest::keyClick(&w, Qt::Key_Insert, Qt::ShiftModifier);
+        EXPECT_TRUE(script.done());
+    }
+    const EditorState &s = w.state();
+    ASSERT_EQ(s.doc.BufferSize(), 105);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(s.doc.Buffer()), 6),
+              QByteArray("\x12\x34\x12\x34\x12q", 6));
+    EXPECT_EQ(s.doc.Marks()[4], 0);
+    EXPECT_EQ(s.doc.Marks()[5], 2);
+    EXPECT_EQ(s.doc.Marks()[6], 3);
+    EXPECT_EQ(w.mainMenu()->action(MenuItem::Undo)->text(),
+              QStringLiteral("&Undo (Insert bytes)\tCtrl+Z"));
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.doc.BufferSize(), 100);
+    EXPECT_EQ(s.doc.Marks()[0], 2);
 }

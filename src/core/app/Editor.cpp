@@ -63,8 +63,7 @@ bool Editor::RunMarksDialog(bool save, const std::string &directory, const std::
                             std::string *chosen)
 {
     const FileDialogKind kind = save ? FileDialogKind::MarksSave : FileDialogKind::MarksOpen;
-    return m_host.runFileDialog(kind, FileDialogTitle(kind, m_s.Language), directory, name,
-                                chosen);
+    return m_host.runFileDialog(kind, FileDialogTitle(kind, m_s.Language), directory, name, chosen);
 }
 
 bool Editor::viewRowOf(std::int64_t offset, int *viewRow) const
@@ -298,7 +297,43 @@ void Editor::runCommand(Command command)
     case Command::PreviousMark: GotoPreviousMarkOf(*this, AnyMark); break;
     case Command::NextIdenticalMark: GotoNextIdenticalMark(*this); break;
     case Command::PreviousIdenticalMark: GotoPreviousIdenticalMark(*this); break;
+    case Command::Goto:
+    case Command::DeleteBytes: runGotoDialog(command == Command::Goto); break;
+    case Command::InsertBytes:
+    case Command::AppendBytes: runInsertBytes(command == Command::AppendBytes); break;
     }
+}
+
+void Editor::runGotoDialog(bool go)
+{
+    if (m_s.doc.BufferSize() <= 0) // both items need bytes
+        return;
+    std::int32_t value = 0;
+    const GotoFormMode mode = go ? GotoFormMode::Goto : GotoFormMode::DeleteBytes;
+    const std::int32_t initial = go ? m_s.GotoValues.LastGotoOffset : m_s.ByteRuns.LastDeleteCount;
+    if (!m_host.runGotoDialog(mode, initial, &value))
+        return;
+    if (go) {
+        GotoOffset(*this, m_s.GotoValues, value);
+    } else {
+        DeleteBytes(*this, m_s.ByteRuns, value);
+        UpdateMenus();
+    }
+}
+
+void Editor::runInsertBytes(bool append)
+{
+    if (!append && m_s.doc.BufferSize() <= 0) // appending works on an empty document too
+        return;
+    if (!m_host.runInsertBytesDialog(append, m_s.ByteRuns))
+        return;
+    ByteRunMemory &m = m_s.ByteRuns;
+    const std::vector<std::uint8_t> pattern = m.InsertPattern;
+    if (append)
+        AppendBytes(*this, m, m.InsertCount, pattern);
+    else
+        InsertBytes(*this, m, m.InsertCount, pattern);
+    UpdateMenus();
 }
 
 void Editor::FormKeyPress(char32_t key)

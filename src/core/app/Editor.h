@@ -102,6 +102,9 @@ public:
 
 private:
     void switchLayout(bool hex);
+    // Go-to (go) or delete bytes, through the go-to dialog.
+    void runGotoDialog(bool go);
+    void runInsertBytes(bool append);
     void invalidateNumberCell(std::int64_t offset);
     void invalidateCharRow(std::int64_t offset);
     bool viewRowOf(std::int64_t offset, int *viewRow) const;

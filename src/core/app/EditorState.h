@@ -1,7 +1,9 @@
 #pragma once
 
 #include "document/Document.h"
+#include "edit/ByteRunCommands.h"
 #include "edit/TActions.h"
+#include "search/Goto.h"
 #include "view/TPlixScrollBar.h"
 
 #include <array>
@@ -88,6 +90,9 @@ struct EditorState
     std::string SaveName;
     // The marks file last opened or saved; both marks-file dialogs start with it.
     std::string MarksFileName;
+    // What the go-to and byte-run dialogs offer again.
+    GotoMemory GotoValues;
+    ByteRunMemory ByteRuns;
 
     int TopRow() const { return VertBar.GetPosition(); }
     int NumberColumns() const { return BytesPerRow * CellChars; }

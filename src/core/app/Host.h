@@ -2,6 +2,8 @@
 
 #include "app/Captions.h"
 #include "document/Message.h"
+#include "edit/ByteRunCommands.h"
+#include "search/Goto.h"
 #include "view/TPlixScrollBar.h"
 
 #include <string>
@@ -44,6 +46,12 @@ public:
     virtual void setLanguageCaptions(int language) = 0;
     // The program's help at a context (1000 contents, 1500 character table).
     virtual void showHelp(int context) = 0;
+    // The go-to dialog (offset, or a count in its delete mode) opened with `initial`;
+    // false when cancelled.
+    virtual bool runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int32_t *value) = 0;
+    // The insert-bytes dialog over the remembered count and pattern, which it updates
+    // (also when cancelled); false when cancelled.
+    virtual bool runInsertBytesDialog(bool append, ByteRunMemory &memory) = 0;
 };
 
 } // namespace vtm

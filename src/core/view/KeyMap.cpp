@@ -13,7 +13,7 @@ struct Binding
     Command command;
 };
 
-constexpr std::array<Binding, 39> kBindings{{
+constexpr std::array<Binding, 43> kBindings{{
     {Key::Up, NoModifier, 0, Command::Up},
     {Key::Down, NoModifier, 0, Command::Down},
     {Key::PageUp, NoModifier, 0, Command::PageUp},
@@ -38,6 +38,10 @@ constexpr std::array<Binding, 39> kBindings{{
     {Key::Letter, Ctrl, 'O', Command::Open},
     {Key::Letter, Ctrl, 'S', Command::Save},
     {Key::Function, NoModifier, 1, Command::HelpContents},
+    {Key::Letter, Ctrl, 'T', Command::Goto},
+    {Key::Insert, Shift, 0, Command::InsertBytes},
+    {Key::Insert, Shift | Ctrl, 0, Command::AppendBytes},
+    {Key::Delete, Shift, 0, Command::DeleteBytes},
     {Key::Letter, Ctrl, 'R', Command::MarkRed},
     {Key::Letter, Ctrl, 'G', Command::MarkGreen},
     {Key::Letter, Ctrl, 'B', Command::MarkBlue},

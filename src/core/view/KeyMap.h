@@ -63,7 +63,11 @@ enum class Command {
     NextMark,
     PreviousMark,
     NextIdenticalMark,
-    PreviousIdenticalMark
+    PreviousIdenticalMark,
+    Goto,
+    InsertBytes,
+    AppendBytes,
+    DeleteBytes
 };
 
 // The shortcut table; a stroke it knows never reaches the typed-character handler.

@@ -29,6 +29,10 @@ std::optional<KeyStroke> ShortcutOf(MenuItem id)
     case MenuItem::DeleteByte: return KeyStroke{Key::Delete, NoModifier, 0};
     case MenuItem::InsertByte: return KeyStroke{Key::Insert, NoModifier, 0};
     case MenuItem::AppendByte: return KeyStroke{Key::Insert, Ctrl, 0};
+    case MenuItem::DeleteBytes: return KeyStroke{Key::Delete, Shift, 0};
+    case MenuItem::InsertBytes: return KeyStroke{Key::Insert, Shift, 0};
+    case MenuItem::AppendBytes: return KeyStroke{Key::Insert, Shift | Ctrl, 0};
+    case MenuItem::Goto: return KeyStroke{Key::Letter, Ctrl, 'T'};
     case MenuItem::Hex: return KeyStroke{Key::Letter, Ctrl, 'H'};
     case MenuItem::Dec: return KeyStroke{Key::Letter, Ctrl, 'D'};
     case MenuItem::HelpContents: return KeyStroke{Key::Function, NoModifier, 1};
@@ -90,8 +94,13 @@ MainMenu::MainMenu(QMenuBar *bar, QObject *parent)
     add(m_edit, MenuItem::Redo);
     m_edit->addSeparator();
     add(m_edit, MenuItem::DeleteByte);
+    add(m_edit, MenuItem::DeleteBytes);
     add(m_edit, MenuItem::InsertByte);
+    add(m_edit, MenuItem::InsertBytes);
     add(m_edit, MenuItem::AppendByte);
+    add(m_edit, MenuItem::AppendBytes);
+    m_edit->addSeparator();
+    add(m_edit, MenuItem::Goto);
 
     m_mark = bar->addMenu(QString());
     for (int colour : {1, 2, 3, 4, 5, 6, 0}) {
@@ -242,6 +251,7 @@ void MainMenu::apply(const MenuState &s)
         action(id)->setChecked(on);
     for (const MenuItem id :
          {MenuItem::Save, MenuItem::SaveAs, MenuItem::DeleteByte, MenuItem::InsertByte,
+          MenuItem::DeleteBytes, MenuItem::InsertBytes, MenuItem::Goto,
           MenuItem::MarksOpen, MenuItem::MarksSaveAs, MenuItem::UnmarkAll, MenuItem::MarkNext,
           MenuItem::MarkPrevious, MenuItem::MarkNextIdentical, MenuItem::MarkPreviousIdentical})
         action(id)->setEnabled(s.hasBuffer);

@@ -12,6 +12,8 @@
 #include "gui/app/AboutDialog.h"
 #include "gui/app/HelpWindow.h"
 #include "gui/app/SpeedPanel.h"
+#include "gui/search/GotoForm.h"
+#include "gui/search/InsertBytesForm.h"
 #include "gui/platform/Platform.h"
 #include "gui/widgets/TSpeedButton.h"
 #include "gui/view/FileDropFilter.h"
@@ -93,6 +95,8 @@ MainWindow::MainWindow()
     m_state.fontCharHeight = m_font.charHeight();
     m_state.Language = UserLanguage();
 
+    m_gotoForm = new TGotoForm(this);
+    m_insertForm = new TInsertBytesForm(this);
     m_menu = new MainMenu(menuBar(), this);
     connect(m_menu, &MainMenu::triggered, this, &MainWindow::onMenu);
     connect(m_menu, &MainMenu::recentTriggered, this,
@@ -258,6 +262,10 @@ void MainWindow::onMenu(MenuItem id)
     case MenuItem::German: m_editor.SetLanguage(LanguageGerman); break;
     case MenuItem::HelpContents: m_editor.runCommand(Command::HelpContents); break;
     case MenuItem::UnmarkAll: m_editor.runCommand(Command::UnmarkAll); break;
+    case MenuItem::DeleteBytes: m_editor.runCommand(Command::DeleteBytes); break;
+    case MenuItem::InsertBytes: m_editor.runCommand(Command::InsertBytes); break;
+    case MenuItem::AppendBytes: m_editor.runCommand(Command::AppendBytes); break;
+    case MenuItem::Goto: m_editor.runCommand(Command::Goto); break;
     case MenuItem::MarksOpen: OpenMarks(m_editor); break;
     case MenuItem::MarksSaveAs: SaveMarksAs(m_editor); break;
     case MenuItem::MarkNext:
@@ -313,6 +321,16 @@ bool MainWindow::runFileDialog(FileDialogKind kind, const std::string &title,
         return false;
     *chosen = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
     return !chosen->empty();
+}
+
+bool MainWindow::runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int32_t *value)
+{
+    return m_gotoForm->ask(mode, m_state.Language, initial, value);
+}
+
+bool MainWindow::runInsertBytesDialog(bool append, ByteRunMemory &memory)
+{
+    return m_insertForm->ask(append, m_state.Language, memory);
 }
 
 void MainWindow::closeMainWindow()

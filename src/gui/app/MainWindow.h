@@ -18,6 +18,8 @@ class QLabel;
 namespace vtm {
 
 class SpeedPanel;
+class TGotoForm;
+class TInsertBytesForm;
 class TPlixBox;
 class TPlixMainPanel;
 
@@ -68,6 +70,10 @@ public:
     void closeMainWindow() override;
     void setLanguageCaptions(int language) override;
     void showHelp(int context) override;
+    bool runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int32_t *value) override;
+    bool runInsertBytesDialog(bool append, ByteRunMemory &memory) override;
+    TGotoForm *gotoForm() const { return m_gotoForm; }
+    TInsertBytesForm *insertBytesForm() const { return m_insertForm; }
     void setScrollInfo(int barKind, int range, int page, int position) override;
     int scrollPosition(int barKind) const override;
     int trackPosition(int barKind) const override;
@@ -91,6 +97,9 @@ private:
     TPlixBox *m_view = nullptr;
     MainMenu *m_menu = nullptr;
     SpeedPanel *m_speed = nullptr;
+    // Created once and kept, so that what was typed into them stays.
+    TGotoForm *m_gotoForm = nullptr;
+    TInsertBytesForm *m_insertForm = nullptr;
     Calculator m_calculator{this};
     std::array<QLabel *, 3> m_status{};
     QTimer m_cursorTimer;
