@@ -1,5 +1,6 @@
 #include "search/Goto.h"
 
+#include "document/Language.h"
 #include "edit/EditContext.h"
 
 #include <algorithm>
@@ -38,6 +39,11 @@ void GotoOffset(EditContext &ctx, GotoMemory &memory, std::int32_t value)
     ctx.MoveCursorToOffset(GotoTarget(value, size), ctx.CursorInCharArea(), true);
     if (value > size - 1)
         ctx.Beep();
+}
+
+std::string ClearFieldText(int language)
+{
+    return IsGerman(language) ? "Leeren" : "Clear";
 }
 
 } // namespace vtm

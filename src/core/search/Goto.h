@@ -16,6 +16,8 @@ struct GotoFormTexts
 };
 
 GotoFormTexts GotoTexts(int language, GotoFormMode mode);
+// What the button that empties a value field is called (its face shows only a cross).
+std::string ClearFieldText(int language);
 
 // The offset of the last confirmed go-to, offered again next time; never saved.
 struct GotoMemory

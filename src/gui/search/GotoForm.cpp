@@ -87,6 +87,7 @@ void TGotoForm::prepare(GotoFormMode mode, int language)
     m_decLabel->setText(QString::fromStdString(t.decLabel));
     m_okButton->setText(QString::fromStdString(t.okButton));
     m_cancelButton->setText(QString::fromStdString(t.cancelButton));
+    SetClearButtonTexts(this, language);
     m_hexEdit->setFocus(Qt::OtherFocusReason);
 }
 

@@ -113,6 +113,7 @@ void TInsertBytesForm::prepare(bool appendMode, int language)
 {
     const InsertBytesFormTexts t = InsertBytesTexts(language, appendMode);
     setWindowTitle(QString::fromStdString(t.caption));
+    SetClearButtonTexts(this, language);
     const std::array<const std::string *, 7> texts{&t.countLabel,    &t.hexLabel,  &t.decLabel,
                                                    &t.fillWithLabel, &t.hexFLabel, &t.decFLabel,
                                                    &t.charFLabel};

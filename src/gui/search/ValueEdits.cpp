@@ -480,7 +480,19 @@ QToolButton *ClearButton(QWidget *parent)
     button->setFixedSize(28, 22);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
+    button->setObjectName(QStringLiteral("ClearButton"));
     return button;
+}
+
+void SetClearButtonTexts(QWidget *form, int language)
+{
+    const QString text = QString::fromStdString(ClearFieldText(language));
+    const QList<QToolButton *> buttons =
+        form->findChildren<QToolButton *>(QStringLiteral("ClearButton"));
+    for (QToolButton *b : buttons) {
+        b->setToolTip(text);
+        b->setAccessibleName(text); // its face is a symbol; this is what it does
+    }
 }
 
 } // namespace vtm

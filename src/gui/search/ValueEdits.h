@@ -173,6 +173,8 @@ void ConnectBytesGroup(TBytesData &bytesData, THexDataEdit &hex, TDecDataEdit &d
 QFrame *ValuePanel(TValueEdit *view, QWidget *parent);
 // The small button beside a panel that empties its group; it never takes the focus, the
 // dialog hands that to the view beside it.
+// The clear buttons' tooltip and accessible name in the language.
+void SetClearButtonTexts(QWidget *form, int language);
 QToolButton *ClearButton(QWidget *parent);
 
 } // namespace vtm
