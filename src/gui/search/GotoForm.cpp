@@ -46,17 +46,7 @@ TGotoForm::TGotoForm(QWidget *parent)
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
 
-    m_okButton = new QPushButton(this);
-    m_okButton->setDefault(true);
-    m_cancelButton = new QPushButton(this);
-    m_cancelButton->setAutoDefault(false);
-    connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_okButton);
-    buttons->addWidget(m_cancelButton);
-    buttons->addStretch();
+    QHBoxLayout *buttons = OkCancelRow(this, &m_okButton, &m_cancelButton, 0);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_mainLabel);

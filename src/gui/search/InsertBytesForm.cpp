@@ -76,18 +76,7 @@ TInsertBytesForm::TInsertBytesForm(QWidget *parent)
         fields->addLayout(panelRow, row++, 2);
     }
 
-    m_okButton = new QPushButton(this);
-    m_okButton->setDefault(true);
-    m_cancelButton = new QPushButton(this);
-    m_cancelButton->setAutoDefault(false);
-    connect(m_okButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_okButton);
-    buttons->addSpacing(30);
-    buttons->addWidget(m_cancelButton);
-    buttons->addStretch();
+    QHBoxLayout *buttons = OkCancelRow(this, &m_okButton, &m_cancelButton, 30);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);

@@ -6,10 +6,12 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QToolButton>
 
 #include <algorithm>
@@ -482,6 +484,23 @@ QToolButton *ClearButton(QWidget *parent)
     button->setFocusPolicy(Qt::NoFocus);
     button->setObjectName(QStringLiteral("ClearButton"));
     return button;
+}
+
+QHBoxLayout *OkCancelRow(QDialog *dialog, QPushButton **ok, QPushButton **cancel, int gap)
+{
+    *ok = new QPushButton(dialog);
+    (*ok)->setDefault(true);
+    *cancel = new QPushButton(dialog);
+    (*cancel)->setAutoDefault(false);
+    QObject::connect(*ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(*cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(*ok);
+    row->addSpacing(gap);
+    row->addWidget(*cancel);
+    row->addStretch();
+    return row;
 }
 
 void SetClearButtonTexts(QWidget *form, int language)

@@ -12,7 +12,10 @@
 #include <array>
 #include <cstdint>
 
+class QDialog;
 class QFrame;
+class QHBoxLayout;
+class QPushButton;
 class QToolButton;
 
 namespace vtm {
@@ -173,6 +176,8 @@ void ConnectBytesGroup(TBytesData &bytesData, THexDataEdit &hex, TDecDataEdit &d
 QFrame *ValuePanel(TValueEdit *view, QWidget *parent);
 // The small button beside a panel that empties its group; it never takes the focus, the
 // dialog hands that to the view beside it.
+// The dialog's OK (default) and Cancel buttons, centred in a row.
+QHBoxLayout *OkCancelRow(QDialog *dialog, QPushButton **ok, QPushButton **cancel, int gap);
 // The clear buttons' tooltip and accessible name in the language.
 void SetClearButtonTexts(QWidget *form, int language);
 QToolButton *ClearButton(QWidget *parent);
