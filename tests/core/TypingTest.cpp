@@ -175,3 +175,31 @@ TEST(Typing, SingleByteCommands)
     EXPECT_EQ(r.s.CursorOffset(), 19);
     EXPECT_EQ(r.s.RowCount, 2);
 }
+
+TEST(Typing, IdenticalByteNavigation)
+{
+    Rig r({7, 1, 7, 2, 2, 7, 3});
+    r.ed.MoveCursorToOffset(0, true, false);
+    r.ed.runCommand(Command::NextIdenticalByte);
+    EXPECT_EQ(r.s.CursorOffset(), 2);
+    EXPECT_TRUE(r.s.InCharArea(r.s.CursorCol));
+    r.ed.runCommand(Command::NextIdenticalByte);
+    EXPECT_EQ(r.s.CursorOffset(), 5);
+    r.ed.runCommand(Command::NextIdenticalByte); // the last 7: a beep, no move
+    EXPECT_EQ(r.s.CursorOffset(), 5);
+    EXPECT_EQ(r.host.beepCount, 1);
+    r.ed.runCommand(Command::PreviousIdenticalByte);
+    EXPECT_EQ(r.s.CursorOffset(), 2);
+
+    // Longer than a word, so that the backward scan skips whole words.
+    std::vector<std::uint8_t> bytes(100, 0);
+    bytes[3] = bytes[90] = 9;
+    Rig w(bytes);
+    w.ed.MoveCursorToOffset(90, false, false);
+    w.ed.runCommand(Command::PreviousIdenticalByte);
+    EXPECT_EQ(w.s.CursorOffset(), 3);
+
+    Rig e({});
+    e.ed.runCommand(Command::NextIdenticalByte);
+    EXPECT_EQ(e.host.beepCount, 1);
+}

@@ -4,6 +4,7 @@
 #include "document/StatusTexts.h"
 #include "edit/ByteCommands.h"
 #include "marks/MarkCommands.h"
+#include "search/ByteNavigation.h"
 #include "edit/TEditAction.h"
 #include "edit/Typing.h"
 
@@ -301,6 +302,8 @@ void Editor::runCommand(Command command)
     case Command::DeleteBytes: runGotoDialog(command == Command::Goto); break;
     case Command::InsertBytes:
     case Command::AppendBytes: runInsertBytes(command == Command::AppendBytes); break;
+    case Command::NextIdenticalByte: GotoNextIdenticalByte(*this); break;
+    case Command::PreviousIdenticalByte: GotoPreviousIdenticalByte(*this); break;
     }
 }
 

@@ -13,7 +13,7 @@ struct Binding
     Command command;
 };
 
-constexpr std::array<Binding, 43> kBindings{{
+constexpr std::array<Binding, 47> kBindings{{
     {Key::Up, NoModifier, 0, Command::Up},
     {Key::Down, NoModifier, 0, Command::Down},
     {Key::PageUp, NoModifier, 0, Command::PageUp},
@@ -42,6 +42,10 @@ constexpr std::array<Binding, 43> kBindings{{
     {Key::Insert, Shift, 0, Command::InsertBytes},
     {Key::Insert, Shift | Ctrl, 0, Command::AppendBytes},
     {Key::Delete, Shift, 0, Command::DeleteBytes},
+    {Key::Right, Shift, 0, Command::NextIdenticalByte},
+    {Key::Down, Shift, 0, Command::NextIdenticalByte},
+    {Key::Left, Shift, 0, Command::PreviousIdenticalByte},
+    {Key::Up, Shift, 0, Command::PreviousIdenticalByte},
     {Key::Letter, Ctrl, 'R', Command::MarkRed},
     {Key::Letter, Ctrl, 'G', Command::MarkGreen},
     {Key::Letter, Ctrl, 'B', Command::MarkBlue},

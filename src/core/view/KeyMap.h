@@ -67,7 +67,9 @@ enum class Command {
     Goto,
     InsertBytes,
     AppendBytes,
-    DeleteBytes
+    DeleteBytes,
+    NextIdenticalByte,
+    PreviousIdenticalByte
 };
 
 // The shortcut table; a stroke it knows never reaches the typed-character handler.

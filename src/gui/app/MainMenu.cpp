@@ -33,6 +33,10 @@ std::optional<KeyStroke> ShortcutOf(MenuItem id)
     case MenuItem::InsertBytes: return KeyStroke{Key::Insert, Shift, 0};
     case MenuItem::AppendBytes: return KeyStroke{Key::Insert, Shift | Ctrl, 0};
     case MenuItem::Goto: return KeyStroke{Key::Letter, Ctrl, 'T'};
+    case MenuItem::NextIdenticalByte:
+    case MenuItem::PopupNextIdenticalByte: return KeyStroke{Key::Right, Shift, 0};
+    case MenuItem::PreviousIdenticalByte:
+    case MenuItem::PopupPreviousIdenticalByte: return KeyStroke{Key::Left, Shift, 0};
     case MenuItem::Hex: return KeyStroke{Key::Letter, Ctrl, 'H'};
     case MenuItem::Dec: return KeyStroke{Key::Letter, Ctrl, 'D'};
     case MenuItem::HelpContents: return KeyStroke{Key::Function, NoModifier, 1};
@@ -101,6 +105,8 @@ MainMenu::MainMenu(QMenuBar *bar, QObject *parent)
     add(m_edit, MenuItem::AppendBytes);
     m_edit->addSeparator();
     add(m_edit, MenuItem::Goto);
+    add(m_edit, MenuItem::NextIdenticalByte);
+    add(m_edit, MenuItem::PreviousIdenticalByte);
 
     m_mark = bar->addMenu(QString());
     for (int colour : {1, 2, 3, 4, 5, 6, 0}) {
@@ -134,6 +140,9 @@ MainMenu::MainMenu(QMenuBar *bar, QObject *parent)
     add(m_popup, MenuItem::PopupMarkPrevious);
     add(m_popup, MenuItem::PopupMarkNextIdentical);
     add(m_popup, MenuItem::PopupMarkPreviousIdentical);
+    m_popup->addSeparator();
+    add(m_popup, MenuItem::PopupNextIdenticalByte);
+    add(m_popup, MenuItem::PopupPreviousIdenticalByte);
 
     m_options = bar->addMenu(QString());
     add(m_options, MenuItem::Hex, true);
@@ -251,9 +260,10 @@ void MainMenu::apply(const MenuState &s)
         action(id)->setChecked(on);
     for (const MenuItem id :
          {MenuItem::Save, MenuItem::SaveAs, MenuItem::DeleteByte, MenuItem::InsertByte,
-          MenuItem::DeleteBytes, MenuItem::InsertBytes, MenuItem::Goto,
-          MenuItem::MarksOpen, MenuItem::MarksSaveAs, MenuItem::UnmarkAll, MenuItem::MarkNext,
-          MenuItem::MarkPrevious, MenuItem::MarkNextIdentical, MenuItem::MarkPreviousIdentical})
+          MenuItem::DeleteBytes, MenuItem::InsertBytes, MenuItem::Goto, MenuItem::NextIdenticalByte,
+          MenuItem::PreviousIdenticalByte, MenuItem::MarksOpen, MenuItem::MarksSaveAs,
+          MenuItem::UnmarkAll, MenuItem::MarkNext, MenuItem::MarkPrevious,
+          MenuItem::MarkNextIdentical, MenuItem::MarkPreviousIdentical})
         action(id)->setEnabled(s.hasBuffer);
     for (QAction *a : m_markActions)
         a->setEnabled(s.hasBuffer);

@@ -266,6 +266,12 @@ void MainWindow::onMenu(MenuItem id)
     case MenuItem::InsertBytes: m_editor.runCommand(Command::InsertBytes); break;
     case MenuItem::AppendBytes: m_editor.runCommand(Command::AppendBytes); break;
     case MenuItem::Goto: m_editor.runCommand(Command::Goto); break;
+    case MenuItem::NextIdenticalByte:
+    case MenuItem::PopupNextIdenticalByte: m_editor.runCommand(Command::NextIdenticalByte); break;
+    case MenuItem::PreviousIdenticalByte:
+    case MenuItem::PopupPreviousIdenticalByte:
+        m_editor.runCommand(Command::PreviousIdenticalByte);
+        break;
     case MenuItem::MarksOpen: OpenMarks(m_editor); break;
     case MenuItem::MarksSaveAs: SaveMarksAs(m_editor); break;
     case MenuItem::MarkNext:
