@@ -52,8 +52,8 @@ std::int64_t refSearch(const Bytes &buf, const Bytes &pat, std::int64_t start, b
     return -1;
 }
 
-std::int64_t Find(const std::string &buf, const std::string &pat, std::int64_t start,
-                  bool backward, bool fold = false)
+std::int64_t Find(const std::string &buf, const std::string &pat, std::int64_t start, bool backward,
+                  bool fold = false)
 {
     const Bytes b = B(buf), p = B(pat);
     return SearchBytes(b, p, start, backward, fold);
@@ -116,7 +116,7 @@ TEST(SearchBytes, ReadsTheDocumentAndTheSearchString)
     EXPECT_EQ(SearchBytes(doc, find, false, 0, false), 1);
     EXPECT_EQ(SearchBytes(doc, find, true, 0, false), 3);
     // Storage past the last byte is never a candidate.
-    find.SetBytes(B("b\0", 2));
+    find.SetBytes(B(std::string("b\0", 2)));
     EXPECT_EQ(SearchBytes(doc, find, true, 4, false), -1);
 }
 
@@ -125,7 +125,7 @@ TEST(SearchBytes, ReadsTheDocumentAndTheSearchString)
 TEST(SearchBytes, AgreesWithTheCandidateRule)
 {
     const std::vector<Bytes> alphabets = {
-        B("aAbB"), {0xE0, 0xC0, 0xF7, 0xD7, 0xFF, 0xDF, 'z', 'Z'}, B("\0\1", 2), {}};
+        B("aAbB"), {0xE0, 0xC0, 0xF7, 0xD7, 0xFF, 0xDF, 'z', 'Z'}, B(std::string("\0\1", 2)), {}};
     std::mt19937 rng(20240611);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     for (int round = 0; round < 6000; ++round) {
@@ -134,31 +134,51 @@ TEST(SearchBytes, AgreesWithTheCandidateRule)
             return alpha.empty() ? std::uint8_t(pick(0, 255))
                                  : alpha[std::size_t(pick(0, int(alpha.size()) - 1))];
         };
-        Bytes buf(std::size_t(pick(0, round % 10 == 0 ? 600 : 90)));
+        Bytes buf(static_cast<std::size_t>(pick(0, round % 10 == 0 ? 600 : 90)));
         for (auto &b : buf)
             b = randomByte();
         const int len = pick(0, 6) == 0 ? pick(0, int(buf.size()) + 3) : pick(1, 5);
-        Bytes pat(std::size_t(len));
+        Bytes pat(static_cast<std::size_t>(len));
         if (len <= int(buf.size()) && pick(0, 1)) {
             // A piece of the buffer, its letters' case flipped now and then.
             const int at = pick(0, int(buf.size()) - len);
             for (int i = 0; i < len; ++i)
-                pat[std::size_t(i)] = std::uint8_t(buf[std::size_t(at + i)] ^ (pick(0, 3) ? 0 : 32));
+                pat[std::size_t(i)] =
+                    std::uint8_t(buf[std::size_t(at + i)] ^ (pick(0, 3) ? 0 : 32));
         } else {
             for (auto &b : pat)
                 b = randomByte();
         }
         const std::int64_t size = std::int64_t(buf.size());
-        for (std::int64_t start : {std::int64_t(0), std::int64_t(pick(0, int(size))),
-                                   size - len, size - 1, size, std::int64_t(-1)}) {
+        for (std::int64_t start : {std::int64_t(0), std::int64_t(pick(0, int(size))), size - len,
+                                   size - 1, size, std::int64_t(-1)}) {
             for (bool backward : {false, true}) {
                 for (bool fold : {false, true}) {
                     ASSERT_EQ(SearchBytes(buf, pat, start, backward, fold),
                               refSearch(buf, pat, start, backward, fold))
-                        << "round " << round << " start " << start << " backward "
-                        << backward << " fold " << fold;
+                        << "round " << round << " start " << start << " backward " << backward
+                        << " fold " << fold;
                 }
             }
+        }
+    }
+}
+
+// A lone occurrence at every offset of a long quiet buffer, so that each one falls on every
+// kind of boundary the scanner has.
+TEST(SearchBytes, FindsALoneOccurrenceAnywhere)
+{
+    const std::int64_t size = 300;
+    for (std::int64_t at = 0; at + 2 <= size; ++at) {
+        Bytes buf(static_cast<std::size_t>(size), '.');
+        buf[std::size_t(at)] = 'Q';
+        buf[std::size_t(at) + 1] = 0xE9;
+        for (bool fold : {false, true}) {
+            const Bytes pat = fold ? Bytes{'q', 0xC9} : Bytes{'Q', 0xE9};
+            EXPECT_EQ(SearchBytes(buf, pat, 0, false, fold), at) << at;
+            EXPECT_EQ(SearchBytes(buf, pat, size - 1, true, fold), at) << at;
+            EXPECT_EQ(SearchBytes(buf, pat, at + 1, false, fold), -1) << at;
+            EXPECT_EQ(SearchBytes(buf, pat, at - 1, true, fold), -1) << at;
         }
     }
 }

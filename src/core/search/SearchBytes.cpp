@@ -15,8 +15,8 @@ constexpr std::array<std::uint8_t, 256> makeFoldTable()
 {
     std::array<std::uint8_t, 256> table{};
     for (int b = 0; b < 256; ++b) {
-        const bool small = (b >= 97 && b <= 122) || (b >= 224 && b <= 246)
-                           || (b >= 248 && b <= 254);
+        const bool small =
+            (b >= 97 && b <= 122) || (b >= 224 && b <= 246) || (b >= 248 && b <= 254);
         table[b] = std::uint8_t(small ? b - 32 : b);
     }
     return table;
@@ -153,8 +153,8 @@ std::uint8_t FoldByte(std::uint8_t b)
 }
 
 std::int64_t SearchBytes(std::span<const std::uint8_t> buffer,
-                         std::span<const std::uint8_t> pattern, std::int64_t start,
-                         bool backward, bool fold)
+                         std::span<const std::uint8_t> pattern, std::int64_t start, bool backward,
+                         bool fold)
 {
     const std::int64_t size = std::int64_t(buffer.size());
     const std::int64_t n = std::int64_t(pattern.size());

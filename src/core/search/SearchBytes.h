@@ -18,8 +18,8 @@ std::uint8_t FoldByte(std::uint8_t b);
 // occurs at the first candidate. A forward start below 0 counts as 0; a backward one finds
 // nothing.
 std::int64_t SearchBytes(std::span<const std::uint8_t> buffer,
-                         std::span<const std::uint8_t> pattern, std::int64_t start,
-                         bool backward, bool fold);
+                         std::span<const std::uint8_t> pattern, std::int64_t start, bool backward,
+                         bool fold);
 
 // The find dialog's search: the document's bytes for the dialog's search string, folded
 // unless the case-sensitive option is checked.
