@@ -144,6 +144,21 @@ public:
         gotoAnswers.pop_front();
         return true;
     }
+    // The find dialog confirms with this search string when set.
+    std::deque<std::vector<std::uint8_t>> findAnswers;
+    bool runFindDialog(vtm::FindFormMode, vtm::FindState &state, int *result) override
+    {
+        state.SearchAccepted = false;
+        if (findAnswers.empty()) {
+            *result = vtm::mrCancel;
+            return false;
+        }
+        state.FindBytes = findAnswers.front();
+        findAnswers.pop_front();
+        state.SearchAccepted = true;
+        *result = vtm::mrOk;
+        return true;
+    }
     // The insert dialog confirms these (count, pattern) when set.
     std::deque<std::pair<std::int32_t, std::vector<std::uint8_t>>> insertAnswers;
     bool runInsertBytesDialog(bool, vtm::ByteRunMemory &memory) override

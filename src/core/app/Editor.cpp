@@ -304,6 +304,25 @@ void Editor::runCommand(Command command)
     case Command::AppendBytes: runInsertBytes(command == Command::AppendBytes); break;
     case Command::NextIdenticalByte: GotoNextIdenticalByte(*this); break;
     case Command::PreviousIdenticalByte: GotoPreviousIdenticalByte(*this); break;
+    case Command::Find:
+        if (m_s.doc.BufferSize() > 0) {
+            int result = mrCancel;
+            if (m_host.runFindDialog(FindFormMode::Find, m_s.Find, &result))
+                FindConfirmed(*this, m_s.Find);
+            UpdateMenus();
+        }
+        break;
+    case Command::FindNext:
+    case Command::FindPrevious:
+        // The items are disabled until a search was confirmed.
+        if (m_s.doc.BufferSize() > 0 && m_s.Find.SearchAccepted) {
+            if (command == Command::FindNext)
+                FindNext(*this, m_s.Find);
+            else
+                FindPrevious(*this, m_s.Find);
+            UpdateMenus();
+        }
+        break;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "document/Document.h"
 #include "edit/ByteRunCommands.h"
 #include "edit/TActions.h"
+#include "search/FindState.h"
 #include "search/Goto.h"
 #include "view/TPlixScrollBar.h"
 
@@ -93,6 +94,7 @@ struct EditorState
     // What the go-to and byte-run dialogs offer again.
     GotoMemory GotoValues;
     ByteRunMemory ByteRuns;
+    FindState Find;
 
     int TopRow() const { return VertBar.GetPosition(); }
     int NumberColumns() const { return BytesPerRow * CellChars; }

@@ -3,6 +3,7 @@
 #include "app/Captions.h"
 #include "document/Message.h"
 #include "edit/ByteRunCommands.h"
+#include "search/FindState.h"
 #include "search/Goto.h"
 #include "view/TPlixScrollBar.h"
 
@@ -52,6 +53,9 @@ public:
     // The insert-bytes dialog over the remembered count and pattern, which it updates
     // (also when cancelled); false when cancelled.
     virtual bool runInsertBytesDialog(bool append, ByteRunMemory &memory) = 0;
+    // The find dialog in a mode over the kept state, which it updates; false when
+    // cancelled. *result: mrOk, FindResultAll or mrCancel.
+    virtual bool runFindDialog(FindFormMode mode, FindState &state, int *result) = 0;
 };
 
 } // namespace vtm

@@ -43,6 +43,7 @@ MenuState ComputeMenuState(const EditorState &s)
     m.german = IsGerman(s.Language);
     m.english = !m.german;
     m.hasBuffer = s.doc.BufferSize() > 0;
+    m.canFindAgain = m.hasBuffer && s.Find.SearchAccepted;
     return m;
 }
 

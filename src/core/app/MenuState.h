@@ -24,6 +24,8 @@ struct MenuState
 
     // Save, save as and every command that works on bytes need a document with bytes.
     bool hasBuffer = false;
+    // Find next and previous also need a search confirmed in the find dialog.
+    bool canFindAgain = false;
 };
 
 MenuState ComputeMenuState(const EditorState &s);

@@ -13,7 +13,7 @@ struct Binding
     Command command;
 };
 
-constexpr std::array<Binding, 47> kBindings{{
+constexpr std::array<Binding, 52> kBindings{{
     {Key::Up, NoModifier, 0, Command::Up},
     {Key::Down, NoModifier, 0, Command::Down},
     {Key::PageUp, NoModifier, 0, Command::PageUp},
@@ -42,6 +42,11 @@ constexpr std::array<Binding, 47> kBindings{{
     {Key::Insert, Shift, 0, Command::InsertBytes},
     {Key::Insert, Shift | Ctrl, 0, Command::AppendBytes},
     {Key::Delete, Shift, 0, Command::DeleteBytes},
+    {Key::Letter, Ctrl, 'F', Command::Find},
+    {Key::Function, NoModifier, 3, Command::FindNext},
+    {Key::Letter, Ctrl, 'L', Command::FindNext},
+    {Key::Function, Shift, 3, Command::FindPrevious},
+    {Key::Letter, Shift | Ctrl, 'L', Command::FindPrevious},
     {Key::Right, Shift, 0, Command::NextIdenticalByte},
     {Key::Down, Shift, 0, Command::NextIdenticalByte},
     {Key::Left, Shift, 0, Command::PreviousIdenticalByte},

@@ -69,7 +69,10 @@ enum class Command {
     AppendBytes,
     DeleteBytes,
     NextIdenticalByte,
-    PreviousIdenticalByte
+    PreviousIdenticalByte,
+    Find,
+    FindNext,
+    FindPrevious
 };
 
 // The shortcut table; a stroke it knows never reaches the typed-character handler.

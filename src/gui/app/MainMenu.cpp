@@ -33,6 +33,9 @@ std::optional<KeyStroke> ShortcutOf(MenuItem id)
     case MenuItem::InsertBytes: return KeyStroke{Key::Insert, Shift, 0};
     case MenuItem::AppendBytes: return KeyStroke{Key::Insert, Shift | Ctrl, 0};
     case MenuItem::Goto: return KeyStroke{Key::Letter, Ctrl, 'T'};
+    case MenuItem::Find: return KeyStroke{Key::Letter, Ctrl, 'F'};
+    case MenuItem::FindNext: return KeyStroke{Key::Function, NoModifier, 3};
+    case MenuItem::FindPrevious: return KeyStroke{Key::Function, Shift, 3};
     case MenuItem::NextIdenticalByte:
     case MenuItem::PopupNextIdenticalByte: return KeyStroke{Key::Right, Shift, 0};
     case MenuItem::PreviousIdenticalByte:
@@ -103,6 +106,10 @@ MainMenu::MainMenu(QMenuBar *bar, QObject *parent)
     add(m_edit, MenuItem::InsertBytes);
     add(m_edit, MenuItem::AppendByte);
     add(m_edit, MenuItem::AppendBytes);
+    m_edit->addSeparator();
+    add(m_edit, MenuItem::Find);
+    add(m_edit, MenuItem::FindNext);
+    add(m_edit, MenuItem::FindPrevious);
     m_edit->addSeparator();
     add(m_edit, MenuItem::Goto);
     add(m_edit, MenuItem::NextIdenticalByte);
@@ -261,12 +268,14 @@ void MainMenu::apply(const MenuState &s)
     for (const MenuItem id :
          {MenuItem::Save, MenuItem::SaveAs, MenuItem::DeleteByte, MenuItem::InsertByte,
           MenuItem::DeleteBytes, MenuItem::InsertBytes, MenuItem::Goto, MenuItem::NextIdenticalByte,
-          MenuItem::PreviousIdenticalByte, MenuItem::MarksOpen, MenuItem::MarksSaveAs,
-          MenuItem::UnmarkAll, MenuItem::MarkNext, MenuItem::MarkPrevious,
+          MenuItem::PreviousIdenticalByte, MenuItem::Find, MenuItem::MarksOpen,
+          MenuItem::MarksSaveAs, MenuItem::UnmarkAll, MenuItem::MarkNext, MenuItem::MarkPrevious,
           MenuItem::MarkNextIdentical, MenuItem::MarkPreviousIdentical})
         action(id)->setEnabled(s.hasBuffer);
     for (QAction *a : m_markActions)
         a->setEnabled(s.hasBuffer);
+    action(MenuItem::FindNext)->setEnabled(s.canFindAgain);
+    action(MenuItem::FindPrevious)->setEnabled(s.canFindAgain);
     m_nextMenu->setEnabled(s.hasBuffer);
     m_previousMenu->setEnabled(s.hasBuffer);
     m_popup->setEnabled(s.hasBuffer);

@@ -12,6 +12,7 @@
 #include "gui/app/AboutDialog.h"
 #include "gui/app/HelpWindow.h"
 #include "gui/app/SpeedPanel.h"
+#include "gui/search/FindForm.h"
 #include "gui/search/GotoForm.h"
 #include "gui/search/InsertBytesForm.h"
 #include "gui/platform/Platform.h"
@@ -97,6 +98,7 @@ MainWindow::MainWindow()
 
     m_gotoForm = new TGotoForm(this);
     m_insertForm = new TInsertBytesForm(this);
+    m_findForm = new TFindForm(this);
     m_menu = new MainMenu(menuBar(), this);
     connect(m_menu, &MainMenu::triggered, this, &MainWindow::onMenu);
     connect(m_menu, &MainMenu::recentTriggered, this,
@@ -116,9 +118,8 @@ MainWindow::MainWindow()
     setCentralWidget(central);
     m_speed = new SpeedPanel(central);
     // Buttons of commands the program does not have yet stay off the toolbar.
-    for (const SpeedButton b : {SpeedButton::PrintSB, SpeedButton::InfoSB, SpeedButton::FindSB,
-                                SpeedButton::FindPreviousSB, SpeedButton::FindNextSB,
-                                SpeedButton::ReplaceSB, SpeedButton::FindAndMarkSB})
+    for (const SpeedButton b : {SpeedButton::PrintSB, SpeedButton::InfoSB, SpeedButton::ReplaceSB,
+                                SpeedButton::FindAndMarkSB})
         m_speed->setButtonShown(b, false);
     auto onClick = [this](SpeedButton b, auto &&slot) {
         connect(m_speed->button(b), &QAbstractButton::clicked, this, slot);
@@ -126,6 +127,9 @@ MainWindow::MainWindow()
     onClick(SpeedButton::OpenSB, [this] { m_editor.runCommand(Command::Open); });
     onClick(SpeedButton::SaveSB, [this] { m_editor.runCommand(Command::Save); });
     onClick(SpeedButton::SaveAsSB, [this] { m_editor.files().SaveAs(); });
+    onClick(SpeedButton::FindSB, [this] { m_editor.runCommand(Command::Find); });
+    onClick(SpeedButton::FindNextSB, [this] { m_editor.runCommand(Command::FindNext); });
+    onClick(SpeedButton::FindPreviousSB, [this] { m_editor.runCommand(Command::FindPrevious); });
     onClick(SpeedButton::TabSB, [this] { showHelp(HelpContextCharTable); });
     onClick(SpeedButton::CalcSB, [this] {
         m_calculator.launch(this, m_state.CalcPath, m_state.Language,
@@ -266,6 +270,9 @@ void MainWindow::onMenu(MenuItem id)
     case MenuItem::InsertBytes: m_editor.runCommand(Command::InsertBytes); break;
     case MenuItem::AppendBytes: m_editor.runCommand(Command::AppendBytes); break;
     case MenuItem::Goto: m_editor.runCommand(Command::Goto); break;
+    case MenuItem::Find: m_editor.runCommand(Command::Find); break;
+    case MenuItem::FindNext: m_editor.runCommand(Command::FindNext); break;
+    case MenuItem::FindPrevious: m_editor.runCommand(Command::FindPrevious); break;
     case MenuItem::NextIdenticalByte:
     case MenuItem::PopupNextIdenticalByte: m_editor.runCommand(Command::NextIdenticalByte); break;
     case MenuItem::PreviousIdenticalByte:
@@ -309,6 +316,9 @@ void MainWindow::updateMenus(const MenuState &state)
     m_menu->apply(state);
     m_speed->button(SpeedButton::SaveSB)->setEnabled(state.hasBuffer);
     m_speed->button(SpeedButton::SaveAsSB)->setEnabled(state.hasBuffer);
+    m_speed->button(SpeedButton::FindSB)->setEnabled(state.hasBuffer);
+    m_speed->button(SpeedButton::FindNextSB)->setEnabled(state.canFindAgain);
+    m_speed->button(SpeedButton::FindPreviousSB)->setEnabled(state.canFindAgain);
 }
 
 bool MainWindow::runFileDialog(FileDialogKind kind, const std::string &title,
@@ -332,6 +342,11 @@ bool MainWindow::runFileDialog(FileDialogKind kind, const std::string &title,
 bool MainWindow::runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int32_t *value)
 {
     return m_gotoForm->ask(mode, m_state.Language, initial, value);
+}
+
+bool MainWindow::runFindDialog(FindFormMode mode, FindState &state, int *result)
+{
+    return m_findForm->ask(mode, m_state.Language, state, result);
 }
 
 bool MainWindow::runInsertBytesDialog(bool append, ByteRunMemory &memory)

@@ -18,6 +18,7 @@ class QLabel;
 namespace vtm {
 
 class SpeedPanel;
+class TFindForm;
 class TGotoForm;
 class TInsertBytesForm;
 class TPlixBox;
@@ -72,6 +73,8 @@ public:
     void showHelp(int context) override;
     bool runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int32_t *value) override;
     bool runInsertBytesDialog(bool append, ByteRunMemory &memory) override;
+    bool runFindDialog(FindFormMode mode, FindState &state, int *result) override;
+    TFindForm *findForm() const { return m_findForm; }
     TGotoForm *gotoForm() const { return m_gotoForm; }
     TInsertBytesForm *insertBytesForm() const { return m_insertForm; }
     void setScrollInfo(int barKind, int range, int page, int position) override;
@@ -100,6 +103,7 @@ private:
     // Created once and kept, so that what was typed into them stays.
     TGotoForm *m_gotoForm = nullptr;
     TInsertBytesForm *m_insertForm = nullptr;
+    TFindForm *m_findForm = nullptr;
     Calculator m_calculator{this};
     std::array<QLabel *, 3> m_status{};
     QTimer m_cursorTimer;
