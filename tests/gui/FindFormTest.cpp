@@ -3,6 +3,8 @@
 
 #include "document/Message.h"
 
+#include "WhenModal.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -20,18 +22,7 @@ using namespace vtm;
 
 namespace {
 
-// Runs script on the next modal dialog once it is up and holds the focus.
-void WhenModal(std::function<void(QWidget *)> script)
-{
-    QTimer::singleShot(20, [script] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || !QApplication::focusWidget()) {
-            WhenModal(script);
-            return;
-        }
-        script(modal);
-    });
-}
+using vtmtest::WhenModal;
 
 void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {

@@ -2,6 +2,8 @@
 #include "gui/search/InsertBytesForm.h"
 #include "gui/search/ValueEdits.h"
 
+#include "WhenModal.h"
+
 #include <gtest/gtest.h>
 
 #include <QAccessible>
@@ -19,18 +21,7 @@ using namespace vtm;
 
 namespace {
 
-// Runs script on the next modal dialog once it is up and holds the focus.
-void WhenModal(std::function<void(QWidget *)> script)
-{
-    QTimer::singleShot(20, [script] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || !QApplication::focusWidget()) {
-            WhenModal(script);
-            return;
-        }
-        script(modal);
-    });
-}
+using vtmtest::WhenModal;
 
 QString AccessibleValue(QWidget *w)
 {
