@@ -118,20 +118,6 @@ std::string ShortcutText(const KeyStroke &stroke, int language)
     return s;
 }
 
-std::string ColourName(int colour, int language)
-{
-    static constexpr std::array<Pair, 7> names{{
-        {"Markierung aufheben", "Unmark"},
-        {"Rot", "Red"},
-        {"Grün", "Green"},
-        {"Blau", "Blue"},
-        {"Cyan", "Cyan"},
-        {"Magenta", "Magenta"},
-        {"Gelb", "Yellow"},
-    }};
-    return colour >= 0 && colour < 7 ? Pick(names[std::size_t(colour)], language) : std::string();
-}
-
 std::string FileDialogTitle(FileDialogKind kind, int language)
 {
     static constexpr std::array<Pair, 4> titles{{

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Color.h"
 #include "view/KeyMap.h"
 
 #include <string>
@@ -74,10 +75,6 @@ std::string Caption(MenuItem item, int language);
 // A shortcut written out: Shift prefix, Ctrl prefix, "Alt+", then the key's name, with
 // the German names where they differ ("Umsch+Strg+Z").
 std::string ShortcutText(const KeyStroke &stroke, int language);
-
-// The name of a marker colour (0: the unmark item), read by screen readers beside its
-// swatch.
-std::string ColourName(int colour, int language);
 
 enum class FileDialogKind { Open, Save, MarksOpen, MarksSave };
 std::string FileDialogTitle(FileDialogKind kind, int language);

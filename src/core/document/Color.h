@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace vtm {
 
@@ -22,5 +23,8 @@ inline constexpr Color ButtonShadow{160, 160, 160};
 // seven bits count; any other value draws as unmarked.
 Color BrightMarkColor(std::uint8_t mark);
 Color DarkMarkColor(std::uint8_t mark);
+
+// The name of a marker colour (0: unmarking), read by screen readers beside its swatch.
+std::string ColourName(int colour, int language);
 
 } // namespace vtm

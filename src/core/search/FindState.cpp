@@ -1,5 +1,7 @@
 #include "search/FindState.h"
 
+#include "document/Color.h"
+
 #include "document/Document.h"
 #include "document/Language.h"
 #include "edit/EditContext.h"
@@ -11,6 +13,8 @@ FindFormTexts FindTexts(int language, FindFormMode mode)
 {
     FindFormTexts t;
     const bool mark = mode == FindFormMode::FindAndMark;
+    for (std::size_t i = 0; i < t.colorNames.size(); ++i)
+        t.colorNames[i] = ColourName(int(i) + 1, language);
     if (IsGerman(language)) {
         t.caption = mode == FindFormMode::Replace ? "Ersetzen"
                     : mark                        ? "Suchen und markieren"
@@ -36,7 +40,6 @@ FindFormTexts FindTexts(int language, FindFormMode mode)
         t.okButton = "OK";
         t.allButton = mark ? "&Alles markieren" : "&Alles ersetzen";
         t.cancelButton = "Abbrechen";
-        t.colorNames = {"Rot", "Grün", "Blau", "Cyan", "Magenta", "Gelb"};
         return t;
     }
     t.caption = mode == FindFormMode::Replace ? "Replace" : mark ? "Find and mark" : "Find";
@@ -61,7 +64,6 @@ FindFormTexts FindTexts(int language, FindFormMode mode)
     t.okButton = "OK";
     t.allButton = mark ? "Mark &all" : "Replace &all";
     t.cancelButton = "Cancel";
-    t.colorNames = {"Red", "Green", "Blue", "Cyan", "Magenta", "Yellow"};
     return t;
 }
 
