@@ -1,5 +1,6 @@
 #include "marks/MarkCommands.h"
 
+#include "document/ByteScan.h"
 #include "edit/TActions.h"
 #include "edit/TCompoundMarkAction.h"
 #include "edit/TMarkAction.h"
@@ -11,22 +12,6 @@
 namespace vtm {
 
 namespace {
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHighs = 0x8080808080808080ull;
-
-std::uint64_t Word(const std::uint8_t *p)
-{
-    std::uint64_t w;
-    std::memcpy(&w, p, 8);
-    return w;
-}
-
-// Non-zero when some byte of w is zero.
-std::uint64_t HasZero(std::uint64_t w)
-{
-    return (w - kOnes) & ~w & kHighs;
-}
-
 bool Matches(std::uint8_t mark, int colour)
 {
     return colour == AnyMark ? mark != 0 : mark == colour;
@@ -37,7 +22,7 @@ bool NoMatchIn(std::uint64_t w, int colour)
 {
     if (colour == AnyMark)
         return w == 0;
-    return HasZero(w ^ (kOnes * std::uint64_t(colour))) == 0;
+    return HasZeroByte(w ^ (kByteOnes * std::uint64_t(colour))) == 0;
 }
 } // namespace
 
@@ -59,7 +44,7 @@ std::int64_t FindMarkForward(const Document &doc, std::int64_t from, int colour)
     for (; i < end && (i & 7) != 0; ++i)
         if (Matches(m[i], colour))
             return i;
-    while (i + 8 <= end && NoMatchIn(Word(m + i), colour))
+    while (i + 8 <= end && NoMatchIn(LoadWord(m + i), colour))
         i += 8;
     for (; i < end; ++i)
         if (Matches(m[i], colour))
@@ -77,10 +62,12 @@ std::int64_t FindMarkBackward(const Document &doc, std::int64_t from, int colour
         i = doc.MarkedEnd() - 1; // nothing marked past it
     else if (colour == 0 && i >= doc.MarkedEnd())
         return i;
+    if (colour != AnyMark)
+        return FindByteBackward(m, i, std::uint8_t(colour));
     for (; i >= 0 && ((i + 1) & 7) != 0; --i)
         if (Matches(m[i], colour))
             return i;
-    while (i >= 7 && NoMatchIn(Word(m + i - 7), colour))
+    while (i >= 7 && NoMatchIn(LoadWord(m + i - 7), colour))
         i -= 8;
     for (; i >= 0; --i)
         if (Matches(m[i], colour))

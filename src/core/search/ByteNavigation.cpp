@@ -1,5 +1,6 @@
 #include "search/ByteNavigation.h"
 
+#include "document/ByteScan.h"
 #include "edit/EditContext.h"
 
 #include <cstring>
@@ -20,27 +21,7 @@ std::int64_t PreviousIdenticalByte(const Document &doc, std::int64_t from)
 {
     if (!doc.Buffer() || from <= 0 || from >= doc.BufferSize())
         return -1;
-    const std::uint8_t *b = doc.Buffer();
-    const std::uint8_t v = b[from];
-    // Backwards eight bytes at a time: a word without the value is skipped whole.
-    const std::uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
-    const std::uint64_t pattern = ones * v;
-    std::int64_t i = from - 1;
-    for (; i >= 0 && ((i + 1) & 7) != 0; --i)
-        if (b[i] == v)
-            return i;
-    while (i >= 7) {
-        std::uint64_t w;
-        std::memcpy(&w, b + i - 7, 8);
-        w ^= pattern;
-        if (((w - ones) & ~w & highs) != 0)
-            break;
-        i -= 8;
-    }
-    for (; i >= 0; --i)
-        if (b[i] == v)
-            return i;
-    return -1;
+    return FindByteBackward(doc.Buffer(), from - 1, doc.Buffer()[from]);
 }
 
 namespace {
