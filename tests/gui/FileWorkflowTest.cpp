@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,7 +61,8 @@ private:
     }
 
     std::deque<Answer> m_answers;
-    QWidget *m_last = nullptr;
+    // Guarded: a new dialog may come up at the address of one already answered and gone.
+    QPointer<QWidget> m_last;
 };
 
 ModalScript::Answer Press(Qt::Key key)
