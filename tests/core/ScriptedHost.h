@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -146,9 +147,19 @@ public:
     }
     // The find dialog confirms with this search string when set.
     std::deque<std::vector<std::uint8_t>> findAnswers;
-    bool runFindDialog(vtm::FindFormMode, vtm::FindState &state, int *result) override
+    bool runFindDialog(vtm::FindFormMode mode, vtm::FindState &state, int *result) override
     {
+        findModes.push_back(mode);
         state.SearchAccepted = false;
+        if (!findScripts.empty()) {
+            FindScript script = findScripts.front();
+            findScripts.pop_front();
+            if (script.edit)
+                script.edit(state);
+            *result = script.result;
+            state.SearchAccepted = script.result == vtm::mrOk || script.result == vtm::FindResultAll;
+            return state.SearchAccepted;
+        }
         if (findAnswers.empty()) {
             *result = vtm::mrCancel;
             return false;
@@ -158,6 +169,25 @@ public:
         state.SearchAccepted = true;
         *result = vtm::mrOk;
         return true;
+    }
+    // The find dialog in the replace and mark modes: each entry edits the kept state and
+    // gives the dialog's result (mrOk, FindResultAll or mrCancel).
+    struct FindScript
+    {
+        std::function<void(vtm::FindState &)> edit;
+        int result;
+    };
+    std::deque<FindScript> findScripts;
+    std::vector<vtm::FindFormMode> findModes;
+    // The screen and the clock; each tickCount call moves the clock on by tickStep.
+    ScreenMetrics screen{1200, 900, 100};
+    std::int64_t ticks = 0, tickStep = 0;
+    ScreenMetrics screenMetrics() const override { return screen; }
+    std::int64_t tickCount() const override
+    {
+        auto *self = const_cast<ScriptedHost *>(this);
+        self->ticks += tickStep;
+        return ticks;
     }
     // The insert dialog confirms these (count, pattern) when set.
     std::deque<std::pair<std::int32_t, std::vector<std::uint8_t>>> insertAnswers;

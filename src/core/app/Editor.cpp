@@ -323,7 +323,30 @@ void Editor::runCommand(Command command)
             UpdateMenus();
         }
         break;
+    case Command::Replace: runReplaceDialog(FindFormMode::Replace); break;
+    case Command::FindAndMark: runReplaceDialog(FindFormMode::FindAndMark); break;
     }
+}
+
+void Editor::runReplaceDialog(FindFormMode mode)
+{
+    if (m_s.doc.BufferSize() <= 0) // both items need bytes
+        return;
+    int result = mrCancel;
+    m_host.runFindDialog(mode, m_s.Find, &result);
+    if (mode == FindFormMode::Replace)
+        ReplaceCommand(*this, *this, m_s.Find, result);
+    else
+        FindAndMarkCommand(*this, *this, m_s.Find, result);
+}
+
+int Editor::AskAtCursor(const std::string &text)
+{
+    const Host::ScreenMetrics screen = m_host.screenMetrics();
+    const QuestionPlace at = PlaceQuestion(screen.width, screen.height, screen.viewTop,
+                                           m_s.CursorRow, m_s.TopRow(), m_s.metrics.RowHeight);
+    return ShowMessageDlgPos(text, MessageKind::Confirmation, mbYes | mbNo | mbCancel | mbAll, 0,
+                             at.left, at.top);
 }
 
 void Editor::runGotoDialog(bool go)

@@ -4,6 +4,7 @@
 #include "app/FileCommands.h"
 #include "app/Host.h"
 #include "marks/MarksContext.h"
+#include "search/ReplaceCommands.h"
 #include "view/KeyMap.h"
 #include "view/Layout.h"
 
@@ -13,7 +14,7 @@ namespace vtm {
 
 // The main window's commands, free of any window system: the GUI maps events onto them
 // and draws what they decide through the host.
-class Editor : public MarksContext
+class Editor : public MarksContext, public SearchUi
 {
 public:
     Editor(EditorState &state, Host &host);
@@ -100,11 +101,17 @@ public:
     std::string &MarksInitialDir() override { return m_s.MarksInitialDir; }
     std::string &MarksFileName() override { return m_s.MarksFileName; }
 
+    // SearchUi
+    int AskAtCursor(const std::string &text) override;
+    std::int64_t TickCount() override { return m_host.tickCount(); }
+
 private:
     void switchLayout(bool hex);
     // Go-to (go) or delete bytes, through the go-to dialog.
     void runGotoDialog(bool go);
     void runInsertBytes(bool append);
+    // Replace or Find and mark through the find dialog in that mode.
+    void runReplaceDialog(FindFormMode mode);
     void invalidateNumberCell(std::int64_t offset);
     void invalidateCharRow(std::int64_t offset);
     bool viewRowOf(std::int64_t offset, int *viewRow) const;

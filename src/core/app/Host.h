@@ -56,6 +56,14 @@ public:
     // The find dialog in a mode over the kept state, which it updates; false when
     // cancelled. *result: mrOk, FindResultAll or mrCancel.
     virtual bool runFindDialog(FindFormMode mode, FindState &state, int *result) = 0;
+    // The screen the main window is on, and where the view's client area begins on it.
+    struct ScreenMetrics
+    {
+        int width = 0, height = 0, viewTop = 0;
+    };
+    virtual ScreenMetrics screenMetrics() const = 0;
+    // Milliseconds from any fixed start, never going back.
+    virtual std::int64_t tickCount() const = 0;
 };
 
 } // namespace vtm

@@ -175,6 +175,98 @@ void Document::closeGap(std::int32_t p, std::int64_t count)
     SetMarksCapacity(m_size);
 }
 
+namespace {
+// Moves one array's bytes into their places after replaceRuns in a single pass: front to
+// back when runs shrink, back to front when they grow, so no byte moves twice.
+// run(k, dest, src) writes run k's new bytes at dest; src is where its old bytes are now.
+template <class Run>
+void SpliceRuns(std::uint8_t *a, std::int64_t size, const std::int32_t *at, std::int64_t count,
+                std::int64_t spacing, std::int64_t from, std::int64_t to, Run run)
+{
+    const auto pos = [&](std::int64_t k) { return std::int64_t(at[k]) + k * spacing; };
+    if (to <= from) {
+        std::int64_t r = 0, w = 0;
+        for (std::int64_t k = 0; k < count; ++k) {
+            const std::int64_t p = pos(k);
+            if (w != r)
+                std::memmove(a + w, a + r, std::size_t(p - r));
+            w += p - r;
+            run(k, a + w, a + p);
+            w += to;
+            r = p + from;
+        }
+        if (w != r)
+            std::memmove(a + w, a + r, std::size_t(size - r));
+        return;
+    }
+    std::int64_t r = size, w = size + count * (to - from);
+    for (std::int64_t k = count; k-- > 0;) {
+        const std::int64_t p = pos(k);
+        const std::int64_t tail = r - (p + from);
+        w -= tail;
+        std::memmove(a + w, a + p + from, std::size_t(tail));
+        w -= to;
+        run(k, a + w, a + p);
+        r = p;
+    }
+}
+} // namespace
+
+void Document::replaceRuns(const std::int32_t *at, std::int64_t count, std::int64_t spacing,
+                           std::int64_t from, std::int64_t to, const std::uint8_t *bytes,
+                           std::int64_t bytesStride, const std::uint8_t *extraMarks)
+{
+    if (count <= 0 || from < 0 || to < 0)
+        return;
+    for (std::int64_t k = 0; k < count; ++k) { // a caller's fault must not corrupt the bytes
+        const std::int64_t p = std::int64_t(at[k]) + k * spacing;
+        const std::int64_t next = k + 1 < count ? std::int64_t(at[k + 1]) + (k + 1) * spacing
+                                                : std::int64_t(m_size);
+        if (p < 0 || p + from > next)
+            throw std::invalid_argument("replaceRuns: runs out of order");
+    }
+    const std::int64_t delta = to - from;
+    const std::int64_t oldSize = m_size;
+    const std::int64_t newSize = oldSize + count * delta;
+    reserveFor(std::max(oldSize, newSize)); // throws before anything has moved
+
+    SpliceRuns(Buffer(), oldSize, at, count, spacing, from, to,
+               [&](std::int64_t k, std::uint8_t *dest, const std::uint8_t *) {
+                   if (to > 0)
+                       std::memcpy(dest, bytes + k * bytesStride, std::size_t(to));
+               });
+
+    const std::int64_t added = delta > 0 && extraMarks ? CountMarked(extraMarks, count * delta) : 0;
+    if (delta != 0 && (m_markedCount > 0 || added > 0)) {
+        std::uint8_t *m = m_marks.data();
+        std::int64_t dropped = 0;
+        if (delta < 0)
+            for (std::int64_t k = 0; k < count; ++k)
+                dropped += markedIn(std::int64_t(at[k]) + k * spacing + to, -delta);
+        SpliceRuns(m, oldSize, at, count, spacing, from, to,
+                   [&](std::int64_t k, std::uint8_t *dest, const std::uint8_t *src) {
+                       const std::int64_t keep = std::min(from, to);
+                       if (keep > 0)
+                           std::memmove(dest, src, std::size_t(keep));
+                       if (delta > 0) {
+                           if (extraMarks)
+                               std::memcpy(dest + from, extraMarks + k * delta, std::size_t(delta));
+                           else
+                               std::memset(dest + from, 0, std::size_t(delta));
+                       }
+                   });
+        if (newSize < oldSize)
+            std::memset(m + newSize, 0, std::size_t(oldSize - newSize));
+        m_markedCount += added - dropped;
+        m_marksEnd = newSize;
+        retreatMarkedEnd();
+    }
+    m_size = std::int32_t(newSize);
+    // Shrinking cannot fail.
+    SetBufferCapacity(m_size);
+    SetMarksCapacity(m_size);
+}
+
 void Document::insertZeros(std::int32_t p, std::int32_t count)
 {
     if (count <= 0 || p < 0 || p > m_size)

@@ -75,6 +75,14 @@ public:
     void openGap(std::int32_t p, std::int64_t count);
     // Removes count bytes from p on with their marks and shrinks the storage.
     void closeGap(std::int32_t p, std::int64_t count);
+    // Replaces, in one pass, the `from` bytes at each of `count` ascending, non-overlapping
+    // offsets by `to` bytes; offset k is at[k] + k * spacing. Run k gets the bytes at
+    // bytes + k * bytesStride. The marks of each run's first min(from, to) bytes stay; bytes
+    // added to a run get the marks at extraMarks + k * (to - from), or 0 without them.
+    // Throws OutOfMemoryError (nothing changed) when the new size cannot be held.
+    void replaceRuns(const std::int32_t *at, std::int64_t count, std::int64_t spacing,
+                     std::int64_t from, std::int64_t to, const std::uint8_t *bytes,
+                     std::int64_t bytesStride, const std::uint8_t *extraMarks);
     // Puts count zero bytes with mark 0 in front of offset p (0 <= p <= BufferSize).
     void insertZeros(std::int32_t p, std::int32_t count);
     // Removes count bytes from offset p on, with their marks (clamped to the end).

@@ -13,7 +13,7 @@ struct Binding
     Command command;
 };
 
-constexpr std::array<Binding, 52> kBindings{{
+constexpr std::array<Binding, 53> kBindings{{
     {Key::Up, NoModifier, 0, Command::Up},
     {Key::Down, NoModifier, 0, Command::Down},
     {Key::PageUp, NoModifier, 0, Command::PageUp},
@@ -47,6 +47,7 @@ constexpr std::array<Binding, 52> kBindings{{
     {Key::Letter, Ctrl, 'L', Command::FindNext},
     {Key::Function, Shift, 3, Command::FindPrevious},
     {Key::Letter, Shift | Ctrl, 'L', Command::FindPrevious},
+    {Key::Letter, Ctrl, 'E', Command::Replace},
     {Key::Right, Shift, 0, Command::NextIdenticalByte},
     {Key::Down, Shift, 0, Command::NextIdenticalByte},
     {Key::Left, Shift, 0, Command::PreviousIdenticalByte},

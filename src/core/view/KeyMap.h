@@ -72,7 +72,10 @@ enum class Command {
     PreviousIdenticalByte,
     Find,
     FindNext,
-    FindPrevious
+    FindPrevious,
+    Replace,
+    // No key; from the menu and the toolbar.
+    FindAndMark
 };
 
 // The shortcut table; a stroke it knows never reaches the typed-character handler.

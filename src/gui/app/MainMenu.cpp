@@ -36,6 +36,7 @@ std::optional<KeyStroke> ShortcutOf(MenuItem id)
     case MenuItem::Find: return KeyStroke{Key::Letter, Ctrl, 'F'};
     case MenuItem::FindNext: return KeyStroke{Key::Function, NoModifier, 3};
     case MenuItem::FindPrevious: return KeyStroke{Key::Function, Shift, 3};
+    case MenuItem::Replace: return KeyStroke{Key::Letter, Ctrl, 'E'};
     case MenuItem::NextIdenticalByte:
     case MenuItem::PopupNextIdenticalByte: return KeyStroke{Key::Right, Shift, 0};
     case MenuItem::PreviousIdenticalByte:
@@ -108,6 +109,8 @@ MainMenu::MainMenu(QMenuBar *bar, QObject *parent)
     add(m_edit, MenuItem::AppendBytes);
     m_edit->addSeparator();
     add(m_edit, MenuItem::Find);
+    add(m_edit, MenuItem::Replace);
+    add(m_edit, MenuItem::FindAndMark);
     add(m_edit, MenuItem::FindNext);
     add(m_edit, MenuItem::FindPrevious);
     m_edit->addSeparator();
@@ -268,7 +271,8 @@ void MainMenu::apply(const MenuState &s)
     for (const MenuItem id :
          {MenuItem::Save, MenuItem::SaveAs, MenuItem::DeleteByte, MenuItem::InsertByte,
           MenuItem::DeleteBytes, MenuItem::InsertBytes, MenuItem::Goto, MenuItem::NextIdenticalByte,
-          MenuItem::PreviousIdenticalByte, MenuItem::Find, MenuItem::MarksOpen,
+          MenuItem::PreviousIdenticalByte, MenuItem::Find, MenuItem::Replace,
+          MenuItem::FindAndMark, MenuItem::MarksOpen,
           MenuItem::MarksSaveAs, MenuItem::UnmarkAll, MenuItem::MarkNext, MenuItem::MarkPrevious,
           MenuItem::MarkNextIdentical, MenuItem::MarkPreviousIdentical})
         action(id)->setEnabled(s.hasBuffer);

@@ -90,6 +90,7 @@ KeyStroke toKeyStroke(const QKeyEvent *event)
 MainWindow::MainWindow()
     : m_editor(m_state, *this)
 {
+    m_ticks.start();
     setWindowTitle(QString::fromUtf8(AppTitle()));
     setFocusPolicy(Qt::StrongFocus);
     m_state.fontCharWidth = m_font.charWidth();
@@ -118,8 +119,7 @@ MainWindow::MainWindow()
     setCentralWidget(central);
     m_speed = new SpeedPanel(central);
     // Buttons of commands the program does not have yet stay off the toolbar.
-    for (const SpeedButton b : {SpeedButton::PrintSB, SpeedButton::InfoSB, SpeedButton::ReplaceSB,
-                                SpeedButton::FindAndMarkSB})
+    for (const SpeedButton b : {SpeedButton::PrintSB, SpeedButton::InfoSB})
         m_speed->setButtonShown(b, false);
     auto onClick = [this](SpeedButton b, auto &&slot) {
         connect(m_speed->button(b), &QAbstractButton::clicked, this, slot);
@@ -130,6 +130,8 @@ MainWindow::MainWindow()
     onClick(SpeedButton::FindSB, [this] { m_editor.runCommand(Command::Find); });
     onClick(SpeedButton::FindNextSB, [this] { m_editor.runCommand(Command::FindNext); });
     onClick(SpeedButton::FindPreviousSB, [this] { m_editor.runCommand(Command::FindPrevious); });
+    onClick(SpeedButton::ReplaceSB, [this] { m_editor.runCommand(Command::Replace); });
+    onClick(SpeedButton::FindAndMarkSB, [this] { m_editor.runCommand(Command::FindAndMark); });
     onClick(SpeedButton::TabSB, [this] { showHelp(HelpContextCharTable); });
     onClick(SpeedButton::CalcSB, [this] {
         m_calculator.launch(this, m_state.CalcPath, m_state.Language,
@@ -273,6 +275,8 @@ void MainWindow::onMenu(MenuItem id)
     case MenuItem::Find: m_editor.runCommand(Command::Find); break;
     case MenuItem::FindNext: m_editor.runCommand(Command::FindNext); break;
     case MenuItem::FindPrevious: m_editor.runCommand(Command::FindPrevious); break;
+    case MenuItem::Replace: m_editor.runCommand(Command::Replace); break;
+    case MenuItem::FindAndMark: m_editor.runCommand(Command::FindAndMark); break;
     case MenuItem::NextIdenticalByte:
     case MenuItem::PopupNextIdenticalByte: m_editor.runCommand(Command::NextIdenticalByte); break;
     case MenuItem::PreviousIdenticalByte:
@@ -316,7 +320,8 @@ void MainWindow::updateMenus(const MenuState &state)
     m_menu->apply(state);
     m_speed->button(SpeedButton::SaveSB)->setEnabled(state.hasBuffer);
     m_speed->button(SpeedButton::SaveAsSB)->setEnabled(state.hasBuffer);
-    m_speed->button(SpeedButton::FindSB)->setEnabled(state.hasBuffer);
+    for (const SpeedButton b : {SpeedButton::FindSB, SpeedButton::ReplaceSB, SpeedButton::FindAndMarkSB})
+        m_speed->button(b)->setEnabled(state.hasBuffer);
     m_speed->button(SpeedButton::FindNextSB)->setEnabled(state.canFindAgain);
     m_speed->button(SpeedButton::FindPreviousSB)->setEnabled(state.canFindAgain);
 }
@@ -347,6 +352,23 @@ bool MainWindow::runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int
 bool MainWindow::runFindDialog(FindFormMode mode, FindState &state, int *result)
 {
     return m_findForm->ask(mode, m_state.Language, state, result);
+}
+
+Host::ScreenMetrics MainWindow::screenMetrics() const
+{
+    const QScreen *s = screen();
+    // The usable area, the one the message dialogs are placed in.
+    const QRect r = s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+    ScreenMetrics m;
+    m.width = r.width();
+    m.height = r.height();
+    m.viewTop = m_view ? m_view->mapToGlobal(QPoint(0, 0)).y() - r.y() : 0;
+    return m;
+}
+
+std::int64_t MainWindow::tickCount() const
+{
+    return m_ticks.elapsed();
 }
 
 bool MainWindow::runInsertBytesDialog(bool append, ByteRunMemory &memory)

@@ -9,6 +9,7 @@
 #include "gui/view/DumpFont.h"
 
 #include <QMainWindow>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <array>
@@ -74,6 +75,8 @@ public:
     bool runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int32_t *value) override;
     bool runInsertBytesDialog(bool append, ByteRunMemory &memory) override;
     bool runFindDialog(FindFormMode mode, FindState &state, int *result) override;
+    ScreenMetrics screenMetrics() const override;
+    std::int64_t tickCount() const override;
     TFindForm *findForm() const { return m_findForm; }
     TGotoForm *gotoForm() const { return m_gotoForm; }
     TInsertBytesForm *insertBytesForm() const { return m_insertForm; }
@@ -98,6 +101,7 @@ private:
     DumpFont m_font;
     TPlixMainPanel *m_panel = nullptr;
     TPlixBox *m_view = nullptr;
+    QElapsedTimer m_ticks;
     MainMenu *m_menu = nullptr;
     SpeedPanel *m_speed = nullptr;
     // Created once and kept, so that what was typed into them stays.

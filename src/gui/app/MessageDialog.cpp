@@ -119,7 +119,7 @@ MessageDialog::MessageDialog(const MessageRequest &request, QWidget *parent, Hel
 
     setFixedSize(layout.clientWidth, layout.clientHeight);
     if (request.left >= 0 && request.top >= 0)
-        move(request.left, request.top);
+        move(screen.topLeft() + QPoint(request.left, request.top)); // on the parent's screen
     else
         move(screen.center() - QPoint(layout.clientWidth / 2, layout.clientHeight / 2));
 }

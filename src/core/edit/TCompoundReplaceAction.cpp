@@ -1,0 +1,140 @@
+#include "edit/TCompoundReplaceAction.h"
+
+#include "edit/EditContext.h"
+#include "edit/EditTexts.h"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <new>
+
+namespace vtm {
+
+TCompoundReplaceAction::TCompoundReplaceAction(int group, bool charSide, bool backward,
+                                               const std::vector<std::uint8_t> &pattern,
+                                               const std::vector<std::uint8_t> &replacement)
+    : TAction(11, group)
+    , m_backward(backward)
+    , m_pattern(pattern)
+    , m_replacement(replacement)
+{
+    CharSide = charSide;
+}
+
+void TCompoundReplaceAction::Add(std::int32_t p)
+{
+    m_at.push_back(p);
+}
+
+std::int64_t TCompoundReplaceAction::FinalOffset(std::int64_t p) const
+{
+    const std::int64_t delta = std::int64_t(m_replacement.size()) - std::int64_t(m_pattern.size());
+    std::int64_t before;
+    if (m_sorted || !m_backward)
+        before = std::lower_bound(m_at.begin(), m_at.end(), p) - m_at.begin();
+    else
+        before = m_at.end() - std::partition_point(m_at.begin(), m_at.end(),
+                                                   [p](std::int32_t a) { return a >= p; });
+    return p + before * delta;
+}
+
+bool TCompoundReplaceAction::DoAction(EditContext &ctx)
+{
+    Document &doc = ctx.Doc();
+    const std::int64_t n = std::int64_t(m_pattern.size());
+    const std::int64_t m = std::int64_t(m_replacement.size());
+    const std::int64_t count = std::int64_t(m_at.size());
+    if (count == 0)
+        return true;
+    try {
+        if (!m_sorted) {
+            if (m_backward)
+                std::reverse(m_at.begin(), m_at.end());
+            m_sorted = true;
+            if (m_at.front() < 0 || m_at.back() + n > doc.BufferSize()) {
+                m_at.clear(); // not found in this document: nothing to do
+                return true;
+            }
+            // Folded matches keep their own bytes for undoing.
+            const std::uint8_t *buf = doc.Buffer();
+            const bool same = std::all_of(m_at.begin(), m_at.end(), [&](std::int32_t p) {
+                return n == 0 || std::memcmp(buf + p, m_pattern.data(), std::size_t(n)) == 0;
+            });
+            if (!same) {
+                m_original.resize(std::size_t(count * n));
+                for (std::int64_t k = 0; k < count; ++k)
+                    std::memcpy(m_original.data() + k * n, buf + m_at[std::size_t(k)],
+                                std::size_t(n));
+            }
+            const std::int64_t delta = m - n;
+            Pos = std::int32_t(m_backward ? m_at.front() : m_at.back() + (count - 1) * delta);
+            m_oldestPos = m_backward ? m_at.back() : m_at.front();
+        }
+        m_removedMarks.clear();
+        if (m < n && doc.MarkedEnd() > m_at.front() + m) {
+            m_removedMarks.resize(std::size_t(count * (n - m)));
+            for (std::int64_t k = 0; k < count; ++k)
+                std::memcpy(m_removedMarks.data() + k * (n - m), doc.Marks() + m_at[std::size_t(k)] + m,
+                            std::size_t(n - m));
+            if (std::all_of(m_removedMarks.begin(), m_removedMarks.end(),
+                            [](std::uint8_t c) { return c == 0; }))
+                std::vector<std::uint8_t>().swap(m_removedMarks);
+        }
+        doc.replaceRuns(m_at.data(), count, 0, n, m, m_replacement.data(), 0, nullptr);
+    } catch (const std::bad_alloc &) {
+        m_at.clear();
+        return Fail(ctx, OutOfMemoryReplaceText(ctx.Language()), false);
+    } catch (const OutOfMemoryError &) {
+        m_at.clear();
+        return Fail(ctx, OutOfMemoryReplaceText(ctx.Language()), false);
+    }
+    ChangedData(doc);
+    doc.addChange(std::int32_t(std::min<std::int64_t>(count - 1, INT32_MAX)));
+    return true;
+}
+
+bool TCompoundReplaceAction::UndoAction(EditContext &ctx)
+{
+    Document &doc = ctx.Doc();
+    const std::int64_t n = std::int64_t(m_pattern.size());
+    const std::int64_t m = std::int64_t(m_replacement.size());
+    const std::int64_t count = std::int64_t(m_at.size());
+    if (count == 0 || !Applied())
+        return true;
+    const bool own = !m_original.empty();
+    try {
+        doc.replaceRuns(m_at.data(), count, m - n, m, n,
+                        own ? m_original.data() : m_pattern.data(), own ? n : 0,
+                        m_removedMarks.empty() ? nullptr : m_removedMarks.data());
+    } catch (const OutOfMemoryError &) {
+        m_at.clear();
+        return Fail(ctx, OutOfMemoryReplaceText(ctx.Language()), false);
+    }
+    UnchangedData(doc);
+    doc.addChange(-std::int32_t(std::min<std::int64_t>(count - 1, INT32_MAX)));
+    return true;
+}
+
+void TCompoundReplaceAction::SetDoActionCursorPos(EditContext &ctx)
+{
+    PlaceCursorAtPos(ctx);
+}
+
+void TCompoundReplaceAction::SetUndoActionCursorPos(EditContext &ctx)
+{
+    const std::int64_t last = std::int64_t(ctx.Doc().BufferSize()) - 1;
+    ctx.MoveCursorToOffset(std::max<std::int64_t>(0, std::min(m_oldestPos, last)), CharSide, false);
+}
+
+bool TCompoundReplaceAction::SizeChanged() const
+{
+    return m_pattern.size() != m_replacement.size();
+}
+
+std::int64_t TCompoundReplaceAction::UndoBytes() const
+{
+    return std::int64_t(m_at.capacity() * sizeof(std::int32_t) + m_pattern.size() +
+                        m_replacement.size() + m_original.size() + m_removedMarks.size());
+}
+
+} // namespace vtm

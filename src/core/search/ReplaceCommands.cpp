@@ -1,0 +1,315 @@
+#include "search/ReplaceCommands.h"
+
+#include "document/Language.h"
+#include "edit/EditContext.h"
+#include "edit/EditTexts.h"
+#include "edit/TActions.h"
+#include "edit/TCompoundMarkAction.h"
+#include "edit/TCompoundReplaceAction.h"
+#include "edit/TMarkAction.h"
+#include "edit/TReplaceAction.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <new>
+
+namespace vtm {
+
+QuestionPlace PlaceQuestion(int screenWidth, int screenHeight, int viewTopOnScreen, int cursorRow,
+                            int topRow, int rowHeight)
+{
+    const std::int64_t y =
+        std::int64_t(viewTopOnScreen) + (std::int64_t(cursorRow) - topRow) * rowHeight;
+    const int top = y > screenHeight / 2 ? screenHeight / 6 : int((4 * std::int64_t(screenHeight)) / 6);
+    return {screenWidth / 6, top};
+}
+
+std::string ReplaceQuestionText(int language)
+{
+    return IsGerman(language) ? "Ersetzen?" : "Replace?";
+}
+
+std::string MarkQuestionText(int language)
+{
+    return IsGerman(language) ? "Markieren?" : "Mark?";
+}
+
+std::string EstimateQuestionText(int language, int minutes)
+{
+    const bool german = IsGerman(language);
+    std::string text = german ? "Geschätzte Zeit für diese Operation: "
+                              : "Estimated time for this operation: ";
+    if (minutes >= 60)
+        return text + (german ? "Mehrere Stunden. Fortfahren?" : "Several hours. Continue?");
+    return text + std::to_string(minutes) + (german ? " min. Fortfahren?" : " min. Continue?");
+}
+
+int EstimateMinutes(std::int64_t elapsedMs, std::int64_t done, std::int64_t total)
+{
+    const double percent = total > 0 && done > 5 ? double(done) / double(total) * 100.0 : 100.0;
+    const double minutes = double(elapsedMs) * 100.0 / percent / 60000.0;
+    if (!(minutes <= 60.0)) // also NaN
+        return 60;
+    return int(std::nearbyint(minutes)); // halves to the even neighbour
+}
+
+int ProgressPercent(std::int64_t p, std::int64_t origin, std::int64_t end)
+{
+    if (end == origin)
+        return 0;
+    return int(std::nearbyint(double(p - origin) / double(end - origin) * 100.0));
+}
+
+namespace {
+// One command's loop state shared by replacing and marking.
+struct RunState
+{
+    RunState(EditContext &c, const FindState &s, int result)
+        : ctx(c)
+        , state(s)
+        , group(c.NextCommandNumber())
+        , side(c.CursorInCharArea())
+        , all(result == FindResultAll)
+        , confirm(s.Confirm)
+        , backward(s.Backward)
+        , n(std::int64_t(s.FindBytes.size()))
+        , start(FindStartOffset(s, c.CursorOffset(), c.Doc().BufferSize()))
+        , origin(start)
+    {}
+
+    // The answer to the question for one occurrence: whether to act on it.
+    bool ask(SearchUi &ui, std::int64_t p, const std::string &text)
+    {
+        ctx.MoveCursorToOffset(p, ctx.CursorInCharArea(), true);
+        switch (ui.AskAtCursor(text)) {
+        case mrYes:
+            return true;
+        case mrNo:
+            return false;
+        case mrAll:
+            confirm = false;
+            all = true;
+            return true;
+        default: // Cancel or the close box
+            stop = true;
+            return false;
+        }
+    }
+
+    void progress(SearchUi &ui, std::int64_t p, std::int64_t end)
+    {
+        if (end == origin)
+            return;
+        const int percent = ProgressPercent(p, origin, end);
+        if (percent != lastPercent) {
+            ui.ShowProgress(std::to_string(percent) + "%");
+            lastPercent = percent;
+        }
+    }
+
+    // After the loop: the cursor onto the last occurrence found, the view brought up to
+    // date when the actions were recorded without showing them.
+    void finish(SearchUi &ui, std::int64_t lastOffset, bool layout)
+    {
+        if (found == 0) {
+            ctx.Beep();
+        } else {
+            if (layout)
+                ctx.RequestLayout();
+            const std::int64_t end = std::max<std::int64_t>(0, ctx.Doc().BufferSize() - 1);
+            ctx.MoveCursorToOffset(std::clamp<std::int64_t>(lastOffset, 0, end),
+                                   ctx.CursorInCharArea(), true);
+        }
+        if (!confirm) {
+            // Only onto this command's own changes: with none, an older command's
+            // position means nothing here.
+            TActions &history = ctx.History();
+            if (history.CanUndo() && history.At(history.Current()).Group == group)
+                history.UpdateView();
+            ui.ShowProgress("");
+        }
+        ui.UpdateMenus();
+    }
+
+    EditContext &ctx;
+    const FindState &state;
+    const int group;
+    const bool side;
+    bool all, confirm;
+    const bool backward;
+    const std::int64_t n;
+    std::int64_t start;
+    const std::int64_t origin;
+    std::int64_t found = 0, last = 0;
+    int lastPercent = 0;
+    bool stop = false;
+};
+
+std::int64_t CountOccurrences(const Document &doc, const FindState &state, std::int64_t start,
+                              bool backward)
+{
+    const std::int64_t n = std::int64_t(state.FindBytes.size());
+    std::int64_t count = 0;
+    for (std::int64_t p = SearchFind(doc, state, start, backward); p >= 0;
+         p = SearchFind(doc, state, backward ? p - n : p + n, backward))
+        ++count;
+    return count;
+}
+
+bool Accepted(int result)
+{
+    return result == mrOk || result == FindResultAll;
+}
+} // namespace
+
+void ReplaceCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int result)
+{
+    if (!Accepted(result)) {
+        ui.UpdateMenus();
+        return;
+    }
+    if (state.FindBytes.empty()) { // nothing to search for can never be found
+        ctx.Beep();
+        ui.UpdateMenus();
+        return;
+    }
+    Document &doc = ctx.Doc();
+    RunState run(ctx, state, result);
+    const std::int64_t m = std::int64_t(state.ReplaceBytes.size());
+    const std::int64_t n = run.n;
+    // Replacements made without asking are collected here and made in one pass at the end;
+    // until then the document is searched as it was, which finds exactly what searching
+    // behind each replacement would.
+    std::unique_ptr<TCompoundReplaceAction> bulk;
+    bool asked = false, estimating = false;
+    std::int64_t total = 0, done0 = 0, t0 = 0;
+
+    for (;;) {
+        const std::int64_t p = SearchFind(doc, state, run.start, run.backward);
+        if (p < 0)
+            break;
+        ++run.found;
+        run.last = p;
+        bool replace = true;
+        if (run.confirm)
+            replace = run.ask(ui, p, ReplaceQuestionText(ctx.Language()));
+        if (!run.confirm && !asked) {
+            if (!estimating) {
+                total = CountOccurrences(doc, state, run.start, run.backward);
+                done0 = run.found;
+                t0 = ui.TickCount();
+                estimating = true;
+            }
+            const int minutes = EstimateMinutes(ui.TickCount() - t0, run.found - done0, total);
+            if (minutes > 1) {
+                ctx.RequestLayout();
+                ctx.MoveCursorToOffset(p, ctx.CursorInCharArea(), true);
+                if (ctx.ShowMessageDlg(EstimateQuestionText(ctx.Language(), minutes),
+                                       MessageKind::Warning, mbYesNoCancel, 0) != mrYes) {
+                    replace = false;
+                    run.stop = true;
+                }
+                asked = true;
+            }
+        }
+        bool shown = false; // replaced in the document at once
+        if (replace && run.confirm) {
+            auto action = std::make_unique<TReplaceAction>(ctx, run.group, std::int32_t(p),
+                                                           run.side, n, state.ReplaceBytes.data(), m);
+            if (action->Count == 0 || !ctx.History().AddAction(std::move(action), true))
+                run.stop = true; // reported by the action
+            else
+                shown = true;
+        } else if (replace) {
+            try {
+                if (!bulk)
+                    bulk = std::make_unique<TCompoundReplaceAction>(
+                        run.group, run.side, run.backward, state.FindBytes, state.ReplaceBytes);
+                bulk->Add(std::int32_t(p));
+                const std::int64_t size = std::int64_t(doc.BufferSize()) +
+                                          bulk->MemberCount() * (m - n);
+                run.progress(ui, bulk->FinalOffset(p), run.backward ? 0 : size - 1);
+            } catch (const std::bad_alloc &) {
+                ctx.ShowMessageDlg(OutOfMemoryReplaceText(ctx.Language()), MessageKind::Error,
+                                   mbOK, 0);
+                run.stop = true;
+            }
+        }
+        // Backwards the search goes on before the occurrence just handled, whatever became
+        // of it, so a longer replacement skips nothing and a shorter one is not found again.
+        run.start = run.backward ? p - n : p + (shown ? m : n);
+        if (run.stop || !run.all)
+            break;
+    }
+
+    std::int64_t lastOffset = run.last;
+    if (bulk && !bulk->Empty()) {
+        lastOffset = bulk->FinalOffset(run.last);
+        if (!ctx.History().AddAction(std::move(bulk), false))
+            lastOffset = run.last; // reported; the document is as it was
+    }
+    run.finish(ui, lastOffset, true);
+}
+
+void FindAndMarkCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int result)
+{
+    if (!Accepted(result)) {
+        ui.UpdateMenus();
+        return;
+    }
+    if (state.FindBytes.empty()) {
+        ctx.Beep();
+        ui.UpdateMenus();
+        return;
+    }
+    Document &doc = ctx.Doc();
+    RunState run(ctx, state, result);
+    const std::uint8_t colour =
+        std::uint8_t(state.MarkColor >= 1 && state.MarkColor <= 6 ? state.MarkColor : 1);
+    const std::int64_t end = run.backward ? 0 : std::int64_t(doc.BufferSize()) - 1;
+    const std::int64_t n = run.n;
+    // Colourings made without asking, as one action recorded at the end.
+    std::unique_ptr<TCompoundMarkAction> bulk;
+
+    for (;;) {
+        const std::int64_t p = SearchFind(doc, state, run.start, run.backward);
+        if (p < 0)
+            break;
+        ++run.found;
+        run.last = p;
+        bool mark = true;
+        if (run.confirm)
+            mark = run.ask(ui, p, MarkQuestionText(ctx.Language()));
+        if (mark && run.confirm) {
+            for (std::int64_t i = p; i < p + n; ++i)
+                if (doc.Marks()[i] != colour)
+                    ctx.History().AddAction(
+                        std::make_unique<TMarkAction>(0, run.group, std::int32_t(i), run.side, colour),
+                        true);
+        } else if (mark) {
+            try {
+                if (!bulk)
+                    bulk = std::make_unique<TCompoundMarkAction>(0, run.group, run.side);
+                for (std::int64_t i = p; i < p + n; ++i)
+                    if (bulk->ColourAfter(doc, std::int32_t(i)) != colour) {
+                        bulk->Add(doc, std::int32_t(i), colour);
+                        run.progress(ui, p, end);
+                    }
+            } catch (const std::bad_alloc &) { // what was collected is still recorded
+                ctx.ShowMessageDlg(OutOfMemoryReplaceText(ctx.Language()), MessageKind::Error,
+                                   mbOK, 0);
+                run.stop = true;
+            }
+        }
+        run.start = run.backward ? p - n : p + n;
+        if (run.stop || !run.all)
+            break;
+    }
+
+    if (bulk && !bulk->Empty())
+        ctx.History().AddAction(std::move(bulk), false);
+    run.finish(ui, run.last, false);
+}
+
+} // namespace vtm
