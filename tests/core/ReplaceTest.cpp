@@ -236,6 +236,10 @@ TEST(Replace, TimeQuestionStopsALongRun)
     EXPECT_EQ(EstimateMinutes(150000, 100, 100), 2); // 2.5 to the even neighbour
     EXPECT_EQ(EstimateMinutes(210000, 100, 100), 4); // 3.5
     EXPECT_EQ(EstimateMinutes(3000000, 6, 1000000), 60);
+    // Six in the first milliseconds of a million: too early to scale up.
+    EXPECT_EQ(EstimateMinutes(1, 6, 1000000), 0);
+    EXPECT_EQ(EstimateMinutes(999, 600, 1000000), 0);
+    EXPECT_EQ(EstimateMinutes(1000, 600, 1000000), 28);
     EXPECT_EQ(EstimateQuestionText(9, 60), "Estimated time for this operation: Several hours. Continue?");
     EXPECT_EQ(EstimateQuestionText(7, 5), "Geschätzte Zeit für diese Operation: 5 min. Fortfahren?");
 

@@ -120,6 +120,15 @@ TEST(SearchBytes, ReadsTheDocumentAndTheSearchString)
     EXPECT_EQ(SearchBytes(doc, find, true, 4, false), -1);
 }
 
+// Lets SearchBytes use at most the given vector scanner while it lives.
+struct VectorLevel
+{
+    explicit VectorLevel(int level) { LimitSearchVectors(level); }
+    ~VectorLevel() { LimitSearchVectors(2); }
+    VectorLevel(const VectorLevel &) = delete;
+    VectorLevel &operator=(const VectorLevel &) = delete;
+};
+
 // Alphabets rich in bytes that folding joins (and the two it must not) give many matches
 // and near misses; the full byte range gives sparse hits across the scanner's blocks.
 TEST(SearchBytes, AgreesWithTheCandidateRule)
@@ -129,6 +138,7 @@ TEST(SearchBytes, AgreesWithTheCandidateRule)
     std::mt19937 rng(20240611);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     for (int round = 0; round < 6000; ++round) {
+        const VectorLevel level(round % 3); // every scanner the processor has
         const Bytes &alpha = alphabets[std::size_t(round) % alphabets.size()];
         auto randomByte = [&] {
             return alpha.empty() ? std::uint8_t(pick(0, 255))
@@ -170,6 +180,7 @@ TEST(SearchBytes, FindsALoneOccurrenceAnywhere)
 {
     const std::int64_t size = 300;
     for (std::int64_t at = 0; at + 2 <= size; ++at) {
+        const VectorLevel level(int(at % 3));
         Bytes buf(static_cast<std::size_t>(size), '.');
         buf[std::size_t(at)] = 'Q';
         buf[std::size_t(at) + 1] = 0xE9;

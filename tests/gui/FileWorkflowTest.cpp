@@ -6,6 +6,8 @@
 #include "gui/search/InsertBytesForm.h"
 #include "gui/search/ValueEdits.h"
 
+#include "ModalScript.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -25,65 +27,9 @@
 #include <functional>
 
 using namespace vtm;
+using namespace vtmtest;
 
 namespace {
-
-// Answers the modal windows that come up, one handler each, in order.
-class ModalScript
-{
-public:
-    using Answer = std::function<void(QWidget *)>;
-
-    explicit ModalScript(std::deque<Answer> answers)
-        : m_answers(std::move(answers))
-    {
-        poll();
-    }
-    bool done() const { return m_answers.empty(); }
-    QStringList texts; // what the message dialogs said
-
-private:
-    void poll()
-    {
-        QTimer::singleShot(20, [this] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (modal && modal != m_last && !m_answers.empty()) {
-                m_last = modal;
-                if (auto *box = qobject_cast<MessageDialog *>(modal))
-                    texts << box->textLabel()->text();
-                Answer a = m_answers.front();
-                m_answers.pop_front();
-                a(modal);
-            }
-            if (!m_answers.empty())
-                poll();
-        });
-    }
-
-    std::deque<Answer> m_answers;
-    // Guarded: a new dialog may come up at the address of one already answered and gone.
-    QPointer<QWidget> m_last;
-};
-
-ModalScript::Answer Press(Qt::Key key)
-{
-    return [key](QWidget *w) { QTest::keyClick(w, key); };
-}
-
-ModalScript::Answer Click(unsigned button)
-{
-    return [button](QWidget *w) { qobject_cast<MessageDialog *>(w)->button(button)->click(); };
-}
-
-ModalScript::Answer Choose(const QString &path)
-{
-    return [path](QWidget *w) {
-        auto *d = qobject_cast<QFileDialog *>(w);
-        ASSERT_NE(d, nullptr);
-        d->selectFile(path);
-        QMetaObject::invokeMethod(d, "accept");
-    };
-}
 
 QByteArray ReadAll(const QString &path)
 {

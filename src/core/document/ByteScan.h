@@ -25,6 +25,12 @@ inline std::uint64_t HasZeroByte(std::uint64_t w)
 inline std::int64_t FindByteBackward(const std::uint8_t *data, std::int64_t from,
                                      std::uint8_t value)
 {
+#if defined(__GLIBC__)
+    if (from < 0)
+        return -1;
+    const void *q = memrchr(data, value, std::size_t(from) + 1);
+    return q ? static_cast<const std::uint8_t *>(q) - data : -1;
+#else
     const std::uint64_t pattern = kByteOnes * value;
     std::int64_t i = from;
     for (; i >= 0 && ((i + 1) & 7) != 0; --i)
@@ -36,6 +42,7 @@ inline std::int64_t FindByteBackward(const std::uint8_t *data, std::int64_t from
         if (data[i] == value)
             return i;
     return -1;
+#endif
 }
 
 } // namespace vtm

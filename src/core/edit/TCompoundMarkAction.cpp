@@ -53,6 +53,11 @@ void TCompoundMarkAction::setBits(std::int32_t p, std::uint8_t bits)
         c.dense[offset] = bits;
         return;
     }
+    // Forward commands record in ascending order: appending needs no search.
+    if ((c.sparse.empty() || (c.sparse.back() >> 8) < offset) && c.sparse.size() < MaxSparse) {
+        c.sparse.push_back(offset << 8 | bits);
+        return;
+    }
     const auto e = std::lower_bound(c.sparse.begin(), c.sparse.end(), offset << 8);
     if (e != c.sparse.end() && (*e >> 8) == offset) {
         *e = offset << 8 | bits;

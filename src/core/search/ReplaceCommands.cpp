@@ -47,7 +47,10 @@ std::string EstimateQuestionText(int language, int minutes)
 
 int EstimateMinutes(std::int64_t elapsedMs, std::int64_t done, std::int64_t total)
 {
-    const double percent = total > 0 && done > 5 ? double(done) / double(total) * 100.0 : 100.0;
+    // A few occurrences in a millisecond or two say nothing about a million: scaling up
+    // waits for a second of work, which cannot project a short run past a minute.
+    const bool scale = total > 0 && done > 5 && elapsedMs >= MinEstimateMs;
+    const double percent = scale ? double(done) / double(total) * 100.0 : 100.0;
     const double minutes = double(elapsedMs) * 100.0 / percent / 60000.0;
     if (!(minutes <= 60.0)) // also NaN
         return 60;
@@ -291,8 +294,9 @@ void FindAndMarkCommand(EditContext &ctx, SearchUi &ui, const FindState &state, 
             try {
                 if (!bulk)
                     bulk = std::make_unique<TCompoundMarkAction>(0, run.group, run.side);
+                // Occurrences never overlap, so no byte here has been recorded yet.
                 for (std::int64_t i = p; i < p + n; ++i)
-                    if (bulk->ColourAfter(doc, std::int32_t(i)) != colour) {
+                    if (doc.Marks()[i] != colour) {
                         bulk->Add(doc, std::int32_t(i), colour);
                         run.progress(ui, p, end);
                     }

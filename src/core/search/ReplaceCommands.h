@@ -38,7 +38,9 @@ std::string MarkQuestionText(int language);
 std::string EstimateQuestionText(int language, int minutes);
 
 // The projected minutes of a whole run that has taken elapsedMs for `done` of `total`
-// occurrences, capped at 60; the bare elapsed time until more than five are done.
+// occurrences, capped at 60; the bare elapsed time until more than five are done and a
+// second has passed.
+constexpr std::int64_t MinEstimateMs = 1000;
 int EstimateMinutes(std::int64_t elapsedMs, std::int64_t done, std::int64_t total);
 
 // The read-out of how far a run from origin towards end has come at p, rounded.

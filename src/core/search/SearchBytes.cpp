@@ -7,6 +7,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
 namespace vtm {
 
 namespace {
@@ -121,6 +125,10 @@ const std::uint8_t *findForward(const std::uint8_t *p, const std::uint8_t *end, 
 // The last byte of [begin, end) that is a needle byte, or nullptr.
 const std::uint8_t *findBackward(const std::uint8_t *begin, const std::uint8_t *end, Needle n)
 {
+#if defined(__GLIBC__)
+    if (n.a == n.b)
+        return static_cast<const std::uint8_t *>(memrchr(begin, n.a, std::size_t(end - begin)));
+#endif
     for (const std::uint8_t *lead = end - std::min(kLeadBytes, end - begin); end > lead;) {
         if (isNeedle(*--end, n))
             return end;
@@ -145,7 +153,152 @@ bool matchesAt(const std::uint8_t *at, std::span<const std::uint8_t> pattern, bo
     return true;
 }
 
+
+#if defined(__SSE2__)
+// Two probes of the pattern, each a byte compared after an OR that makes a capital and its
+// small letter alike. Sixteen candidates are tested at once, and only where both probes
+// hit is the whole pattern compared: in random data that is one candidate in 16384 or
+// fewer, however common the single bytes are.
+struct Probe
+{
+    std::int64_t at;
+    __m128i value, orMask;
+};
+
+Probe probeFor(std::span<const std::uint8_t> pattern, std::size_t i, bool fold)
+{
+    const Needle n = needleFor(pattern[i], fold);
+    // A two-letter needle differs in bit 5 only: OR-ing it in leaves the small letter.
+    const bool pair = n.a != n.b;
+    return {std::int64_t(i), _mm_set1_epi8(char(pair ? n.b : n.a)), _mm_set1_epi8(char(pair ? 0x20 : 0))};
+}
+
+// The second probe: the rarest byte at another place than the first, or the first again.
+std::size_t secondIndex(std::span<const std::uint8_t> pattern, std::size_t first, bool fold)
+{
+    std::size_t best = first;
+    int bestCost = 1000;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (i == first)
+            continue;
+        const Needle n = needleFor(pattern[i], fold);
+        const int cost = commonness(n.a) + (n.a != n.b ? commonness(n.b) : 0);
+        if (cost < bestCost) {
+            best = i;
+            bestCost = cost;
+        }
+    }
+    return best;
+}
+
+// Bit i set: candidate c + i passes both probes; 32 candidates per call.
+struct Sse2Lanes
+{
+    static std::uint64_t mask(const std::uint8_t *c, const Probe &x, const Probe &y)
+    {
+        return half(c, x, y) | half(c + 16, x, y) << 16;
+    }
+    static std::uint64_t half(const std::uint8_t *c, const Probe &x, const Probe &y)
+    {
+        const __m128i a = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(c + x.at)), x.orMask);
+        const __m128i b = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(c + y.at)), y.orMask);
+        return std::uint32_t(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, x.value), _mm_cmpeq_epi8(b, y.value))));
+    }
+    static constexpr std::int64_t Lanes = 32;
+};
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#define VTM_AVX2 1
+// The same test on 64 candidates per call where the processor has AVX2.
+struct Avx2Lanes
+{
+    __attribute__((target("avx2"))) static std::uint64_t mask(const std::uint8_t *c, const Probe &x,
+                                                              const Probe &y)
+    {
+        return half(c, x, y) | half(c + 32, x, y) << 32;
+    }
+    __attribute__((target("avx2"))) static std::uint64_t half(const std::uint8_t *c, const Probe &x,
+                                                              const Probe &y)
+    {
+        const __m256i xv = _mm256_broadcastsi128_si256(x.value), xo = _mm256_broadcastsi128_si256(x.orMask);
+        const __m256i yv = _mm256_broadcastsi128_si256(y.value), yo = _mm256_broadcastsi128_si256(y.orMask);
+        const __m256i a = _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(c + x.at)), xo);
+        const __m256i b = _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(c + y.at)), yo);
+        return std::uint32_t(
+            _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, xv), _mm256_cmpeq_epi8(b, yv))));
+    }
+    static constexpr std::int64_t Lanes = 64;
+};
+#endif
+
+// Whole blocks while every probe load stays inside the buffer, then one by one.
+template <class L>
+std::int64_t scanForward(const std::uint8_t *base, std::int64_t p, std::int64_t last,
+                         std::span<const std::uint8_t> pattern, bool fold, const Probe &x,
+                         const Probe &y)
+{
+    for (; p + L::Lanes - 1 <= last; p += L::Lanes) {
+        for (std::uint64_t m = L::mask(base + p, x, y); m != 0; m &= m - 1) {
+            const std::int64_t c = p + __builtin_ctzll(m);
+            if (matchesAt(base + c, pattern, fold))
+                return c;
+        }
+    }
+    for (; p <= last; ++p)
+        if (matchesAt(base + p, pattern, fold))
+            return p;
+    return -1;
+}
+
+template <class L>
+std::int64_t scanBackward(const std::uint8_t *base, std::int64_t p,
+                          std::span<const std::uint8_t> pattern, bool fold, const Probe &x,
+                          const Probe &y)
+{
+    for (; p >= L::Lanes - 1; p -= L::Lanes) {
+        const std::int64_t first = p - (L::Lanes - 1);
+        for (std::uint64_t m = L::mask(base + first, x, y); m != 0;) {
+            const int bit = 63 - __builtin_clzll(m);
+            if (matchesAt(base + first + bit, pattern, fold))
+                return first + bit;
+            m &= ~(std::uint64_t(1) << bit);
+        }
+    }
+    for (; p >= 0; --p)
+        if (matchesAt(base + p, pattern, fold))
+            return p;
+    return -1;
+}
+
+#if VTM_AVX2
+// Flattened, so the AVX2 test is inlined into the loops compiled for it.
+__attribute__((target("avx2"), flatten)) std::int64_t
+scanForwardAvx2(const std::uint8_t *base, std::int64_t p, std::int64_t last,
+                std::span<const std::uint8_t> pattern, bool fold, const Probe &x, const Probe &y)
+{
+    return scanForward<Avx2Lanes>(base, p, last, pattern, fold, x, y);
+}
+
+__attribute__((target("avx2"), flatten)) std::int64_t
+scanBackwardAvx2(const std::uint8_t *base, std::int64_t p, std::span<const std::uint8_t> pattern,
+                 bool fold, const Probe &x, const Probe &y)
+{
+    return scanBackward<Avx2Lanes>(base, p, pattern, fold, x, y);
+}
+
+const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+#endif
+#endif
+
+// 2: the widest scanner the processor has; 1: at most SSE2; 0: none.
+int g_vectorLevel = 2;
+
 } // namespace
+
+void LimitSearchVectors(int level)
+{
+    g_vectorLevel = level;
+}
 
 std::uint8_t FoldByte(std::uint8_t b)
 {
@@ -177,6 +330,20 @@ std::int64_t SearchBytes(std::span<const std::uint8_t> buffer,
     const std::uint8_t *base = buffer.data();
     const std::int64_t k = std::int64_t(anchorIndex(pattern, fold));
     const Needle needle = needleFor(pattern[std::size_t(k)], fold);
+#if defined(__SSE2__)
+    // A single byte without folding: the C library's scans are as fast as it gets.
+    if (g_vectorLevel >= 1 && !(n == 1 && needle.a == needle.b)) {
+        const Probe x = probeFor(pattern, std::size_t(k), fold);
+        const Probe y = probeFor(pattern, secondIndex(pattern, std::size_t(k), fold), fold);
+#if VTM_AVX2
+        if (kHasAvx2 && g_vectorLevel >= 2)
+            return backward ? scanBackwardAvx2(base, start, pattern, fold, x, y)
+                            : scanForwardAvx2(base, start, last, pattern, fold, x, y);
+#endif
+        return backward ? scanBackward<Sse2Lanes>(base, start, pattern, fold, x, y)
+                        : scanForward<Sse2Lanes>(base, start, last, pattern, fold, x, y);
+    }
+#endif
     if (backward) {
         for (std::int64_t p = start; p >= 0;) {
             const std::uint8_t *q = findBackward(base + k, base + p + k + 1, needle);

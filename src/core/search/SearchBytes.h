@@ -12,6 +12,10 @@ class TBytesData;
 // (a..z, 224..246, 248..254); every other byte, 247 and 255 among them, stays as it is.
 std::uint8_t FoldByte(std::uint8_t b);
 
+// Which vector scanner SearchBytes may use, so that tests can run each one: 2 the widest
+// the processor has (the default), 1 at most SSE2, 0 the plain byte scans.
+void LimitSearchVectors(int level);
+
 // The offset of the first occurrence of pattern at or after start (forward) or the last one
 // at or before start (backward), comparing folded bytes when fold is set; -1 when there is
 // none or the buffer is empty. An occurrence lies wholly inside the buffer. An empty pattern
