@@ -189,6 +189,41 @@ public:
         self->ticks += tickStep;
         return ticks;
     }
+    // The clipboard: its formats with their data; the chooser picks from this queue (none
+    // left: cancelled). whileChoosing runs while the chooser is open, to change the clipboard.
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> clipboard;
+    std::deque<int> clipboardChoices;
+    std::vector<std::vector<std::string>> chooserLines;
+    std::function<void()> whileChoosing;
+    std::vector<vtm::ClipboardEntry> clipboardEntries() override
+    {
+        std::vector<vtm::ClipboardEntry> entries;
+        for (const auto &[mime, bytes] : clipboard)
+            entries.push_back({mime, std::int64_t(bytes.size())});
+        return entries;
+    }
+    bool withClipboardData(
+        const std::string &mime,
+        const std::function<void(const std::uint8_t *, std::int64_t)> &use) override
+    {
+        for (const auto &[name, bytes] : clipboard)
+            if (name == mime) {
+                use(bytes.data(), std::int64_t(bytes.size()));
+                return true;
+            }
+        return false;
+    }
+    bool runClipboardChooser(const std::vector<std::string> &lines, int *index) override
+    {
+        chooserLines.push_back(lines);
+        if (whileChoosing)
+            whileChoosing();
+        if (clipboardChoices.empty())
+            return false;
+        *index = clipboardChoices.front();
+        clipboardChoices.pop_front();
+        return true;
+    }
     // The insert dialog confirms these (count, pattern) when set.
     std::deque<std::pair<std::int32_t, std::vector<std::uint8_t>>> insertAnswers;
     bool runInsertBytesDialog(bool, vtm::ByteRunMemory &memory) override

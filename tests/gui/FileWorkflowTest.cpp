@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 #include "gui/app/MainMenu.h"
+#include "gui/app/ClipboardForm.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageDialog.h"
 #include "gui/search/GotoForm.h"
@@ -14,7 +15,11 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QListWidget>
+#include <QMimeData>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -319,4 +324,45 @@ TEST(FileWorkflow, GotoAndInsertBytesThroughTheirDialogs)
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(s.doc.BufferSize(), 100);
     EXPECT_EQ(s.doc.Marks()[0], 2);
+}
+
+TEST(FileWorkflow, OpenClipboardThroughTheChooser)
+{
+    MainWindow w;
+    w.state().Language = 9;
+    w.editor().ApplyLanguage();
+    w.show();
+    const QByteArray bytes("\x00\x01\xFEpayload", 10);
+    auto *data = new QMimeData;
+    data->setData(QStringLiteral("application/x-vtm-test"), bytes);
+    data->setText(QStringLiteral("plain"));
+    QGuiApplication::clipboard()->setMimeData(data);
+    QApplication::processEvents();
+    QAction *item = w.mainMenu()->action(MenuItem::LoadFromClipboard);
+    ASSERT_TRUE(item->isEnabled());
+
+    QStringList lines;
+    QString caption;
+    ModalScript script({[&](QWidget *d) {
+        QListWidget *list = w.clipboardForm()->ListBox();
+        caption = d->windowTitle();
+        for (int i = 0; i < list->count(); ++i) {
+            lines << list->item(i)->text();
+            if (list->item(i)->text().contains(QStringLiteral("application/x-vtm-test")))
+                list->setCurrentRow(i);
+        }
+        QTest::keyClick(list, Qt::Key_Return);
+    }});
+    item->trigger();
+    EXPECT_TRUE(script.done());
+    EXPECT_EQ(caption, QStringLiteral("Open Clipboard"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("         1 $00000001          5 $00000005 (CF_TEXT)")))
+        << lines.join(QLatin1Char('\n')).toStdString();
+    const Document &doc = w.state().doc;
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(doc.Buffer()), doc.BufferSize()), bytes);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantreelmorbisco"));
+
+    QGuiApplication::clipboard()->clear();
+    QApplication::processEvents();
+    EXPECT_FALSE(item->isEnabled());
 }

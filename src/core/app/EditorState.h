@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ClipboardFormats.h"
 #include "document/Document.h"
 #include "edit/ByteRunCommands.h"
 #include "edit/TActions.h"
@@ -95,6 +96,9 @@ struct EditorState
     GotoMemory GotoValues;
     ByteRunMemory ByteRuns;
     FindState Find;
+    // The numbers given to clipboard formats, and whether the clipboard offers any now.
+    ClipboardRegistry Clipboard;
+    bool ClipboardHasData = false;
 
     int TopRow() const { return VertBar.GetPosition(); }
     int NumberColumns() const { return BytesPerRow * CellChars; }

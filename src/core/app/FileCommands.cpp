@@ -3,6 +3,7 @@
 #include "app/Editor.h"
 #include "app/Texts.h"
 #include "document/SafeFile.h"
+#include "edit/EditTexts.h"
 
 namespace vtm {
 
@@ -36,6 +37,12 @@ bool FileCommands::LoadFromFile(const std::string &name)
         readFailed(name);
         return false;
     }
+    adoptContents(name);
+    return true;
+}
+
+void FileCommands::adoptContents(const std::string &name)
+{
     SetCurrentFileName(name);
     m_editor.MoveCursorTo(0, 0, false);
     m_s.VertBar.SetPosition(0);
@@ -43,7 +50,45 @@ bool FileCommands::LoadFromFile(const std::string &name)
     m_s.History.Forget();
     m_editor.RequestLayout();
     m_editor.UpdateMenus();
-    return true;
+}
+
+void FileCommands::OpenClipboard()
+{
+    const std::vector<ClipboardEntry> entries = m_host.clipboardEntries();
+    if (entries.empty())
+        return;
+    std::vector<std::string> lines;
+    for (const ClipboardEntry &e : entries) {
+        const std::uint32_t n = m_s.Clipboard.NumberOf(e.mime);
+        lines.push_back(ClipboardLine(n, e.size, ClipboardRegistry::RegisteredName(n, e.mime)));
+    }
+    int index = -1;
+    if (!m_host.runClipboardChooser(lines, &index) || index < 0 || index >= int(lines.size()))
+        return;
+    if (!CloseQuery())
+        return;
+
+    // The clipboard may have changed while the chooser was open: the format must still be
+    // the one chosen, by place, number and name.
+    const std::int64_t chosen = ClipboardLineNumber(lines[std::size_t(index)]);
+    const std::string mime = entries[std::size_t(index)].mime;
+    const std::vector<ClipboardEntry> now = m_host.clipboardEntries();
+    bool available = std::size_t(index) < now.size() && now[std::size_t(index)].mime == mime &&
+                     std::int64_t(m_s.Clipboard.NumberOf(mime)) == chosen;
+    bool loaded = false;
+    if (available)
+        available = m_host.withClipboardData(mime, [&](const std::uint8_t *bytes, std::int64_t n) {
+            loaded = m_s.doc.loadBytes(bytes, n, m_s.KeepMarksOnLoad);
+        });
+    if (!available) {
+        m_editor.ShowMessageDlg(ClipboardGoneText(m_s.Language), MessageKind::Error, mbOK, 0);
+        return;
+    }
+    if (!loaded) { // the document is as it was
+        m_editor.ShowMessageDlg(OutOfMemoryText(m_s.Language), MessageKind::Error, mbOK, 0);
+        return;
+    }
+    adoptContents(std::string());
 }
 
 bool FileCommands::SaveToFile(const std::string &name, bool force)

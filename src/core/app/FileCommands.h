@@ -26,6 +26,8 @@ public:
     void Save();
     void SaveAs();
     void OpenRecent(int index);
+    // Replaces the document by the data of a clipboard format the user picks.
+    void OpenClipboard();
     void ToggleCreateBackup();
     void ToggleKeepMarks();
     void OverwriteWarnClick();
@@ -34,6 +36,8 @@ private:
     // Runs the save dialog; confirmed: the chosen name is saved (force).
     bool saveWithDialog();
     void readFailed(const std::string &name);
+    // After new contents were loaded: the name, the cursor at the start, no history.
+    void adoptContents(const std::string &name);
 
     Editor &m_editor;
     EditorState &m_s;

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "app/Captions.h"
+#include "app/ClipboardFormats.h"
 #include "document/Message.h"
 #include "edit/ByteRunCommands.h"
 #include "search/FindState.h"
 #include "search/Goto.h"
 #include "view/TPlixScrollBar.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace vtm {
 
@@ -64,6 +68,15 @@ public:
     virtual ScreenMetrics screenMetrics() const = 0;
     // Milliseconds from any fixed start, never going back.
     virtual std::int64_t tickCount() const = 0;
+    // The formats the clipboard offers now, in its order.
+    virtual std::vector<ClipboardEntry> clipboardEntries() = 0;
+    // Hands the data of one format to `use` while it is held; false when the clipboard
+    // no longer offers it or it cannot be fetched.
+    virtual bool withClipboardData(
+        const std::string &mime,
+        const std::function<void(const std::uint8_t *bytes, std::int64_t size)> &use) = 0;
+    // The chooser over these lines; false when cancelled, else *index is the chosen line.
+    virtual bool runClipboardChooser(const std::vector<std::string> &lines, int *index) = 0;
 };
 
 } // namespace vtm

@@ -44,6 +44,7 @@ MenuState ComputeMenuState(const EditorState &s)
     m.english = !m.german;
     m.hasBuffer = s.doc.BufferSize() > 0;
     m.canFindAgain = m.hasBuffer && s.Find.SearchAccepted;
+    m.canOpenClipboard = s.ClipboardHasData;
     return m;
 }
 

@@ -26,6 +26,8 @@ struct MenuState
     bool hasBuffer = false;
     // Find next and previous also need a search confirmed in the find dialog.
     bool canFindAgain = false;
+    // Open clipboard needs a clipboard that offers some format.
+    bool canOpenClipboard = false;
 };
 
 MenuState ComputeMenuState(const EditorState &s);

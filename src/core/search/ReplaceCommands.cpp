@@ -234,7 +234,7 @@ void ReplaceCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int 
                                           bulk->MemberCount() * (m - n);
                 run.progress(ui, bulk->FinalOffset(p), run.backward ? 0 : size - 1);
             } catch (const std::bad_alloc &) {
-                ctx.ShowMessageDlg(OutOfMemoryReplaceText(ctx.Language()), MessageKind::Error,
+                ctx.ShowMessageDlg(OutOfMemoryText(ctx.Language()), MessageKind::Error,
                                    mbOK, 0);
                 run.stop = true;
             }
@@ -301,7 +301,7 @@ void FindAndMarkCommand(EditContext &ctx, SearchUi &ui, const FindState &state, 
                         run.progress(ui, p, end);
                     }
             } catch (const std::bad_alloc &) { // what was collected is still recorded
-                ctx.ShowMessageDlg(OutOfMemoryReplaceText(ctx.Language()), MessageKind::Error,
+                ctx.ShowMessageDlg(OutOfMemoryText(ctx.Language()), MessageKind::Error,
                                    mbOK, 0);
                 run.stop = true;
             }

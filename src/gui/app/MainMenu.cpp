@@ -83,6 +83,7 @@ MainMenu::MainMenu(QMenuBar *bar, QObject *parent)
     m_file = bar->addMenu(QString());
     add(m_file, MenuItem::New);
     add(m_file, MenuItem::Open);
+    add(m_file, MenuItem::LoadFromClipboard);
     add(m_file, MenuItem::Save);
     add(m_file, MenuItem::SaveAs);
     m_file->addSeparator();
@@ -279,6 +280,7 @@ void MainMenu::apply(const MenuState &s)
     for (QAction *a : m_markActions)
         a->setEnabled(s.hasBuffer);
     action(MenuItem::FindNext)->setEnabled(s.canFindAgain);
+    action(MenuItem::LoadFromClipboard)->setEnabled(s.canOpenClipboard);
     action(MenuItem::FindPrevious)->setEnabled(s.canFindAgain);
     m_nextMenu->setEnabled(s.hasBuffer);
     m_previousMenu->setEnabled(s.hasBuffer);

@@ -10,6 +10,8 @@
 #include "gui/app/MessageDialog.h"
 #include "app/Help.h"
 #include "gui/app/AboutDialog.h"
+#include "gui/app/ClipboardForm.h"
+#include "gui/platform/Clipboard.h"
 #include "gui/app/HelpWindow.h"
 #include "gui/app/SpeedPanel.h"
 #include "gui/search/FindForm.h"
@@ -22,6 +24,7 @@
 #include "gui/view/TPlixMainPanel.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QRandomGenerator>
@@ -99,6 +102,14 @@ MainWindow::MainWindow()
 
     m_gotoForm = new TGotoForm(this);
     m_insertForm = new TInsertBytesForm(this);
+    m_clipboardForm = new TClipboardForm(this);
+    // Open clipboard is offered only while the clipboard holds something.
+    m_state.ClipboardHasData = ClipboardOffersData();
+    if (QClipboard *clipboard = QGuiApplication::clipboard())
+        connect(clipboard, &QClipboard::dataChanged, this, [this] {
+            m_state.ClipboardHasData = ClipboardOffersData();
+            m_editor.UpdateMenus();
+        });
     m_findForm = new TFindForm(this);
     m_menu = new MainMenu(menuBar(), this);
     connect(m_menu, &MainMenu::triggered, this, &MainWindow::onMenu);
@@ -277,6 +288,7 @@ void MainWindow::onMenu(MenuItem id)
     case MenuItem::FindPrevious: m_editor.runCommand(Command::FindPrevious); break;
     case MenuItem::Replace: m_editor.runCommand(Command::Replace); break;
     case MenuItem::FindAndMark: m_editor.runCommand(Command::FindAndMark); break;
+    case MenuItem::LoadFromClipboard: m_editor.files().OpenClipboard(); break;
     case MenuItem::NextIdenticalByte:
     case MenuItem::PopupNextIdenticalByte: m_editor.runCommand(Command::NextIdenticalByte); break;
     case MenuItem::PreviousIdenticalByte:
@@ -369,6 +381,22 @@ Host::ScreenMetrics MainWindow::screenMetrics() const
 std::int64_t MainWindow::tickCount() const
 {
     return m_ticks.elapsed();
+}
+
+std::vector<ClipboardEntry> MainWindow::clipboardEntries()
+{
+    return ClipboardEntries();
+}
+
+bool MainWindow::withClipboardData(
+    const std::string &mime, const std::function<void(const std::uint8_t *, std::int64_t)> &use)
+{
+    return WithClipboardData(mime, use);
+}
+
+bool MainWindow::runClipboardChooser(const std::vector<std::string> &lines, int *index)
+{
+    return m_clipboardForm->ask(lines, m_state.Language, index);
 }
 
 bool MainWindow::runInsertBytesDialog(bool append, ByteRunMemory &memory)

@@ -19,6 +19,7 @@ class QLabel;
 namespace vtm {
 
 class SpeedPanel;
+class TClipboardForm;
 class TFindForm;
 class TGotoForm;
 class TInsertBytesForm;
@@ -76,6 +77,12 @@ public:
     bool runInsertBytesDialog(bool append, ByteRunMemory &memory) override;
     bool runFindDialog(FindFormMode mode, FindState &state, int *result) override;
     ScreenMetrics screenMetrics() const override;
+    std::vector<ClipboardEntry> clipboardEntries() override;
+    bool withClipboardData(
+        const std::string &mime,
+        const std::function<void(const std::uint8_t *bytes, std::int64_t size)> &use) override;
+    bool runClipboardChooser(const std::vector<std::string> &lines, int *index) override;
+    TClipboardForm *clipboardForm() const { return m_clipboardForm; }
     std::int64_t tickCount() const override;
     TFindForm *findForm() const { return m_findForm; }
     TGotoForm *gotoForm() const { return m_gotoForm; }
@@ -107,6 +114,7 @@ private:
     // Created once and kept, so that what was typed into them stays.
     TGotoForm *m_gotoForm = nullptr;
     TInsertBytesForm *m_insertForm = nullptr;
+    TClipboardForm *m_clipboardForm = nullptr;
     TFindForm *m_findForm = nullptr;
     Calculator m_calculator{this};
     std::array<QLabel *, 3> m_status{};
