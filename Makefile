@@ -36,6 +36,7 @@ bench: build-release
 	@$(RELEASE_DIR)/bench/vtm_bench_marks
 	@$(RELEASE_DIR)/bench/vtm_bench_search
 	@$(RELEASE_DIR)/bench/vtm_bench_replace
+	@$(RELEASE_DIR)/bench/vtm_bench_analysis
 	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_gui
 
 # A longer fuzz of the settings reader and the marks-file codec: libFuzzer when clang is

@@ -68,7 +68,7 @@ std::string ShortHex(std::uint32_t value)
     return first == std::string::npos ? std::string("0") : s.substr(first);
 }
 
-std::string FixedTwoDecimals(double x, int width)
+std::string FixedTwoDecimals(double x, int width, std::string_view decimalSeparator)
 {
     // Round to cents (ties to even), nudge by a thousandth so the shortest form always
     // carries a third decimal, then drop that digit.
@@ -78,8 +78,19 @@ std::string FixedTwoDecimals(double x, int width)
     std::string s(buf);
     if (!s.empty())
         s.pop_back();
-    if (int(s.size()) < width)
-        s.insert(0, std::size_t(width) - s.size(), ' ');
+    // printf writes the C locale's point, which the window system may have set to
+    // anything: swap whatever it wrote for the separator asked for.
+    const auto point = s.find_first_not_of("-0123456789");
+    if (point != std::string::npos) {
+        const auto next = s.find_first_of("0123456789", point);
+        s.replace(point, (next == std::string::npos ? s.size() : next) - point, decimalSeparator);
+    }
+    // The width counts characters, not UTF-8 bytes.
+    std::size_t chars = 0;
+    for (const char c : s)
+        chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    if (chars < std::size_t(width > 0 ? width : 0))
+        s.insert(0, std::size_t(width) - chars, ' ');
     return s;
 }
 

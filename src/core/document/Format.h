@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace vtm {
 
@@ -14,7 +15,8 @@ std::string PadNumber(std::int64_t value, int width, bool zeroPad);
 std::string BinaryString(std::uint32_t value, int n);
 // Upper-case hexadecimal without leading zeros ("0" for 0).
 std::string ShortHex(std::uint32_t value);
-std::string FixedTwoDecimals(double x, int width);
+// Two decimals, padded on the left to width; the separator is the user's locale's (UTF-8).
+std::string FixedTwoDecimals(double x, int width, std::string_view decimalSeparator = ".");
 
 class ConversionError : public std::runtime_error
 {

@@ -1,0 +1,389 @@
+#include "analysis/Compare.h"
+
+#include "document/ByteScan.h"
+#include "document/Language.h"
+#include "edit/TActions.h"
+#include "edit/TCompoundMarkAction.h"
+#include "marks/MarksContext.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vtm {
+
+namespace {
+constexpr std::size_t ReadBlock = std::size_t(1) << 20;
+constexpr int MarkKind = 0;
+constexpr std::uint8_t Red = 1;
+constexpr std::uint8_t Yellow = 6;
+
+enum class Failure { None, Open, NotAFile, Read, Changed, Memory };
+
+// The compared file, read front to back in whole blocks; every read is checked.
+class ComparedFile
+{
+public:
+    explicit ComparedFile(const std::string &path)
+    {
+        // Non-blocking, so that opening a FIFO returns at once and is then refused.
+        m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (m_fd < 0) {
+            m_failure = Failure::Open;
+            return;
+        }
+        struct stat st;
+        if (::fstat(m_fd, &st) != 0) {
+            m_failure = Failure::Read;
+            return;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            m_failure = Failure::NotAFile;
+            return;
+        }
+        m_length = std::int64_t(st.st_size);
+#if defined(POSIX_FADV_SEQUENTIAL)
+        ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+    }
+    ~ComparedFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    ComparedFile(const ComparedFile &) = delete;
+    ComparedFile &operator=(const ComparedFile &) = delete;
+
+    Failure failure() const
+    {
+        return m_failure;
+    }
+    std::int64_t length() const
+    {
+        return m_length;
+    }
+
+    // Exactly n bytes, or false when the file fails or ends early.
+    bool read(std::uint8_t *into, std::size_t n)
+    {
+        while (n > 0) {
+            const ssize_t r = ::read(m_fd, into, n);
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r <= 0)
+                return false;
+            into += r;
+            n -= std::size_t(r);
+        }
+        return true;
+    }
+
+    // Still the length it had when opened.
+    bool unchanged() const
+    {
+        struct stat st;
+        return ::fstat(m_fd, &st) == 0 && std::int64_t(st.st_size) == m_length;
+    }
+
+private:
+    int m_fd = -1;
+    Failure m_failure = Failure::None;
+    std::int64_t m_length = 0;
+};
+
+std::string Quoted(const std::string &path)
+{
+    return "\"" + path + "\"";
+}
+
+std::string FailureText(Failure f, int language, const std::string &path)
+{
+    const bool de = IsGerman(language);
+    const std::string name = Quoted(path);
+    switch (f) {
+    case Failure::Open:
+        return de ? "Die Datei " + name + " kann nicht geöffnet werden!"
+                  : "The file " + name + " cannot be opened!";
+    case Failure::NotAFile:
+        return de ? name + " ist keine Datei, mit der verglichen werden kann!"
+                  : name + " is not a file the data can be compared with!";
+    case Failure::Read:
+        return de ? "Die Datei " + name + " konnte nicht gelesen werden!\rEs wurde nichts markiert."
+                  : "Reading the file " + name + " failed!\rNothing has been marked.";
+    case Failure::Changed:
+        return de ? "Die Datei " + name
+                        + " wurde während des Vergleichs verändert!\rEs wurde nichts markiert."
+                  : "The file " + name
+                        + " changed while it was being compared!\rNothing has been marked.";
+    case Failure::Memory:
+        return de ? "Nicht genug Speicher, um die Unterschiede zu markieren!\r"
+                    "Es wurde nichts markiert."
+                  : "Not enough memory to mark the differences!\rNothing has been marked.";
+    case Failure::None: break;
+    }
+    return std::string();
+}
+
+std::string IdenticalText(int language)
+{
+    return IsGerman(language) ? "Der Inhalt der Datei ist mit den Bytes im Speicher identisch!"
+                              : "The contents of the file is identical to the bytes in memory!";
+}
+
+std::string QuestionText(int language, std::int64_t size, std::int64_t length,
+                         std::int64_t differences)
+{
+    const bool de = IsGerman(language);
+    std::string q;
+    if (length != size)
+        q += de ? "Anzahl der Bytes im Speicher: " + std::to_string(size)
+                      + "\rAnzahl der Bytes in der Datei: " + std::to_string(length) + "\r\r"
+                : "Number of bytes in memory: " + std::to_string(size)
+                      + "\rNumber of bytes in file: " + std::to_string(length) + "\r\r";
+    if (differences > 0)
+        q += (de ? "Anzahl unterschiedlicher Bytes: " : "number of different bytes: ")
+             + std::to_string(differences) + "\r\r";
+    q += de ? "Sollen alle von den Bytes in der Datei abweichenden Bytes rot und alle nicht in "
+              "der Datei vorhandenen Bytes gelb markiert werden?\r\rWARNUNG: Hierbei werden "
+              "alle zur Zeit bestehenden Markierungen gelöscht!"
+            : "Should all bytes that differ from the bytes in the file be marked red and all "
+              "bytes that do not exist in the file be marked yellow?\r\rWARNING: All existing "
+              "marks will be erased!";
+    return q;
+}
+
+#if !defined(__SSE2__)
+// 1 in every byte of w that is not 0, 0 in the others.
+std::uint64_t NonZeroBytes(std::uint64_t w)
+{
+    constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7Full;
+    return ((((w & low7) + low7) | w) & ~low7) >> 7;
+}
+
+// The sum of the eight byte lanes of w.
+std::int64_t LaneSum(std::uint64_t w)
+{
+    constexpr std::uint64_t evenBytes = 0x00FF00FF00FF00FFull;
+    const std::uint64_t pairs = (w & evenBytes) + ((w >> 8) & evenBytes);
+    return std::int64_t((pairs * 0x0001000100010001ull) >> 48);
+}
+#endif
+
+// Differing bytes among n, n a multiple of 16 (SSE2) or 8.
+std::int64_t CountDifferentWords(const std::uint8_t *a, const std::uint8_t *b, std::size_t n)
+{
+    std::int64_t d = 0;
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    // Equal bytes count down from 0 in byte lanes; psadbw sums the lanes every 255 rounds.
+    const __m128i zero = _mm_setzero_si128();
+    while (i < n) {
+        __m128i equal = zero;
+        for (int k = 0; k < 255 && i < n; ++k, i += 16) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a + i));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b + i));
+            equal = _mm_sub_epi8(equal, _mm_cmpeq_epi8(x, y));
+        }
+        const __m128i sums = _mm_sad_epu8(equal, zero);
+        d -= _mm_cvtsi128_si64(sums) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums));
+    }
+    d += std::int64_t(n);
+#else
+    while (i < n) {
+        std::uint64_t lanes = 0;
+        for (int k = 0; k < 255 && i < n; ++k, i += 8)
+            lanes += NonZeroBytes(LoadWord(a + i) ^ LoadWord(b + i));
+        d += LaneSum(lanes);
+    }
+#endif
+    return d;
+}
+
+std::int64_t CountDifferences(const std::uint8_t *a, const std::uint8_t *b, std::size_t n)
+{
+    // Equal stretches are the common case: memcmp passes them at memory speed.
+    constexpr std::size_t Stretch = 4096;
+    std::int64_t d = 0;
+    for (std::size_t s = 0; s < n; s += Stretch) {
+        const std::size_t len = std::min(Stretch, n - s);
+        if (std::memcmp(a + s, b + s, len) == 0)
+            continue;
+        const std::size_t whole = len & ~std::size_t(15);
+        d += CountDifferentWords(a + s, b + s, whole);
+        for (std::size_t i = s + whole; i < s + len; ++i)
+            d += a[i] != b[i];
+    }
+    return d;
+}
+
+struct Counted
+{
+    Failure failure = Failure::None;
+    std::int64_t length = 0;
+    std::int64_t differences = 0;
+};
+
+Counted CountingPass(const Document &doc, const std::string &path)
+{
+    Counted c;
+    ComparedFile file(path);
+    c.failure = file.failure();
+    if (c.failure != Failure::None)
+        return c;
+    c.length = file.length();
+    const std::int64_t common = std::min<std::int64_t>(doc.BufferSize(), c.length);
+    std::vector<std::uint8_t> block(std::size_t(std::min<std::int64_t>(common, ReadBlock)));
+    for (std::int64_t i = 0; i < common;) {
+        const auto n = std::size_t(std::min<std::int64_t>(common - i, ReadBlock));
+        if (!file.read(block.data(), n)) {
+            c.failure = file.unchanged() ? Failure::Read : Failure::Changed;
+            return c;
+        }
+        c.differences += CountDifferences(doc.Buffer() + i, block.data(), n);
+        i += std::int64_t(n);
+    }
+    if (!file.unchanged())
+        c.failure = Failure::Changed;
+    return c;
+}
+
+// Records what [from, to) of the common part needs: red where the bytes differ, 0 where
+// they agree. `file` holds the file's bytes from offset `from` on.
+void MarkCommon(const Document &doc, TCompoundMarkAction &action, const std::uint8_t *file,
+                std::int64_t from, std::int64_t to)
+{
+    const std::uint8_t *buf = doc.Buffer() + from;
+    const std::uint8_t *marks = doc.Marks() + from;
+    const std::int64_t n = to - from;
+    const std::int64_t markedEnd = doc.MarkedEnd() - from;
+    auto one = [&](std::int64_t k) {
+        const std::uint8_t want = buf[k] == file[k] ? 0 : Red;
+        if (marks[k] != want)
+            action.Add(doc, std::int32_t(from + k), want);
+    };
+    std::int64_t k = 0;
+    for (; k + 8 <= n; k += 8) {
+        // Equal and unmarked words need nothing; past MarkedEnd no mark is set.
+        const std::uint64_t m = k < markedEnd ? LoadWord(marks + k) : 0;
+        if ((m | (LoadWord(buf + k) ^ LoadWord(file + k))) == 0)
+            continue;
+        for (int j = 0; j < 8; ++j)
+            one(k + j);
+    }
+    for (; k < n; ++k)
+        one(k);
+}
+
+// The second pass, recorded in full before anything changes.
+Failure MarkingPass(MarksContext &ctx, const std::string &path, std::int64_t length,
+                    std::unique_ptr<TCompoundMarkAction> &action)
+{
+    ComparedFile file(path);
+    if (file.failure() != Failure::None)
+        return file.failure();
+    if (file.length() != length)
+        return Failure::Changed;
+    const Document &doc = ctx.Doc();
+    const std::int64_t size = doc.BufferSize();
+    const std::int64_t common = std::min(size, length);
+    action = std::make_unique<TCompoundMarkAction>(MarkKind, ctx.NextCommandNumber(), false);
+    std::vector<std::uint8_t> block(std::size_t(std::min<std::int64_t>(common, ReadBlock)));
+    std::int64_t blockStart = 0, blockEnd = 0;
+    std::int64_t shown = 0;
+    for (std::int64_t i = 0; i < size;) {
+        const std::int64_t percent = i * 100 / size;
+        if (percent != shown) {
+            ctx.ShowProgress(std::to_string(percent) + "%");
+            shown = percent;
+        }
+        // Up to the first offset of the next percentage.
+        std::int64_t end = std::min(size, ((percent + 1) * size + 99) / 100);
+        if (i < common) {
+            if (i == blockEnd) {
+                const auto n = std::size_t(std::min<std::int64_t>(common - i, ReadBlock));
+                if (!file.read(block.data(), n))
+                    return file.unchanged() ? Failure::Read : Failure::Changed;
+                blockStart = i;
+                blockEnd = i + std::int64_t(n);
+            }
+            end = std::min(end, blockEnd);
+            MarkCommon(doc, *action, block.data() + (i - blockStart), i, end);
+        } else {
+            const std::uint8_t *marks = doc.Marks();
+            for (std::int64_t p = i; p < end; ++p)
+                if (marks[p] != Yellow)
+                    action->Add(doc, std::int32_t(p), Yellow);
+        }
+        i = end;
+    }
+    return file.unchanged() ? Failure::None : Failure::Changed;
+}
+
+void ShowFailure(MarksContext &ctx, Failure f, const std::string &path)
+{
+    ctx.ShowMessageDlg(FailureText(f, ctx.Language(), path), MessageKind::Error, mbOK, 0);
+}
+} // namespace
+
+std::string CompareDialogTitle(int language)
+{
+    return IsGerman(language) ? "Daten mit welcher Datei vergleichen?"
+                              : "Select file to compare the data with?";
+}
+
+void CompareWithFile(MarksContext &ctx, const std::string &path)
+{
+    const Document &doc = ctx.Doc();
+    const std::int64_t size = doc.BufferSize();
+    if (size <= 0 || !doc.Buffer() || !doc.Marks())
+        return;
+    Counted counted;
+    try {
+        counted = CountingPass(doc, path);
+    } catch (const std::bad_alloc &) {
+        counted.failure = Failure::Memory;
+    }
+    if (counted.failure != Failure::None) {
+        ShowFailure(ctx, counted.failure, path);
+        return;
+    }
+    const int language = ctx.Language();
+    if (counted.differences == 0 && counted.length == size) {
+        ctx.ShowMessageDlg(IdenticalText(language), MessageKind::Information, mbOK, 0);
+        return;
+    }
+    const int answer =
+        ctx.ShowMessageDlgDefault(QuestionText(language, size, counted.length, counted.differences),
+                                  MessageKind::Information, mbYesNoCancel, 0, mbYes);
+    if (answer != mrYes)
+        return;
+
+    std::unique_ptr<TCompoundMarkAction> action;
+    Failure failure = Failure::None;
+    try {
+        failure = MarkingPass(ctx, path, counted.length, action);
+    } catch (const std::bad_alloc &) {
+        failure = Failure::Memory;
+    }
+    if (failure != Failure::None) {
+        action.reset();
+        ShowFailure(ctx, failure, path);
+        return;
+    }
+    // The progress text stays in its pane until the status bar is next refreshed.
+    if (!action->Empty() && ctx.History().AddAction(std::move(action), false))
+        ctx.History().UpdateView();
+}
+
+} // namespace vtm

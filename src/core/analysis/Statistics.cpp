@@ -1,0 +1,199 @@
+#include "analysis/Statistics.h"
+
+#include "document/ByteScan.h"
+#include "document/Format.h"
+#include "document/Language.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace vtm {
+
+namespace {
+// Four tables of 32-bit counters: consecutive bytes of one value land in different
+// tables, so an increment never waits for the store of the one before it.
+class Histogram
+{
+public:
+    Histogram() { clear(); }
+
+    void addWord(std::uint64_t w)
+    {
+        ++m_t[0][w & 0xFF];
+        ++m_t[1][(w >> 8) & 0xFF];
+        ++m_t[2][(w >> 16) & 0xFF];
+        ++m_t[3][(w >> 24) & 0xFF];
+        ++m_t[0][(w >> 32) & 0xFF];
+        ++m_t[1][(w >> 40) & 0xFF];
+        ++m_t[2][(w >> 48) & 0xFF];
+        ++m_t[3][w >> 56];
+    }
+    void addByte(std::uint8_t b) { ++m_t[0][b]; }
+
+    // Adds the counts to out and starts again from zero.
+    void flushInto(std::int64_t *out)
+    {
+        for (std::size_t v = 0; v < 256; ++v)
+            out[v] += std::int64_t(m_t[0][v]) + m_t[1][v] + m_t[2][v] + m_t[3][v];
+        clear();
+    }
+
+private:
+    void clear() { std::memset(m_t, 0, sizeof m_t); }
+
+    alignas(64) std::uint32_t m_t[4][256];
+};
+
+// Far below the 32-bit limit of a table, whatever the mix of values.
+constexpr std::int64_t FlushEvery = std::int64_t(1) << 30;
+
+void CountBytes(const std::uint8_t *p, std::int64_t n, std::int64_t *out)
+{
+    Histogram h;
+    while (n > 0) {
+        const std::int64_t len = std::min(n, FlushEvery);
+        std::int64_t i = 0;
+        for (; i + 16 <= len; i += 16) {
+            h.addWord(LoadWord(p + i));
+            h.addWord(LoadWord(p + i + 8));
+        }
+        for (; i < len; ++i)
+            h.addByte(p[i]);
+        h.flushInto(out);
+        p += len;
+        n -= len;
+    }
+}
+
+// Marks are mostly 0: whole zero words are only counted.
+void CountMarks(const std::uint8_t *p, std::int64_t n, std::int64_t *out)
+{
+    Histogram h;
+    while (n > 0) {
+        const std::int64_t len = std::min(n, FlushEvery);
+        std::int64_t zeros = 0, i = 0;
+        for (; i + 8 <= len; i += 8) {
+            const std::uint64_t w = LoadWord(p + i);
+            if (w == 0)
+                zeros += 8;
+            else
+                h.addWord(w);
+        }
+        for (; i < len; ++i)
+            h.addByte(p[i]);
+        h.flushInto(out);
+        out[0] += zeros;
+        p += len;
+        n -= len;
+    }
+}
+
+std::string MarkCount(std::int64_t n)
+{
+    return PadNumber(n, 8, false);
+}
+
+// The character column: what DisplayChar gives, in UTF-8. Control codes would break
+// the line or take no room, so they get the replacement character, one cell wide.
+std::string CharColumn(std::uint8_t v, bool noUnknown)
+{
+    const auto c = static_cast<std::uint8_t>(DisplayChar(v, true, noUnknown));
+    const char32_t u = Cp1252ToUnicode(c);
+    if (u < 0x20 || (u >= 0x7F && u < 0xA0))
+        return "\xEF\xBF\xBD";
+    return Cp1252ToUtf8(c);
+}
+
+struct HeaderTexts
+{
+    const char *file, *modifiedYes, *modifiedNo, *size, *markHead;
+    std::array<const char *, 7> marks; // by marks value, 0 unmarked
+    const char *tableHead;
+};
+
+constexpr HeaderTexts kEnglish{" File: ",
+                               " Modified: Yes",
+                               " Modified: No",
+                               " Number of bytes: ",
+                               " Mark        Count",
+                               {" Unmarked:", " Red:     ", " Green:   ", " Blue:    ",
+                                " Cyan:    ", " Magenta: ", " Yellow:  "},
+                               " Dec Hex Char       Bin    Count Percent"};
+constexpr HeaderTexts kGerman{" Datei: ",
+                              " Geändert: Ja",
+                              " Geändert: Nein",
+                              " Anzahl Bytes: ",
+                              " Markierung   Anzahl",
+                              {" Unmarkiert:", " Rot:       ", " Grün:      ", " Blau:      ",
+                               " Cyan:      ", " Magenta:   ", " Gelb:      "},
+                              " Dez Hex Char       Bin   Anzahl Prozent"};
+
+std::string HexByte(unsigned v)
+{
+    static constexpr char digits[] = "0123456789ABCDEF";
+    return {digits[v >> 4], digits[v & 15]};
+}
+} // namespace
+
+ByteStatistics CountStatistics(const Document &doc)
+{
+    ByteStatistics s;
+    const std::int64_t size = doc.BufferSize();
+    if (size <= 0 || !doc.Buffer())
+        return s;
+    CountBytes(doc.Buffer(), size, s.values.data());
+    if (doc.MarkedCount() == 0 || !doc.Marks()) {
+        s.marks[0] = size;
+        return s;
+    }
+    // Past MarkedEnd every mark is 0.
+    const std::int64_t marked = std::min(size, doc.MarkedEnd());
+    std::array<std::int64_t, 256> all{};
+    CountMarks(doc.Marks(), marked, all.data());
+    std::int64_t coloured = 0;
+    for (std::size_t k = 1; k < s.marks.size(); ++k) {
+        s.marks[k] = all[k];
+        coloured += all[k];
+    }
+    s.marks[0] = size - coloured;
+    return s;
+}
+
+std::vector<std::string> StatisticLines(const ByteStatistics &stats, std::int64_t size,
+                                        bool modified, const std::string &openName, int language,
+                                        bool noUnknown, std::string_view decimalSeparator)
+{
+    const HeaderTexts &t = IsGerman(language) ? kGerman : kEnglish;
+    std::vector<std::string> lines = {"",
+                                      t.file + openName,
+                                      modified ? t.modifiedYes : t.modifiedNo,
+                                      t.size + std::to_string(size),
+                                      "",
+                                      "",
+                                      t.markHead,
+                                      ""};
+    // Colours 1..6 first, unmarked last.
+    for (std::size_t k = 1; k <= 7; ++k)
+        lines.push_back(t.marks[k % 7] + MarkCount(stats.marks[k % 7]));
+    lines.insert(lines.end(), {"", "", t.tableHead, ""});
+    lines.reserve(lines.size() + 257);
+    const std::int64_t max = *std::max_element(stats.values.begin(), stats.values.end());
+    for (unsigned v = 0; v < 256; ++v) {
+        const std::int64_t n = stats.values[v];
+        const double share = size > 0 ? double(n) / double(size) * 100.0 : 0.0;
+        // Counts stay below 2^31, so n * 20 cannot overflow; nearbyint rounds ties to even.
+        const auto cells = max > 0 ? std::int64_t(std::nearbyint(double(n * 20) / double(max))) : 0;
+        std::string line = " " + PadNumber(v, 3, false) + "  " + HexByte(v) + "    "
+                           + CharColumn(std::uint8_t(v), noUnknown) + "  " + BinaryString(v, 8)
+                           + " " + PadNumber(n, 8, false) + "  "
+                           + FixedTwoDecimals(share, 5, decimalSeparator) + "%   ";
+        for (std::int64_t k = 0; k < cells; ++k)
+            line += BarCell;
+        lines.push_back(std::move(line));
+    }
+    lines.emplace_back();
+    return lines;
+}
+
+} // namespace vtm
