@@ -195,6 +195,8 @@ public:
     std::deque<int> clipboardChoices;
     std::vector<std::vector<std::string>> chooserLines;
     std::function<void()> whileChoosing;
+    int statisticsShown = 0;
+    void showStatistics() override { ++statisticsShown; }
     std::vector<vtm::ClipboardEntry> clipboardEntries() override
     {
         std::vector<vtm::ClipboardEntry> entries;

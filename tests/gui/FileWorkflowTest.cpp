@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 #include "gui/app/MainMenu.h"
+#include "gui/analysis/InfoStatisticForm.h"
 #include "gui/app/ClipboardForm.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageDialog.h"
@@ -365,4 +366,46 @@ TEST(FileWorkflow, OpenClipboardThroughTheChooser)
     QGuiApplication::clipboard()->clear();
     QApplication::processEvents();
     EXPECT_FALSE(item->isEnabled());
+}
+
+TEST(FileWorkflow, StatisticsByKeyAndCompareFromTheMenu)
+{
+    QTemporaryDir dir;
+    const QString data = dir.filePath(QStringLiteral("stat.bin"));
+    const QString other = dir.filePath(QStringLiteral("other.bin"));
+    WriteAll(data, QByteArray("AAB", 3));
+    WriteAll(other, QByteArray("AXB", 3));
+    MainWindow w;
+    w.state().Language = 9;
+    w.editor().ApplyLanguage();
+    w.show();
+    w.loadFile(data);
+
+    // Ctrl+I: the window lists the file and the counts; Escape closes it.
+    QStringList lines;
+    {
+        ModalScript script({[&](QWidget *d) {
+            auto *form = qobject_cast<TInfoStatisticForm *>(d);
+            ASSERT_NE(form, nullptr);
+            for (int i = 0; i < form->ListBox()->count(); ++i)
+                lines << form->ListBox()->item(i)->text();
+            QTest::keyClick(form->ListBox(), Qt::Key_Escape);
+        }});
+        QTest::keyClick(&w, Qt::Key_I, Qt::ControlModifier);
+        EXPECT_TRUE(script.done());
+    }
+    ASSERT_GT(lines.size(), 3);
+    EXPECT_EQ(lines[1], QStringLiteral(" File: ") + data);
+    EXPECT_EQ(lines[3], QStringLiteral(" Number of bytes: 3"));
+    EXPECT_TRUE(lines.contains(QStringLiteral(" Unmarked:       3")));
+
+    // Compare with: the one differing byte goes red in one undo step.
+    ModalScript script({Choose(other), Click(mbYes)});
+    w.mainMenu()->action(MenuItem::Compare)->trigger();
+    EXPECT_TRUE(script.done());
+    EXPECT_TRUE(script.texts.value(0).contains(QStringLiteral("number of different bytes: 1")));
+    const Document &doc = w.state().doc;
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(doc.Marks()), 3), QByteArray("\x00\x01\x00", 3));
+    QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc.MarkedCount(), 0);
 }

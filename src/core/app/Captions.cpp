@@ -1,5 +1,7 @@
 #include "app/Captions.h"
 
+#include "analysis/Compare.h"
+
 #include "document/Language.h"
 
 #include <array>
@@ -120,6 +122,8 @@ std::string ShortcutText(const KeyStroke &stroke, int language)
 
 std::string FileDialogTitle(FileDialogKind kind, int language)
 {
+    if (kind == FileDialogKind::Compare)
+        return CompareDialogTitle(language);
     static constexpr std::array<Pair, 4> titles{{
         {"Öffnen", "Open"},
         {"Speichern unter", "Save as"},

@@ -76,7 +76,7 @@ std::string Caption(MenuItem item, int language);
 // the German names where they differ ("Umsch+Strg+Z").
 std::string ShortcutText(const KeyStroke &stroke, int language);
 
-enum class FileDialogKind { Open, Save, MarksOpen, MarksSave };
+enum class FileDialogKind { Open, Save, MarksOpen, MarksSave, Compare };
 std::string FileDialogTitle(FileDialogKind kind, int language);
 
 } // namespace vtm

@@ -1,4 +1,6 @@
 #include "app/Editor.h"
+
+#include "analysis/Compare.h"
 #include "app/MenuState.h"
 #include "app/Texts.h"
 #include "document/StatusTexts.h"
@@ -325,7 +327,23 @@ void Editor::runCommand(Command command)
         break;
     case Command::Replace: runReplaceDialog(FindFormMode::Replace); break;
     case Command::FindAndMark: runReplaceDialog(FindFormMode::FindAndMark); break;
+    case Command::InfoStatistic:
+        if (m_s.doc.BufferSize() > 0)
+            m_host.showStatistics();
+        break;
     }
+}
+
+void Editor::CompareWith()
+{
+    if (m_s.doc.BufferSize() <= 0)
+        return;
+    std::string path;
+    if (m_host.runFileDialog(FileDialogKind::Compare,
+                             FileDialogTitle(FileDialogKind::Compare, m_s.Language), m_s.InitialDir,
+                             std::string(), &path))
+        CompareWithFile(*this, path);
+    UpdateMenus();
 }
 
 void Editor::runReplaceDialog(FindFormMode mode)

@@ -80,6 +80,8 @@ public:
     // Replaces the document by a file's bytes (after the close query); on failure reports
     // it and changes nothing.
     bool LoadFromFile(const std::string &name) { return m_files.LoadFromFile(name); }
+    // Compare with a file the user picks, and mark the differences.
+    void CompareWith();
 
     // EditContext
     Document &Doc() override { return m_s.doc; }

@@ -75,6 +75,8 @@ public:
     virtual bool withClipboardData(
         const std::string &mime,
         const std::function<void(const std::uint8_t *bytes, std::int64_t size)> &use) = 0;
+    // The Info/Statistic window over the current document.
+    virtual void showStatistics() = 0;
     // The chooser over these lines; false when cancelled, else *index is the chosen line.
     virtual bool runClipboardChooser(const std::vector<std::string> &lines, int *index) = 0;
 };

@@ -13,7 +13,7 @@ struct Binding
     Command command;
 };
 
-constexpr std::array<Binding, 53> kBindings{{
+constexpr std::array<Binding, 54> kBindings{{
     {Key::Up, NoModifier, 0, Command::Up},
     {Key::Down, NoModifier, 0, Command::Down},
     {Key::PageUp, NoModifier, 0, Command::PageUp},
@@ -48,6 +48,7 @@ constexpr std::array<Binding, 53> kBindings{{
     {Key::Function, Shift, 3, Command::FindPrevious},
     {Key::Letter, Shift | Ctrl, 'L', Command::FindPrevious},
     {Key::Letter, Ctrl, 'E', Command::Replace},
+    {Key::Letter, Ctrl, 'I', Command::InfoStatistic},
     {Key::Right, Shift, 0, Command::NextIdenticalByte},
     {Key::Down, Shift, 0, Command::NextIdenticalByte},
     {Key::Left, Shift, 0, Command::PreviousIdenticalByte},

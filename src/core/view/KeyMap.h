@@ -75,7 +75,8 @@ enum class Command {
     FindPrevious,
     Replace,
     // No key; from the menu and the toolbar.
-    FindAndMark
+    FindAndMark,
+    InfoStatistic
 };
 
 // The shortcut table; a stroke it knows never reaches the typed-character handler.

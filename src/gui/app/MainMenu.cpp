@@ -37,6 +37,7 @@ std::optional<KeyStroke> ShortcutOf(MenuItem id)
     case MenuItem::FindNext: return KeyStroke{Key::Function, NoModifier, 3};
     case MenuItem::FindPrevious: return KeyStroke{Key::Function, Shift, 3};
     case MenuItem::Replace: return KeyStroke{Key::Letter, Ctrl, 'E'};
+    case MenuItem::InfoStatistic: return KeyStroke{Key::Letter, Ctrl, 'I'};
     case MenuItem::NextIdenticalByte:
     case MenuItem::PopupNextIdenticalByte: return KeyStroke{Key::Right, Shift, 0};
     case MenuItem::PreviousIdenticalByte:
@@ -86,6 +87,9 @@ MainMenu::MainMenu(QMenuBar *bar, QObject *parent)
     add(m_file, MenuItem::LoadFromClipboard);
     add(m_file, MenuItem::Save);
     add(m_file, MenuItem::SaveAs);
+    m_file->addSeparator();
+    add(m_file, MenuItem::Compare);
+    add(m_file, MenuItem::InfoStatistic);
     m_file->addSeparator();
     add(m_file, MenuItem::MarksOpen);
     add(m_file, MenuItem::MarksSaveAs);
@@ -272,7 +276,8 @@ void MainMenu::apply(const MenuState &s)
     for (const MenuItem id :
          {MenuItem::Save, MenuItem::SaveAs, MenuItem::DeleteByte, MenuItem::InsertByte,
           MenuItem::DeleteBytes, MenuItem::InsertBytes, MenuItem::Goto, MenuItem::NextIdenticalByte,
-          MenuItem::PreviousIdenticalByte, MenuItem::Find, MenuItem::Replace,
+          MenuItem::PreviousIdenticalByte, MenuItem::Find, MenuItem::Replace, MenuItem::Compare,
+          MenuItem::InfoStatistic,
           MenuItem::FindAndMark, MenuItem::MarksOpen,
           MenuItem::MarksSaveAs, MenuItem::UnmarkAll, MenuItem::MarkNext, MenuItem::MarkPrevious,
           MenuItem::MarkNextIdentical, MenuItem::MarkPreviousIdentical})

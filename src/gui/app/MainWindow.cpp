@@ -10,6 +10,7 @@
 #include "gui/app/MessageDialog.h"
 #include "app/Help.h"
 #include "gui/app/AboutDialog.h"
+#include "gui/analysis/InfoStatisticForm.h"
 #include "gui/app/ClipboardForm.h"
 #include "gui/platform/Clipboard.h"
 #include "gui/app/HelpWindow.h"
@@ -130,7 +131,7 @@ MainWindow::MainWindow()
     setCentralWidget(central);
     m_speed = new SpeedPanel(central);
     // Buttons of commands the program does not have yet stay off the toolbar.
-    for (const SpeedButton b : {SpeedButton::PrintSB, SpeedButton::InfoSB})
+    for (const SpeedButton b : {SpeedButton::PrintSB})
         m_speed->setButtonShown(b, false);
     auto onClick = [this](SpeedButton b, auto &&slot) {
         connect(m_speed->button(b), &QAbstractButton::clicked, this, slot);
@@ -142,6 +143,7 @@ MainWindow::MainWindow()
     onClick(SpeedButton::FindNextSB, [this] { m_editor.runCommand(Command::FindNext); });
     onClick(SpeedButton::FindPreviousSB, [this] { m_editor.runCommand(Command::FindPrevious); });
     onClick(SpeedButton::ReplaceSB, [this] { m_editor.runCommand(Command::Replace); });
+    onClick(SpeedButton::InfoSB, [this] { m_editor.runCommand(Command::InfoStatistic); });
     onClick(SpeedButton::FindAndMarkSB, [this] { m_editor.runCommand(Command::FindAndMark); });
     onClick(SpeedButton::TabSB, [this] { showHelp(HelpContextCharTable); });
     onClick(SpeedButton::CalcSB, [this] {
@@ -289,6 +291,8 @@ void MainWindow::onMenu(MenuItem id)
     case MenuItem::Replace: m_editor.runCommand(Command::Replace); break;
     case MenuItem::FindAndMark: m_editor.runCommand(Command::FindAndMark); break;
     case MenuItem::LoadFromClipboard: m_editor.files().OpenClipboard(); break;
+    case MenuItem::Compare: m_editor.CompareWith(); break;
+    case MenuItem::InfoStatistic: m_editor.runCommand(Command::InfoStatistic); break;
     case MenuItem::NextIdenticalByte:
     case MenuItem::PopupNextIdenticalByte: m_editor.runCommand(Command::NextIdenticalByte); break;
     case MenuItem::PreviousIdenticalByte:
@@ -332,7 +336,8 @@ void MainWindow::updateMenus(const MenuState &state)
     m_menu->apply(state);
     m_speed->button(SpeedButton::SaveSB)->setEnabled(state.hasBuffer);
     m_speed->button(SpeedButton::SaveAsSB)->setEnabled(state.hasBuffer);
-    for (const SpeedButton b : {SpeedButton::FindSB, SpeedButton::ReplaceSB, SpeedButton::FindAndMarkSB})
+    for (const SpeedButton b : {SpeedButton::FindSB, SpeedButton::ReplaceSB, SpeedButton::FindAndMarkSB,
+                                SpeedButton::InfoSB})
         m_speed->button(b)->setEnabled(state.hasBuffer);
     m_speed->button(SpeedButton::FindNextSB)->setEnabled(state.canFindAgain);
     m_speed->button(SpeedButton::FindPreviousSB)->setEnabled(state.canFindAgain);
@@ -392,6 +397,11 @@ bool MainWindow::withClipboardData(
     const std::string &mime, const std::function<void(const std::uint8_t *, std::int64_t)> &use)
 {
     return WithClipboardData(mime, use);
+}
+
+void MainWindow::showStatistics()
+{
+    TInfoStatisticForm::ShowStatistics(this, m_state);
 }
 
 bool MainWindow::runClipboardChooser(const std::vector<std::string> &lines, int *index)
