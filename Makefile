@@ -38,6 +38,7 @@ bench: build-release
 	@$(RELEASE_DIR)/bench/vtm_bench_replace
 	@$(RELEASE_DIR)/bench/vtm_bench_analysis
 	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_gui
+	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_print
 
 # A longer fuzz of the settings reader and the marks-file codec: libFuzzer when clang is
 # there, otherwise the random drivers of the core tests with many more inputs.

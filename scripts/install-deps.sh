@@ -4,8 +4,9 @@
 set -euo pipefail
 
 # libqt6svg6 carries Qt's SVG icon and image plugins, which draw the toolbar glyphs.
+# poppler-utils (pdfinfo, pdftotext) lets the print tests read the PDF files they print.
 packages=(g++ make cmake qt6-base-dev libqt6svg6 libgl-dev fonts-liberation fontconfig
-          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth poppler-utils)
 # `make fuzz` also wants clang and its libFuzzer runtime.
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang libclang-rt-dev)

@@ -7,6 +7,9 @@
 
 namespace vtm {
 
+// The glyph of each Windows-1252 byte in a font.
+std::array<quint32, 256> Cp1252Glyphs(const QRawFont &font);
+
 // The dump font ("Courier New" 10, Liberation Mono where that is the metric twin),
 // with a glyph for each Windows-1252 byte looked up once.
 class DumpFont

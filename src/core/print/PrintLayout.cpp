@@ -1,0 +1,140 @@
+#include "print/PrintLayout.h"
+
+#include "document/Format.h"
+
+#include <algorithm>
+
+namespace vtm {
+
+namespace {
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+std::string offsetText(bool hexMode, std::int64_t offset, int width)
+{
+    std::string digits;
+    const int base = hexMode ? 16 : 10;
+    do {
+        digits.insert(digits.begin(), kHexDigits[offset % base]);
+        offset /= base;
+    } while (offset > 0);
+    if (int(digits.size()) < width)
+        digits.insert(0, std::size_t(width) - digits.size(), '0');
+    return digits;
+}
+} // namespace
+
+std::int64_t PrintRowCount(std::int64_t bufferSize, int bytesPerRow)
+{
+    if (bufferSize <= 0 || bytesPerRow <= 0)
+        return 0;
+    return (bufferSize + bytesPerRow - 1) / bytesPerRow;
+}
+
+std::int64_t PageCount(std::int64_t rowCount)
+{
+    return rowCount <= 0 ? 0 : (rowCount + LinesPerPage - 1) / LinesPerPage;
+}
+
+std::int64_t ProposedPage(std::int64_t cursorRow)
+{
+    return std::max<std::int64_t>(0, cursorRow) / LinesPerPage + 1;
+}
+
+std::int64_t PageFirstRow(std::int64_t page)
+{
+    return (std::max<std::int64_t>(1, page) - 1) * LinesPerPage;
+}
+
+std::int64_t PageEndRow(std::int64_t page, std::int64_t rowCount)
+{
+    return std::min(PageFirstRow(page) + LinesPerPage, std::max<std::int64_t>(0, rowCount));
+}
+
+PrintLayout PrintLayout::For(bool hexMode, int offsetDigits, std::int64_t bufferSize)
+{
+    PrintLayout l;
+    l.HexMode = hexMode;
+    l.BytesPerRow = hexMode ? 16 : 10;
+    l.CellChars = hexMode ? 2 : 3;
+    const std::int64_t rowCount = PrintRowCount(bufferSize, l.BytesPerRow);
+    const std::int64_t lastOffset = std::max<std::int64_t>(0, rowCount - 1) * l.BytesPerRow;
+    const int needed = int(offsetText(hexMode, lastOffset, 0).size());
+    l.OffsetDigits = std::max({1, offsetDigits, needed});
+    return l;
+}
+
+int PrintLayout::GapsBefore(int j) const
+{
+    if (HexMode)
+        return int(j > 3) + int(j > 7) + int(j > 11);
+    return int(j > 4);
+}
+
+int PrintLayout::NumberPos(int j) const
+{
+    return OffsetDigits + 3 + j * (CellChars + 1) + GapsBefore(j);
+}
+
+int PrintLayout::CharPos(int j) const
+{
+    return OffsetDigits + 2 + BytesPerRow * (CellChars + 1) + GroupGaps() + 3 + j;
+}
+
+int PrintLayout::RowChars() const
+{
+    return CharPos(BytesPerRow);
+}
+
+std::string PrintColumnHeader(const PrintLayout &layout)
+{
+    std::string s(std::size_t(layout.RowChars()), ' ');
+    for (int j = 0; j < layout.BytesPerRow; ++j) {
+        // The digit stands under the last character of the value.
+        s[std::size_t(layout.NumberPos(j) + layout.CellChars - 1)] = kHexDigits[j % 16];
+        s[std::size_t(layout.CharPos(j))] = kHexDigits[j % 16];
+    }
+    return s;
+}
+
+std::string PrintRowText(const PrintLayout &layout, const Document &doc, std::int64_t row,
+                         bool noUnknown)
+{
+    std::string s(std::size_t(layout.RowChars()), ' ');
+    const std::int64_t start = row * layout.BytesPerRow;
+    const std::string offset = offsetText(layout.HexMode, start, layout.OffsetDigits);
+    s.replace(0, offset.size(), offset);
+    const std::int64_t size = doc.BufferSize();
+    const std::uint8_t *buffer = doc.Buffer();
+    for (int j = 0; j < layout.BytesPerRow; ++j) {
+        const std::int64_t o = start + j;
+        if (o >= size)
+            break;
+        const std::uint8_t b = buffer[o];
+        const std::size_t at = std::size_t(layout.NumberPos(j));
+        if (layout.HexMode) {
+            s[at] = kHexDigits[b >> 4];
+            s[at + 1] = kHexDigits[b & 15];
+        } else {
+            s.replace(at, 3, PadNumber(b, 3, true));
+        }
+        s[std::size_t(layout.CharPos(j))] = DisplayChar(b, false, noUnknown);
+    }
+    return s;
+}
+
+PrintBox NumberBox(const PrintLayout &layout, int j, std::int64_t x0, std::int64_t y, int charWidth,
+                   int charHeight)
+{
+    // Half a character beyond the value on each side, so neighbouring boxes meet.
+    const std::int64_t x1 = x0 + std::int64_t(layout.NumberPos(j)) * charWidth - charWidth / 2;
+    return {x1, y, x1 + std::int64_t(layout.CellChars + 1) * charWidth, y + charHeight};
+}
+
+PrintBox CharBox(const PrintLayout &layout, int j, std::int64_t x0, std::int64_t y, int charWidth,
+                 int charHeight)
+{
+    const std::int64_t x1 = x0 + std::int64_t(layout.CharPos(j)) * charWidth;
+    return {x1, y, x1 + charWidth, y + charHeight};
+}
+
+} // namespace vtm
