@@ -197,6 +197,8 @@ public:
     std::function<void()> whileChoosing;
     int statisticsShown = 0;
     void showStatistics() override { ++statisticsShown; }
+    int printed = 0;
+    void printDocument() override { ++printed; }
     std::vector<vtm::ClipboardEntry> clipboardEntries() override
     {
         std::vector<vtm::ClipboardEntry> entries;

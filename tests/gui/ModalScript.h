@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QStringList>
@@ -71,6 +72,10 @@ inline ModalScript::Answer Choose(const QString &path)
         auto *d = qobject_cast<QFileDialog *>(w);
         ASSERT_NE(d, nullptr);
         d->selectFile(path);
+        // The dialog's file model fills in the background; a name typed whole is always taken.
+        if (d->selectedFiles().value(0) != path)
+            if (auto *edit = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                edit->setText(path);
         QMetaObject::invokeMethod(d, "accept");
     };
 }

@@ -331,6 +331,10 @@ void Editor::runCommand(Command command)
         if (m_s.doc.BufferSize() > 0)
             m_host.showStatistics();
         break;
+    case Command::Print:
+        if (m_s.doc.BufferSize() > 0)
+            m_host.printDocument();
+        break;
     }
 }
 

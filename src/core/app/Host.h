@@ -77,6 +77,8 @@ public:
         const std::function<void(const std::uint8_t *bytes, std::int64_t size)> &use) = 0;
     // The Info/Statistic window over the current document.
     virtual void showStatistics() = 0;
+    // The print dialog, then the job with its progress window.
+    virtual void printDocument() = 0;
     // The chooser over these lines; false when cancelled, else *index is the chosen line.
     virtual bool runClipboardChooser(const std::vector<std::string> &lines, int *index) = 0;
 };

@@ -76,7 +76,8 @@ enum class Command {
     Replace,
     // No key; from the menu and the toolbar.
     FindAndMark,
-    InfoStatistic
+    InfoStatistic,
+    Print
 };
 
 // The shortcut table; a stroke it knows never reaches the typed-character handler.

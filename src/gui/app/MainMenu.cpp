@@ -89,6 +89,7 @@ MainMenu::MainMenu(QMenuBar *bar, QObject *parent)
     add(m_file, MenuItem::SaveAs);
     m_file->addSeparator();
     add(m_file, MenuItem::Compare);
+    add(m_file, MenuItem::Print);
     add(m_file, MenuItem::InfoStatistic);
     m_file->addSeparator();
     add(m_file, MenuItem::MarksOpen);
@@ -277,7 +278,7 @@ void MainMenu::apply(const MenuState &s)
          {MenuItem::Save, MenuItem::SaveAs, MenuItem::DeleteByte, MenuItem::InsertByte,
           MenuItem::DeleteBytes, MenuItem::InsertBytes, MenuItem::Goto, MenuItem::NextIdenticalByte,
           MenuItem::PreviousIdenticalByte, MenuItem::Find, MenuItem::Replace, MenuItem::Compare,
-          MenuItem::InfoStatistic,
+          MenuItem::InfoStatistic, MenuItem::Print,
           MenuItem::FindAndMark, MenuItem::MarksOpen,
           MenuItem::MarksSaveAs, MenuItem::UnmarkAll, MenuItem::MarkNext, MenuItem::MarkPrevious,
           MenuItem::MarkNextIdentical, MenuItem::MarkPreviousIdentical})

@@ -13,6 +13,7 @@
 #include "gui/analysis/InfoStatisticForm.h"
 #include "gui/app/ClipboardForm.h"
 #include "gui/platform/Clipboard.h"
+#include "gui/print/PrintCommand.h"
 #include "gui/app/HelpWindow.h"
 #include "gui/app/SpeedPanel.h"
 #include "gui/search/FindForm.h"
@@ -130,9 +131,6 @@ MainWindow::MainWindow()
     auto *central = new QWidget(this);
     setCentralWidget(central);
     m_speed = new SpeedPanel(central);
-    // Buttons of commands the program does not have yet stay off the toolbar.
-    for (const SpeedButton b : {SpeedButton::PrintSB})
-        m_speed->setButtonShown(b, false);
     auto onClick = [this](SpeedButton b, auto &&slot) {
         connect(m_speed->button(b), &QAbstractButton::clicked, this, slot);
     };
@@ -144,6 +142,7 @@ MainWindow::MainWindow()
     onClick(SpeedButton::FindPreviousSB, [this] { m_editor.runCommand(Command::FindPrevious); });
     onClick(SpeedButton::ReplaceSB, [this] { m_editor.runCommand(Command::Replace); });
     onClick(SpeedButton::InfoSB, [this] { m_editor.runCommand(Command::InfoStatistic); });
+    onClick(SpeedButton::PrintSB, [this] { m_editor.runCommand(Command::Print); });
     onClick(SpeedButton::FindAndMarkSB, [this] { m_editor.runCommand(Command::FindAndMark); });
     onClick(SpeedButton::TabSB, [this] { showHelp(HelpContextCharTable); });
     onClick(SpeedButton::CalcSB, [this] {
@@ -293,6 +292,7 @@ void MainWindow::onMenu(MenuItem id)
     case MenuItem::LoadFromClipboard: m_editor.files().OpenClipboard(); break;
     case MenuItem::Compare: m_editor.CompareWith(); break;
     case MenuItem::InfoStatistic: m_editor.runCommand(Command::InfoStatistic); break;
+    case MenuItem::Print: m_editor.runCommand(Command::Print); break;
     case MenuItem::NextIdenticalByte:
     case MenuItem::PopupNextIdenticalByte: m_editor.runCommand(Command::NextIdenticalByte); break;
     case MenuItem::PreviousIdenticalByte:
@@ -337,7 +337,7 @@ void MainWindow::updateMenus(const MenuState &state)
     m_speed->button(SpeedButton::SaveSB)->setEnabled(state.hasBuffer);
     m_speed->button(SpeedButton::SaveAsSB)->setEnabled(state.hasBuffer);
     for (const SpeedButton b : {SpeedButton::FindSB, SpeedButton::ReplaceSB, SpeedButton::FindAndMarkSB,
-                                SpeedButton::InfoSB})
+                                SpeedButton::InfoSB, SpeedButton::PrintSB})
         m_speed->button(b)->setEnabled(state.hasBuffer);
     m_speed->button(SpeedButton::FindNextSB)->setEnabled(state.canFindAgain);
     m_speed->button(SpeedButton::FindPreviousSB)->setEnabled(state.canFindAgain);
@@ -402,6 +402,11 @@ bool MainWindow::withClipboardData(
 void MainWindow::showStatistics()
 {
     TInfoStatisticForm::ShowStatistics(this, m_state);
+}
+
+void MainWindow::printDocument()
+{
+    DoPrint(this, m_state);
 }
 
 bool MainWindow::runClipboardChooser(const std::vector<std::string> &lines, int *index)

@@ -83,6 +83,7 @@ public:
         const std::function<void(const std::uint8_t *bytes, std::int64_t size)> &use) override;
     bool runClipboardChooser(const std::vector<std::string> &lines, int *index) override;
     void showStatistics() override;
+    void printDocument() override;
     TClipboardForm *clipboardForm() const { return m_clipboardForm; }
     std::int64_t tickCount() const override;
     TFindForm *findForm() const { return m_findForm; }
