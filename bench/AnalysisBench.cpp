@@ -8,6 +8,8 @@
 #include "edit/TActions.h"
 #include "marks/MarksContext.h"
 
+#include "BenchContext.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -105,56 +107,14 @@ void BM_Statistics(benchmark::State &state)
 }
 
 // The editor without a window: the question is answered from `answer`.
-class BenchCompare final : public vtm::MarksContext
+class BenchCompare final : public vtmbench::BenchContext
 {
 public:
     explicit BenchCompare(const std::vector<std::uint8_t> &bytes)
     {
-        m_history.setContext(this);
-        m_doc.loadBytes(bytes.data(), std::int64_t(bytes.size()));
+        answer = vtm::mrNo;
+        Doc().loadBytes(bytes.data(), std::int64_t(bytes.size()));
     }
-
-    int answer = vtm::mrNo;
-    std::string failure;
-
-    vtm::Document &Doc() override { return m_doc; }
-    vtm::TActions &History() override { return m_history; }
-    int Language() const override { return vtm::LanguageEnglish; }
-    int NextCommandNumber() override { return ++m_command; }
-    std::int64_t CursorOffset() const override { return 0; }
-    bool CursorInCharArea() const override { return false; }
-    void MoveCursorToOffset(std::int64_t, bool, bool) override {}
-    void RequestLayout() override {}
-    void UpdateView() override {}
-    void InvalidateView() override {}
-    void UpdateMainWindow() override {}
-    void Beep() override {}
-    int ShowMessageDlg(const std::string &text, vtm::MessageKind kind, unsigned, int) override
-    {
-        if (kind == vtm::MessageKind::Error)
-            failure = text;
-        return vtm::mrOk;
-    }
-    int ShowMessageDlgDefault(const std::string &, vtm::MessageKind, unsigned, int,
-                              unsigned) override
-    {
-        return answer;
-    }
-    void ShowProgress(const std::string &) override {}
-    void UpdateMenus() override {}
-    bool RunMarksDialog(bool, const std::string &, const std::string &, std::string *) override
-    {
-        return false;
-    }
-    bool CreateBackUp() const override { return false; }
-    std::string &MarksInitialDir() override { return m_dir; }
-    std::string &MarksFileName() override { return m_name; }
-
-private:
-    vtm::Document m_doc;
-    vtm::TActions m_history;
-    int m_command = 0;
-    std::string m_dir, m_name;
 };
 
 // The document and a file equal to it but for 1 % of its bytes, read once so it is cached.
@@ -228,8 +188,8 @@ void BM_CompareCount(benchmark::State &state)
         state.SetIterationTime(t);
         total += t;
     }
-    if (!ctx.failure.empty())
-        state.SkipWithError(ctx.failure.c_str());
+    if (!ctx.message.empty())
+        state.SkipWithError(ctx.message.c_str());
     state.counters["x_read"] = total / double(state.iterations()) / read;
 }
 
@@ -248,8 +208,8 @@ void BM_CompareAndMark(benchmark::State &state)
         ctx.History().Undo();
         state.ResumeTiming();
     }
-    if (!ctx.failure.empty())
-        state.SkipWithError(ctx.failure.c_str());
+    if (!ctx.message.empty())
+        state.SkipWithError(ctx.message.c_str());
     state.counters["marked"] = double(Setup().differing);
 }
 

@@ -11,6 +11,8 @@
 #include "edit/TInsertAction.h"
 #include "edit/TInsertBytesAction.h"
 
+#include "BenchContext.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -41,34 +43,8 @@ double secondsSince(Clock::time_point t0)
 
 // The editor without a window: the history works on a document, and whatever the view
 // would do in answer is left out.
-class BenchEditor final : public vtm::EditContext
+class BenchEditor final : public vtmbench::BenchContext
 {
-public:
-    BenchEditor() { m_history.setContext(this); }
-
-    vtm::Document &Doc() override { return m_doc; }
-    vtm::TActions &History() override { return m_history; }
-    int Language() const override { return vtm::LanguageEnglish; }
-    int NextCommandNumber() override { return ++m_command; }
-
-    std::int64_t CursorOffset() const override { return m_cursor; }
-    bool CursorInCharArea() const override { return false; }
-    void MoveCursorToOffset(std::int64_t offset, bool, bool) override { m_cursor = offset; }
-    void RequestLayout() override {}
-    void UpdateView() override {}
-    void InvalidateView() override {}
-    void UpdateMainWindow() override {}
-    void Beep() override {}
-    int ShowMessageDlg(const std::string &, vtm::MessageKind, unsigned, int) override
-    {
-        return vtm::mrOk;
-    }
-
-private:
-    vtm::Document m_doc;
-    vtm::TActions m_history;
-    int m_command = 0;
-    std::int64_t m_cursor = 0;
 };
 
 std::uint64_t nextRandom(std::uint64_t &x) // xorshift64

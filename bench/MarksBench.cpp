@@ -8,6 +8,8 @@
 #include "marks/MarkCommands.h"
 #include "marks/MarksFileCommands.h"
 
+#include "BenchContext.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -32,62 +34,21 @@ double secondsSince(Clock::time_point t0)
 }
 
 // The editor without a window: dialogs answer with the one file, questions with Yes.
-class BenchMarks final : public vtm::MarksContext
+class BenchMarks final : public vtmbench::BenchContext
 {
 public:
-    BenchMarks(double markedShare, const std::string &file)
-        : m_file(file)
+    BenchMarks(double markedShare, const std::string &markFile)
     {
-        m_history.setContext(this);
+        file = markFile;
         const std::vector<std::uint8_t> bytes(std::size_t(kSize), 0x5A);
-        m_doc.loadBytes(bytes.data(), kSize);
+        Doc().loadBytes(bytes.data(), kSize);
         std::mt19937_64 rng(1);
         const auto marked = std::int64_t(double(kSize) * markedShare);
         for (std::int64_t i = 0; i < marked; ++i)
-            m_doc.SetMark(std::int32_t(rng() % std::uint64_t(kSize)), std::uint8_t(1 + rng() % 6));
+            Doc().SetMark(std::int32_t(rng() % std::uint64_t(kSize)), std::uint8_t(1 + rng() % 6));
     }
 
-    vtm::Document &Doc() override { return m_doc; }
-    vtm::TActions &History() override { return m_history; }
-    int Language() const override { return vtm::LanguageEnglish; }
-    int NextCommandNumber() override { return ++m_command; }
-    std::int64_t CursorOffset() const override { return 0; }
-    bool CursorInCharArea() const override { return false; }
-    void MoveCursorToOffset(std::int64_t, bool, bool) override {}
-    void RequestLayout() override {}
-    void UpdateView() override {}
-    void InvalidateView() override {}
-    void UpdateMainWindow() override {}
-    void Beep() override {}
-    int ShowMessageDlg(const std::string &text, vtm::MessageKind, unsigned, int) override
-    {
-        m_failure = text;
-        return vtm::mrOk;
-    }
-    int ShowMessageDlgDefault(const std::string &, vtm::MessageKind, unsigned, int,
-                              unsigned) override
-    {
-        return vtm::mrYes;
-    }
-    void ShowProgress(const std::string &) override {}
-    void UpdateMenus() override {}
-    bool RunMarksDialog(bool, const std::string &, const std::string &,
-                        std::string *chosen) override
-    {
-        *chosen = m_file;
-        return true;
-    }
-    bool CreateBackUp() const override { return false; }
-    std::string &MarksInitialDir() override { return m_dir; }
-    std::string &MarksFileName() override { return m_name; }
-
-    const std::string &failure() const { return m_failure; }
-
-private:
-    vtm::Document m_doc;
-    vtm::TActions m_history;
-    int m_command = 0;
-    std::string m_file, m_dir, m_name, m_failure;
+    const std::string &failure() const { return message; }
 };
 
 std::string BenchFile()

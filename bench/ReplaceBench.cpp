@@ -6,6 +6,8 @@
 #include "edit/TActions.h"
 #include "search/ReplaceCommands.h"
 
+#include "BenchContext.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -26,13 +28,12 @@ double secondsSince(Clock::time_point t0)
 }
 
 // The editor without a window: every question is answered Yes.
-class BenchEditor final : public vtm::EditContext, public vtm::SearchUi
+class BenchEditor final : public vtmbench::BenchContext, public vtm::SearchUi
 {
 public:
     // Printable bytes with `occurrence` at a million evenly spread offsets.
     explicit BenchEditor(const std::vector<std::uint8_t> &occurrence)
     {
-        m_history.setContext(this);
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kSize));
         std::uint32_t x = 12345;
         for (auto &b : bytes) {
@@ -42,26 +43,11 @@ public:
         const std::int64_t step = kSize / kOccurrences;
         for (std::int64_t k = 0; k < kOccurrences; ++k)
             std::copy(occurrence.begin(), occurrence.end(), bytes.begin() + k * step);
-        m_doc.loadBytes(bytes.data(), kSize);
+        Doc().loadBytes(bytes.data(), kSize);
     }
 
-    vtm::Document &Doc() override { return m_doc; }
-    vtm::TActions &History() override { return m_history; }
-    int Language() const override { return vtm::LanguageEnglish; }
-    int NextCommandNumber() override { return ++m_command; }
-    std::int64_t CursorOffset() const override { return m_cursor; }
-    bool CursorInCharArea() const override { return false; }
-    void MoveCursorToOffset(std::int64_t offset, bool, bool) override { m_cursor = offset; }
-    void RequestLayout() override {}
-    void UpdateView() override {}
-    void InvalidateView() override {}
-    void UpdateMainWindow() override {}
-    void Beep() override { m_failure = "nothing found"; }
-    int ShowMessageDlg(const std::string &text, vtm::MessageKind, unsigned, int) override
-    {
-        m_failure = text;
-        return vtm::mrYes;
-    }
+    // Any message (an error, the time question) or a beep spoils the run.
+    void Beep() override { message = "nothing found"; }
     void ShowProgress(const std::string &) override {}
     void UpdateMenus() override {}
     int AskAtCursor(const std::string &) override { return vtm::mrYes; }
@@ -72,14 +58,7 @@ public:
             .count();
     }
 
-    const std::string &failure() const { return m_failure; }
-
-private:
-    vtm::Document m_doc;
-    vtm::TActions m_history;
-    int m_command = 0;
-    std::int64_t m_cursor = 0;
-    std::string m_failure;
+    const std::string &failure() const { return message; }
 };
 
 vtm::FindState AllWithoutQuestions(std::vector<std::uint8_t> find, std::vector<std::uint8_t> by)

@@ -81,6 +81,19 @@ struct RunState
         , origin(start)
     {}
 
+    // The next occurrence from start, counted, and whether to act on it (asked about while
+    // confirming); -1 when there is none.
+    std::int64_t next(SearchUi &ui, const std::string &question, bool *act)
+    {
+        const std::int64_t p = SearchFind(ctx.Doc(), state, start, backward);
+        if (p < 0)
+            return -1;
+        ++found;
+        last = p;
+        *act = confirm ? ask(ui, p, question) : true;
+        return p;
+    }
+
     // The answer to the question for one occurrence: whether to act on it.
     bool ask(SearchUi &ui, std::int64_t p, const std::string &text)
     {
@@ -189,14 +202,10 @@ void ReplaceCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int 
     std::int64_t total = 0, done0 = 0, t0 = 0;
 
     for (;;) {
-        const std::int64_t p = SearchFind(doc, state, run.start, run.backward);
+        bool replace = true;
+        const std::int64_t p = run.next(ui, ReplaceQuestionText(ctx.Language()), &replace);
         if (p < 0)
             break;
-        ++run.found;
-        run.last = p;
-        bool replace = true;
-        if (run.confirm)
-            replace = run.ask(ui, p, ReplaceQuestionText(ctx.Language()));
         if (!run.confirm && !asked) {
             if (!estimating) {
                 total = CountOccurrences(doc, state, run.start, run.backward);
@@ -276,14 +285,10 @@ void FindAndMarkCommand(EditContext &ctx, SearchUi &ui, const FindState &state, 
     std::unique_ptr<TCompoundMarkAction> bulk;
 
     for (;;) {
-        const std::int64_t p = SearchFind(doc, state, run.start, run.backward);
+        bool mark = true;
+        const std::int64_t p = run.next(ui, MarkQuestionText(ctx.Language()), &mark);
         if (p < 0)
             break;
-        ++run.found;
-        run.last = p;
-        bool mark = true;
-        if (run.confirm)
-            mark = run.ask(ui, p, MarkQuestionText(ctx.Language()));
         if (mark && run.confirm) {
             for (std::int64_t i = p; i < p + n; ++i)
                 if (doc.Marks()[i] != colour)
