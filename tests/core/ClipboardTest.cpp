@@ -71,8 +71,12 @@ TEST(OpenClipboard, CancelledGoneOrTooLargeLeavesTheDocument)
 {
     Rig r({1, 2, 3});
     const Bytes before{1, 2, 3};
-    r.host.clipboard = {{"text/plain", {'x'}}, {"text/html", {'<'}}};
+    r.ed.files().OpenClipboard(); // emptied after the menu was shown
+    ASSERT_EQ(r.host.messages.size(), 1u);
+    EXPECT_EQ(r.host.messages[0].text, "Clipboard-format is not any more available!");
+    EXPECT_TRUE(r.host.chooserLines.empty());
 
+    r.host.clipboard = {{"text/plain", {'x'}}, {"text/html", {'<'}}};
     r.ed.files().OpenClipboard(); // chooser cancelled
     EXPECT_EQ(BytesOf(r.s.doc), before);
 
@@ -89,6 +93,7 @@ TEST(OpenClipboard, CancelledGoneOrTooLargeLeavesTheDocument)
     r.host.clipboardChoices = {1};
     r.host.whileChoosing = [&] { std::swap(r.host.clipboard[0], r.host.clipboard[1]); };
     r.host.messages.clear();
+    r.host.chooserLines.clear();
     r.ed.files().OpenClipboard();
     ASSERT_EQ(r.host.messages.size(), 2u); // the save question, then the error
     EXPECT_EQ(r.host.messages[1].text, "Clipboard-format is not any more available!");

@@ -55,8 +55,10 @@ void FileCommands::adoptContents(const std::string &name)
 void FileCommands::OpenClipboard()
 {
     const std::vector<ClipboardEntry> entries = m_host.clipboardEntries();
-    if (entries.empty())
+    if (entries.empty()) { // emptied since the menu offered the item
+        m_editor.ShowMessageDlg(ClipboardGoneText(m_s.Language), MessageKind::Error, mbOK, 0);
         return;
+    }
     std::vector<std::string> lines;
     for (const ClipboardEntry &e : entries) {
         const std::uint32_t n = m_s.Clipboard.NumberOf(e.mime);
