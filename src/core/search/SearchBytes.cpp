@@ -204,7 +204,9 @@ struct Sse2Lanes
         const __m128i b = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(c + y.at)), y.orMask);
         return std::uint32_t(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, x.value), _mm_cmpeq_epi8(b, y.value))));
     }
+    static bool any(const std::uint8_t *c, const Probe &x, const Probe &y) { return mask(c, x, y) != 0; }
     static constexpr std::int64_t Lanes = 32;
+    static constexpr std::int64_t Block = 32;
 };
 
 #if defined(__GNUC__) && defined(__x86_64__)
@@ -227,7 +229,22 @@ struct Avx2Lanes
         return std::uint32_t(
             _mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(a, xv), _mm256_cmpeq_epi8(b, yv))));
     }
+    // Whether any of 256 candidates passes: one test for the usual block without a hit.
+    __attribute__((target("avx2"))) static bool any(const std::uint8_t *c, const Probe &x,
+                                                    const Probe &y)
+    {
+        const __m256i xv = _mm256_broadcastsi128_si256(x.value), xo = _mm256_broadcastsi128_si256(x.orMask);
+        const __m256i yv = _mm256_broadcastsi128_si256(y.value), yo = _mm256_broadcastsi128_si256(y.orMask);
+        __m256i hits = _mm256_setzero_si256();
+        for (int i = 0; i < Block; i += 32) {
+            const __m256i a = _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(c + i + x.at)), xo);
+            const __m256i b = _mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i *>(c + i + y.at)), yo);
+            hits = _mm256_or_si256(hits, _mm256_and_si256(_mm256_cmpeq_epi8(a, xv), _mm256_cmpeq_epi8(b, yv)));
+        }
+        return !_mm256_testz_si256(hits, hits);
+    }
     static constexpr std::int64_t Lanes = 64;
+    static constexpr std::int64_t Block = 256;
 };
 #endif
 
@@ -238,6 +255,11 @@ std::int64_t scanForward(const std::uint8_t *base, std::int64_t p, std::int64_t 
                          const Probe &y)
 {
     for (; p + L::Lanes - 1 <= last; p += L::Lanes) {
+        // Blocks without a candidate go by in one test each.
+        while (p + L::Block - 1 <= last && !L::any(base + p, x, y))
+            p += L::Block;
+        if (p + L::Lanes - 1 > last)
+            break;
         for (std::uint64_t m = L::mask(base + p, x, y); m != 0; m &= m - 1) {
             const std::int64_t c = p + __builtin_ctzll(m);
             if (matchesAt(base + c, pattern, fold))
@@ -256,6 +278,14 @@ std::int64_t scanBackward(const std::uint8_t *base, std::int64_t p,
                           const Probe &y)
 {
     for (; p >= L::Lanes - 1; p -= L::Lanes) {
+        // Descending streams get less help from the hardware prefetcher than ascending ones.
+        while (p >= L::Block - 1 && !L::any(base + p - (L::Block - 1), x, y)) {
+            for (std::int64_t line = 0; line < L::Block; line += 64)
+                __builtin_prefetch(base + p - 4096 - line);
+            p -= L::Block;
+        }
+        if (p < L::Lanes - 1)
+            break;
         const std::int64_t first = p - (L::Lanes - 1);
         for (std::uint64_t m = L::mask(base + first, x, y); m != 0;) {
             const int bit = 63 - __builtin_clzll(m);
