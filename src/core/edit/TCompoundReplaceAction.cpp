@@ -38,6 +38,12 @@ std::int64_t TCompoundReplaceAction::FinalOffset(std::int64_t p) const
     return p + before * delta;
 }
 
+bool TCompoundReplaceAction::failed(EditContext &ctx)
+{
+    m_at.clear(); // the history is dropped; nothing is left to undo
+    return Fail(ctx, OutOfMemoryReplaceText(ctx.Language()), false);
+}
+
 bool TCompoundReplaceAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
@@ -82,11 +88,9 @@ bool TCompoundReplaceAction::DoAction(EditContext &ctx)
         }
         doc.replaceRuns(m_at.data(), count, 0, n, m, m_replacement.data(), 0, nullptr);
     } catch (const std::bad_alloc &) {
-        m_at.clear();
-        return Fail(ctx, OutOfMemoryReplaceText(ctx.Language()), false);
+        return failed(ctx);
     } catch (const OutOfMemoryError &) {
-        m_at.clear();
-        return Fail(ctx, OutOfMemoryReplaceText(ctx.Language()), false);
+        return failed(ctx);
     }
     ChangedData(doc);
     doc.addChange(std::int32_t(std::min<std::int64_t>(count - 1, INT32_MAX)));
@@ -107,17 +111,11 @@ bool TCompoundReplaceAction::UndoAction(EditContext &ctx)
                         own ? m_original.data() : m_pattern.data(), own ? n : 0,
                         m_removedMarks.empty() ? nullptr : m_removedMarks.data());
     } catch (const OutOfMemoryError &) {
-        m_at.clear();
-        return Fail(ctx, OutOfMemoryReplaceText(ctx.Language()), false);
+        return failed(ctx);
     }
     UnchangedData(doc);
     doc.addChange(-std::int32_t(std::min<std::int64_t>(count - 1, INT32_MAX)));
     return true;
-}
-
-void TCompoundReplaceAction::SetDoActionCursorPos(EditContext &ctx)
-{
-    PlaceCursorAtPos(ctx);
 }
 
 void TCompoundReplaceAction::SetUndoActionCursorPos(EditContext &ctx)

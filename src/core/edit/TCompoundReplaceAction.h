@@ -28,14 +28,16 @@ public:
 
     bool DoAction(EditContext &ctx) override;
     bool UndoAction(EditContext &ctx) override;
-    // After performing: the newest member; after undoing: the oldest.
-    void SetDoActionCursorPos(EditContext &ctx) override;
+    // After performing: the newest member (Pos); after undoing: the oldest.
     void SetUndoActionCursorPos(EditContext &ctx) override;
     bool SizeChanged() const override;
     std::int64_t MemberCount() const override { return std::int64_t(m_at.size()); }
     std::int64_t UndoBytes() const override;
 
 private:
+    // Reports that the document could not grow; the document is as it was.
+    bool failed(EditContext &ctx);
+
     // Ascending offsets in the document before; the order found is kept by m_backward.
     std::vector<std::int32_t> m_at;
     bool m_backward;

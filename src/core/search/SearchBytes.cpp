@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -74,11 +75,16 @@ Needle needleFor(std::uint8_t patternByte, bool fold)
 }
 
 // The pattern position whose byte is least likely to appear, so the scanner stops rarely.
-std::size_t anchorIndex(std::span<const std::uint8_t> pattern, bool fold)
+// Passing `other` leaves that position out (for a second probe); it comes back when the
+// pattern has no other.
+std::size_t anchorIndex(std::span<const std::uint8_t> pattern, bool fold,
+                        std::size_t other = SIZE_MAX)
 {
-    std::size_t best = 0;
+    std::size_t best = other == SIZE_MAX ? 0 : other;
     int bestCost = 1000;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (i == other)
+            continue;
         const Needle n = needleFor(pattern[i], fold);
         const int cost = commonness(n.a) + (n.a != n.b ? commonness(n.b) : 0);
         if (cost < bestCost) {
@@ -171,24 +177,6 @@ Probe probeFor(std::span<const std::uint8_t> pattern, std::size_t i, bool fold)
     // A two-letter needle differs in bit 5 only: OR-ing it in leaves the small letter.
     const bool pair = n.a != n.b;
     return {std::int64_t(i), _mm_set1_epi8(char(pair ? n.b : n.a)), _mm_set1_epi8(char(pair ? 0x20 : 0))};
-}
-
-// The second probe: the rarest byte at another place than the first, or the first again.
-std::size_t secondIndex(std::span<const std::uint8_t> pattern, std::size_t first, bool fold)
-{
-    std::size_t best = first;
-    int bestCost = 1000;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (i == first)
-            continue;
-        const Needle n = needleFor(pattern[i], fold);
-        const int cost = commonness(n.a) + (n.a != n.b ? commonness(n.b) : 0);
-        if (cost < bestCost) {
-            best = i;
-            bestCost = cost;
-        }
-    }
-    return best;
 }
 
 // Bit i set: candidate c + i passes both probes; 32 candidates per call.
@@ -364,7 +352,7 @@ std::int64_t SearchBytes(std::span<const std::uint8_t> buffer,
     // A single byte without folding: the C library's scans are as fast as it gets.
     if (g_vectorLevel >= 1 && !(n == 1 && needle.a == needle.b)) {
         const Probe x = probeFor(pattern, std::size_t(k), fold);
-        const Probe y = probeFor(pattern, secondIndex(pattern, std::size_t(k), fold), fold);
+        const Probe y = probeFor(pattern, anchorIndex(pattern, fold, std::size_t(k)), fold);
 #if VTM_AVX2
         if (kHasAvx2 && g_vectorLevel >= 2)
             return backward ? scanBackwardAvx2(base, start, pattern, fold, x, y)
