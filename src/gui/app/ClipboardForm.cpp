@@ -1,8 +1,8 @@
 #include "gui/app/ClipboardForm.h"
 
 #include "app/ClipboardFormats.h"
-#include "gui/view/DumpFont.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -12,17 +12,16 @@
 
 namespace vtm {
 
-TClipboardForm::TClipboardForm(QWidget *parent)
+TClipboardForm::TClipboardForm(const QFont &dumpFont, QWidget *parent)
     : QDialog(parent)
 {
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
-    const DumpFont dump;
     m_titel = new QWidget(this);
     m_titel->setFixedHeight(29);
     for (QLabel *&label : m_labels)
         label = new QLabel(m_titel);
     m_list = new QListWidget(this);
-    m_list->setFont(dump.font());
+    m_list->setFont(dumpFont);
     m_list->setFixedHeight(176);
     m_list->setUniformItemSizes(true);
     m_labels[0]->setBuddy(m_list);
@@ -47,7 +46,7 @@ TClipboardForm::TClipboardForm(QWidget *parent)
     layout->addStretch();
     layout->addLayout(buttons);
     // Wide enough for the lines' 42 fixed columns and a name behind them.
-    resize(std::max(603, 60 * dump.charWidth() + 16), 257);
+    resize(std::max(603, 60 * QFontMetrics(dumpFont).horizontalAdvance(QLatin1Char('0')) + 16), 257);
     setTabOrder(m_list, m_ok);
     setTabOrder(m_ok, m_cancel);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+class QFont;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -19,7 +20,8 @@ class TClipboardForm : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TClipboardForm(QWidget *parent = nullptr);
+    // The list is drawn in the dump's font, which the main window already holds.
+    explicit TClipboardForm(const QFont &dumpFont, QWidget *parent = nullptr);
 
     // Fills the list and shows the chooser; false when cancelled, else *index is the line.
     bool ask(const std::vector<std::string> &lines, int language, int *index);

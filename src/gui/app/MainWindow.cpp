@@ -104,7 +104,7 @@ MainWindow::MainWindow()
 
     m_gotoForm = new TGotoForm(this);
     m_insertForm = new TInsertBytesForm(this);
-    m_clipboardForm = new TClipboardForm(this);
+    m_clipboardForm = new TClipboardForm(m_font.font(), this);
     // Open clipboard is offered only while the clipboard holds something.
     m_state.ClipboardHasData = ClipboardOffersData();
     if (QClipboard *clipboard = QGuiApplication::clipboard())
