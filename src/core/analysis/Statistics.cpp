@@ -129,11 +129,6 @@ constexpr HeaderTexts kGerman{" Datei: ",
                                " Cyan:      ", " Magenta:   ", " Gelb:      "},
                               " Dez Hex Char       Bin   Anzahl Prozent"};
 
-std::string HexByte(unsigned v)
-{
-    static constexpr char digits[] = "0123456789ABCDEF";
-    return {digits[v >> 4], digits[v & 15]};
-}
 } // namespace
 
 ByteStatistics CountStatistics(const Document &doc)
@@ -184,7 +179,7 @@ std::vector<std::string> StatisticLines(const ByteStatistics &stats, std::int64_
         const double share = size > 0 ? double(n) / double(size) * 100.0 : 0.0;
         // Counts stay below 2^31, so n * 20 cannot overflow; nearbyint rounds ties to even.
         const auto cells = max > 0 ? std::int64_t(std::nearbyint(double(n * 20) / double(max))) : 0;
-        std::string line = " " + PadNumber(v, 3, false) + "  " + HexByte(v) + "    "
+        std::string line = " " + PadNumber(v, 3, false) + "  " + ZeroPadded(v, 2, true) + "    "
                            + CharColumn(std::uint8_t(v), noUnknown) + "  " + BinaryString(v, 8)
                            + " " + PadNumber(n, 8, false) + "  "
                            + FixedTwoDecimals(share, 5, decimalSeparator) + "%   ";

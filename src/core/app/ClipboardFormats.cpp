@@ -5,7 +5,6 @@
 
 #include <array>
 #include <cctype>
-#include <cstdio>
 
 namespace vtm {
 
@@ -72,13 +71,9 @@ std::string StandardFormatName(std::uint32_t number)
 
 std::string ClipboardLine(std::uint32_t number, std::int64_t size, const std::string &registeredName)
 {
-    char hex[32];
-    std::string line = PadNumber(number, 10, false);
-    std::snprintf(hex, sizeof hex, " $%08X ", number);
-    line += hex;
-    line += PadNumber(size, 10, false);
-    std::snprintf(hex, sizeof hex, " $%08llX", static_cast<unsigned long long>(size));
-    line += hex;
+    std::string line = PadNumber(number, 10, false) + " $" + ZeroPadded(number, 8, true) + " " +
+                       PadNumber(size, 10, false) + " $" +
+                       ZeroPadded(std::uint64_t(std::max<std::int64_t>(size, 0)), 8, true);
     if (!registeredName.empty())
         line += " \"" + registeredName + "\"";
     return line + StandardFormatName(number);

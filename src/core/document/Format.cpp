@@ -61,11 +61,23 @@ std::string BinaryString(std::uint32_t value, int n)
 
 std::string ShortHex(std::uint32_t value)
 {
-    char buf[9];
-    std::snprintf(buf, sizeof buf, "%08X", value);
-    std::string s(buf);
-    const auto first = s.find_first_not_of('0');
-    return first == std::string::npos ? std::string("0") : s.substr(first);
+    return ZeroPadded(value, 1, true);
+}
+
+std::string ZeroPadded(std::uint64_t value, int width, bool hex)
+{
+    static constexpr char digits[] = "0123456789ABCDEF";
+    const unsigned base = hex ? 16 : 10;
+    char buf[24];
+    char *p = buf + sizeof buf;
+    do {
+        *--p = digits[value % base];
+        value /= base;
+    } while (value > 0);
+    std::string s(p, buf + sizeof buf);
+    if (int(s.size()) < width)
+        s.insert(0, std::size_t(width) - s.size(), '0');
+    return s;
 }
 
 std::string FixedTwoDecimals(double x, int width, std::string_view decimalSeparator)

@@ -15,6 +15,9 @@ std::string PadNumber(std::int64_t value, int width, bool zeroPad);
 std::string BinaryString(std::uint32_t value, int n);
 // Upper-case hexadecimal without leading zeros ("0" for 0).
 std::string ShortHex(std::uint32_t value);
+// The value in upper-case hexadecimal or in decimal, with leading zeros to at least width
+// digits.
+std::string ZeroPadded(std::uint64_t value, int width, bool hex);
 // Two decimals, padded on the left to width; the separator is the user's locale's (UTF-8).
 std::string FixedTwoDecimals(double x, int width, std::string_view decimalSeparator = ".");
 

@@ -12,9 +12,8 @@ std::string PositionText(std::int64_t offset)
 
 std::string ValueText(const std::string &valueLabel, std::uint8_t v)
 {
-    char hex[3];
-    std::snprintf(hex, sizeof hex, "%02X", unsigned(v));
-    std::string s = valueLabel + " " + std::to_string(v) + " $" + hex + " " + BinaryString(v, 8);
+    std::string s = valueLabel + " " + std::to_string(v) + " $" + ZeroPadded(v, 2, true) + " " +
+                    BinaryString(v, 8);
     // A fixed printable set, independent of how the dump shows unknown characters.
     if ((v >= 0x20 && v <= 0x7E) || v == 0x91 || v == 0x92 || v >= 0xA1)
         s += " \"" + Cp1252ToUtf8(v) + "\"";

@@ -11,15 +11,7 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 std::string offsetText(bool hexMode, std::int64_t offset, int width)
 {
-    std::string digits;
-    const int base = hexMode ? 16 : 10;
-    do {
-        digits.insert(digits.begin(), kHexDigits[offset % base]);
-        offset /= base;
-    } while (offset > 0);
-    if (int(digits.size()) < width)
-        digits.insert(0, std::size_t(width) - digits.size(), '0');
-    return digits;
+    return ZeroPadded(std::uint64_t(std::max<std::int64_t>(offset, 0)), width, hexMode);
 }
 } // namespace
 

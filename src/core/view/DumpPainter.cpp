@@ -216,19 +216,9 @@ void PaintRows(Canvas &canvas, const EditorState &s, int top, int bottom)
 
 std::string OffsetLabel(const EditorState &s, std::int64_t row)
 {
-    std::string digits;
-    if (s.HexMode) {
-        do {
-            digits.insert(digits.begin(), kHexDigits[row % 16]);
-            row /= 16;
-        } while (row > 0);
-    } else {
-        digits = std::to_string(row);
-    }
-    const std::size_t width = std::size_t(std::max(0, s.metrics.OffsetDigits - 1));
-    if (digits.size() < width)
-        digits.insert(0, width - digits.size(), '0');
-    return digits + '0';
+    return ZeroPadded(std::uint64_t(std::max<std::int64_t>(row, 0)), s.metrics.OffsetDigits - 1,
+                      s.HexMode) +
+           '0';
 }
 
 void PaintPanel(Canvas &canvas, const EditorState &s)
