@@ -1,6 +1,7 @@
 #include "analysis/Compare.h"
 
 #include "document/ByteScan.h"
+#include "document/InputFile.h"
 #include "document/Language.h"
 #include "edit/TActions.h"
 #include "edit/TCompoundMarkAction.h"
@@ -17,10 +18,6 @@
 #include <emmintrin.h>
 #endif
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace vtm {
 
 namespace {
@@ -31,75 +28,37 @@ constexpr std::uint8_t Yellow = 6;
 
 enum class Failure { None, Open, NotAFile, Read, Changed, Memory };
 
-// The compared file, read front to back in whole blocks; every read is checked.
+// The compared file, read front to back; every read is checked, and any change of the file
+// while it is read (its size, time or identity) is noticed.
 class ComparedFile
 {
 public:
     explicit ComparedFile(const std::string &path)
+        : m_file(path)
     {
-        // Non-blocking, so that opening a FIFO returns at once and is then refused.
-        m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (m_fd < 0) {
+        if (m_file.status() == InputFile::Status::CannotOpen)
             m_failure = Failure::Open;
-            return;
-        }
-        struct stat st;
-        if (::fstat(m_fd, &st) != 0) {
-            m_failure = Failure::Read;
-            return;
-        }
-        if (!S_ISREG(st.st_mode)) {
+        else if (m_file.status() == InputFile::Status::NotRegular)
             m_failure = Failure::NotAFile;
-            return;
-        }
-        m_length = std::int64_t(st.st_size);
-#if defined(POSIX_FADV_SEQUENTIAL)
-        ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-#endif
-    }
-    ~ComparedFile()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    ComparedFile(const ComparedFile &) = delete;
-    ComparedFile &operator=(const ComparedFile &) = delete;
-
-    Failure failure() const
-    {
-        return m_failure;
-    }
-    std::int64_t length() const
-    {
-        return m_length;
+        m_before = m_file.stamp();
     }
 
-    // Exactly n bytes, or false when the file fails or ends early.
-    bool read(std::uint8_t *into, std::size_t n)
+    Failure failure() const { return m_failure; }
+    // Files that report no size (/proc) are read to their end to learn their length.
+    bool sized() const { return m_file.sizeAtOpen() > 0; }
+    std::int64_t sizeAtOpen() const { return m_file.sizeAtOpen(); }
+    // Up to n bytes, fewer only at the end; -1 on a failure.
+    std::int64_t read(std::uint8_t *into, std::size_t n)
     {
-        while (n > 0) {
-            const ssize_t r = ::read(m_fd, into, n);
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r <= 0)
-                return false;
-            into += r;
-            n -= std::size_t(r);
-        }
-        return true;
+        return m_file.read(into, std::int64_t(n));
     }
-
-    // Still the length it had when opened.
-    bool unchanged() const
-    {
-        struct stat st;
-        return ::fstat(m_fd, &st) == 0 && std::int64_t(st.st_size) == m_length;
-    }
+    bool unchanged() const { return m_file.stamp() == m_before; }
+    Failure readFailure() const { return unchanged() ? Failure::Read : Failure::Changed; }
 
 private:
-    int m_fd = -1;
+    InputFile m_file;
+    FileStamp m_before;
     Failure m_failure = Failure::None;
-    std::int64_t m_length = 0;
 };
 
 std::string Quoted(const std::string &path)
@@ -241,18 +200,31 @@ Counted CountingPass(const Document &doc, const std::string &path)
     c.failure = file.failure();
     if (c.failure != Failure::None)
         return c;
-    c.length = file.length();
-    const std::int64_t common = std::min<std::int64_t>(doc.BufferSize(), c.length);
-    std::vector<std::uint8_t> block(std::size_t(std::min<std::int64_t>(common, ReadBlock)));
-    for (std::int64_t i = 0; i < common;) {
-        const auto n = std::size_t(std::min<std::int64_t>(common - i, ReadBlock));
-        if (!file.read(block.data(), n)) {
-            c.failure = file.unchanged() ? Failure::Read : Failure::Changed;
+    const std::int64_t size = doc.BufferSize();
+    // A sized file is read as far as the document reaches; one without a size to its end.
+    const std::int64_t wanted = file.sized() ? std::min(size, file.sizeAtOpen()) : INT64_MAX;
+    std::vector<std::uint8_t> block(ReadBlock);
+    std::int64_t i = 0;
+    while (i < wanted) {
+        const auto n = std::size_t(std::min<std::int64_t>(wanted - i, ReadBlock));
+        const std::int64_t r = file.read(block.data(), n);
+        if (r < 0) {
+            c.failure = file.readFailure();
             return c;
         }
-        c.differences += CountDifferences(doc.Buffer() + i, block.data(), n);
-        i += std::int64_t(n);
+        if (i < size)
+            c.differences += CountDifferences(doc.Buffer() + i, block.data(),
+                                              std::size_t(std::min(r, size - i)));
+        i += r;
+        if (r < std::int64_t(n)) {
+            if (file.sized()) { // ended before the size it had
+                c.failure = Failure::Changed;
+                return c;
+            }
+            break;
+        }
     }
+    c.length = file.sized() ? file.sizeAtOpen() : i;
     if (!file.unchanged())
         c.failure = Failure::Changed;
     return c;
@@ -292,7 +264,7 @@ Failure MarkingPass(MarksContext &ctx, const std::string &path, std::int64_t len
     ComparedFile file(path);
     if (file.failure() != Failure::None)
         return file.failure();
-    if (file.length() != length)
+    if (file.sized() && file.sizeAtOpen() != length)
         return Failure::Changed;
     const Document &doc = ctx.Doc();
     const std::int64_t size = doc.BufferSize();
@@ -312,8 +284,9 @@ Failure MarkingPass(MarksContext &ctx, const std::string &path, std::int64_t len
         if (i < common) {
             if (i == blockEnd) {
                 const auto n = std::size_t(std::min<std::int64_t>(common - i, ReadBlock));
-                if (!file.read(block.data(), n))
-                    return file.unchanged() ? Failure::Read : Failure::Changed;
+                const std::int64_t r = file.read(block.data(), n);
+                if (r != std::int64_t(n))
+                    return r < 0 ? file.readFailure() : Failure::Changed;
                 blockStart = i;
                 blockEnd = i + std::int64_t(n);
             }
@@ -327,6 +300,10 @@ Failure MarkingPass(MarksContext &ctx, const std::string &path, std::int64_t len
         }
         i = end;
     }
+    // A file without a size must still end where it ended in the first pass.
+    std::uint8_t past = 0;
+    if (!file.sized() && length <= size && file.read(&past, 1) != 0)
+        return Failure::Changed;
     return file.unchanged() ? Failure::None : Failure::Changed;
 }
 

@@ -29,8 +29,11 @@ bool FileCommands::CloseQuery()
     return answer == mrNo;
 }
 
-bool FileCommands::LoadFromFile(const std::string &name)
+bool FileCommands::LoadFromFile(const std::string &given)
 {
+    // Relative to the directory of now, and never simplified: ".." past a link leads
+    // where the system says.
+    const std::string name = AbsolutePath(given);
     if (!CloseQuery())
         return false;
     if (!m_s.doc.loadFile(name, m_s.KeepMarksOnLoad)) {
@@ -75,8 +78,8 @@ void FileCommands::OpenClipboard()
     const std::int64_t chosen = ClipboardLineNumber(lines[std::size_t(index)]);
     const std::string mime = entries[std::size_t(index)].mime;
     const std::vector<ClipboardEntry> now = m_host.clipboardEntries();
-    bool available = std::size_t(index) < now.size() && now[std::size_t(index)].mime == mime &&
-                     std::int64_t(m_s.Clipboard.NumberOf(mime)) == chosen;
+    bool available = std::size_t(index) < now.size() && now[std::size_t(index)].mime == mime
+                     && std::int64_t(m_s.Clipboard.NumberOf(mime)) == chosen;
     bool loaded = false;
     if (available)
         available = m_host.withClipboardData(mime, [&](const std::uint8_t *bytes, std::int64_t n) {
@@ -115,23 +118,40 @@ bool FileCommands::SaveToFile(const std::string &name, bool force)
         m_s.SaveName = chosen;
     }
 
-    const std::string target = m_s.SaveName;
-    const bool backup = m_s.CreateBackUp && RegularFileExists(target);
-    const WriteResult r = WriteFileSafely(target, m_s.doc.Buffer(), m_s.doc.BufferSize(),
-                                          backup ? BackupNameFor(target) : std::string());
-    if (r == WriteResult::Failed) {
-        m_editor.ShowMessageDlg(WriteFailedText(m_s.Language), MessageKind::Error, mbOK, 0);
+    const std::string target = AbsolutePath(m_s.SaveName);
+    if (changedByOthers(target)
+        && m_editor.ShowMessageDlgDefault(ChangedOnDiskQuestion(m_s.Language, target),
+                                          MessageKind::Warning, mbYes | mbNo, 0, mbNo)
+               != mrYes) {
+        SetCurrentFileName(m_s.OpenName);
+        return false;
+    }
+    const WriteOutcome outcome =
+        WriteFileSafely(target, m_s.doc.Buffer(), m_s.doc.BufferSize(), m_s.CreateBackUp);
+    const OutcomeMessage message = WriteOutcomeMessage(m_s.Language, outcome);
+    if (outcome.result != WriteResult::Written && outcome.result != WriteResult::WrittenNoBackup) {
+        m_editor.ShowMessageDlg(message.text, message.kind, mbOK, 0);
         SetCurrentFileName(m_s.OpenName);
         return false;
     }
     m_s.doc.setChangeCount(0);
     m_s.doc.markSaved();
+    m_s.doc.setSourceStamp(outcome.stamp);
     SetCurrentFileName(target);
-    if (r == WriteResult::WrittenNoBackup)
-        m_editor.ShowMessageDlg(BackupFailedText(m_s.Language, BackupNameFor(target)),
-                                MessageKind::Warning, mbOK, 0);
+    if (!message.text.empty())
+        m_editor.ShowMessageDlg(message.text, message.kind, mbOK, 0);
     m_editor.UpdateMenus();
     return true;
+}
+
+bool FileCommands::changedByOthers(const std::string &target) const
+{
+    // Only the document's own file: it is the one whose state the editor knows.
+    const FileStamp &seen = m_s.doc.sourceStamp();
+    if (!seen.known || target != AbsolutePath(m_s.OpenName))
+        return false;
+    const FileStamp now = CurrentStamp(target);
+    return now.known && now != seen;
 }
 
 void FileCommands::SetCurrentFileName(const std::string &name)

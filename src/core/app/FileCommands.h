@@ -38,6 +38,8 @@ private:
     void readFailed(const std::string &name);
     // After new contents were loaded: the name, the cursor at the start, no history.
     void adoptContents(const std::string &name);
+    // The document's file was changed by another program since it was read or written.
+    bool changedByOthers(const std::string &target) const;
 
     Editor &m_editor;
     EditorState &m_s;

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 namespace vtm {
 
@@ -243,20 +242,22 @@ bool RegFile::Load(const std::string &path)
 {
     m_entries.clear();
     m_index.clear();
-    // Only a regular file: opening a FIFO under the name would hang the start.
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec))
+    InputFile file(path);
+    if (!file.isOpen())
         return false;
-    std::ifstream in(path, std::ios::binary);
     std::string text;
-    char block[1 << 16];
-    while (in) {
-        in.read(block, sizeof block);
-        text.append(block, std::size_t(in.gcount()));
+    std::uint8_t block[1 << 16];
+    for (;;) {
+        const std::int64_t got = file.read(block, std::int64_t(sizeof block));
+        if (got < 0)
+            return false;
+        text.append(reinterpret_cast<const char *>(block), std::size_t(got));
         if (text.size() > MaxFileSize)
             return false;
+        if (got < std::int64_t(sizeof block))
+            break;
     }
-    return !in.bad() && in.eof() && Parse(text);
+    return Parse(text);
 }
 
 std::string RegFile::Text() const
@@ -292,6 +293,7 @@ bool RegFile::Save(const std::string &path) const
     const std::string text = Text();
     return WriteFileSafely(path, reinterpret_cast<const std::uint8_t *>(text.data()),
                            std::int64_t(text.size()))
+               .result
            == WriteResult::Written;
 }
 

@@ -28,6 +28,18 @@ std::string OverwriteQuestion(int language, const std::string &name)
              "then you should press the No-button.";
 }
 
+std::string ChangedOnDiskQuestion(int language, const std::string &name)
+{
+    if (IsGerman(language))
+        return "Die Datei " + name
+               + " wurde seit dem letzten Öffnen oder Speichern von einem anderen Programm "
+                 "geändert.\r\rTrotzdem überschreiben? Die Änderungen des anderen Programms "
+                 "gehen dabei verloren.";
+    return "File " + name
+           + " has been changed by another program since it was last opened or saved.\r\r"
+             "Overwrite it anyway? The other program's changes will be lost.";
+}
+
 std::string SaveChangesQuestion(int language, const std::string &openName)
 {
     if (IsGerman(language))

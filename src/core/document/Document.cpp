@@ -1,9 +1,9 @@
 #include "document/Document.h"
 
+#include "document/InputFile.h"
+
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 
 namespace vtm {
@@ -220,8 +220,8 @@ void Document::replaceRuns(const std::int32_t *at, std::int64_t count, std::int6
         return;
     for (std::int64_t k = 0; k < count; ++k) { // a caller's fault must not corrupt the bytes
         const std::int64_t p = std::int64_t(at[k]) + k * spacing;
-        const std::int64_t next = k + 1 < count ? std::int64_t(at[k + 1]) + (k + 1) * spacing
-                                                : std::int64_t(m_size);
+        const std::int64_t next =
+            k + 1 < count ? std::int64_t(at[k + 1]) + (k + 1) * spacing : std::int64_t(m_size);
         if (p < 0 || p + from > next)
             throw std::invalid_argument("replaceRuns: runs out of order");
     }
@@ -284,6 +284,7 @@ void Document::freshContents()
 {
     m_changeCount = 0;
     m_state = m_savedState = NewContentState();
+    m_sourceStamp = FileStamp();
 }
 
 void Document::clear()
@@ -340,38 +341,40 @@ bool Document::loadBytes(const std::uint8_t *bytes, std::int64_t n, bool keepMar
 
 bool Document::loadFile(const std::string &path, bool keepMarks)
 {
-    std::error_code ec;
-    const std::filesystem::path fsPath(path);
-    if (!std::filesystem::is_regular_file(fsPath, ec))
+    InputFile file(path);
+    if (!file.isOpen())
         return false;
-    const std::uintmax_t length = std::filesystem::file_size(fsPath, ec);
-    if (ec || length > std::uintmax_t(MaxBufferSize))
-        return false;
-
-    std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(path.c_str(), "rb"),
-                                                          &std::fclose);
-    if (!file)
-        return false;
-    std::setvbuf(file.get(), nullptr, _IONBF, 0); // read straight into the document
-
-    const std::int64_t n = std::int64_t(length);
-    const std::int64_t step = StepFor(n);
-    if (!fitsLimit(step, step)) // the new bytes and their marks
-        return false;
+    // Room for the size seen at opening and one step more, so that reading to the end
+    // needs no growth unless the file grows; it is read until its end all the same.
+    // One step past the largest document tells a file that is too large.
+    constexpr std::int64_t ceiling = MaxBufferSize + StorageStep;
     ByteStorage buffer(ByteStorage::Use::Bulk);
-    if (!buffer.resize(step))
-        return false;
+    std::int64_t room = std::min(StepFor(file.sizeAtOpen() + 1), ceiling);
     std::int64_t got = 0;
-    while (got < n) {
-        const std::size_t r = std::fread(buffer.data() + got, 1, std::size_t(n - got), file.get());
-        if (r == 0)
+    for (;;) {
+        if (got == buffer.size()) {
+            if (got >= ceiling || !fitsLimit(room, room) || !buffer.resize(room))
+                return false;
+            room = std::min(StepFor(room + room / 2), ceiling);
+        }
+        const std::int64_t r = file.read(buffer.data() + got, buffer.size() - got);
+        if (r < 0)
+            return false;
+        got += r;
+        if (got < buffer.size())
             break;
-        got += std::int64_t(r);
     }
-    // Fewer bytes than the file's length (it shrank while being read) is a failed read.
-    if (std::ferror(file.get()) || got < n)
+    if (got > MaxBufferSize || !buffer.resize(StepFor(got)))
         return false;
-    return adoptLoaded(std::move(buffer), n, keepMarks);
+    // What the editor saw of the file; bytes it missed (appended after the end was read)
+    // must show as a change when saving.
+    FileStamp stamp = file.stamp();
+    if (stamp.size != 0 && stamp.size != got)
+        stamp.size = got;
+    if (!adoptLoaded(std::move(buffer), got, keepMarks))
+        return false;
+    m_sourceStamp = stamp;
+    return true;
 }
 
 } // namespace vtm

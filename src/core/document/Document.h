@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/ByteStorage.h"
+#include "document/InputFile.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -95,6 +96,10 @@ public:
     // case they stay offset by offset.
     bool loadFile(const std::string &path, bool keepMarks = false);
     bool loadBytes(const std::uint8_t *bytes, std::int64_t n, bool keepMarks = false);
+    // The file the contents were last loaded from or saved to, as the editor saw it then;
+    // unknown for contents of no file.
+    const FileStamp &sourceStamp() const { return m_sourceStamp; }
+    void setSourceStamp(const FileStamp &stamp) { m_sourceStamp = stamp; }
 
     // Lets tests make storage growth fail: the two arrays together may hold at most this.
     void setStorageLimit(std::int64_t bytes) { m_storageLimit = bytes; }
@@ -115,6 +120,7 @@ private:
     std::int32_t m_changeCount = 0;
     State m_state = 0, m_savedState = 0, m_lastState = 0;
     std::int64_t m_storageLimit = INT64_MAX;
+    FileStamp m_sourceStamp;
 };
 
 } // namespace vtm

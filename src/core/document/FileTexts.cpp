@@ -1,6 +1,7 @@
 #include "document/FileTexts.h"
 
 #include "document/Language.h"
+#include "document/SafeFile.h"
 
 namespace vtm {
 
@@ -15,6 +16,26 @@ std::string BackupFailedText(int language, const std::string &backup)
                ? "Die Datei wurde gespeichert, aber die Sicherungskopie " + backup
                      + " konnte nicht angelegt werden!"
                : "The file was saved, but the backup copy " + backup + " could not be made!";
+}
+
+std::string WriteFailedKeptText(int language, const std::string &copy)
+{
+    return WriteFailedText(language)
+           + (IsGerman(language) ? "\rDer bisherige Inhalt der Datei ist in " + copy + " erhalten."
+                                 : "\rThe old contents of the file are kept in " + copy + ".");
+}
+
+OutcomeMessage WriteOutcomeMessage(int language, const WriteOutcome &outcome)
+{
+    switch (outcome.result) {
+    case WriteResult::Written: return {};
+    case WriteResult::Failed: return {WriteFailedText(language), MessageKind::Error};
+    case WriteResult::FailedOldKept:
+        return {WriteFailedKeptText(language, outcome.keptCopy), MessageKind::Error};
+    case WriteResult::WrittenNoBackup:
+        return {BackupFailedText(language, outcome.backup), MessageKind::Warning};
+    }
+    return {};
 }
 
 } // namespace vtm

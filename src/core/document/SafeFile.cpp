@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -14,17 +14,36 @@
 namespace vtm {
 
 namespace {
-bool Fail(std::string *error, const std::string &what)
+SyncCall g_sync = nullptr;
+
+int Sync(int fd)
 {
-    if (error)
-        *error = what + ": " + std::strerror(errno);
-    return false;
+    return g_sync ? g_sync(fd) : ::fsync(fd);
 }
 
-bool WriteAll(int fd, const std::uint8_t *data, std::int64_t n)
+std::string Reason(const std::string &what)
+{
+    return what + ": " + std::strerror(errno);
+}
+
+// Keeps errno across the clean-up calls of a failure path.
+class SavedErrno
+{
+public:
+    SavedErrno()
+        : m_errno(errno)
+    {}
+    ~SavedErrno() { errno = m_errno; }
+
+private:
+    int m_errno;
+};
+
+bool WriteAllAt(int fd, const std::uint8_t *data, std::int64_t n, std::int64_t at)
 {
     while (n > 0) {
-        const ssize_t w = ::write(fd, data, std::size_t(std::min<std::int64_t>(n, 1 << 30)));
+        const ssize_t w =
+            ::pwrite(fd, data, std::size_t(std::min<std::int64_t>(n, 1 << 30)), off_t(at));
         if (w < 0) {
             if (errno == EINTR)
                 continue;
@@ -36,10 +55,219 @@ bool WriteAll(int fd, const std::uint8_t *data, std::int64_t n)
         }
         data += w;
         n -= w;
+        at += w;
     }
     return true;
 }
+
+// Copies everything from `in` (from its start) to `out` at offset 0, by the kernel where
+// it can; *copied is the number of bytes. False on any failure.
+bool CopyData(int in, int out, std::int64_t *copied)
+{
+    *copied = 0;
+    bool kernel = true;
+    std::vector<std::uint8_t> block;
+    for (;;) {
+        if (kernel) {
+            loff_t from = *copied, to = *copied;
+            const ssize_t r = ::copy_file_range(in, &from, out, &to, std::size_t(1) << 30, 0);
+            if (r > 0) {
+                *copied += r;
+                continue;
+            }
+            if (r == 0)
+                return true;
+            if (errno == EINTR)
+                continue;
+            if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+                return false;
+            kernel = false;
+        }
+        if (block.empty())
+            block.resize(std::size_t(1) << 20);
+        const ssize_t r = ::pread(in, block.data(), block.size(), off_t(*copied));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0)
+            return false;
+        if (r == 0)
+            return true;
+        if (!WriteAllAt(out, block.data(), r, *copied))
+            return false;
+        *copied += r;
+    }
+}
+
+// A new file of a short name of its own in dir, so that any name the directory accepts
+// can be saved; -1 when none can be made.
+int MakeTemp(const std::string &dir, std::string *name)
+{
+    const std::string pattern = (dir == "/" ? std::string() : dir) + "/.vtmXXXXXX";
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    const int fd = ::mkostemp(buf.data(), O_CLOEXEC);
+    if (fd >= 0)
+        *name = buf.data();
+    return fd;
+}
+
+// Gives fd the owner, group and mode of `old`, as far as this process may. Set-id bits are
+// kept only under the owner and group they were set for.
+void TakeIdentityOf(int fd, const struct stat &old)
+{
+    struct stat now;
+    if (::fstat(fd, &now) != 0)
+        return;
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid)
+        && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+        ::fchown(fd, uid_t(-1), old.st_gid); // the group alone may still be allowed
+    mode_t mode = old.st_mode & 07777;
+    if (::fstat(fd, &now) != 0 || now.st_uid != old.st_uid)
+        mode &= ~mode_t(S_ISUID | S_ISGID);
+    else if (now.st_gid != old.st_gid)
+        mode &= ~mode_t(S_ISGID);
+    ::fchmod(fd, mode);
+}
+
+// A copy of the file open as `in` under a temporary name in dir, synced, with the old
+// file's identity as far as allowed. *size is its length.
+bool CopyAside(int in, const struct stat &old, const std::string &dir, std::string *name,
+               std::int64_t *size)
+{
+    const int out = MakeTemp(dir, name);
+    if (out < 0)
+        return false;
+    TakeIdentityOf(out, old);
+    bool ok = CopyData(in, out, size) && Sync(out) == 0;
+    ok = ::close(out) == 0 && ok;
+    if (!ok) {
+        const SavedErrno keep;
+        ::unlink(name->c_str());
+        name->clear();
+    }
+    return ok;
+}
+
+bool SyncDirectory(const std::string &dir)
+{
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // Some file systems cannot sync a directory; they keep nothing to sync either.
+    const bool ok = Sync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
+    ::close(fd);
+    return ok;
+}
+
+FileStamp StampOf(int fd)
+{
+    struct stat st;
+    return ::fstat(fd, &st) == 0 ? FileStamp::Of(st) : FileStamp();
+}
+
+// Overwrites the file open as fd with n bytes and syncs it.
+bool WriteInPlace(int fd, const std::uint8_t *data, std::int64_t n)
+{
+    return (n == 0 || WriteAllAt(fd, data, n, 0)) && ::ftruncate(fd, off_t(n)) == 0
+           && Sync(fd) == 0;
+}
+
+// Puts the bytes of the copy back into the file open as fd.
+bool Restore(int fd, const std::string &copy, std::int64_t size)
+{
+    const int in = ::open(copy.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    std::int64_t copied = 0;
+    const bool ok = CopyData(in, fd, &copied) && copied == size && ::ftruncate(fd, off_t(size)) == 0
+                    && Sync(fd) == 0;
+    ::close(in);
+    return ok;
+}
+
+WriteOutcome WriteOver(WriteOutcome out, const struct stat &old, const std::string &dir,
+                       const std::uint8_t *data, std::int64_t n, bool backup)
+{
+    const int fd = ::open(out.target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        out.error = Reason("opening " + out.target + " for writing");
+        return out;
+    }
+    std::string copy;
+    std::int64_t oldSize = 0;
+    if (!CopyAside(fd, old, dir, &copy, &oldSize)) {
+        out.error = Reason("copying the old contents aside");
+        ::close(fd);
+        return out;
+    }
+    // The copy is the backup, in place before the file changes.
+    if (backup) {
+        if (::rename(copy.c_str(), out.backup.c_str()) != 0 || !SyncDirectory(dir)) {
+            out.error = Reason("making the backup " + out.backup);
+            ::unlink(copy.c_str());
+            ::close(fd);
+            return out;
+        }
+        copy = out.backup;
+    }
+    if (WriteInPlace(fd, data, n)) {
+        out.stamp = StampOf(fd);
+        if (::close(fd) == 0) {
+            if (!backup)
+                ::unlink(copy.c_str());
+            out.result = WriteResult::Written;
+            return out;
+        }
+    } else {
+        out.error = Reason("writing " + out.target + " in place");
+        const bool restored = Restore(fd, copy, oldSize);
+        ::close(fd);
+        if (restored && !backup) {
+            ::unlink(copy.c_str());
+            return out;
+        }
+    }
+    if (out.error.empty())
+        out.error = Reason("closing " + out.target);
+    // The copy is all that is sure to hold the old bytes: give it a name a person finds.
+    if (!backup) {
+        const std::string visible = BackupNameFor(out.target);
+        if (::link(copy.c_str(), visible.c_str()) == 0) {
+            ::unlink(copy.c_str());
+            copy = visible;
+        }
+    }
+    out.keptCopy = copy;
+    out.result = WriteResult::FailedOldKept;
+    return out;
+}
+
+// A second name for the old file, so that it can become the backup only once the new file
+// is safely in place: a hard link, or a copy where links are not available.
+bool KeepOldFile(const std::string &path, const struct stat &old, const std::string &dir,
+                 std::string *keep)
+{
+    const int fd = MakeTemp(dir, keep);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    ::unlink(keep->c_str());
+    if (::link(path.c_str(), keep->c_str()) == 0)
+        return true;
+    const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0)
+        return false;
+    std::int64_t size = 0;
+    const bool ok = CopyAside(in, old, dir, keep, &size);
+    ::close(in);
+    return ok;
+}
 } // namespace
+
+void SetSyncCallForTesting(SyncCall call)
+{
+    g_sync = call;
+}
 
 bool RegularFileExists(const std::string &path)
 {
@@ -76,120 +304,129 @@ std::string AbsolutePath(const std::string &path)
     if (path.empty() || path[0] == '/')
         return path;
     std::error_code ec;
-    const std::filesystem::path abs = std::filesystem::absolute(path, ec);
-    return ec ? path : abs.lexically_normal().string();
-}
-
-namespace {
-// A temporary name in dir, created empty; -1 when none can be made.
-int MakeTemp(const std::string &dir, const std::string &base, std::string *name)
-{
-    const std::string pattern = (dir == "/" ? std::string() : dir) + "/." + base + ".XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    const int fd = ::mkstemp(buf.data());
-    if (fd >= 0)
-        *name = buf.data();
-    return fd;
-}
-
-// A second name for the old file, so that it can become the backup only once the new
-// file is safely in place: a hard link, or a copy where links are not available.
-bool KeepOldFile(const std::string &path, const std::string &dir, std::string *keep)
-{
-    const int fd = MakeTemp(dir, BaseNameOf(path) + ".old", keep);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    ::unlink(keep->c_str());
-    if (::link(path.c_str(), keep->c_str()) == 0)
-        return true;
-    std::FILE *in = std::fopen(path.c_str(), "rb");
-    if (!in)
-        return false;
-    const int out = ::open(keep->c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-    bool ok = out >= 0;
-    std::vector<std::uint8_t> block(1 << 20);
-    while (ok) {
-        const std::size_t r = std::fread(block.data(), 1, block.size(), in);
-        if (r == 0) {
-            ok = !std::ferror(in);
-            break;
+    std::string out = std::filesystem::current_path(ec).string();
+    if (ec || out.empty())
+        return path;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t end = std::min(path.find('/', start), path.size());
+        const std::string part = path.substr(start, end - start);
+        if (!part.empty() && part != ".") {
+            if (out.back() != '/')
+                out += '/';
+            out += part;
         }
-        ok = WriteAll(out, block.data(), std::int64_t(r));
+        start = end + 1;
     }
-    std::fclose(in);
-    if (out >= 0 && ::close(out) != 0)
-        ok = false;
-    if (!ok)
-        ::unlink(keep->c_str());
-    return ok;
+    if (path.back() == '/' && out.back() != '/')
+        out += '/';
+    return out;
 }
-} // namespace
 
-WriteResult WriteFileSafely(const std::string &path, const std::uint8_t *data, std::int64_t n,
-                            const std::string &backupPath, std::string *error)
+std::string ResolveLinks(const std::string &path)
 {
-    struct stat target;
-    const bool exists = ::stat(path.c_str(), &target) == 0;
-    if (exists && !S_ISREG(target.st_mode)) {
-        errno = EISDIR;
-        Fail(error, "not a regular file");
-        return WriteResult::Failed;
+    std::string p = path;
+    // The system gives up after 40 links as well.
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st;
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return p;
+        std::vector<char> buf(std::size_t(std::max<off_t>(st.st_size, PATH_MAX)) + 1);
+        const ssize_t len = ::readlink(p.c_str(), buf.data(), buf.size() - 1);
+        if (len <= 0)
+            return p;
+        const std::string to(buf.data(), std::size_t(len));
+        if (to[0] == '/') {
+            p = to;
+        } else {
+            const std::string dir = DirectoryOf(p);
+            p = dir.empty() ? to : (dir == "/" ? "/" : dir + "/") + to;
+        }
     }
-    std::string dir = DirectoryOf(path);
+    return p;
+}
+
+WriteOutcome WriteFileSafely(const std::string &path, const std::uint8_t *data, std::int64_t n,
+                             bool backup)
+{
+    WriteOutcome out;
+    out.target = ResolveLinks(path);
+    std::string dir = DirectoryOf(out.target);
     if (dir.empty())
         dir = ".";
+    struct stat old;
+    const bool exists = ::stat(out.target.c_str(), &old) == 0;
+    // Only a file that is not there yet may be created: a link loop or a path the
+    // process may not look into is no such file.
+    if (!exists && errno != ENOENT) {
+        out.error = Reason("looking up " + out.target);
+        return out;
+    }
+    if (exists && !S_ISREG(old.st_mode)) {
+        out.error = out.target + " is not a regular file";
+        return out;
+    }
+    backup = backup && exists;
+    if (backup)
+        out.backup = BackupNameFor(out.target);
+    // Another name of the same file must see the new bytes.
+    if (exists && old.st_nlink > 1)
+        return WriteOver(out, old, dir, data, n, backup);
+
     std::string temp;
-    const int fd = MakeTemp(dir, BaseNameOf(path), &temp);
+    const int fd = MakeTemp(dir, &temp);
     if (fd < 0) {
-        Fail(error, "cannot create a file in " + dir);
-        return WriteResult::Failed;
+        out.error = Reason("creating a file in " + dir);
+        return out;
     }
     std::string keep;
     auto abandon = [&](const std::string &what) {
-        const int saved = errno;
+        out.error = Reason(what);
+        const SavedErrno saved;
         ::unlink(temp.c_str());
         if (!keep.empty())
             ::unlink(keep.c_str());
-        errno = saved;
-        Fail(error, what);
-        return WriteResult::Failed;
+        return out;
     };
-    if (n > 0 && !WriteAll(fd, data, n)) {
-        ::close(fd);
-        return abandon("writing");
-    }
-    // A new file gets the permissions the user's umask allows; an old one keeps its own.
-    mode_t mode;
     if (exists) {
-        mode = target.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
+        // The owner first: changing it clears set-id bits, which the mode then restores.
+        struct stat now;
+        if (::fstat(fd, &now) != 0)
+            return ::close(fd), abandon("reading the new file's owner");
+        if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid)
+            && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            ::close(fd);
+            ::unlink(temp.c_str());
+            return WriteOver(out, old, dir, data, n, backup);
+        }
     }
-    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
-        ::close(fd);
-        return abandon("flushing");
-    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const mode_t mode = exists ? old.st_mode & 07777 : 0666 & ~mask;
+    if (n > 0 && !WriteAllAt(fd, data, n, 0))
+        return ::close(fd), abandon("writing " + temp);
+    if (::fchmod(fd, mode) != 0 || Sync(fd) != 0)
+        return ::close(fd), abandon("syncing " + temp);
+    out.stamp = StampOf(fd);
     if (::close(fd) != 0)
-        return abandon("closing");
-    const bool backup = exists && !backupPath.empty();
-    if (backup && !KeepOldFile(path, dir, &keep)) {
+        return abandon("closing " + temp);
+    if (backup && !KeepOldFile(out.target, old, dir, &keep)) {
         keep.clear();
         return abandon("keeping the old file");
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0)
-        return abandon("renaming into place");
-    if (backup && ::rename(keep.c_str(), backupPath.c_str()) != 0) {
-        const int saved = errno;
+    if (::rename(temp.c_str(), out.target.c_str()) != 0)
+        return abandon("renaming " + temp + " to " + out.target);
+    out.result = WriteResult::Written;
+    if (backup && ::rename(keep.c_str(), out.backup.c_str()) != 0) {
+        out.error = Reason("making the backup " + out.backup);
         ::unlink(keep.c_str());
-        errno = saved;
-        Fail(error, "making the backup " + backupPath);
-        return WriteResult::WrittenNoBackup;
+        out.result = WriteResult::WrittenNoBackup;
     }
-    return WriteResult::Written;
+    if (!SyncDirectory(dir)) {
+        out.error = Reason("syncing the directory " + dir);
+        out.result = WriteResult::Failed;
+    }
+    return out;
 }
 
 } // namespace vtm

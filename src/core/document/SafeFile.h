@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/InputFile.h"
+
 #include <cstdint>
 #include <string>
 
@@ -19,24 +21,43 @@ std::string BaseNameOf(const std::string &path);
 // after its dot and is cut to four characters ("a.bin" gives "a.~bi"); a name without
 // one gets ".~".
 std::string BackupNameFor(const std::string &path);
-// An absolute form of a relative name (against the working directory), unchanged when it
-// is absolute already or empty.
+// An absolute form of a relative name: the working directory put in front, "." parts and
+// doubled slashes dropped. ".." stays, because only the system knows where it leads past a
+// link. Unchanged when it is absolute already or empty.
 std::string AbsolutePath(const std::string &path);
+// The name a chain of symbolic links finally leads to (the name itself when it is no
+// link); a link to a file that does not exist yet leads to that file's name.
+std::string ResolveLinks(const std::string &path);
 
 enum class WriteResult {
     Written,
-    Failed,          // nothing changed on disk
+    Failed,          // not written (or not known to be on disk); the file is as it was
+    FailedOldKept,   // writing in place failed; keptCopy holds the file's old bytes
     WrittenNoBackup, // the file is written, but the old one could not become the backup
 };
 
-// Writes data to a temporary file in the target's directory, checking every write, the
-// flush and the close, and only then renames it over path (keeping the permissions of a
-// file that was there). When backupPath is not empty and path holds a regular file, the
-// old file then becomes backupPath (replacing an older backup). On failure the temporary
-// files are removed and path and any old backup are left as they were; *error (when
-// given) says what failed.
-WriteResult WriteFileSafely(const std::string &path, const std::uint8_t *data, std::int64_t n,
-                            const std::string &backupPath = std::string(),
-                            std::string *error = nullptr);
+struct WriteOutcome
+{
+    WriteResult result = WriteResult::Failed;
+    std::string target;   // the file written: the name with its links followed
+    std::string backup;   // the backup's name beside the target, when one was asked for
+    std::string keptCopy; // with FailedOldKept: the copy of the old bytes
+    std::string error;    // what failed
+    FileStamp stamp;      // the file as written
+};
+
+// Writes data to the file the name leads to, keeping the identity of an existing one: a
+// link stays a link, the new file gets the old one's mode, owner and group. Normally the
+// data goes to a temporary file beside the target, checked at every write and synced, and
+// is renamed into place (the directory is synced after). Where that would change the file's
+// identity (other hard links, or an owner or group this process may not give), the old bytes
+// are copied aside first and the file is overwritten in place; a failure then puts the old
+// bytes back where it can. With `backup`, the old file ends up under BackupNameFor(target).
+WriteOutcome WriteFileSafely(const std::string &path, const std::uint8_t *data, std::int64_t n,
+                             bool backup = false);
+
+// Lets tests watch the sync calls of WriteFileSafely; nullptr restores fsync.
+using SyncCall = int (*)(int fd);
+void SetSyncCallForTesting(SyncCall call);
 
 } // namespace vtm

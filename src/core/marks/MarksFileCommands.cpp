@@ -1,7 +1,7 @@
 #include "marks/MarksFileCommands.h"
 
 #include "document/FileTexts.h"
-
+#include "document/InputFile.h"
 #include "document/Language.h"
 #include "document/SafeFile.h"
 #include "edit/TActions.h"
@@ -9,12 +9,9 @@
 #include "marks/MarksContext.h"
 #include "marks/MarksFile.h"
 
-#include <cstdio>
 #include <memory>
 #include <new>
 #include <vector>
-
-#include <sys/stat.h>
 
 namespace vtm {
 
@@ -60,51 +57,28 @@ void SetMarksFileName(MarksContext &ctx, const std::string &name)
 
 enum class ReadResult { Read, Incompatible, Failed };
 
-using File = std::unique_ptr<std::FILE, int (*)(std::FILE *)>;
-
-// Reads until n bytes or the end; false on a read error.
-bool ReadUpTo(std::FILE *file, std::uint8_t *into, std::size_t n, std::size_t *got)
-{
-    *got = 0;
-    while (*got < n) {
-        const std::size_t r = std::fread(into + *got, 1, n - *got, file);
-        if (r == 0)
-            break;
-        *got += r;
-    }
-    return !std::ferror(file);
-}
-
-// Decodes the file's runs into changes. Runs read before a failure stay recorded.
+// Decodes the file's runs into changes, reading to the file's end. Runs read before a
+// failure stay recorded.
 ReadResult ReadMarksFile(const std::string &name, MarksDecoder &decoder)
 {
-    // Only a regular file: a pipe or device could block the program or never end.
-    struct stat st;
-    if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    InputFile file(name);
+    if (!file.isOpen())
         return ReadResult::Failed;
-    File file(std::fopen(name.c_str(), "rb"), &std::fclose);
-    if (!file)
-        return ReadResult::Failed;
-    const std::uint64_t length = std::uint64_t(st.st_size);
     std::vector<std::uint8_t> block(ReadBlock);
-    std::size_t got = 0;
-    if (!ReadUpTo(file.get(), block.data(), MarksMagicSize, &got))
+    std::int64_t got = file.read(block.data(), std::int64_t(MarksMagicSize));
+    if (got < 0)
         return ReadResult::Failed;
-    if (got < MarksMagicSize && length >= MarksMagicSize)
-        return ReadResult::Failed; // shrank while being read
-    if (!IsMarksMagic(block.data(), got))
+    if (!IsMarksMagic(block.data(), std::size_t(got)))
         return ReadResult::Incompatible;
-    std::uint64_t total = got;
     for (;;) {
-        if (!ReadUpTo(file.get(), block.data(), block.size(), &got))
+        got = file.read(block.data(), std::int64_t(block.size()));
+        if (got < 0)
             return ReadResult::Failed;
-        total += got;
-        if (!decoder.Feed(block.data(), got))
+        if (!decoder.Feed(block.data(), std::size_t(got)))
             return ReadResult::Read; // the document ends; the rest does not matter
-        if (got < block.size())
-            break;
+        if (got < std::int64_t(block.size()))
+            return ReadResult::Read;
     }
-    return total < length ? ReadResult::Failed : ReadResult::Read;
 }
 } // namespace
 
@@ -160,22 +134,20 @@ void SaveMarksAs(MarksContext &ctx)
     }
     bool saved = false;
     if (chosen) {
-        const std::string backup =
-            ctx.CreateBackUp() && RegularFileExists(name) ? BackupNameFor(name) : std::string();
-        WriteResult result = WriteResult::Failed;
+        WriteOutcome outcome;
         try {
             const std::vector<std::uint8_t> file = EncodeMarks(ctx.Doc(), ProgressPane(ctx));
-            result = WriteFileSafely(name, file.data(), std::int64_t(file.size()), backup);
+            outcome =
+                WriteFileSafely(name, file.data(), std::int64_t(file.size()), ctx.CreateBackUp());
         } catch (const std::bad_alloc &) {
-            result = WriteResult::Failed;
+            outcome.result = WriteResult::Failed;
         }
         ctx.ShowProgress(std::string());
-        saved = result != WriteResult::Failed;
-        if (!saved)
-            ShowError(ctx, WriteFailedText(ctx.Language()));
-        else if (result == WriteResult::WrittenNoBackup)
-            ctx.ShowMessageDlg(BackupFailedText(ctx.Language(), backup), MessageKind::Warning, mbOK,
-                               0);
+        saved = outcome.result == WriteResult::Written
+                || outcome.result == WriteResult::WrittenNoBackup;
+        const OutcomeMessage message = WriteOutcomeMessage(ctx.Language(), outcome);
+        if (!message.text.empty())
+            ctx.ShowMessageDlg(message.text, message.kind, mbOK, 0);
     }
     SetMarksFileName(ctx, saved ? name : previous);
     ctx.UpdateMenus();

@@ -1,0 +1,88 @@
+#include "document/InputFile.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vtm {
+
+FileStamp FileStamp::Of(const struct stat &st)
+{
+    FileStamp s;
+    s.known = true;
+    s.device = std::uint64_t(st.st_dev);
+    s.inode = std::uint64_t(st.st_ino);
+    s.size = std::int64_t(st.st_size);
+    s.modifiedNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return s;
+}
+
+FileStamp CurrentStamp(const std::string &path)
+{
+    struct stat st;
+    if (path.empty() || ::stat(path.c_str(), &st) != 0)
+        return {};
+    return FileStamp::Of(st);
+}
+
+InputFile::InputFile(const std::string &path)
+{
+    if (path.empty())
+        return;
+    m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (m_fd < 0)
+        return;
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        m_status = Status::NotRegular;
+        return;
+    }
+    // Regular files never block; clearing the flag only keeps reads plain.
+    const int flags = ::fcntl(m_fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK);
+    m_sizeAtOpen = std::max<std::int64_t>(0, std::int64_t(st.st_size));
+    m_status = Status::Open;
+#if defined(POSIX_FADV_SEQUENTIAL)
+    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL); // every reader goes front to back
+#endif
+}
+
+InputFile::~InputFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+std::int64_t InputFile::read(std::uint8_t *into, std::int64_t n)
+{
+    if (!isOpen())
+        return -1;
+    std::int64_t got = 0;
+    while (got < n) {
+        const ssize_t r =
+            ::read(m_fd, into + got, std::size_t(std::min<std::int64_t>(n - got, 1 << 30)));
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (r == 0)
+            break;
+        got += r;
+    }
+    return got;
+}
+
+FileStamp InputFile::stamp() const
+{
+    struct stat st;
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+        return {};
+    return FileStamp::Of(st);
+}
+
+} // namespace vtm
