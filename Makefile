@@ -32,6 +32,7 @@ test: build-test
 
 bench: build-release
 	@$(RELEASE_DIR)/bench/vtm_bench_core
+	@$(RELEASE_DIR)/bench/vtm_bench_save
 	@$(RELEASE_DIR)/bench/vtm_bench_edit
 	@$(RELEASE_DIR)/bench/vtm_bench_marks
 	@$(RELEASE_DIR)/bench/vtm_bench_search
