@@ -56,6 +56,8 @@ public:
     // File choosers answer from this queue; an empty name (or none left) cancels.
     std::deque<std::string> chosenFiles;
     std::vector<std::string> dialogTitles;
+    int aboutBoxes = 0;
+    int calculatorLaunches = 0;
     int closeRequests = 0, captionLanguage = -1;
     std::vector<int> helpContexts;
     std::vector<std::string> progress; // percentages shown in the third pane
@@ -133,6 +135,8 @@ public:
     void closeMainWindow() override { ++closeRequests; }
     void setLanguageCaptions(int language) override { captionLanguage = language; }
     void showHelp(int context) override { helpContexts.push_back(context); }
+    void showAbout() override { ++aboutBoxes; }
+    void launchCalculator() override { ++calculatorLaunches; }
     // The go-to dialog answers from this queue (none left: cancelled).
     std::deque<std::int32_t> gotoAnswers;
     std::vector<std::pair<vtm::GotoFormMode, std::int32_t>> gotoOpened;
@@ -157,7 +161,8 @@ public:
             if (script.edit)
                 script.edit(state);
             *result = script.result;
-            state.SearchAccepted = script.result == vtm::mrOk || script.result == vtm::FindResultAll;
+            state.SearchAccepted =
+                script.result == vtm::mrOk || script.result == vtm::FindResultAll;
             return state.SearchAccepted;
         }
         if (findAnswers.empty()) {
@@ -206,9 +211,9 @@ public:
             entries.push_back({mime, std::int64_t(bytes.size())});
         return entries;
     }
-    bool withClipboardData(
-        const std::string &mime,
-        const std::function<void(const std::uint8_t *, std::int64_t)> &use) override
+    bool
+    withClipboardData(const std::string &mime,
+                      const std::function<void(const std::uint8_t *, std::int64_t)> &use) override
     {
         for (const auto &[name, bytes] : clipboard)
             if (name == mime) {

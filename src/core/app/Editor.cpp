@@ -1,11 +1,13 @@
 #include "app/Editor.h"
 
 #include "analysis/Compare.h"
+#include "app/Help.h"
 #include "app/MenuState.h"
 #include "app/Texts.h"
 #include "document/StatusTexts.h"
 #include "edit/ByteCommands.h"
 #include "marks/MarkCommands.h"
+#include "marks/MarksFileCommands.h"
 #include "search/ByteNavigation.h"
 #include "edit/TEditAction.h"
 #include "edit/Typing.h"
@@ -242,6 +244,25 @@ void Editor::DecClick()
 
 void Editor::runCommand(Command command)
 {
+    // A key, item or button of a command that may not be used now does nothing.
+    if (!CanRun(command, m_s))
+        return;
+    if (const int colour = MarkColourOf(command); colour >= 0) {
+        MarkCursorByte(*this, std::uint8_t(colour));
+        return;
+    }
+    bool next = false;
+    if (const int colour = GotoColourOf(command, &next); colour > 0) {
+        if (next)
+            GotoNextMarkOf(*this, std::uint8_t(colour));
+        else
+            GotoPreviousMarkOf(*this, std::uint8_t(colour));
+        return;
+    }
+    if (const int recent = RecentIndexOf(command); recent >= 0) {
+        m_files.OpenRecent(recent);
+        return;
+    }
     switch (command) {
     case Command::Up: DoUp(); break;
     case Command::Down: DoDown(); break;
@@ -281,20 +302,19 @@ void Editor::runCommand(Command command)
         break;
     case Command::New: m_files.New(); break;
     case Command::Open: m_files.Open(); break;
-    case Command::Save:
-        if (m_s.doc.BufferSize() > 0) // the item is disabled without bytes
-            m_files.Save();
-        break;
-    case Command::HelpContents: m_host.showHelp(1000); break;
-    case Command::MarkRed:
-    case Command::MarkGreen:
-    case Command::MarkBlue:
-    case Command::MarkCyan:
-    case Command::MarkMagenta:
-    case Command::MarkYellow:
-        MarkCursorByte(*this, std::uint8_t(1 + int(command) - int(Command::MarkRed)));
-        break;
-    case Command::Unmark: MarkCursorByte(*this, 0); break;
+    case Command::Save: m_files.Save(); break;
+    case Command::SaveAs: m_files.SaveAs(); break;
+    case Command::OpenClipboard: m_files.OpenClipboard(); break;
+    case Command::Compare: CompareWith(); break;
+    case Command::Print: m_host.printDocument(); break;
+    case Command::InfoStatistic: m_host.showStatistics(); break;
+    case Command::OpenMarks: vtm::OpenMarks(*this); break;
+    case Command::SaveMarksAs: vtm::SaveMarksAs(*this); break;
+    case Command::Exit: m_host.closeMainWindow(); break;
+    case Command::HelpContents: m_host.showHelp(HelpContextContents); break;
+    case Command::HelpCharTable: m_host.showHelp(HelpContextCharTable); break;
+    case Command::About: m_host.showAbout(); break;
+    case Command::Calculator: m_host.launchCalculator(); break;
     case Command::UnmarkAll: vtm::UnmarkAll(*this); break;
     case Command::NextMark: GotoNextMarkOf(*this, AnyMark); break;
     case Command::PreviousMark: GotoPreviousMarkOf(*this, AnyMark); break;
@@ -306,35 +326,33 @@ void Editor::runCommand(Command command)
     case Command::AppendBytes: runInsertBytes(command == Command::AppendBytes); break;
     case Command::NextIdenticalByte: GotoNextIdenticalByte(*this); break;
     case Command::PreviousIdenticalByte: GotoPreviousIdenticalByte(*this); break;
-    case Command::Find:
-        if (m_s.doc.BufferSize() > 0) {
-            int result = mrCancel;
-            if (m_host.runFindDialog(FindFormMode::Find, m_s.Find, &result))
-                FindConfirmed(*this, m_s.Find);
-            UpdateMenus();
-        }
+    case Command::Find: {
+        int result = mrCancel;
+        if (m_host.runFindDialog(FindFormMode::Find, m_s.Find, &result))
+            FindConfirmed(*this, m_s.Find);
+        UpdateMenus();
         break;
+    }
     case Command::FindNext:
+        FindNext(*this, m_s.Find);
+        UpdateMenus();
+        break;
     case Command::FindPrevious:
-        // The items are disabled until a search was confirmed.
-        if (m_s.doc.BufferSize() > 0 && m_s.Find.SearchAccepted) {
-            if (command == Command::FindNext)
-                FindNext(*this, m_s.Find);
-            else
-                FindPrevious(*this, m_s.Find);
-            UpdateMenus();
-        }
+        FindPrevious(*this, m_s.Find);
+        UpdateMenus();
         break;
     case Command::Replace: runReplaceDialog(FindFormMode::Replace); break;
     case Command::FindAndMark: runReplaceDialog(FindFormMode::FindAndMark); break;
-    case Command::InfoStatistic:
-        if (m_s.doc.BufferSize() > 0)
-            m_host.showStatistics();
-        break;
-    case Command::Print:
-        if (m_s.doc.BufferSize() > 0)
-            m_host.printDocument();
-        break;
+    case Command::ToggleCreateBackup: m_files.ToggleCreateBackup(); break;
+    case Command::ToggleKeepMarks: m_files.ToggleKeepMarks(); break;
+    case Command::ToggleOverwriteWarning: m_files.OverwriteWarnClick(); break;
+    case Command::ToggleNoUnknown: ToggleNoUnknown(); break;
+    case Command::PrintMarksHatched: SetPrintMarks(0); break;
+    case Command::PrintMarksUsingColors: SetPrintMarks(1); break;
+    case Command::DoNotPrintMarks: SetPrintMarks(2); break;
+    case Command::English: SetLanguage(LanguageEnglish); break;
+    case Command::German: SetLanguage(LanguageGerman); break;
+    default: break; // colours and recent files are handled above
     }
 }
 

@@ -5,7 +5,7 @@
 #include "app/Host.h"
 #include "marks/MarksContext.h"
 #include "search/ReplaceCommands.h"
-#include "view/KeyMap.h"
+#include "app/Commands.h"
 #include "view/Layout.h"
 
 #include <string>

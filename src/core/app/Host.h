@@ -51,6 +51,10 @@ public:
     virtual void setLanguageCaptions(int language) = 0;
     // The program's help at a context (1000 contents, 1500 character table).
     virtual void showHelp(int context) = 0;
+    // The about box.
+    virtual void showAbout() = 0;
+    // Starts the calculator program of the settings (or the desktop's own).
+    virtual void launchCalculator() = 0;
     // The go-to dialog (offset, or a count in its delete mode) opened with `initial`;
     // false when cancelled.
     virtual bool runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int32_t *value) = 0;

@@ -1,6 +1,5 @@
 #include "app/MenuState.h"
 
-#include "document/Language.h"
 #include "edit/EditTexts.h"
 
 namespace vtm {
@@ -29,22 +28,12 @@ MenuState ComputeMenuState(const EditorState &s)
     }
     m.undoCaption = UndoCaption(s.Language, s.History.UndoName());
     m.redoCaption = RedoCaption(s.Language, s.History.RedoName());
-    m.canUndo = s.History.CanUndo();
-    m.canRedo = s.History.CanRedo();
-    m.hex = s.HexMode;
-    m.dec = !s.HexMode;
-    m.noUnknown = s.NoUnknown;
-    m.keepMarks = s.KeepMarksOnLoad;
-    m.createBackup = s.CreateBackUp;
-    m.overwriteWarning = s.OverwriteWarning;
-    m.printHatched = s.PrintMarksHatched;
-    m.printColors = s.PrintMarksUsingColors;
-    m.doNotPrint = s.DoNotPrintMarks;
-    m.german = IsGerman(s.Language);
-    m.english = !m.german;
+    for (int c = 0; c < CommandCount; ++c) {
+        m.enabled[std::size_t(c)] = IsEnabled(Command(c), s);
+        m.checked[std::size_t(c)] = IsChecked(Command(c), s);
+    }
     m.hasBuffer = s.doc.BufferSize() > 0;
     m.canFindAgain = m.hasBuffer && s.Find.SearchAccepted;
-    m.canOpenClipboard = s.ClipboardHasData;
     return m;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Commands.h"
 #include "app/EditorState.h"
 
 #include <array>
@@ -15,19 +16,15 @@ struct MenuState
     std::array<bool, 5> recentVisible{};
     bool recentSeparator = false;
     std::string undoCaption, redoCaption;
-    bool canUndo = false, canRedo = false;
 
-    bool hex = false, dec = false, noUnknown = false, keepMarks = false, createBackup = false;
-    bool overwriteWarning = false;
-    bool printHatched = false, printColors = false, doNotPrint = false;
-    bool english = false, german = false;
+    // Per command, from the command table.
+    std::array<bool, CommandCount> enabled{};
+    std::array<bool, CommandCount> checked{};
 
     // Save, save as and every command that works on bytes need a document with bytes.
     bool hasBuffer = false;
     // Find next and previous also need a search confirmed in the find dialog.
     bool canFindAgain = false;
-    // Open clipboard needs a clipboard that offers some format.
-    bool canOpenClipboard = false;
 };
 
 MenuState ComputeMenuState(const EditorState &s);

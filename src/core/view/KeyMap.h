@@ -1,7 +1,5 @@
 #pragma once
 
-#include <optional>
-
 namespace vtm {
 
 enum class Key {
@@ -29,58 +27,5 @@ struct KeyStroke
     int modifiers = NoModifier;
     char letter = 0; // upper-case letter, or the F key's number
 };
-
-enum class Command {
-    Up,
-    Down,
-    PageUp,
-    PageDown,
-    Left,
-    Right,
-    Home,
-    End,
-    Tab,
-    HexLayout,
-    DecLayout,
-    Backspace,
-    Delete,
-    Insert,
-    AppendByte,
-    Undo,
-    Redo,
-    New,
-    Open,
-    Save,
-    HelpContents,
-    MarkRed, // .. MarkYellow in colour order
-    MarkGreen,
-    MarkBlue,
-    MarkCyan,
-    MarkMagenta,
-    MarkYellow,
-    Unmark,
-    UnmarkAll,
-    NextMark,
-    PreviousMark,
-    NextIdenticalMark,
-    PreviousIdenticalMark,
-    Goto,
-    InsertBytes,
-    AppendBytes,
-    DeleteBytes,
-    NextIdenticalByte,
-    PreviousIdenticalByte,
-    Find,
-    FindNext,
-    FindPrevious,
-    Replace,
-    // No key; from the menu and the toolbar.
-    FindAndMark,
-    InfoStatistic,
-    Print
-};
-
-// The shortcut table; a stroke it knows never reaches the typed-character handler.
-std::optional<Command> LookupShortcut(const KeyStroke &stroke);
 
 } // namespace vtm

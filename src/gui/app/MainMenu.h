@@ -1,11 +1,12 @@
 #pragma once
 
-#include "app/Captions.h"
+#include "app/Commands.h"
 
 #include <QObject>
 
 #include <array>
-#include <functional>
+#include <map>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -15,8 +16,9 @@ namespace vtm {
 
 struct MenuState;
 
-// The main window's menus. Shortcut keys reach the editor through its key table, so an
-// item only shows its shortcut's text and never fires a second time.
+// The main window's menus and the view's pop-up, built from the command table. Shortcut
+// keys reach the editor through the same table, so an item only shows its shortcut's text
+// and never fires a second time.
 class MainMenu : public QObject
 {
     Q_OBJECT
@@ -24,10 +26,10 @@ public:
     MainMenu(QMenuBar *bar, QObject *parent);
     ~MainMenu() override;
 
-    // The item's action; null for an item the menus do not have.
-    QAction *action(MenuItem id) const { return m_actions[std::size_t(id)]; }
+    // The menu bar's item with this caption; null for a caption the menus do not show.
+    QAction *action(MenuItem caption) const;
     QAction *recentAction(int i) const { return m_recent[std::size_t(i)]; }
-    // Colour 0 is the unmark item; the main menu and the pop-up share these.
+    // Colour 0 is the unmark item of the Mark menu.
     QAction *markAction(int colour) const { return m_markActions[std::size_t(colour)]; }
     QAction *gotoColourAction(bool next, int colour) const
     {
@@ -35,26 +37,29 @@ public:
     }
     // The view's pop-up menu.
     QMenu *popup() const { return m_popup; }
-    QMenu *menu(MenuItem top) const;
+    QMenu *menu(MenuItem title) const;
 
     void setLanguage(int language);
     void apply(const MenuState &state);
 
 signals:
-    void triggered(vtm::MenuItem id);
-    void recentTriggered(int index);
-    void markTriggered(int colour);
-    void gotoColourTriggered(bool next, int colour);
+    void triggered(vtm::Command command);
 
 private:
-    QAction *add(QMenu *menu, MenuItem id, bool checkable = false);
+    void build(QMenu *menu, const std::vector<MenuNode> &nodes, bool inPopup);
 
-    std::array<QAction *, MenuItemCount> m_actions{};
+    struct Placed
+    {
+        Command command;
+        QAction *action;
+        bool inPopup;
+    };
+    std::vector<Placed> m_items;
+    std::map<MenuItem, QAction *> m_byCaption;
+    std::map<MenuItem, QMenu *> m_menus;
     std::array<QAction *, 5> m_recent{};
     QAction *m_recentSeparator = nullptr;
-    QMenu *m_file = nullptr, *m_edit = nullptr, *m_mark = nullptr, *m_options = nullptr,
-          *m_help = nullptr;
-    QMenu *m_nextMenu = nullptr, *m_previousMenu = nullptr, *m_popup = nullptr;
+    QMenu *m_popup = nullptr;
     std::array<QAction *, 7> m_markActions{};
     std::array<QAction *, 6> m_gotoNext{}, m_gotoPrevious{};
 };

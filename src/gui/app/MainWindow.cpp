@@ -114,44 +114,18 @@ MainWindow::MainWindow()
         });
     m_findForm = new TFindForm(this);
     m_menu = new MainMenu(menuBar(), this);
-    connect(m_menu, &MainMenu::triggered, this, &MainWindow::onMenu);
-    connect(m_menu, &MainMenu::recentTriggered, this,
-            [this](int i) { m_editor.files().OpenRecent(i); });
-    connect(m_menu, &MainMenu::markTriggered, this, [this](int colour) {
-        m_editor.runCommand(colour == 0 ? Command::Unmark
-                                        : Command(int(Command::MarkRed) + colour - 1));
-    });
-    connect(m_menu, &MainMenu::gotoColourTriggered, this, [this](bool next, int colour) {
-        if (next)
-            GotoNextMarkOf(m_editor, colour);
-        else
-            GotoPreviousMarkOf(m_editor, colour);
+    connect(m_menu, &MainMenu::triggered, this, [this](Command command) {
+        m_editor.runCommand(command);
+        // A menu's own check mark toggles on a click; the state puts it right again.
+        m_editor.UpdateMenus();
     });
 
     auto *central = new QWidget(this);
     setCentralWidget(central);
     m_speed = new SpeedPanel(central);
-    auto onClick = [this](SpeedButton b, auto &&slot) {
-        connect(m_speed->button(b), &QAbstractButton::clicked, this, slot);
-    };
-    onClick(SpeedButton::OpenSB, [this] { m_editor.runCommand(Command::Open); });
-    onClick(SpeedButton::SaveSB, [this] { m_editor.runCommand(Command::Save); });
-    onClick(SpeedButton::SaveAsSB, [this] { m_editor.files().SaveAs(); });
-    onClick(SpeedButton::FindSB, [this] { m_editor.runCommand(Command::Find); });
-    onClick(SpeedButton::FindNextSB, [this] { m_editor.runCommand(Command::FindNext); });
-    onClick(SpeedButton::FindPreviousSB, [this] { m_editor.runCommand(Command::FindPrevious); });
-    onClick(SpeedButton::ReplaceSB, [this] { m_editor.runCommand(Command::Replace); });
-    onClick(SpeedButton::InfoSB, [this] { m_editor.runCommand(Command::InfoStatistic); });
-    onClick(SpeedButton::PrintSB, [this] { m_editor.runCommand(Command::Print); });
-    onClick(SpeedButton::FindAndMarkSB, [this] { m_editor.runCommand(Command::FindAndMark); });
-    onClick(SpeedButton::TabSB, [this] { showHelp(HelpContextCharTable); });
-    onClick(SpeedButton::CalcSB, [this] {
-        m_calculator.launch(this, m_state.CalcPath, m_state.Language,
-                            [this](const MessageRequest &r) { return showMessage(r); });
-    });
-    onClick(SpeedButton::HexSpeedButton, [this] { m_editor.runCommand(Command::HexLayout); });
-    onClick(SpeedButton::DecSpeedButton, [this] { m_editor.runCommand(Command::DecLayout); });
-    onClick(SpeedButton::DezSpeedButton, [this] { m_editor.runCommand(Command::DecLayout); });
+    for (const SpeedButton b : AllSpeedButtons())
+        connect(m_speed->button(b), &QAbstractButton::clicked, this,
+                [this, b] { m_editor.runCommand(CommandOfButton(b)); });
     m_panel = new TPlixMainPanel(m_state, m_font, central);
     m_view = new TPlixBox(m_state, m_font, m_panel);
 
@@ -253,73 +227,16 @@ void MainWindow::loadFile(const QString &path)
     m_editor.LoadFromFile(AbsolutePath(QFile::encodeName(path).toStdString()));
 }
 
-void MainWindow::onMenu(MenuItem id)
+void MainWindow::showAbout()
 {
-    FileCommands &files = m_editor.files();
-    switch (id) {
-    case MenuItem::New: m_editor.runCommand(Command::New); break;
-    case MenuItem::Open: m_editor.runCommand(Command::Open); break;
-    case MenuItem::Save: m_editor.runCommand(Command::Save); break;
-    case MenuItem::SaveAs: files.SaveAs(); break;
-    case MenuItem::Exit: close(); break;
-    case MenuItem::Undo: m_editor.runCommand(Command::Undo); break;
-    case MenuItem::Redo: m_editor.runCommand(Command::Redo); break;
-    case MenuItem::DeleteByte: m_editor.runCommand(Command::Delete); break;
-    case MenuItem::InsertByte: m_editor.runCommand(Command::Insert); break;
-    case MenuItem::AppendByte: m_editor.runCommand(Command::AppendByte); break;
-    case MenuItem::Hex: m_editor.runCommand(Command::HexLayout); break;
-    case MenuItem::Dec: m_editor.runCommand(Command::DecLayout); break;
-    case MenuItem::CreateBackup: files.ToggleCreateBackup(); break;
-    case MenuItem::KeepMarks: files.ToggleKeepMarks(); break;
-    case MenuItem::NoUnknown: m_editor.ToggleNoUnknown(); break;
-    case MenuItem::OverwriteWarn: files.OverwriteWarnClick(); break;
-    case MenuItem::PrintMarksHatched: m_editor.SetPrintMarks(0); break;
-    case MenuItem::PrintMarksUsingColors: m_editor.SetPrintMarks(1); break;
-    case MenuItem::DoNotPrintMarks: m_editor.SetPrintMarks(2); break;
-    case MenuItem::English: m_editor.SetLanguage(LanguageEnglish); break;
-    case MenuItem::German: m_editor.SetLanguage(LanguageGerman); break;
-    case MenuItem::HelpContents: m_editor.runCommand(Command::HelpContents); break;
-    case MenuItem::UnmarkAll: m_editor.runCommand(Command::UnmarkAll); break;
-    case MenuItem::DeleteBytes: m_editor.runCommand(Command::DeleteBytes); break;
-    case MenuItem::InsertBytes: m_editor.runCommand(Command::InsertBytes); break;
-    case MenuItem::AppendBytes: m_editor.runCommand(Command::AppendBytes); break;
-    case MenuItem::Goto: m_editor.runCommand(Command::Goto); break;
-    case MenuItem::Find: m_editor.runCommand(Command::Find); break;
-    case MenuItem::FindNext: m_editor.runCommand(Command::FindNext); break;
-    case MenuItem::FindPrevious: m_editor.runCommand(Command::FindPrevious); break;
-    case MenuItem::Replace: m_editor.runCommand(Command::Replace); break;
-    case MenuItem::FindAndMark: m_editor.runCommand(Command::FindAndMark); break;
-    case MenuItem::LoadFromClipboard: m_editor.files().OpenClipboard(); break;
-    case MenuItem::Compare: m_editor.CompareWith(); break;
-    case MenuItem::InfoStatistic: m_editor.runCommand(Command::InfoStatistic); break;
-    case MenuItem::Print: m_editor.runCommand(Command::Print); break;
-    case MenuItem::NextIdenticalByte:
-    case MenuItem::PopupNextIdenticalByte: m_editor.runCommand(Command::NextIdenticalByte); break;
-    case MenuItem::PreviousIdenticalByte:
-    case MenuItem::PopupPreviousIdenticalByte:
-        m_editor.runCommand(Command::PreviousIdenticalByte);
-        break;
-    case MenuItem::MarksOpen: OpenMarks(m_editor); break;
-    case MenuItem::MarksSaveAs: SaveMarksAs(m_editor); break;
-    case MenuItem::MarkNext:
-    case MenuItem::PopupMarkNext: m_editor.runCommand(Command::NextMark); break;
-    case MenuItem::MarkPrevious:
-    case MenuItem::PopupMarkPrevious: m_editor.runCommand(Command::PreviousMark); break;
-    case MenuItem::MarkNextIdentical:
-    case MenuItem::PopupMarkNextIdentical: m_editor.runCommand(Command::NextIdenticalMark); break;
-    case MenuItem::MarkPreviousIdentical:
-    case MenuItem::PopupMarkPreviousIdentical:
-        m_editor.runCommand(Command::PreviousIdenticalMark);
-        break;
-    case MenuItem::About: {
-        TKaAboutForm about(this);
-        about.execFor(m_state.Language);
-        break;
-    }
-    default: break; // items of commands the program does not have yet
-    }
-    // A menu's own check mark toggles on a click; the state puts it right again.
-    m_editor.UpdateMenus();
+    TKaAboutForm about(this);
+    about.execFor(m_state.Language);
+}
+
+void MainWindow::launchCalculator()
+{
+    m_calculator.launch(this, m_state.CalcPath, m_state.Language,
+                        [this](const MessageRequest &r) { return showMessage(r); });
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -334,13 +251,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::updateMenus(const MenuState &state)
 {
     m_menu->apply(state);
-    m_speed->button(SpeedButton::SaveSB)->setEnabled(state.hasBuffer);
-    m_speed->button(SpeedButton::SaveAsSB)->setEnabled(state.hasBuffer);
-    for (const SpeedButton b : {SpeedButton::FindSB, SpeedButton::ReplaceSB, SpeedButton::FindAndMarkSB,
-                                SpeedButton::InfoSB, SpeedButton::PrintSB})
-        m_speed->button(b)->setEnabled(state.hasBuffer);
-    m_speed->button(SpeedButton::FindNextSB)->setEnabled(state.canFindAgain);
-    m_speed->button(SpeedButton::FindPreviousSB)->setEnabled(state.canFindAgain);
+    for (const SpeedButton b : AllSpeedButtons())
+        m_speed->button(b)->setEnabled(state.enabled[std::size_t(CommandOfButton(b))]);
 }
 
 bool MainWindow::runFileDialog(FileDialogKind kind, const std::string &title,

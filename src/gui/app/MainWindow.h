@@ -73,6 +73,8 @@ public:
     void closeMainWindow() override;
     void setLanguageCaptions(int language) override;
     void showHelp(int context) override;
+    void showAbout() override;
+    void launchCalculator() override;
     bool runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int32_t *value) override;
     bool runInsertBytesDialog(bool append, ByteRunMemory &memory) override;
     bool runFindDialog(FindFormMode mode, FindState &state, int *result) override;
@@ -102,7 +104,6 @@ protected:
 
 private:
     void onCursorTimer();
-    void onMenu(MenuItem id);
     bool pointerInView() const;
 
     EditorState m_state;
