@@ -3,6 +3,7 @@
 #include "gui/platform/Platform.h"
 #include "gui/view/QtCanvas.h"
 #include "view/DumpPainter.h"
+#include "view/Layout.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -92,11 +93,7 @@ TValueEdit::TValueEdit(QWidget *parent)
     }();
     Q_UNUSED(factoryInstalled);
 
-    m_metrics.CharWidth = m_font.charWidth();
-    m_metrics.CharHeight = m_font.charHeight();
-    m_metrics.RowHeight = m_metrics.CharHeight + 1;
-    m_metrics.LeftGap = (m_metrics.CharWidth - 1) / 2;
-    m_metrics.RightGap = m_metrics.CharWidth - m_metrics.LeftGap - 1;
+    m_metrics = MetricsForFont(m_font.charWidth(), m_font.charHeight());
 
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
