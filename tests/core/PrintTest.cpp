@@ -1,5 +1,7 @@
+#include "print/PrintFlow.h"
 #include "print/PrintJob.h"
 #include "print/PrintLayout.h"
+#include "print/PrintTexts.h"
 #include "view/Layout.h"
 
 #include <gtest/gtest.h>
@@ -357,6 +359,33 @@ TEST(PrintPages, PageRangesAndFailures)
     EXPECT_EQ(f.failedPage, 3);
     EXPECT_EQ(f.pagesPrinted, 2);
     EXPECT_EQ(noSheet.ends, 1);
+}
+
+TEST(PrintFlow, DialogOffersAndErrorsShown)
+{
+    EXPECT_EQ(PlanPrint(true, 0, 0).pages, 0); // an empty document opens no dialog
+    // Four hex pages, three decimal; the cursor's page is offered, never one past the end.
+    const PrintPlan plan = PlanPrint(true, 16 * 68 * 4, 70);
+    EXPECT_EQ(plan.pages, 4);
+    EXPECT_EQ(plan.proposedPage, 2);
+    EXPECT_EQ(PlanPrint(false, 16 * 68 * 4, 0).pages, 7);
+    EXPECT_EQ(PlanPrint(true, 16 * 68 * 4, 68 * 4).proposedPage, 4);
+    EXPECT_EQ(ChosenPages(plan, false, 3, 3), (PageRange{1, 4}));
+    EXPECT_EQ(ChosenPages(plan, true, 3, 3), (PageRange{3, 3}));
+    EXPECT_EQ(DialogPageNumber(0), 1);
+    EXPECT_EQ(DialogPageNumber(std::int64_t(1) << 40), INT32_MAX);
+
+    PrintResult r;
+    EXPECT_FALSE(PrintErrorText(r, "", 9));
+    r.status = PrintStatus::Cancelled;
+    EXPECT_FALSE(PrintErrorText(r, "", 9));
+    r.status = PrintStatus::BeginFailed;
+    EXPECT_EQ(PrintErrorText(r, "", 7), PrintBeginFailedText(7));
+    r.status = PrintStatus::NewPageFailed;
+    r.failedPage = 3;
+    EXPECT_EQ(PrintErrorText(r, "", 9), PrintNewPageFailedText(9, 3));
+    r.status = PrintStatus::Failed;
+    EXPECT_EQ(PrintErrorText(r, "Out of paper", 9), "Out of paper.");
 }
 
 TEST(PrintPages, FontFittingEndsForAnyMetrics)

@@ -215,3 +215,32 @@ TEST(ValueEntry, MouseClicks)
     d.MouseDown(DataView::Char, 2 * 8 + 5, 1, m); // the nearer character edge
     EXPECT_EQ(d.CursorPos(), 9);
 }
+
+TEST(ValueEntryBytes, ViewsScrollOnlyAsFarAsTheCursorNeeds)
+{
+    const EntryMetrics m{8, 2, 3}; // hex cells 22 wide, characters 8
+    TBytesData d;
+    d.SetBytes(Bytes(40, 0x80));
+    d.SetCursorPos(3 * 40);
+    EXPECT_EQ(d.FirstByte(DataView::Hex), 0); // not laid out yet
+    d.SetViewWidth(DataView::Hex, 22 * 10 + 5, m);
+    d.SetViewWidth(DataView::Char, 8 * 10, m);
+    EXPECT_EQ(d.FirstByte(DataView::Hex), 31); // the append position in the last cell
+    EXPECT_EQ(d.FirstByte(DataView::Char), 31);
+    for (int i = 0; i < 5; ++i)
+        d.DoLeft(DataView::Hex);
+    EXPECT_EQ(d.FirstByte(DataView::Hex), 31); // still in sight: no scroll back
+    d.SetCursorPos(3 * 20);
+    EXPECT_EQ(d.FirstByte(DataView::Dec), 0); // never laid out, never scrolled
+    EXPECT_EQ(d.FirstByte(DataView::Hex), 20);
+    d.SetViewWidth(DataView::Hex, 22 * 3, m);
+    d.DoEnd();
+    EXPECT_EQ(d.FirstByte(DataView::Hex), 38);
+    d.Clear();
+    EXPECT_EQ(d.FirstByte(DataView::Hex) + d.FirstByte(DataView::Char), 0);
+
+    d.SetBytes({0x41, 0x00, 0x80, 0xFF});
+    EXPECT_EQ(d.ViewText(DataView::Hex), "41 00 80 FF");
+    EXPECT_EQ(d.ViewText(DataView::Dec), "065 000 128 255");
+    EXPECT_EQ(d.ViewText(DataView::Char), std::string("A\0\u20AC\u00FF", 7));
+}

@@ -20,6 +20,60 @@ int CellWidth(DataView view, const EntryMetrics &metrics)
     return CellCharCount(view) * metrics.CharWidth + metrics.LeftGap + metrics.RightGap + 1;
 }
 
+int CellPitch(DataView view, const EntryMetrics &metrics)
+{
+    return view == DataView::Char ? metrics.CharWidth : CellWidth(view, metrics);
+}
+
+std::string CellText(DataView view, std::uint8_t byte)
+{
+    switch (view) {
+    case DataView::Hex: return ZeroPadded(byte, 2, true);
+    case DataView::Dec: return ZeroPadded(byte, 3, false);
+    case DataView::Char: return std::string(1, DisplayChar(byte, false, false));
+    }
+    return {};
+}
+
+std::int64_t ScrollToCursor(std::int64_t firstByte, std::int64_t cursorByte, std::int64_t cells)
+{
+    if (cursorByte < firstByte)
+        return cursorByte;
+    if (cells > 0 && cursorByte - firstByte >= cells)
+        return cursorByte - cells + 1;
+    return firstByte;
+}
+
+std::string TBytesData::ViewText(DataView view) const
+{
+    std::string text;
+    for (std::uint8_t b : m_bytes) {
+        if (view == DataView::Char) {
+            text += Cp1252ToUtf8(std::uint8_t(DisplayChar(b, false, false)));
+            continue;
+        }
+        if (!text.empty())
+            text += ' ';
+        text += CellText(view, b);
+    }
+    return text;
+}
+
+void TBytesData::SetViewWidth(DataView view, int width, const EntryMetrics &metrics)
+{
+    const int pitch = CellPitch(view, metrics);
+    Scroll &scroll = m_scroll[index(view)];
+    scroll.cells = pitch > 0 ? width / pitch : 0;
+    followCursor(scroll);
+}
+
+void TBytesData::followCursor(Scroll &scroll) const
+{
+    // Until a view is laid out it has no width to keep the cursor within.
+    if (scroll.cells > 0)
+        scroll.firstByte = ScrollToCursor(scroll.firstByte, CursorByte(), scroll.cells);
+}
+
 void TBytesData::SetBytes(std::vector<std::uint8_t> bytes)
 {
     m_bytes = std::move(bytes);
@@ -48,6 +102,8 @@ void TBytesData::Clear()
 
 void TBytesData::DoUpdateAll()
 {
+    for (Scroll &scroll : m_scroll)
+        followCursor(scroll);
     if (UpdateViews)
         UpdateViews();
     if (OnChange)

@@ -2,8 +2,10 @@
 
 #include "search/IntData.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace vtm {
@@ -13,6 +15,14 @@ enum class DataView { Hex, Dec, Char };
 
 int CellCharCount(DataView view);
 int CellWidth(DataView view, const EntryMetrics &metrics);
+// How far apart a view's bytes stand: a cell, or one character in the character view.
+int CellPitch(DataView view, const EntryMetrics &metrics);
+// A byte as its view shows it: two hex digits, three decimal ones or one Windows-1252
+// character.
+std::string CellText(DataView view, std::uint8_t byte);
+// The first byte a view of cells cells shows once the cursor's byte is in sight: it scrolls
+// only as far as it must.
+std::int64_t ScrollToCursor(std::int64_t firstByte, std::int64_t cursorByte, std::int64_t cells);
 
 // A byte string of any length with one cursor shared by its hexadecimal, decimal and
 // character views. The cursor counts thirds of a byte: byte CursorPos / 3, digit
@@ -32,6 +42,10 @@ public:
     std::int64_t CursorPos() const { return m_cursorPos; }
     std::int64_t CursorByte() const { return m_cursorPos / 3; }
     int CursorPosInByte() const { return int(m_cursorPos % 3); }
+    // The first byte the view shows; it follows the cursor on every change.
+    std::int64_t FirstByte(DataView view) const { return m_scroll[index(view)].firstByte; }
+    // The whole string as the view reads it to a screen reader, in UTF-8.
+    std::string ViewText(DataView view) const;
 
     // A start value from the dialog; the cursor is kept where it is legal.
     void SetBytes(std::vector<std::uint8_t> bytes);
@@ -40,6 +54,9 @@ public:
     // A view gained the focus: the cursor goes to the first digit of its byte, so the hex
     // view never works on a third position.
     void FocusView();
+
+    // The view's client width in pixels; until it is known the view does not scroll.
+    void SetViewWidth(DataView view, int width, const EntryMetrics &metrics);
 
     void Clear();
     void DoUpdateAll();
@@ -61,11 +78,20 @@ public:
                           const EntryMetrics &metrics);
 
 private:
+    struct Scroll
+    {
+        std::int64_t firstByte = 0;
+        std::int64_t cells = 0; // whole cells in sight; 0 while the width is unknown
+    };
+
+    static std::size_t index(DataView view) { return std::size_t(view); }
+    void followCursor(Scroll &scroll) const;
     EntryResult moveTo(std::int64_t pos);
     EntryResult putByte(std::uint8_t value, DataView view, bool beep);
 
     std::vector<std::uint8_t> m_bytes;
     std::int64_t m_cursorPos = 0;
+    std::array<Scroll, 3> m_scroll{};
 };
 
 } // namespace vtm

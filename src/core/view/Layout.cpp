@@ -14,17 +14,24 @@ int OffsetDigitsFor(int rowCount, int bytesPerRow)
     return std::max(3, d + 1);
 }
 
+Metrics MetricsForFont(int charWidth, int charHeight)
+{
+    Metrics m;
+    m.CharWidth = charWidth;
+    m.CharHeight = charHeight;
+    m.RowHeight = charHeight + 1;
+    m.LeftGap = (charWidth - 1) / 2;
+    m.RightGap = charWidth - m.LeftGap - 1;
+    return m;
+}
+
 void ComputeLayout(EditorState &s)
 {
     Metrics &m = s.metrics;
-    m.CharWidth = s.fontCharWidth;
-    m.CharHeight = s.fontCharHeight;
-    m.LeftGap = (m.CharWidth - 1) / 2;
-    m.RightGap = m.CharWidth - m.LeftGap - 1;
+    m = MetricsForFont(s.fontCharWidth, s.fontCharHeight);
     s.BytesPerRow = s.HexMode ? 16 : 10;
     s.CellChars = s.HexMode ? 2 : 3;
     s.RowCount = int((std::int64_t(s.doc.BufferSize()) + s.BytesPerRow - 1) / s.BytesPerRow);
-    m.RowHeight = m.CharHeight + 1;
     m.OffsetDigits = OffsetDigitsFor(s.RowCount, s.BytesPerRow);
     m.OffsetColumnWidth = (m.OffsetDigits + 1) * m.CharWidth;
     m.CellWidth = (s.CellChars + 1) * m.CharWidth;

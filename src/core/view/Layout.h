@@ -6,6 +6,9 @@ namespace vtm {
 
 // Base-BytesPerRow digits of the largest row index plus one, at least 3.
 int OffsetDigitsFor(int rowCount, int bytesPerRow);
+// The font's share of the metrics: character size, row height and the gaps beside a cell's
+// characters. The dump and the value-entry fields both take theirs from here.
+Metrics MetricsForFont(int charWidth, int charHeight);
 // Recomputes the grid and the pixel metrics from the font size, the layout and the length.
 void ComputeLayout(EditorState &s);
 // The grid position under a view pixel; not clamped.

@@ -4,7 +4,7 @@
 #include "gui/app/MessageDialog.h"
 #include "gui/print/QtPrintTarget.h"
 #include "gui/print/TPrintCancelForm.h"
-#include "print/PrintLayout.h"
+#include "print/PrintFlow.h"
 #include "print/PrintTexts.h"
 
 #include <QDateTime>
@@ -13,8 +13,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
-#include <algorithm>
-#include <climits>
 #include <memory>
 
 namespace vtm {
@@ -28,18 +26,6 @@ void tell(QWidget *parent, MessageKind kind, const std::string &text, int langua
     r.buttons = mbOK;
     r.language = language;
     MessageDialog::ask(r, parent);
-}
-
-std::int64_t pagesOf(const EditorState &state)
-{
-    const PrintLayout layout =
-        PrintLayout::For(state.HexMode, state.metrics.OffsetDigits, state.doc.BufferSize());
-    return PageCount(PrintRowCount(state.doc.BufferSize(), layout.BytesPerRow));
-}
-
-int dialogPage(std::int64_t page)
-{
-    return int(std::clamp<std::int64_t>(page, 1, INT_MAX));
 }
 } // namespace
 
@@ -79,27 +65,15 @@ bool PrintWithProgress(QWidget *parent, QPrinter &printer, const EditorState &st
     const PrintInput input = MakePrintInput(state, firstPage, lastPage, PrintDateTime());
     QtPrintTarget target(printer);
     const PrintResult result = form->run(target, input);
-    switch (result.status) {
-    case PrintStatus::Done: return true;
-    case PrintStatus::Cancelled: return false;
-    case PrintStatus::BeginFailed:
-        tell(parent, MessageKind::Error, PrintBeginFailedText(state.Language), state.Language);
-        return false;
-    case PrintStatus::NewPageFailed:
-        tell(parent, MessageKind::Error, PrintNewPageFailedText(state.Language, result.failedPage),
-             state.Language);
-        return false;
-    case PrintStatus::Failed:
-        tell(parent, MessageKind::Error, form->failure() + ".", state.Language);
-        return false;
-    }
-    return false;
+    if (const auto text = PrintErrorText(result, form->failure(), state.Language))
+        tell(parent, MessageKind::Error, *text, state.Language);
+    return result.status == PrintStatus::Done;
 }
 
 void DoPrint(QWidget *parent, const EditorState &state, TPrintCancelForm *form)
 {
-    const std::int64_t pages = pagesOf(state);
-    if (pages < 1)
+    const PrintPlan plan = PlanPrint(state.HexMode, state.doc.BufferSize(), state.CursorRow);
+    if (plan.pages < 1)
         return;
     if (QPrinterInfo::availablePrinters().isEmpty())
         tell(parent, MessageKind::Information, NoPrinterText(state.Language), state.Language);
@@ -109,19 +83,16 @@ void DoPrint(QWidget *parent, const EditorState &state, TPrintCancelForm *form)
     QPrintDialog dialog(&printer, parent);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange
                       | QAbstractPrintDialog::PrintShowPageSize);
-    const int proposed = dialogPage(std::min(ProposedPage(state.CursorRow), pages));
-    dialog.setMinMax(1, dialogPage(pages));
+    const int proposed = DialogPageNumber(plan.proposedPage);
+    dialog.setMinMax(1, DialogPageNumber(plan.pages));
     dialog.setFromTo(proposed, proposed);
     dialog.setPrintRange(QAbstractPrintDialog::AllPages);
     if (dialog.exec() != QDialog::Accepted)
         return;
 
-    std::int64_t first = 1, last = pages;
-    if (printer.printRange() == QPrinter::PageRange) {
-        first = printer.fromPage();
-        last = printer.toPage();
-    }
-    PrintWithProgress(parent, printer, state, first, last, form);
+    const PageRange range = ChosenPages(plan, printer.printRange() == QPrinter::PageRange,
+                                        printer.fromPage(), printer.toPage());
+    PrintWithProgress(parent, printer, state, range.first, range.last, form);
 }
 
 } // namespace vtm

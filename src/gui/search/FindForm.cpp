@@ -1,6 +1,7 @@
 #include "gui/search/FindForm.h"
 #include "gui/search/ValueEdits.h"
 
+#include "document/Color.h"
 #include "document/Message.h"
 
 #include <QButtonGroup>
@@ -182,8 +183,6 @@ QWidget *TFindForm::buildBytesPanel(TBytesData &data, DataEdits &edits, QLabel *
 
 QWidget *TFindForm::buildMarkPanel()
 {
-    static const QColor colors[] = {Qt::red,  QColor(0, 255, 0), Qt::blue,
-                                    Qt::cyan, Qt::magenta,       Qt::yellow};
     auto *panel = new QWidget(this);
     m_markLabel = new QLabel(panel);
     m_colorGroup = new QButtonGroup(panel);
@@ -192,7 +191,8 @@ QWidget *TFindForm::buildMarkPanel()
     for (std::size_t i = 0; i < m_colorRBs.size(); ++i) {
         m_colorRBs[i] = new QRadioButton(panel);
         m_colorGroup->addButton(m_colorRBs[i], int(i) + 1);
-        m_shapes[i] = new ColorSwatch(colors[i], m_colorRBs[i], panel);
+        const Color c = BrightMarkColor(std::uint8_t(i + 1));
+        m_shapes[i] = new ColorSwatch(QColor(c.r, c.g, c.b), m_colorRBs[i], panel);
         row->addWidget(m_colorRBs[i]);
         row->addWidget(m_shapes[i]);
         row->addSpacing(8);

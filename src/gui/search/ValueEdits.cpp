@@ -1,8 +1,8 @@
 #include "gui/search/ValueEdits.h"
-#include "document/Format.h"
 #include "gui/platform/Platform.h"
 #include "gui/view/QtCanvas.h"
 #include "view/DumpPainter.h"
+#include "view/Layout.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -65,22 +65,6 @@ EntryKey entryKey(int key)
     }
 }
 
-std::string hexByte(std::uint8_t b)
-{
-    static constexpr char digits[] = "0123456789ABCDEF";
-    return {digits[b >> 4], digits[b & 15]};
-}
-
-QString cp1252Text(const std::string &bytes)
-{
-    QString s;
-    for (char c : bytes) {
-        const char32_t u = Cp1252ToUnicode(std::uint8_t(c));
-        s += QString::fromUcs4(&u, 1);
-    }
-    return s;
-}
-
 } // namespace
 
 TValueEdit::TValueEdit(QWidget *parent)
@@ -92,11 +76,7 @@ TValueEdit::TValueEdit(QWidget *parent)
     }();
     Q_UNUSED(factoryInstalled);
 
-    m_metrics.CharWidth = m_font.charWidth();
-    m_metrics.CharHeight = m_font.charHeight();
-    m_metrics.RowHeight = m_metrics.CharHeight + 1;
-    m_metrics.LeftGap = (m_metrics.CharWidth - 1) / 2;
-    m_metrics.RightGap = m_metrics.CharWidth - m_metrics.LeftGap - 1;
+    m_metrics = MetricsForFont(m_font.charWidth(), m_font.charHeight());
 
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -319,20 +299,13 @@ bool THexDataEdit::OneIsFocused() const
 
 QString THexDataEdit::valueText() const
 {
-    const auto &bytes = m_data.Bytes();
-    if (m_view == DataView::Char) {
-        std::string text;
-        for (std::uint8_t b : bytes)
-            text += DisplayChar(b, false, false);
-        return cp1252Text(text);
-    }
-    std::string text;
-    for (std::uint8_t b : bytes) {
-        if (!text.empty())
-            text += ' ';
-        text += m_view == DataView::Hex ? hexByte(b) : PadNumber(b, 3, true);
-    }
-    return QString::fromStdString(text);
+    return QString::fromStdString(m_data.ViewText(m_view));
+}
+
+void THexDataEdit::resizeEvent(QResizeEvent *event)
+{
+    TValueEdit::resizeEvent(event);
+    m_data.SetViewWidth(m_view, width(), entryMetrics());
 }
 
 void THexDataEdit::paintValue(Canvas &canvas)
@@ -342,11 +315,7 @@ void THexDataEdit::paintValue(Canvas &canvas)
     const int W = width();
     const std::int64_t count = m_data.ByteCount();
     const std::int64_t cursorByte = m_data.CursorByte();
-    if (cursorByte < m_firstByte)
-        m_firstByte = cursorByte;
-    else if ((cursorByte - m_firstByte) * w > W - w)
-        m_firstByte = std::clamp<std::int64_t>(cursorByte - W / w + 1, 0, count);
-
+    const std::int64_t first = FirstByte();
     const bool focused = hasFocus();
     const bool echo = !focused && OneIsFocused();
     const bool showCursor = focused && CursorVisible();
@@ -354,11 +323,10 @@ void THexDataEdit::paintValue(Canvas &canvas)
     std::vector<Color> fonts(std::size_t(n + 2));
     std::vector<Color> backs(std::size_t(n + 2));
     // Only the bytes in sight are formatted.
-    const std::int64_t last = std::min(count - 1, m_firstByte + W / w);
-    for (std::int64_t i = std::max<std::int64_t>(0, m_firstByte - 1); i <= last; ++i) {
-        const int x = int(w * (i - m_firstByte));
-        const std::uint8_t b = m_data.Bytes()[std::size_t(i)];
-        const std::string text = m_view == DataView::Hex ? hexByte(b) : PadNumber(b, 3, true);
+    const std::int64_t last = std::min(count - 1, first + W / w);
+    for (std::int64_t i = std::max<std::int64_t>(0, first - 1); i <= last; ++i) {
+        const int x = int(w * (i - first));
+        const std::string text = CellText(m_view, m_data.Bytes()[std::size_t(i)]);
         const bool grey = echo && i == cursorByte;
         std::fill(fonts.begin(), fonts.end(), grey ? colors::White : colors::Black);
         std::fill(backs.begin(), backs.end(), grey ? Grey : colors::White);
@@ -369,7 +337,7 @@ void THexDataEdit::paintValue(Canvas &canvas)
         }
         PaintCell(canvas, m, x, 0, text, fonts.data(), backs.data(), colors::ButtonFace);
     }
-    int end = int(w * (count - m_firstByte));
+    int end = int(w * (count - first));
     if (showCursor && cursorByte == count) {
         // The append position: one inverted blank where the next byte will go.
         std::fill(fonts.begin(), fonts.end(), colors::Black);
@@ -396,7 +364,7 @@ EntryResult THexDataEdit::keyPress(char32_t ch)
 
 void THexDataEdit::mouseDown(int x)
 {
-    m_data.MouseDown(m_view, x, m_firstByte, entryMetrics());
+    m_data.MouseDown(m_view, x, FirstByte(), entryMetrics());
 }
 
 void THexDataEdit::focusChanged(bool gained)
@@ -421,20 +389,16 @@ void TCharDataEdit::paintValue(Canvas &canvas)
     const int visible = std::max(1, width() / cw);
     const std::int64_t count = BytesData().ByteCount();
     const std::int64_t cursorByte = BytesData().CursorByte();
-    if (cursorByte < m_firstByte)
-        m_firstByte = cursorByte;
-    if (cursorByte > visible + m_firstByte - 1)
-        m_firstByte = cursorByte - visible + 1;
+    const std::int64_t first = FirstByte();
 
     std::string text;
-    for (std::int64_t i = m_firstByte - 1; i <= m_firstByte + visible + 2; ++i)
-        text += i < 0 || i >= count
-                    ? ' '
-                    : DisplayChar(BytesData().Bytes()[std::size_t(i)], false, false);
+    for (std::int64_t i = first - 1; i <= first + visible + 2; ++i)
+        text += i < 0 || i >= count ? std::string(1, ' ')
+                                    : CellText(DataView::Char, BytesData().Bytes()[std::size_t(i)]);
     std::vector<Color> fonts(text.size() + 2, colors::Black);
     std::vector<Color> backs(text.size() + 2, colors::White);
     // Position j of the run stands for byte FirstByte + j - 2.
-    const auto at = std::size_t(cursorByte - m_firstByte + 2);
+    const auto at = std::size_t(cursorByte - first + 2);
     const bool focused = hasFocus();
     if (focused && CursorVisible()) {
         fonts[at] = colors::White;

@@ -124,7 +124,7 @@ public:
 
     TBytesData &BytesData() const { return m_data; }
     DataView view() const { return m_view; }
-    std::int64_t FirstByte() const { return m_firstByte; }
+    std::int64_t FirstByte() const { return m_data.FirstByte(m_view); }
     int CellWidth() const;
     // The views of the same string, so an unfocused view can echo the cursor.
     void setGroup(const std::array<THexDataEdit *, 3> &group) { m_group = group; }
@@ -136,13 +136,12 @@ public:
 protected:
     THexDataEdit(TBytesData &bytesData, DataView view, QWidget *parent);
 
+    void resizeEvent(QResizeEvent *event) override;
     void paintValue(Canvas &canvas) override;
     EntryResult keyDown(EntryKey key) override;
     EntryResult keyPress(char32_t ch) override;
     void mouseDown(int x) override;
     void focusChanged(bool gained) override;
-
-    std::int64_t m_firstByte = 0;
 
 private:
     TBytesData &m_data;
