@@ -46,9 +46,18 @@ TEST(Actions, UndoAndRedoRestoreBytesAndMarksExactly)
         {10, [](Rig &r) { return std::make_unique<TEditAction>(G(r), 5, false, 0x41); }},
         {2, [](Rig &r) { return std::make_unique<TBackspaceAction>(G(r), 1, false); }},
         {3, [](Rig &r) { return std::make_unique<TDeleteAction>(G(r), 2, false); }},
-        {65536, [](Rig &r) { return std::make_unique<TInsertAction>(6, G(r), 0, false); }},
-        {65536, [](Rig &r) { return std::make_unique<TInsertAction>(9, G(r), 65536, false); }},
-        {0, [](Rig &r) { return std::make_unique<TInsertAction>(6, G(r), 0, false); }},
+        {65536,
+         [](Rig &r) {
+             return std::make_unique<TInsertAction>(ActionKind::Insert, G(r), 0, false);
+         }},
+        {65536,
+         [](Rig &r) {
+             return std::make_unique<TInsertAction>(ActionKind::Append, G(r), 65536, false);
+         }},
+        {0,
+         [](Rig &r) {
+             return std::make_unique<TInsertAction>(ActionKind::Insert, G(r), 0, false);
+         }},
         {65537, [](Rig &r) { return std::make_unique<TDeleteAction>(G(r), 65536, false); }},
         {65540,
          [](Rig &r) { return std::make_unique<TDeleteBytesAction>(r.ed, G(r), 0, 5, true); }},
@@ -71,7 +80,8 @@ TEST(Actions, UndoAndRedoRestoreBytesAndMarksExactly)
          [](Rig &r) {
              return std::make_unique<TReplaceAction>(r.ed, G(r), 27, false, 3, nullptr, 0);
          }},
-        {30, [](Rig &r) { return std::make_unique<TMarkAction>(0, G(r), 4, false, 6); }},
+        {30,
+         [](Rig &r) { return std::make_unique<TMarkAction>(ActionKind::Mark, G(r), 4, false, 6); }},
     };
     int n = 0;
     for (const auto &[size, make] : cases) {
@@ -130,7 +140,7 @@ TEST(Actions, ResultsAndCursor)
 
     // Appending to a full hexadecimal row: the cursor stands on the new byte of a new row.
     Rig a(Iota(16));
-    Add(a, std::make_unique<TInsertAction>(9, G(a), 16, false));
+    Add(a, std::make_unique<TInsertAction>(ActionKind::Append, G(a), 16, false));
     EXPECT_EQ(a.s.CursorOffset(), 16);
     EXPECT_EQ(a.s.RowCount, 2);
     EXPECT_EQ(a.cursor(), (CellPos{0, 1}));
@@ -156,7 +166,7 @@ TEST(Actions, ModifiedIsExact)
     EXPECT_TRUE(r.s.doc.isModified());
     // Marks never make the document modified.
     Rig m(Iota(10));
-    Add(m, std::make_unique<TMarkAction>(0, G(m), 1, false, 2));
+    Add(m, std::make_unique<TMarkAction>(ActionKind::Mark, G(m), 1, false, 2));
     EXPECT_FALSE(m.s.doc.isModified());
     EXPECT_EQ(m.s.doc.ChangeCount(), 0);
 }
@@ -190,13 +200,14 @@ TEST(Actions, OutOfMemoryLeavesAConsistentDocument)
         Bytes b = full;
         b[0] = 7;
         consistent(r, b);
-        EXPECT_FALSE(Add(r, std::make_unique<TInsertAction>(6, G(r), 3, false)));
+        EXPECT_FALSE(Add(r, std::make_unique<TInsertAction>(ActionKind::Insert, G(r), 3, false)));
         consistent(r, b);
     }
     {
         Rig r(full);
         r.s.doc.setStorageLimit(65536 * 3); // the bytes may grow, their marks may not
-        EXPECT_FALSE(Add(r, std::make_unique<TInsertAction>(9, G(r), 65536, false)));
+        EXPECT_FALSE(
+            Add(r, std::make_unique<TInsertAction>(ActionKind::Append, G(r), 65536, false)));
         consistent(r, full);
         EXPECT_EQ(r.host.messages.back().text, shortText);
     }
@@ -273,7 +284,7 @@ TEST(Actions, GuardsAndEmptyCounts)
     Add(r, std::make_unique<TBackspaceAction>(G(r), 0, false));
     Add(r, std::make_unique<TDeleteAction>(G(r), 10, false));
     Add(r, std::make_unique<TEditAction>(G(r), -1, false, 3));
-    Add(r, std::make_unique<TMarkAction>(0, G(r), 10, false, 3));
+    Add(r, std::make_unique<TMarkAction>(ActionKind::Mark, G(r), 10, false, 3));
     EXPECT_EQ(BytesOf(r.s.doc), Iota(10));
     EXPECT_EQ(r.s.doc.ChangeCount(), 0);
     for (int i = 0; i < 8; ++i)

@@ -35,7 +35,8 @@ void DoInsert(EditContext &ctx)
     const int group = ctx.NextCommandNumber();
     const std::int64_t o = ctx.CursorOffset();
     const bool onByte = ctx.Doc().Marks() && o >= 0 && o < ctx.Doc().BufferSize();
-    ctx.History().AddAction(std::make_unique<TInsertAction>(6, group, onByte ? std::int32_t(o) : 0,
+    ctx.History().AddAction(std::make_unique<TInsertAction>(ActionKind::Insert, group,
+                                                            onByte ? std::int32_t(o) : 0,
                                                             onByte && ctx.CursorInCharArea()),
                             true);
 }
@@ -43,9 +44,10 @@ void DoInsert(EditContext &ctx)
 void DoAppendByte(EditContext &ctx)
 {
     const int group = ctx.NextCommandNumber();
-    ctx.History().AddAction(
-        std::make_unique<TInsertAction>(9, group, ctx.Doc().BufferSize(), ctx.CursorInCharArea()),
-        true);
+    ctx.History().AddAction(std::make_unique<TInsertAction>(ActionKind::Append, group,
+                                                            ctx.Doc().BufferSize(),
+                                                            ctx.CursorInCharArea()),
+                            true);
 }
 
 } // namespace vtm

@@ -19,8 +19,8 @@ ByteBlock ByteBlock::copyOf(const std::uint8_t *from, std::int64_t n)
     return b;
 }
 
-TAction::TAction(int kind, int group)
-    : Kind(std::uint8_t(kind))
+TAction::TAction(ActionKind kind, int group)
+    : Kind(kind)
     , Group(group)
 {}
 

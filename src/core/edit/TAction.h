@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/Document.h"
+#include "edit/ActionKind.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,7 +27,7 @@ struct ByteBlock
 class TAction
 {
 public:
-    TAction(int kind, int group);
+    TAction(ActionKind kind, int group);
     virtual ~TAction() = default;
     TAction(const TAction &) = delete;
     TAction &operator=(const TAction &) = delete;
@@ -44,7 +45,7 @@ public:
     // Memory the action holds for undoing and redoing.
     virtual std::int64_t UndoBytes() const;
 
-    std::uint8_t Kind;
+    ActionKind Kind;
     int Group;
     std::int32_t Pos = 0;
     bool CharSide = false;

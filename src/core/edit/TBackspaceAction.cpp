@@ -5,7 +5,7 @@
 namespace vtm {
 
 TBackspaceAction::TBackspaceAction(int group, std::int32_t pos, bool charSide)
-    : TAction(2, group)
+    : TAction(ActionKind::Back, group)
 {
     Pos = pos;
     CharSide = charSide;

@@ -7,7 +7,7 @@
 
 namespace vtm {
 
-TCompoundMarkAction::TCompoundMarkAction(int kind, int group, bool charSide)
+TCompoundMarkAction::TCompoundMarkAction(ActionKind kind, int group, bool charSide)
     : TAction(kind, group)
 {
     CharSide = charSide;

@@ -16,7 +16,7 @@ namespace vtm {
 class TCompoundMarkAction : public TAction
 {
 public:
-    TCompoundMarkAction(int kind, int group, bool charSide);
+    TCompoundMarkAction(ActionKind kind, int group, bool charSide);
 
     // Records that the byte at p gets this colour, after the changes recorded before.
     // Call before the action is performed; offsets outside the document are ignored.

@@ -13,7 +13,7 @@ namespace vtm {
 TCompoundReplaceAction::TCompoundReplaceAction(int group, bool charSide, bool backward,
                                                const std::vector<std::uint8_t> &pattern,
                                                const std::vector<std::uint8_t> &replacement)
-    : TAction(11, group)
+    : TAction(ActionKind::Replace, group)
     , m_backward(backward)
     , m_pattern(pattern)
     , m_replacement(replacement)

@@ -5,7 +5,7 @@
 namespace vtm {
 
 TDeleteAction::TDeleteAction(int group, std::int32_t pos, bool charSide)
-    : TAction(3, group)
+    : TAction(ActionKind::Delete, group)
 {
     Pos = pos;
     CharSide = charSide;

@@ -24,7 +24,7 @@ bool AnyMarked(const Document &doc, std::int32_t p, std::int64_t n)
 
 TDeleteBytesAction::TDeleteBytesAction(EditContext &ctx, int group, std::int32_t pos,
                                        std::int64_t count, bool charSide)
-    : TAction(3, group)
+    : TAction(ActionKind::Delete, group)
 {
     Pos = pos;
     CharSide = charSide;

@@ -5,7 +5,7 @@
 namespace vtm {
 
 TEditAction::TEditAction(int group, std::int32_t pos, bool charSide, std::uint8_t value)
-    : TAction(1, group)
+    : TAction(ActionKind::ChangeValue, group)
 {
     Pos = pos;
     CharSide = charSide;

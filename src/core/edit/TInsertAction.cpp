@@ -5,7 +5,7 @@
 
 namespace vtm {
 
-TInsertAction::TInsertAction(int kind, int group, std::int32_t pos, bool charSide)
+TInsertAction::TInsertAction(ActionKind kind, int group, std::int32_t pos, bool charSide)
     : TAction(kind, group)
 {
     Pos = pos;

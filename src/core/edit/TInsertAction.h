@@ -8,8 +8,8 @@ namespace vtm {
 class TInsertAction : public TAction
 {
 public:
-    // kind: 6 insert, 9 append.
-    TInsertAction(int kind, int group, std::int32_t pos, bool charSide);
+    // kind: Insert or Append.
+    TInsertAction(ActionKind kind, int group, std::int32_t pos, bool charSide);
 
     bool DoAction(EditContext &ctx) override;
     bool UndoAction(EditContext &ctx) override;

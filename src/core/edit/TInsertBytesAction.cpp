@@ -11,7 +11,7 @@ namespace vtm {
 TInsertBytesAction::TInsertBytesAction(int group, std::int32_t pos, bool charSide,
                                        std::int64_t count, const std::uint8_t *pattern,
                                        std::int64_t patternLength)
-    : TAction(7, group)
+    : TAction(ActionKind::InsertBytes, group)
 {
     Pos = pos;
     CharSide = charSide;

@@ -4,7 +4,8 @@
 
 namespace vtm {
 
-TMarkAction::TMarkAction(int kind, int group, std::int32_t pos, bool charSide, std::uint8_t colour)
+TMarkAction::TMarkAction(ActionKind kind, int group, std::int32_t pos, bool charSide,
+                         std::uint8_t colour)
     : TAction(kind, group)
 {
     Pos = pos;

@@ -12,7 +12,7 @@ namespace vtm {
 TReplaceAction::TReplaceAction(EditContext &ctx, int group, std::int32_t pos, bool charSide,
                                std::int64_t count, const std::uint8_t *replacement,
                                std::int64_t length)
-    : TAction(11, group)
+    : TAction(ActionKind::Replace, group)
 {
     Pos = pos;
     CharSide = charSide;

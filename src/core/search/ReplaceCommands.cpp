@@ -293,12 +293,14 @@ void FindAndMarkCommand(EditContext &ctx, SearchUi &ui, const FindState &state, 
             for (std::int64_t i = p; i < p + n; ++i)
                 if (doc.Marks()[i] != colour)
                     ctx.History().AddAction(
-                        std::make_unique<TMarkAction>(0, run.group, std::int32_t(i), run.side, colour),
+                        std::make_unique<TMarkAction>(ActionKind::Mark, run.group, std::int32_t(i),
+                                                      run.side, colour),
                         true);
         } else if (mark) {
             try {
                 if (!bulk)
-                    bulk = std::make_unique<TCompoundMarkAction>(0, run.group, run.side);
+                    bulk = std::make_unique<TCompoundMarkAction>(ActionKind::Mark, run.group,
+                                                                 run.side);
                 // Occurrences never overlap, so no byte here has been recorded yet.
                 for (std::int64_t i = p; i < p + n; ++i)
                     if (doc.Marks()[i] != colour) {
