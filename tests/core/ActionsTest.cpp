@@ -1,5 +1,6 @@
 #include "ScriptedHost.h"
 
+#include "edit/EditTexts.h"
 #include "edit/TBackspaceAction.h"
 #include "edit/TDeleteAction.h"
 #include "edit/TDeleteBytesAction.h"
@@ -269,6 +270,79 @@ TEST(Actions, OutOfMemoryLeavesAConsistentDocument)
         EXPECT_FALSE(Add(
             r, std::make_unique<TInsertBytesAction>(G(r), 0, false, INT64_MAX, pattern.data(), 1)));
         consistent(r, Iota(100));
+    }
+}
+
+namespace {
+// What the history asks of the window system, in order.
+class LoggingContext : public EditContext
+{
+public:
+    Document doc;
+    TActions history;
+    std::vector<std::string> log;
+
+    explicit LoggingContext(const Bytes &bytes)
+    {
+        doc.loadBytes(bytes.data(), std::int64_t(bytes.size()));
+        history.setContext(this);
+    }
+    Document &Doc() override { return doc; }
+    TActions &History() override { return history; }
+    int Language() const override { return 9; }
+    int NextCommandNumber() override { return ++m_command; }
+    std::int64_t CursorOffset() const override { return m_cursor; }
+    bool CursorInCharArea() const override { return false; }
+    void MoveCursorToOffset(std::int64_t offset, bool, bool) override
+    {
+        m_cursor = offset;
+        log.push_back("cursor");
+    }
+    void RequestLayout() override { log.push_back("layout"); }
+    void UpdateView() override { log.push_back("update"); }
+    void InvalidateView() override { log.push_back("invalidate"); }
+    void UpdateMainWindow() override { log.push_back("menus"); }
+    void Beep() override {}
+    int ShowMessageDlg(const std::string &text, MessageKind, unsigned, int) override
+    {
+        log.push_back(text);
+        return mrOk;
+    }
+
+private:
+    int m_command = 0;
+    std::int64_t m_cursor = 0;
+};
+} // namespace
+
+// The message of a failed step comes over a view already laid out for the document as it
+// is (and repainted, except while replacing); the cursor is placed after it.
+TEST(Actions, FailureMessageAfterTheLayoutPass)
+{
+    using Log = std::vector<std::string>;
+    const Bytes two{5, 6};
+    {
+        LoggingContext c(Iota(65536));
+        c.doc.setStorageLimit(65536 * 2);
+        EXPECT_FALSE(c.history.AddAction(
+            std::make_unique<TInsertAction>(ActionKind::Insert, c.NextCommandNumber(), 3, false),
+            true));
+        EXPECT_EQ(c.log,
+                  (Log{"layout", "update", OutOfMemoryText(9), "layout", "cursor", "update"}));
+        c.log.clear();
+        EXPECT_FALSE(c.history.AddAction(
+            std::make_unique<TReplaceAction>(c, c.NextCommandNumber(), 0, false, 1, two.data(), 2),
+            true));
+        EXPECT_EQ(c.log, (Log{"layout", OutOfMemoryReplaceText(9), "layout", "cursor", "update"}));
+    }
+    {
+        LoggingContext c(Iota(65537));
+        c.history.AddAction(std::make_unique<TDeleteAction>(c.NextCommandNumber(), 9, false), true);
+        c.doc.setStorageLimit(65536 * 2);
+        c.log.clear();
+        c.history.Undo();
+        EXPECT_EQ(c.log,
+                  (Log{"layout", "update", OutOfMemoryUndoText(9), "layout", "cursor", "menus"}));
     }
 }
 

@@ -11,15 +11,15 @@ TBackspaceAction::TBackspaceAction(int group, std::int32_t pos, bool charSide)
     CharSide = charSide;
 }
 
-bool TBackspaceAction::DoAction(EditContext &ctx)
+ActionOutcome TBackspaceAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (doc.Marks() && Pos >= 1 && Pos < doc.BufferSize())
         RemoveByte(doc, Pos - 1);
-    return true;
+    return ActionOutcome::Done;
 }
 
-bool TBackspaceAction::UndoAction(EditContext &ctx)
+ActionOutcome TBackspaceAction::UndoAction(EditContext &ctx)
 {
     return RestoreByte(ctx, Pos - 1);
 }

@@ -109,18 +109,18 @@ void TCompoundMarkAction::apply(Document &doc) const
     }
 }
 
-bool TCompoundMarkAction::DoAction(EditContext &ctx)
+ActionOutcome TCompoundMarkAction::DoAction(EditContext &ctx)
 {
     if (ctx.Doc().Marks())
         apply(ctx.Doc());
-    return true;
+    return ActionOutcome::Done;
 }
 
-bool TCompoundMarkAction::UndoAction(EditContext &ctx)
+ActionOutcome TCompoundMarkAction::UndoAction(EditContext &ctx)
 {
     if (ctx.Doc().Marks())
         apply(ctx.Doc());
-    return true;
+    return ActionOutcome::Done;
 }
 
 void TCompoundMarkAction::SetDoActionCursorPos(EditContext &ctx)

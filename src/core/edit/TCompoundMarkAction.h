@@ -25,8 +25,8 @@ public:
     std::uint8_t ColourAfter(const Document &doc, std::int32_t p) const;
     bool Empty() const { return m_members == 0; }
 
-    bool DoAction(EditContext &ctx) override;
-    bool UndoAction(EditContext &ctx) override;
+    ActionOutcome DoAction(EditContext &ctx) override;
+    ActionOutcome UndoAction(EditContext &ctx) override;
     // After performing: the newest change; after undoing: the oldest.
     void SetDoActionCursorPos(EditContext &ctx) override;
     void SetUndoActionCursorPos(EditContext &ctx) override;

@@ -11,15 +11,15 @@ TDeleteAction::TDeleteAction(int group, std::int32_t pos, bool charSide)
     CharSide = charSide;
 }
 
-bool TDeleteAction::DoAction(EditContext &ctx)
+ActionOutcome TDeleteAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (doc.Marks() && Pos >= 0 && Pos < doc.BufferSize())
         RemoveByte(doc, Pos);
-    return true;
+    return ActionOutcome::Done;
 }
 
-bool TDeleteAction::UndoAction(EditContext &ctx)
+ActionOutcome TDeleteAction::UndoAction(EditContext &ctx)
 {
     return RestoreByte(ctx, Pos);
 }

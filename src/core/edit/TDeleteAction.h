@@ -10,8 +10,8 @@ class TDeleteAction : public TAction
 public:
     TDeleteAction(int group, std::int32_t pos, bool charSide);
 
-    bool DoAction(EditContext &ctx) override;
-    bool UndoAction(EditContext &ctx) override;
+    ActionOutcome DoAction(EditContext &ctx) override;
+    ActionOutcome UndoAction(EditContext &ctx) override;
 };
 
 } // namespace vtm

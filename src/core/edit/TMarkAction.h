@@ -11,8 +11,8 @@ public:
     // kind: Mark or Unmark.
     TMarkAction(ActionKind kind, int group, std::int32_t pos, bool charSide, std::uint8_t colour);
 
-    bool DoAction(EditContext &ctx) override;
-    bool UndoAction(EditContext &ctx) override;
+    ActionOutcome DoAction(EditContext &ctx) override;
+    ActionOutcome UndoAction(EditContext &ctx) override;
     void SetDoActionCursorPos(EditContext &ctx) override;
     void SetUndoActionCursorPos(EditContext &ctx) override;
     bool SizeChanged() const override;
