@@ -1,7 +1,6 @@
 #include "ScriptedHost.h"
 
 #include "edit/EditTexts.h"
-#include "edit/TBackspaceAction.h"
 #include "edit/TDeleteAction.h"
 #include "edit/TDeleteBytesAction.h"
 #include "edit/TEditAction.h"
@@ -45,8 +44,12 @@ TEST(Actions, UndoAndRedoRestoreBytesAndMarksExactly)
     const Bytes pattern{0x12, 0x34};
     const std::vector<std::pair<int, Make>> cases{
         {10, [](Rig &r) { return std::make_unique<TEditAction>(G(r), 5, false, 0x41); }},
-        {2, [](Rig &r) { return std::make_unique<TBackspaceAction>(G(r), 1, false); }},
-        {3, [](Rig &r) { return std::make_unique<TDeleteAction>(G(r), 2, false); }},
+        {2,
+         [](Rig &r) { return std::make_unique<TDeleteAction>(ActionKind::Back, G(r), 1, false); }},
+        {3,
+         [](Rig &r) {
+             return std::make_unique<TDeleteAction>(ActionKind::Delete, G(r), 2, false);
+         }},
         {65536,
          [](Rig &r) {
              return std::make_unique<TInsertAction>(ActionKind::Insert, G(r), 0, false);
@@ -59,7 +62,10 @@ TEST(Actions, UndoAndRedoRestoreBytesAndMarksExactly)
          [](Rig &r) {
              return std::make_unique<TInsertAction>(ActionKind::Insert, G(r), 0, false);
          }},
-        {65537, [](Rig &r) { return std::make_unique<TDeleteAction>(G(r), 65536, false); }},
+        {65537,
+         [](Rig &r) {
+             return std::make_unique<TDeleteAction>(ActionKind::Delete, G(r), 65536, false);
+         }},
         {65540,
          [](Rig &r) { return std::make_unique<TDeleteBytesAction>(r.ed, G(r), 0, 5, true); }},
         {20,
@@ -111,7 +117,8 @@ TEST(Actions, ResultsAndCursor)
     Rig r({0x41, 0x42});
     SetMarks(r.s.doc, "34");
     r.place(2, 0);
-    Add(r, std::make_unique<TBackspaceAction>(G(r), 1, false));
+    Add(r, std::make_unique<TDeleteAction>(ActionKind::Back, G(r), 1, false));
+    EXPECT_EQ(r.s.History.UndoName(), "(Back)");
     EXPECT_EQ(BytesOf(r.s.doc), Bytes{0x42});
     EXPECT_EQ(MarksOf(r.s.doc), Bytes{4});
     EXPECT_EQ(r.s.CursorOffset(), 0);
@@ -120,7 +127,7 @@ TEST(Actions, ResultsAndCursor)
     EXPECT_EQ(MarksOf(r.s.doc), (Bytes{3, 4}));
 
     Rig d(Iota(3));
-    Add(d, std::make_unique<TDeleteAction>(G(d), 2, true));
+    Add(d, std::make_unique<TDeleteAction>(ActionKind::Delete, G(d), 2, true));
     EXPECT_EQ(d.s.doc.BufferSize(), 2);
     EXPECT_EQ(d.s.CursorOffset(), 1);
     EXPECT_TRUE(d.s.InCharArea(d.s.CursorCol));
@@ -222,9 +229,9 @@ TEST(Actions, OutOfMemoryLeavesAConsistentDocument)
         const int g = G(r);
         // Two steps of one command: the newer one undoes, the older cannot grow back.
         if (which == 0)
-            Add(r, std::make_unique<TDeleteAction>(g, 10, false));
+            Add(r, std::make_unique<TDeleteAction>(ActionKind::Delete, g, 10, false));
         else if (which == 1)
-            Add(r, std::make_unique<TBackspaceAction>(g, 10, false));
+            Add(r, std::make_unique<TDeleteAction>(ActionKind::Back, g, 10, false));
         else
             Add(r, std::make_unique<TDeleteBytesAction>(r.ed, g, 10, 20, false));
         Add(r, std::make_unique<TEditAction>(g, 0, false, 0xEE));
@@ -337,7 +344,9 @@ TEST(Actions, FailureMessageAfterTheLayoutPass)
     }
     {
         LoggingContext c(Iota(65537));
-        c.history.AddAction(std::make_unique<TDeleteAction>(c.NextCommandNumber(), 9, false), true);
+        c.history.AddAction(
+            std::make_unique<TDeleteAction>(ActionKind::Delete, c.NextCommandNumber(), 9, false),
+            true);
         c.doc.setStorageLimit(65536 * 2);
         c.log.clear();
         c.history.Undo();
@@ -355,8 +364,8 @@ TEST(Actions, GuardsAndEmptyCounts)
     Add(r, std::make_unique<TInsertBytesAction>(G(r), 3, false, 5, pattern.data(), 0));
     Add(r, std::make_unique<TDeleteBytesAction>(r.ed, G(r), 4, -5, false));
     Add(r, std::make_unique<TDeleteBytesAction>(r.ed, G(r), 10, 5, false));
-    Add(r, std::make_unique<TBackspaceAction>(G(r), 0, false));
-    Add(r, std::make_unique<TDeleteAction>(G(r), 10, false));
+    Add(r, std::make_unique<TDeleteAction>(ActionKind::Back, G(r), 0, false));
+    Add(r, std::make_unique<TDeleteAction>(ActionKind::Delete, G(r), 10, false));
     Add(r, std::make_unique<TEditAction>(G(r), -1, false, 3));
     Add(r, std::make_unique<TMarkAction>(ActionKind::Mark, G(r), 10, false, 3));
     EXPECT_EQ(BytesOf(r.s.doc), Iota(10));

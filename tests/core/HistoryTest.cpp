@@ -39,8 +39,9 @@ TEST(History, RedoTailIsCutAndNamesFollow)
     h.Undo();
     EXPECT_EQ(h.RedoName(), "(Mark)");
     EXPECT_EQ(RedoCaption(LanguageGerman, h.RedoName()), "&Wiederrufen (Mark)");
-    r.s.History.AddAction(std::make_unique<TDeleteAction>(r.ed.NextCommandNumber(), 50, false),
-                          true);
+    r.s.History.AddAction(
+        std::make_unique<TDeleteAction>(ActionKind::Delete, r.ed.NextCommandNumber(), 50, false),
+        true);
     EXPECT_FALSE(h.CanRedo());
     EXPECT_EQ(h.ActionCount(), 2);
     EXPECT_EQ(h.UndoName(), "(Delete)");

@@ -1,6 +1,5 @@
 #include "ScriptedHost.h"
 
-#include "edit/TBackspaceAction.h"
 #include "edit/TCompoundMarkAction.h"
 #include "edit/TDeleteAction.h"
 #include "edit/TDeleteBytesAction.h"
@@ -89,14 +88,14 @@ TEST(RandomEdits, MatchAPlainModel)
             case 1:
                 if (p < 1)
                     continue;
-                a = std::make_unique<TBackspaceAction>(g, p, false);
+                a = std::make_unique<TDeleteAction>(ActionKind::Back, g, p, false);
                 want.bytes.erase(want.bytes.begin() + p - 1);
                 want.marks.erase(want.marks.begin() + p - 1);
                 break;
             case 2:
                 if (size == 0)
                     continue;
-                a = std::make_unique<TDeleteAction>(g, p, false);
+                a = std::make_unique<TDeleteAction>(ActionKind::Delete, g, p, false);
                 want.bytes.erase(want.bytes.begin() + p);
                 want.marks.erase(want.marks.begin() + p);
                 break;

@@ -2,7 +2,6 @@
 
 #include "edit/EditContext.h"
 #include "edit/TActions.h"
-#include "edit/TBackspaceAction.h"
 #include "edit/TDeleteAction.h"
 #include "edit/TInsertAction.h"
 
@@ -16,8 +15,9 @@ void DoBackspace(EditContext &ctx)
     if (!ctx.Doc().Marks() || o <= 0 || o >= ctx.Doc().BufferSize())
         return;
     const int group = ctx.NextCommandNumber();
-    ctx.History().AddAction(
-        std::make_unique<TBackspaceAction>(group, std::int32_t(o), ctx.CursorInCharArea()), true);
+    ctx.History().AddAction(std::make_unique<TDeleteAction>(
+                                ActionKind::Back, group, std::int32_t(o), ctx.CursorInCharArea()),
+                            true);
 }
 
 void DoDelete(EditContext &ctx)
@@ -26,8 +26,9 @@ void DoDelete(EditContext &ctx)
     if (!ctx.Doc().Marks() || o < 0 || o >= ctx.Doc().BufferSize())
         return;
     const int group = ctx.NextCommandNumber();
-    ctx.History().AddAction(
-        std::make_unique<TDeleteAction>(group, std::int32_t(o), ctx.CursorInCharArea()), true);
+    ctx.History().AddAction(std::make_unique<TDeleteAction>(
+                                ActionKind::Delete, group, std::int32_t(o), ctx.CursorInCharArea()),
+                            true);
 }
 
 void DoInsert(EditContext &ctx)

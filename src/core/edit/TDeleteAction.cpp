@@ -4,8 +4,8 @@
 
 namespace vtm {
 
-TDeleteAction::TDeleteAction(int group, std::int32_t pos, bool charSide)
-    : TAction(ActionKind::Delete, group)
+TDeleteAction::TDeleteAction(ActionKind kind, int group, std::int32_t pos, bool charSide)
+    : TAction(kind, group)
 {
     Pos = pos;
     CharSide = charSide;
@@ -14,14 +14,23 @@ TDeleteAction::TDeleteAction(int group, std::int32_t pos, bool charSide)
 ActionOutcome TDeleteAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
-    if (doc.Marks() && Pos >= 0 && Pos < doc.BufferSize())
-        RemoveByte(doc, Pos);
+    if (doc.Marks() && removedAt() >= 0 && Pos < doc.BufferSize())
+        RemoveByte(doc, removedAt());
     return ActionOutcome::Done;
 }
 
 ActionOutcome TDeleteAction::UndoAction(EditContext &ctx)
 {
-    return RestoreByte(ctx, Pos);
+    return RestoreByte(ctx, removedAt());
+}
+
+void TDeleteAction::SetDoActionCursorPos(EditContext &ctx)
+{
+    // After Back a byte always stands at Pos - 1; deleting the last byte leaves none at Pos.
+    if (Kind == ActionKind::Back)
+        ctx.MoveCursorToOffset(removedAt(), CharSide, false);
+    else
+        PlaceCursorAtPos(ctx);
 }
 
 } // namespace vtm
