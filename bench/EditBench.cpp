@@ -30,8 +30,6 @@ namespace {
 constexpr std::int64_t kSmall = 1024;
 constexpr std::int64_t kLarge = std::int64_t(256) << 20;
 constexpr double kMiB = 1024.0 * 1024.0;
-constexpr int kKindInsert = 6;
-constexpr int kKindUnmark = 5;
 constexpr int kMarkChanges = 600;
 
 using Clock = std::chrono::steady_clock;
@@ -134,7 +132,8 @@ void BM_Overtype(benchmark::State &state)
 bool insertAtFront(BenchEditor &editor)
 {
     return editor.History().AddAction(
-        std::make_unique<vtm::TInsertAction>(kKindInsert, editor.NextCommandNumber(), 0, false),
+        std::make_unique<vtm::TInsertAction>(vtm::ActionKind::Insert, editor.NextCommandNumber(), 0,
+                                             false),
         true);
 }
 
@@ -232,7 +231,7 @@ struct MarkedEditor
             return;
         vtm::Document &doc = editor->Doc();
         auto action = std::make_unique<vtm::TCompoundMarkAction>(
-            kKindUnmark, editor->NextCommandNumber(), false);
+            vtm::ActionKind::Unmark, editor->NextCommandNumber(), false);
         std::uint64_t x = 0x2545F4914F6CDD1Dull;
         for (int i = 0; i < kMarkChanges; ++i) {
             lastPos = std::int32_t(nextRandom(x) % std::uint64_t(doc.BufferSize()));

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     doc.SetMarks(0, marks.data(), std::int64_t(length));
 
     int last = 0;
-    vtm::TCompoundMarkAction changes(8, 1, false);
+    vtm::TCompoundMarkAction changes(vtm::ActionKind::LoadMark, 1, false);
     const bool ok = vtm::DecodeMarks(doc, changes, data, size, [&](int p) {
         Check(p > last && p <= 100);
         last = p;
@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::vector<std::uint8_t> file = vtm::EncodeMarks(doc);
     vtm::Document fresh;
     fresh.loadBytes(bytes.data(), std::int64_t(length));
-    vtm::TCompoundMarkAction again(8, 2, false);
+    vtm::TCompoundMarkAction again(vtm::ActionKind::LoadMark, 2, false);
     Check(vtm::DecodeMarks(fresh, again, file.data(), file.size()));
     for (std::size_t p = 0; p < length; ++p)
         Check(again.ColourAfter(fresh, std::int32_t(p)) == after[p]);

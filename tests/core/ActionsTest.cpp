@@ -1,6 +1,6 @@
 #include "ScriptedHost.h"
 
-#include "edit/TBackspaceAction.h"
+#include "edit/EditTexts.h"
 #include "edit/TDeleteAction.h"
 #include "edit/TDeleteBytesAction.h"
 #include "edit/TEditAction.h"
@@ -44,12 +44,28 @@ TEST(Actions, UndoAndRedoRestoreBytesAndMarksExactly)
     const Bytes pattern{0x12, 0x34};
     const std::vector<std::pair<int, Make>> cases{
         {10, [](Rig &r) { return std::make_unique<TEditAction>(G(r), 5, false, 0x41); }},
-        {2, [](Rig &r) { return std::make_unique<TBackspaceAction>(G(r), 1, false); }},
-        {3, [](Rig &r) { return std::make_unique<TDeleteAction>(G(r), 2, false); }},
-        {65536, [](Rig &r) { return std::make_unique<TInsertAction>(6, G(r), 0, false); }},
-        {65536, [](Rig &r) { return std::make_unique<TInsertAction>(9, G(r), 65536, false); }},
-        {0, [](Rig &r) { return std::make_unique<TInsertAction>(6, G(r), 0, false); }},
-        {65537, [](Rig &r) { return std::make_unique<TDeleteAction>(G(r), 65536, false); }},
+        {2,
+         [](Rig &r) { return std::make_unique<TDeleteAction>(ActionKind::Back, G(r), 1, false); }},
+        {3,
+         [](Rig &r) {
+             return std::make_unique<TDeleteAction>(ActionKind::Delete, G(r), 2, false);
+         }},
+        {65536,
+         [](Rig &r) {
+             return std::make_unique<TInsertAction>(ActionKind::Insert, G(r), 0, false);
+         }},
+        {65536,
+         [](Rig &r) {
+             return std::make_unique<TInsertAction>(ActionKind::Append, G(r), 65536, false);
+         }},
+        {0,
+         [](Rig &r) {
+             return std::make_unique<TInsertAction>(ActionKind::Insert, G(r), 0, false);
+         }},
+        {65537,
+         [](Rig &r) {
+             return std::make_unique<TDeleteAction>(ActionKind::Delete, G(r), 65536, false);
+         }},
         {65540,
          [](Rig &r) { return std::make_unique<TDeleteBytesAction>(r.ed, G(r), 0, 5, true); }},
         {20,
@@ -71,7 +87,8 @@ TEST(Actions, UndoAndRedoRestoreBytesAndMarksExactly)
          [](Rig &r) {
              return std::make_unique<TReplaceAction>(r.ed, G(r), 27, false, 3, nullptr, 0);
          }},
-        {30, [](Rig &r) { return std::make_unique<TMarkAction>(0, G(r), 4, false, 6); }},
+        {30,
+         [](Rig &r) { return std::make_unique<TMarkAction>(ActionKind::Mark, G(r), 4, false, 6); }},
     };
     int n = 0;
     for (const auto &[size, make] : cases) {
@@ -100,7 +117,8 @@ TEST(Actions, ResultsAndCursor)
     Rig r({0x41, 0x42});
     SetMarks(r.s.doc, "34");
     r.place(2, 0);
-    Add(r, std::make_unique<TBackspaceAction>(G(r), 1, false));
+    Add(r, std::make_unique<TDeleteAction>(ActionKind::Back, G(r), 1, false));
+    EXPECT_EQ(r.s.History.UndoName(), "(Back)");
     EXPECT_EQ(BytesOf(r.s.doc), Bytes{0x42});
     EXPECT_EQ(MarksOf(r.s.doc), Bytes{4});
     EXPECT_EQ(r.s.CursorOffset(), 0);
@@ -109,7 +127,7 @@ TEST(Actions, ResultsAndCursor)
     EXPECT_EQ(MarksOf(r.s.doc), (Bytes{3, 4}));
 
     Rig d(Iota(3));
-    Add(d, std::make_unique<TDeleteAction>(G(d), 2, true));
+    Add(d, std::make_unique<TDeleteAction>(ActionKind::Delete, G(d), 2, true));
     EXPECT_EQ(d.s.doc.BufferSize(), 2);
     EXPECT_EQ(d.s.CursorOffset(), 1);
     EXPECT_TRUE(d.s.InCharArea(d.s.CursorCol));
@@ -130,7 +148,7 @@ TEST(Actions, ResultsAndCursor)
 
     // Appending to a full hexadecimal row: the cursor stands on the new byte of a new row.
     Rig a(Iota(16));
-    Add(a, std::make_unique<TInsertAction>(9, G(a), 16, false));
+    Add(a, std::make_unique<TInsertAction>(ActionKind::Append, G(a), 16, false));
     EXPECT_EQ(a.s.CursorOffset(), 16);
     EXPECT_EQ(a.s.RowCount, 2);
     EXPECT_EQ(a.cursor(), (CellPos{0, 1}));
@@ -156,7 +174,7 @@ TEST(Actions, ModifiedIsExact)
     EXPECT_TRUE(r.s.doc.isModified());
     // Marks never make the document modified.
     Rig m(Iota(10));
-    Add(m, std::make_unique<TMarkAction>(0, G(m), 1, false, 2));
+    Add(m, std::make_unique<TMarkAction>(ActionKind::Mark, G(m), 1, false, 2));
     EXPECT_FALSE(m.s.doc.isModified());
     EXPECT_EQ(m.s.doc.ChangeCount(), 0);
 }
@@ -190,13 +208,14 @@ TEST(Actions, OutOfMemoryLeavesAConsistentDocument)
         Bytes b = full;
         b[0] = 7;
         consistent(r, b);
-        EXPECT_FALSE(Add(r, std::make_unique<TInsertAction>(6, G(r), 3, false)));
+        EXPECT_FALSE(Add(r, std::make_unique<TInsertAction>(ActionKind::Insert, G(r), 3, false)));
         consistent(r, b);
     }
     {
         Rig r(full);
         r.s.doc.setStorageLimit(65536 * 3); // the bytes may grow, their marks may not
-        EXPECT_FALSE(Add(r, std::make_unique<TInsertAction>(9, G(r), 65536, false)));
+        EXPECT_FALSE(
+            Add(r, std::make_unique<TInsertAction>(ActionKind::Append, G(r), 65536, false)));
         consistent(r, full);
         EXPECT_EQ(r.host.messages.back().text, shortText);
     }
@@ -210,9 +229,9 @@ TEST(Actions, OutOfMemoryLeavesAConsistentDocument)
         const int g = G(r);
         // Two steps of one command: the newer one undoes, the older cannot grow back.
         if (which == 0)
-            Add(r, std::make_unique<TDeleteAction>(g, 10, false));
+            Add(r, std::make_unique<TDeleteAction>(ActionKind::Delete, g, 10, false));
         else if (which == 1)
-            Add(r, std::make_unique<TBackspaceAction>(g, 10, false));
+            Add(r, std::make_unique<TDeleteAction>(ActionKind::Back, g, 10, false));
         else
             Add(r, std::make_unique<TDeleteBytesAction>(r.ed, g, 10, 20, false));
         Add(r, std::make_unique<TEditAction>(g, 0, false, 0xEE));
@@ -261,6 +280,81 @@ TEST(Actions, OutOfMemoryLeavesAConsistentDocument)
     }
 }
 
+namespace {
+// What the history asks of the window system, in order.
+class LoggingContext : public EditContext
+{
+public:
+    Document doc;
+    TActions history;
+    std::vector<std::string> log;
+
+    explicit LoggingContext(const Bytes &bytes)
+    {
+        doc.loadBytes(bytes.data(), std::int64_t(bytes.size()));
+        history.setContext(this);
+    }
+    Document &Doc() override { return doc; }
+    TActions &History() override { return history; }
+    int Language() const override { return 9; }
+    int NextCommandNumber() override { return ++m_command; }
+    std::int64_t CursorOffset() const override { return m_cursor; }
+    bool CursorInCharArea() const override { return false; }
+    void MoveCursorToOffset(std::int64_t offset, bool, bool) override
+    {
+        m_cursor = offset;
+        log.push_back("cursor");
+    }
+    void RequestLayout() override { log.push_back("layout"); }
+    void UpdateView() override { log.push_back("update"); }
+    void InvalidateView() override { log.push_back("invalidate"); }
+    void UpdateMainWindow() override { log.push_back("menus"); }
+    void Beep() override {}
+    int ShowMessageDlg(const std::string &text, MessageKind, unsigned, int) override
+    {
+        log.push_back(text);
+        return mrOk;
+    }
+
+private:
+    int m_command = 0;
+    std::int64_t m_cursor = 0;
+};
+} // namespace
+
+// The message of a failed step comes over a view already laid out for the document as it
+// is (and repainted, except while replacing); the cursor is placed after it.
+TEST(Actions, FailureMessageAfterTheLayoutPass)
+{
+    using Log = std::vector<std::string>;
+    const Bytes two{5, 6};
+    {
+        LoggingContext c(Iota(65536));
+        c.doc.setStorageLimit(65536 * 2);
+        EXPECT_FALSE(c.history.AddAction(
+            std::make_unique<TInsertAction>(ActionKind::Insert, c.NextCommandNumber(), 3, false),
+            true));
+        EXPECT_EQ(c.log,
+                  (Log{"layout", "update", OutOfMemoryText(9), "layout", "cursor", "update"}));
+        c.log.clear();
+        EXPECT_FALSE(c.history.AddAction(
+            std::make_unique<TReplaceAction>(c, c.NextCommandNumber(), 0, false, 1, two.data(), 2),
+            true));
+        EXPECT_EQ(c.log, (Log{"layout", OutOfMemoryReplaceText(9), "layout", "cursor", "update"}));
+    }
+    {
+        LoggingContext c(Iota(65537));
+        c.history.AddAction(
+            std::make_unique<TDeleteAction>(ActionKind::Delete, c.NextCommandNumber(), 9, false),
+            true);
+        c.doc.setStorageLimit(65536 * 2);
+        c.log.clear();
+        c.history.Undo();
+        EXPECT_EQ(c.log,
+                  (Log{"layout", "update", OutOfMemoryUndoText(9), "layout", "cursor", "menus"}));
+    }
+}
+
 TEST(Actions, GuardsAndEmptyCounts)
 {
     Rig r(Iota(10));
@@ -270,10 +364,10 @@ TEST(Actions, GuardsAndEmptyCounts)
     Add(r, std::make_unique<TInsertBytesAction>(G(r), 3, false, 5, pattern.data(), 0));
     Add(r, std::make_unique<TDeleteBytesAction>(r.ed, G(r), 4, -5, false));
     Add(r, std::make_unique<TDeleteBytesAction>(r.ed, G(r), 10, 5, false));
-    Add(r, std::make_unique<TBackspaceAction>(G(r), 0, false));
-    Add(r, std::make_unique<TDeleteAction>(G(r), 10, false));
+    Add(r, std::make_unique<TDeleteAction>(ActionKind::Back, G(r), 0, false));
+    Add(r, std::make_unique<TDeleteAction>(ActionKind::Delete, G(r), 10, false));
     Add(r, std::make_unique<TEditAction>(G(r), -1, false, 3));
-    Add(r, std::make_unique<TMarkAction>(0, G(r), 10, false, 3));
+    Add(r, std::make_unique<TMarkAction>(ActionKind::Mark, G(r), 10, false, 3));
     EXPECT_EQ(BytesOf(r.s.doc), Iota(10));
     EXPECT_EQ(r.s.doc.ChangeCount(), 0);
     for (int i = 0; i < 8; ++i)

@@ -137,7 +137,7 @@ TEST(ByteRun, AppendAtEndAcrossStorageStep)
     EXPECT_EQ(Bytes(bytes.begin() + 65537, bytes.end()), Bytes(3, 0xAB));
     EXPECT_EQ(MarksOf(r.s.doc)[65536], 5);
     EXPECT_EQ(r.s.CursorOffset(), 65537);
-    EXPECT_EQ(r.s.History.UndoName(), "(" + ActionKindName(7, 9) + ")");
+    EXPECT_EQ(r.s.History.UndoName(), "(" + ActionKindName(ActionKind::InsertBytes, 9) + ")");
     r.s.History.Undo();
     EXPECT_EQ(Snapshot(r), before);
     EXPECT_TRUE(r.s.History.CanUndo()); // the insert is a step of its own
@@ -164,7 +164,7 @@ TEST(ByteRun, DeleteClampsToEndAndRemembersCount)
     EXPECT_EQ(r.s.CursorOffset(), 65529); // on the new last byte
     EXPECT_EQ(MarksOf(r.s.doc)[65529], 1);
     EXPECT_EQ(m.LastDeleteCount, 100);
-    EXPECT_EQ(r.s.History.UndoName(), "(" + ActionKindName(3, 9) + ")");
+    EXPECT_EQ(r.s.History.UndoName(), "(" + ActionKindName(ActionKind::Delete, 9) + ")");
     ExpectOneStepUndoRedo(r, before);
 
     r.s.History.Undo();

@@ -15,7 +15,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // A one-action command marking byte p.
-void Mark(Rig &r, int p, std::uint8_t colour = 1, int kind = 0)
+void Mark(Rig &r, int p, std::uint8_t colour = 1, ActionKind kind = ActionKind::Mark)
 {
     r.s.History.AddAction(
         std::make_unique<TMarkAction>(kind, r.ed.NextCommandNumber(), p, false, colour), true);
@@ -39,8 +39,9 @@ TEST(History, RedoTailIsCutAndNamesFollow)
     h.Undo();
     EXPECT_EQ(h.RedoName(), "(Mark)");
     EXPECT_EQ(RedoCaption(LanguageGerman, h.RedoName()), "&Wiederrufen (Mark)");
-    r.s.History.AddAction(std::make_unique<TDeleteAction>(r.ed.NextCommandNumber(), 50, false),
-                          true);
+    r.s.History.AddAction(
+        std::make_unique<TDeleteAction>(ActionKind::Delete, r.ed.NextCommandNumber(), 50, false),
+        true);
     EXPECT_FALSE(h.CanRedo());
     EXPECT_EQ(h.ActionCount(), 2);
     EXPECT_EQ(h.UndoName(), "(Delete)");
@@ -56,7 +57,7 @@ TEST(History, GroupsUndoAsOneStepWithTheirPlaces)
     TActions &h = r.s.History;
     const int g = r.ed.NextCommandNumber();
     for (int p : {40, 5, 70})
-        h.AddAction(std::make_unique<TMarkAction>(5, g, p, true, 3), false);
+        h.AddAction(std::make_unique<TMarkAction>(ActionKind::Unmark, g, p, true, 3), false);
     h.UpdateView();
     EXPECT_EQ(r.s.CursorOffset(), 70);
     EXPECT_EQ(h.UndoName(), "(3 * Unmark)");
@@ -84,7 +85,7 @@ TEST(History, TrimmingDropsWholeOldestCommands)
     h.Forget();
     const int g = r.ed.NextCommandNumber();
     for (int i = 0; i < 600; ++i)
-        h.AddAction(std::make_unique<TMarkAction>(0, g, i, false, 2), false);
+        h.AddAction(std::make_unique<TMarkAction>(ActionKind::Mark, g, i, false, 2), false);
     EXPECT_EQ(h.ActionCount(), 600);
     EXPECT_EQ(h.UndoName(), "(600 * Mark)");
     // The next command drops all of it or none: here all, as it is the oldest.
@@ -99,7 +100,7 @@ TEST(History, TrimmingDropsWholeOldestCommands)
     for (int c = 0; c < 171; ++c) {
         const int group = r.ed.NextCommandNumber();
         for (int k = 0; k < 3; ++k)
-            h.AddAction(std::make_unique<TMarkAction>(0, group, c, false, 1), false);
+            h.AddAction(std::make_unique<TMarkAction>(ActionKind::Mark, group, c, false, 1), false);
     }
     EXPECT_EQ(h.ActionCount(), 513 - 258);
     EXPECT_EQ(h.At(0).Group, h.At(2).Group);
@@ -121,7 +122,8 @@ TEST(History, CompoundMarkCommandIsOneCompactStep)
     r.place(0, 0);
 
     TActions &h = r.s.History;
-    auto unmark = std::make_unique<TCompoundMarkAction>(5, r.ed.NextCommandNumber(), true);
+    auto unmark =
+        std::make_unique<TCompoundMarkAction>(ActionKind::Unmark, r.ed.NextCommandNumber(), true);
     std::int32_t first = -1, last = -1;
     for (std::int32_t p = 0; p < r.s.doc.BufferSize(); ++p) {
         if (unmark->ColourAfter(r.s.doc, p) == 0)
@@ -150,7 +152,8 @@ TEST(History, CompoundMarkCommandIsOneCompactStep)
 
     // Dense changes fall back to blocks: one byte an offset at most.
     h.Undo();
-    auto all = std::make_unique<TCompoundMarkAction>(0, r.ed.NextCommandNumber(), false);
+    auto all =
+        std::make_unique<TCompoundMarkAction>(ActionKind::Mark, r.ed.NextCommandNumber(), false);
     for (std::int32_t p = 0; p < r.s.doc.BufferSize(); ++p)
         all->Add(r.s.doc, p, 4);
     h.AddAction(std::move(all), false);

@@ -186,7 +186,8 @@ private:
 // Loads a marks file held in memory onto the rig's document as one step.
 bool Load(MarksRig &r, const Bytes &file)
 {
-    auto changes = std::make_unique<TCompoundMarkAction>(8, r.NextCommandNumber(), false);
+    auto changes =
+        std::make_unique<TCompoundMarkAction>(ActionKind::LoadMark, r.NextCommandNumber(), false);
     if (!DecodeMarks(r.doc, *changes, file.data(), file.size()))
         return false;
     if (!changes->Empty())
@@ -279,7 +280,7 @@ TEST(MarksFile, DecodesOntoTheDocument)
     Bytes wrong = MarksFileOf({0x00});
     wrong[24] = '2';
     for (const Bytes &bad : {Bytes{}, ShortMagic(), wrong}) {
-        TCompoundMarkAction changes(8, 1, false);
+        TCompoundMarkAction changes(ActionKind::LoadMark, 1, false);
         EXPECT_FALSE(DecodeMarks(r.doc, changes, bad.data(), bad.size()));
         EXPECT_TRUE(changes.Empty());
     }
@@ -288,7 +289,7 @@ TEST(MarksFile, DecodesOntoTheDocument)
     const Bytes runs{0x08, 0x11, 0xFB, 0x18, 0x06, 0x00, 0x0A};
     MarksRig whole(60), split(60);
     ASSERT_TRUE(Load(whole, MarksFileOf(runs)));
-    TCompoundMarkAction changes(8, 1, false);
+    TCompoundMarkAction changes(ActionKind::LoadMark, 1, false);
     MarksDecoder decoder(split.doc, changes);
     for (const std::uint8_t b : runs)
         EXPECT_TRUE(decoder.Feed(&b, 1));
@@ -339,7 +340,7 @@ TEST(MarksFile, OneUndoStepAndProgress)
     EXPECT_GE(shown.size(), 95u);
     shown.clear();
     MarksRig onto(1 << 20);
-    TCompoundMarkAction changes(8, 1, false);
+    TCompoundMarkAction changes(ActionKind::LoadMark, 1, false);
     ASSERT_TRUE(DecodeMarks(onto.doc, changes, encoded.data(), encoded.size(), record));
     rising();
     EXPECT_GE(shown.size(), 95u);
@@ -406,7 +407,7 @@ TEST(MarksFuzz, RandomAndMutatedFiles)
         const Bytes old = RandomMarks(rng, size);
         r.setMarks(old);
         int last = 0;
-        TCompoundMarkAction changes(8, 1, false);
+        TCompoundMarkAction changes(ActionKind::LoadMark, 1, false);
         const bool ok = DecodeMarks(r.doc, changes, file.data(), file.size(), [&](int p) {
             ASSERT_GT(p, last);
             ASSERT_LE(p, 100);

@@ -1,6 +1,5 @@
 #include "ScriptedHost.h"
 
-#include "edit/TBackspaceAction.h"
 #include "edit/TCompoundMarkAction.h"
 #include "edit/TDeleteAction.h"
 #include "edit/TDeleteBytesAction.h"
@@ -89,20 +88,21 @@ TEST(RandomEdits, MatchAPlainModel)
             case 1:
                 if (p < 1)
                     continue;
-                a = std::make_unique<TBackspaceAction>(g, p, false);
+                a = std::make_unique<TDeleteAction>(ActionKind::Back, g, p, false);
                 want.bytes.erase(want.bytes.begin() + p - 1);
                 want.marks.erase(want.marks.begin() + p - 1);
                 break;
             case 2:
                 if (size == 0)
                     continue;
-                a = std::make_unique<TDeleteAction>(g, p, false);
+                a = std::make_unique<TDeleteAction>(ActionKind::Delete, g, p, false);
                 want.bytes.erase(want.bytes.begin() + p);
                 want.marks.erase(want.marks.begin() + p);
                 break;
             case 3: {
                 const int q = pick(size + 1);
-                a = std::make_unique<TInsertAction>(q == size ? 9 : 6, g, q, false);
+                a = std::make_unique<TInsertAction>(
+                    q == size ? ActionKind::Append : ActionKind::Insert, g, q, false);
                 want.bytes.insert(want.bytes.begin() + q, 0);
                 want.marks.insert(want.marks.begin() + q, 0);
                 break;
@@ -155,14 +155,15 @@ TEST(RandomEdits, MatchAPlainModel)
                 if (size == 0)
                     continue;
                 const std::uint8_t colour = std::uint8_t(pick(7));
-                a = std::make_unique<TMarkAction>(colour ? 0 : 5, g, p, false, colour);
+                a = std::make_unique<TMarkAction>(colour ? ActionKind::Mark : ActionKind::Unmark, g,
+                                                  p, false, colour);
                 want.marks[std::size_t(p)] = colour;
                 break;
             }
             default: {
                 if (size == 0)
                     continue;
-                auto c = std::make_unique<TCompoundMarkAction>(0, g, false);
+                auto c = std::make_unique<TCompoundMarkAction>(ActionKind::Mark, g, false);
                 const int n = pick(3) == 0 ? size : pick(40);
                 for (int i = 0; i < n; ++i) {
                     const int q = pick(size);

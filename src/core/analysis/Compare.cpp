@@ -22,7 +22,6 @@ namespace vtm {
 
 namespace {
 constexpr std::size_t ReadBlock = std::size_t(1) << 20;
-constexpr int MarkKind = 0;
 constexpr std::uint8_t Red = 1;
 constexpr std::uint8_t Yellow = 6;
 
@@ -269,7 +268,8 @@ Failure MarkingPass(MarksContext &ctx, const std::string &path, std::int64_t len
     const Document &doc = ctx.Doc();
     const std::int64_t size = doc.BufferSize();
     const std::int64_t common = std::min(size, length);
-    action = std::make_unique<TCompoundMarkAction>(MarkKind, ctx.NextCommandNumber(), false);
+    action =
+        std::make_unique<TCompoundMarkAction>(ActionKind::Mark, ctx.NextCommandNumber(), false);
     std::vector<std::uint8_t> block(std::size_t(std::min<std::int64_t>(common, ReadBlock)));
     std::int64_t blockStart = 0, blockEnd = 0;
     std::int64_t shown = 0;

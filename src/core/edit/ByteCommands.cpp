@@ -2,7 +2,6 @@
 
 #include "edit/EditContext.h"
 #include "edit/TActions.h"
-#include "edit/TBackspaceAction.h"
 #include "edit/TDeleteAction.h"
 #include "edit/TInsertAction.h"
 
@@ -16,8 +15,9 @@ void DoBackspace(EditContext &ctx)
     if (!ctx.Doc().Marks() || o <= 0 || o >= ctx.Doc().BufferSize())
         return;
     const int group = ctx.NextCommandNumber();
-    ctx.History().AddAction(
-        std::make_unique<TBackspaceAction>(group, std::int32_t(o), ctx.CursorInCharArea()), true);
+    ctx.History().AddAction(std::make_unique<TDeleteAction>(
+                                ActionKind::Back, group, std::int32_t(o), ctx.CursorInCharArea()),
+                            true);
 }
 
 void DoDelete(EditContext &ctx)
@@ -26,8 +26,9 @@ void DoDelete(EditContext &ctx)
     if (!ctx.Doc().Marks() || o < 0 || o >= ctx.Doc().BufferSize())
         return;
     const int group = ctx.NextCommandNumber();
-    ctx.History().AddAction(
-        std::make_unique<TDeleteAction>(group, std::int32_t(o), ctx.CursorInCharArea()), true);
+    ctx.History().AddAction(std::make_unique<TDeleteAction>(
+                                ActionKind::Delete, group, std::int32_t(o), ctx.CursorInCharArea()),
+                            true);
 }
 
 void DoInsert(EditContext &ctx)
@@ -35,7 +36,8 @@ void DoInsert(EditContext &ctx)
     const int group = ctx.NextCommandNumber();
     const std::int64_t o = ctx.CursorOffset();
     const bool onByte = ctx.Doc().Marks() && o >= 0 && o < ctx.Doc().BufferSize();
-    ctx.History().AddAction(std::make_unique<TInsertAction>(6, group, onByte ? std::int32_t(o) : 0,
+    ctx.History().AddAction(std::make_unique<TInsertAction>(ActionKind::Insert, group,
+                                                            onByte ? std::int32_t(o) : 0,
                                                             onByte && ctx.CursorInCharArea()),
                             true);
 }
@@ -43,9 +45,10 @@ void DoInsert(EditContext &ctx)
 void DoAppendByte(EditContext &ctx)
 {
     const int group = ctx.NextCommandNumber();
-    ctx.History().AddAction(
-        std::make_unique<TInsertAction>(9, group, ctx.Doc().BufferSize(), ctx.CursorInCharArea()),
-        true);
+    ctx.History().AddAction(std::make_unique<TInsertAction>(ActionKind::Append, group,
+                                                            ctx.Doc().BufferSize(),
+                                                            ctx.CursorInCharArea()),
+                            true);
 }
 
 } // namespace vtm

@@ -95,10 +95,11 @@ bool DeleteBytes(EditContext &ctx, ByteRunMemory &memory, std::int32_t count)
         return false;
     const int group = ctx.NextCommandNumber();
     // The action itself cuts the count down to the bytes left from the cursor on.
-    ctx.History().AddAction(std::make_unique<TDeleteBytesAction>(ctx, group,
-                                                                 std::int32_t(ctx.CursorOffset()),
-                                                                 count, ctx.CursorInCharArea()),
-                            true);
+    auto action = std::make_unique<TDeleteBytesAction>(ctx, group, std::int32_t(ctx.CursorOffset()),
+                                                       count, ctx.CursorInCharArea());
+    // Without memory for its copies it deletes nothing, and is recorded all the same.
+    ctx.History().reportFailure(action->Prepared());
+    ctx.History().AddAction(std::move(action), true);
     return true;
 }
 

@@ -6,7 +6,7 @@
 
 namespace vtm {
 
-std::string ActionKindName(int kind, int language)
+std::string ActionKindName(ActionKind kind, int language)
 {
     struct Name
     {
@@ -27,9 +27,10 @@ std::string ActionKindName(int kind, int language)
         {"", ""},
         {"Replace", "Ersetzen"},
     }};
-    if (kind < 0 || kind >= int(names.size()))
+    const auto index = std::size_t(kind);
+    if (index >= names.size())
         return {};
-    const Name &n = names[std::size_t(kind)];
+    const Name &n = names[index];
     return IsGerman(language) ? n.german : n.english;
 }
 

@@ -1,7 +1,6 @@
 #include "edit/TAction.h"
 
 #include "edit/EditContext.h"
-#include "edit/EditTexts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,19 +18,19 @@ ByteBlock ByteBlock::copyOf(const std::uint8_t *from, std::int64_t n)
     return b;
 }
 
-TAction::TAction(int kind, int group)
-    : Kind(std::uint8_t(kind))
+TAction::TAction(ActionKind kind, int group)
+    : Kind(kind)
     , Group(group)
 {}
 
-bool TAction::DoAction(EditContext &)
+ActionOutcome TAction::DoAction(EditContext &)
 {
-    return true;
+    return ActionOutcome::Done;
 }
 
-bool TAction::UndoAction(EditContext &)
+ActionOutcome TAction::UndoAction(EditContext &)
 {
-    return true;
+    return ActionOutcome::Done;
 }
 
 void TAction::PlaceCursorAtPos(EditContext &ctx)
@@ -86,30 +85,21 @@ void TAction::RemoveByte(Document &doc, std::int32_t at)
     ChangedData(doc);
 }
 
-bool TAction::RestoreByte(EditContext &ctx, std::int32_t at)
+ActionOutcome TAction::RestoreByte(EditContext &ctx, std::int32_t at)
 {
     Document &doc = ctx.Doc();
     if (!m_applied || at < 0 || at > doc.BufferSize())
-        return true;
+        return ActionOutcome::Done;
     try {
         doc.openGap(at, 1);
     } catch (const OutOfMemoryError &) {
-        return Fail(ctx, OutOfMemoryUndoText(ctx.Language()), true);
+        return ActionOutcome::OutOfMemoryUndo;
     }
     doc.Buffer()[at] = NewValue;
     doc.SetMark(at, OldValue);
     UnchangedData(doc);
     ctx.UpdateView();
-    return true;
-}
-
-bool TAction::Fail(EditContext &ctx, const std::string &text, bool updateView)
-{
-    ctx.RequestLayout();
-    if (updateView)
-        ctx.UpdateView();
-    ctx.ShowMessageDlg(text, MessageKind::Error, mbOK, 0);
-    return false;
+    return ActionOutcome::Done;
 }
 
 } // namespace vtm

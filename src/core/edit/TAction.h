@@ -1,14 +1,23 @@
 #pragma once
 
 #include "document/Document.h"
+#include "edit/ActionKind.h"
 
 #include <cstdint>
 #include <memory>
-#include <string>
 
 namespace vtm {
 
 class EditContext;
+
+// What became of performing or undoing an action. Anything but Done: the storage could not
+// grow and the document is consistent and as it was before; each failure has its message.
+enum class ActionOutcome : std::uint8_t {
+    Done,
+    OutOfMemory,
+    OutOfMemoryUndo,    // undoing a deletion
+    OutOfMemoryReplace, // replacing, either way
+};
 
 // An owned block of bytes an action keeps for itself (the bytes it removed, a pattern).
 struct ByteBlock
@@ -26,15 +35,13 @@ struct ByteBlock
 class TAction
 {
 public:
-    TAction(int kind, int group);
+    TAction(ActionKind kind, int group);
     virtual ~TAction() = default;
     TAction(const TAction &) = delete;
     TAction &operator=(const TAction &) = delete;
 
-    // False: the change could not be made; the action has reported why, and the
-    // document is consistent and unchanged.
-    virtual bool DoAction(EditContext &ctx);
-    virtual bool UndoAction(EditContext &ctx);
+    virtual ActionOutcome DoAction(EditContext &ctx);
+    virtual ActionOutcome UndoAction(EditContext &ctx);
     virtual void SetDoActionCursorPos(EditContext &ctx);
     virtual void SetUndoActionCursorPos(EditContext &ctx);
     // The length may change, so the view needs a layout pass before the cursor is placed.
@@ -43,8 +50,11 @@ public:
     virtual std::int64_t MemberCount() const { return 1; }
     // Memory the action holds for undoing and redoing.
     virtual std::int64_t UndoBytes() const;
+    // Done, or why the constructor could not keep the copies it needs; the action then
+    // changes nothing.
+    ActionOutcome Prepared() const { return m_prepared; }
 
-    std::uint8_t Kind;
+    ActionKind Kind;
     int Group;
     std::int32_t Pos = 0;
     bool CharSide = false;
@@ -64,16 +74,15 @@ protected:
     void PlaceCursorAtPos(EditContext &ctx);
     // Removes the byte at `at` with its mark, keeping both in NewValue and OldValue.
     void RemoveByte(Document &doc, std::int32_t at);
-    // Puts that byte back; false (reported) when the storage cannot grow.
-    bool RestoreByte(EditContext &ctx, std::int32_t at);
-    // Reports that the storage could not grow: lays out anew, optionally repaints at
-    // once, shows the message and returns false.
-    bool Fail(EditContext &ctx, const std::string &text, bool updateView);
+    // Puts that byte back, unless the storage cannot grow.
+    ActionOutcome RestoreByte(EditContext &ctx, std::int32_t at);
+    void setPrepared(ActionOutcome outcome) { m_prepared = outcome; }
 
 private:
     bool m_applied = false;
     Document::State m_state = 0;
     Document::State m_stateBefore = 0;
+    ActionOutcome m_prepared = ActionOutcome::Done;
 };
 
 } // namespace vtm

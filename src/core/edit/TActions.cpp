@@ -57,7 +57,9 @@ bool TActions::AddAction(std::unique_ptr<TAction> action, bool show)
     m_list.push_back(std::move(action));
     ++m_current;
 
-    if (!a.DoAction(*m_ctx)) {
+    const ActionOutcome outcome = a.DoAction(*m_ctx);
+    if (outcome != ActionOutcome::Done) {
+        reportFailure(outcome);
         m_ctx->RequestLayout();
         a.SetDoActionCursorPos(*m_ctx);
         m_ctx->UpdateView();
@@ -85,6 +87,23 @@ void TActions::UpdateView()
     m_ctx->RequestLayout();
 }
 
+void TActions::reportFailure(ActionOutcome outcome)
+{
+    const int language = m_ctx->Language();
+    std::string text;
+    switch (outcome) {
+    case ActionOutcome::Done: return;
+    case ActionOutcome::OutOfMemory: text = OutOfMemoryText(language); break;
+    case ActionOutcome::OutOfMemoryUndo: text = OutOfMemoryUndoText(language); break;
+    case ActionOutcome::OutOfMemoryReplace: text = OutOfMemoryReplaceText(language); break;
+    }
+    m_ctx->RequestLayout();
+    // The replace commands repaint once their run is over.
+    if (outcome != ActionOutcome::OutOfMemoryReplace)
+        m_ctx->UpdateView();
+    m_ctx->ShowMessageDlg(text, MessageKind::Error, mbOK, 0);
+}
+
 void TActions::afterFailure()
 {
     // The failing action has left the document consistent; nothing older can be
@@ -97,7 +116,7 @@ void TActions::afterFailure()
         m_ctx->CursorInCharArea(), false);
 }
 
-void TActions::finishStep(bool ok, TAction &last, bool undone)
+void TActions::finishStep(ActionOutcome outcome, TAction &last, bool undone)
 {
     auto placeCursor = [&] {
         if (undone)
@@ -105,7 +124,8 @@ void TActions::finishStep(bool ok, TAction &last, bool undone)
         else
             last.SetDoActionCursorPos(*m_ctx);
     };
-    if (!ok) {
+    if (outcome != ActionOutcome::Done) {
+        reportFailure(outcome);
         afterFailure();
     } else if (last.SizeChanged()) {
         m_ctx->RequestLayout();
@@ -124,13 +144,14 @@ void TActions::Undo()
         return;
     const int group = m_list[std::size_t(m_current)]->Group;
     TAction *last = nullptr;
-    bool ok = true;
-    while (ok && CanUndo() && m_list[std::size_t(m_current)]->Group == group) {
+    ActionOutcome outcome = ActionOutcome::Done;
+    while (outcome == ActionOutcome::Done && CanUndo()
+           && m_list[std::size_t(m_current)]->Group == group) {
         last = m_list[std::size_t(m_current)].get();
-        ok = last->UndoAction(*m_ctx);
+        outcome = last->UndoAction(*m_ctx);
         --m_current;
     }
-    finishStep(ok, *last, true);
+    finishStep(outcome, *last, true);
 }
 
 void TActions::Redo()
@@ -139,13 +160,14 @@ void TActions::Redo()
         return;
     const int group = m_list[std::size_t(m_current) + 1]->Group;
     TAction *last = nullptr;
-    bool ok = true;
-    while (ok && CanRedo() && m_list[std::size_t(m_current) + 1]->Group == group) {
+    ActionOutcome outcome = ActionOutcome::Done;
+    while (outcome == ActionOutcome::Done && CanRedo()
+           && m_list[std::size_t(m_current) + 1]->Group == group) {
         ++m_current;
         last = m_list[std::size_t(m_current)].get();
-        ok = last->DoAction(*m_ctx);
+        outcome = last->DoAction(*m_ctx);
     }
-    finishStep(ok, *last, false);
+    finishStep(outcome, *last, false);
 }
 
 void TActions::Forget()

@@ -28,8 +28,11 @@ public:
 
     void setContext(EditContext *ctx) { m_ctx = ctx; }
 
-    // Performs the action and keeps it. False: it failed, and the history is empty.
+    // Performs the action and keeps it. False: it failed, its message was shown, and the
+    // history is empty.
     bool AddAction(std::unique_ptr<TAction> action, bool show);
+    // Lays out anew and shows the message of a failed step (nothing for Done).
+    void reportFailure(ActionOutcome outcome);
     // After a batch recorded with show = false: the cursor onto the newest action.
     void UpdateView();
     void Undo();
@@ -58,7 +61,7 @@ private:
     void afterFailure();
     // After a group was undone or redone: relayout and the cursor at `last`, or after a
     // failure the history dropped.
-    void finishStep(bool ok, TAction &last, bool undone);
+    void finishStep(ActionOutcome outcome, TAction &last, bool undone);
 
     EditContext *m_ctx = nullptr;
     std::vector<std::unique_ptr<TAction>> m_list;

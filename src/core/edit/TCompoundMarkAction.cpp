@@ -7,7 +7,7 @@
 
 namespace vtm {
 
-TCompoundMarkAction::TCompoundMarkAction(int kind, int group, bool charSide)
+TCompoundMarkAction::TCompoundMarkAction(ActionKind kind, int group, bool charSide)
     : TAction(kind, group)
 {
     CharSide = charSide;
@@ -109,18 +109,18 @@ void TCompoundMarkAction::apply(Document &doc) const
     }
 }
 
-bool TCompoundMarkAction::DoAction(EditContext &ctx)
+ActionOutcome TCompoundMarkAction::DoAction(EditContext &ctx)
 {
     if (ctx.Doc().Marks())
         apply(ctx.Doc());
-    return true;
+    return ActionOutcome::Done;
 }
 
-bool TCompoundMarkAction::UndoAction(EditContext &ctx)
+ActionOutcome TCompoundMarkAction::UndoAction(EditContext &ctx)
 {
     if (ctx.Doc().Marks())
         apply(ctx.Doc());
-    return true;
+    return ActionOutcome::Done;
 }
 
 void TCompoundMarkAction::SetDoActionCursorPos(EditContext &ctx)

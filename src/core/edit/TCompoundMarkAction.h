@@ -16,7 +16,7 @@ namespace vtm {
 class TCompoundMarkAction : public TAction
 {
 public:
-    TCompoundMarkAction(int kind, int group, bool charSide);
+    TCompoundMarkAction(ActionKind kind, int group, bool charSide);
 
     // Records that the byte at p gets this colour, after the changes recorded before.
     // Call before the action is performed; offsets outside the document are ignored.
@@ -25,8 +25,8 @@ public:
     std::uint8_t ColourAfter(const Document &doc, std::int32_t p) const;
     bool Empty() const { return m_members == 0; }
 
-    bool DoAction(EditContext &ctx) override;
-    bool UndoAction(EditContext &ctx) override;
+    ActionOutcome DoAction(EditContext &ctx) override;
+    ActionOutcome UndoAction(EditContext &ctx) override;
     // After performing: the newest change; after undoing: the oldest.
     void SetDoActionCursorPos(EditContext &ctx) override;
     void SetUndoActionCursorPos(EditContext &ctx) override;

@@ -1,7 +1,6 @@
 #include "edit/TCompoundReplaceAction.h"
 
 #include "edit/EditContext.h"
-#include "edit/EditTexts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,7 +12,7 @@ namespace vtm {
 TCompoundReplaceAction::TCompoundReplaceAction(int group, bool charSide, bool backward,
                                                const std::vector<std::uint8_t> &pattern,
                                                const std::vector<std::uint8_t> &replacement)
-    : TAction(11, group)
+    : TAction(ActionKind::Replace, group)
     , m_backward(backward)
     , m_pattern(pattern)
     , m_replacement(replacement)
@@ -38,20 +37,20 @@ std::int64_t TCompoundReplaceAction::FinalOffset(std::int64_t p) const
     return p + before * delta;
 }
 
-bool TCompoundReplaceAction::failed(EditContext &ctx)
+ActionOutcome TCompoundReplaceAction::failed()
 {
     m_at.clear(); // the history is dropped; nothing is left to undo
-    return Fail(ctx, OutOfMemoryReplaceText(ctx.Language()), false);
+    return ActionOutcome::OutOfMemoryReplace;
 }
 
-bool TCompoundReplaceAction::DoAction(EditContext &ctx)
+ActionOutcome TCompoundReplaceAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     const std::int64_t n = std::int64_t(m_pattern.size());
     const std::int64_t m = std::int64_t(m_replacement.size());
     const std::int64_t count = std::int64_t(m_at.size());
     if (count == 0)
-        return true;
+        return ActionOutcome::Done;
     try {
         if (!m_sorted) {
             if (m_backward)
@@ -59,7 +58,7 @@ bool TCompoundReplaceAction::DoAction(EditContext &ctx)
             m_sorted = true;
             if (m_at.front() < 0 || m_at.back() + n > doc.BufferSize()) {
                 m_at.clear(); // not found in this document: nothing to do
-                return true;
+                return ActionOutcome::Done;
             }
             // Folded matches keep their own bytes for undoing.
             const std::uint8_t *buf = doc.Buffer();
@@ -88,34 +87,34 @@ bool TCompoundReplaceAction::DoAction(EditContext &ctx)
         }
         doc.replaceRuns(m_at.data(), count, 0, n, m, m_replacement.data(), 0, nullptr);
     } catch (const std::bad_alloc &) {
-        return failed(ctx);
+        return failed();
     } catch (const OutOfMemoryError &) {
-        return failed(ctx);
+        return failed();
     }
     ChangedData(doc);
     doc.addChange(std::int32_t(std::min<std::int64_t>(count - 1, INT32_MAX)));
-    return true;
+    return ActionOutcome::Done;
 }
 
-bool TCompoundReplaceAction::UndoAction(EditContext &ctx)
+ActionOutcome TCompoundReplaceAction::UndoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     const std::int64_t n = std::int64_t(m_pattern.size());
     const std::int64_t m = std::int64_t(m_replacement.size());
     const std::int64_t count = std::int64_t(m_at.size());
     if (count == 0 || !Applied())
-        return true;
+        return ActionOutcome::Done;
     const bool own = !m_original.empty();
     try {
         doc.replaceRuns(m_at.data(), count, m - n, m, n,
                         own ? m_original.data() : m_pattern.data(), own ? n : 0,
                         m_removedMarks.empty() ? nullptr : m_removedMarks.data());
     } catch (const OutOfMemoryError &) {
-        return failed(ctx);
+        return failed();
     }
     UnchangedData(doc);
     doc.addChange(-std::int32_t(std::min<std::int64_t>(count - 1, INT32_MAX)));
-    return true;
+    return ActionOutcome::Done;
 }
 
 void TCompoundReplaceAction::SetUndoActionCursorPos(EditContext &ctx)

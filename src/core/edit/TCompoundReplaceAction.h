@@ -26,8 +26,8 @@ public:
     // before it are performed.
     std::int64_t FinalOffset(std::int64_t p) const;
 
-    bool DoAction(EditContext &ctx) override;
-    bool UndoAction(EditContext &ctx) override;
+    ActionOutcome DoAction(EditContext &ctx) override;
+    ActionOutcome UndoAction(EditContext &ctx) override;
     // After performing: the newest member (Pos); after undoing: the oldest.
     void SetUndoActionCursorPos(EditContext &ctx) override;
     bool SizeChanged() const override;
@@ -35,8 +35,8 @@ public:
     std::int64_t UndoBytes() const override;
 
 private:
-    // Reports that the document could not grow; the document is as it was.
-    bool failed(EditContext &ctx);
+    // The document could not grow; it is as it was.
+    ActionOutcome failed();
 
     // Ascending offsets in the document before; the order found is kept by m_backward.
     std::vector<std::int32_t> m_at;

@@ -4,24 +4,33 @@
 
 namespace vtm {
 
-TDeleteAction::TDeleteAction(int group, std::int32_t pos, bool charSide)
-    : TAction(3, group)
+TDeleteAction::TDeleteAction(ActionKind kind, int group, std::int32_t pos, bool charSide)
+    : TAction(kind, group)
 {
     Pos = pos;
     CharSide = charSide;
 }
 
-bool TDeleteAction::DoAction(EditContext &ctx)
+ActionOutcome TDeleteAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
-    if (doc.Marks() && Pos >= 0 && Pos < doc.BufferSize())
-        RemoveByte(doc, Pos);
-    return true;
+    if (doc.Marks() && removedAt() >= 0 && Pos < doc.BufferSize())
+        RemoveByte(doc, removedAt());
+    return ActionOutcome::Done;
 }
 
-bool TDeleteAction::UndoAction(EditContext &ctx)
+ActionOutcome TDeleteAction::UndoAction(EditContext &ctx)
 {
-    return RestoreByte(ctx, Pos);
+    return RestoreByte(ctx, removedAt());
+}
+
+void TDeleteAction::SetDoActionCursorPos(EditContext &ctx)
+{
+    // After Back a byte always stands at Pos - 1; deleting the last byte leaves none at Pos.
+    if (Kind == ActionKind::Back)
+        ctx.MoveCursorToOffset(removedAt(), CharSide, false);
+    else
+        PlaceCursorAtPos(ctx);
 }
 
 } // namespace vtm

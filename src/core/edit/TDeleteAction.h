@@ -4,14 +4,19 @@
 
 namespace vtm {
 
-// Removes the byte at Pos, with its mark.
+// Removes one byte with its mark: the one at Pos (Delete) or the one before it (Back).
 class TDeleteAction : public TAction
 {
 public:
-    TDeleteAction(int group, std::int32_t pos, bool charSide);
+    // kind: Delete or Back.
+    TDeleteAction(ActionKind kind, int group, std::int32_t pos, bool charSide);
 
-    bool DoAction(EditContext &ctx) override;
-    bool UndoAction(EditContext &ctx) override;
+    ActionOutcome DoAction(EditContext &ctx) override;
+    ActionOutcome UndoAction(EditContext &ctx) override;
+    void SetDoActionCursorPos(EditContext &ctx) override;
+
+private:
+    std::int32_t removedAt() const { return Kind == ActionKind::Back ? Pos - 1 : Pos; }
 };
 
 } // namespace vtm

@@ -1,7 +1,6 @@
 #include "edit/TDeleteBytesAction.h"
 
 #include "edit/EditContext.h"
-#include "edit/EditTexts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,7 +23,7 @@ bool AnyMarked(const Document &doc, std::int32_t p, std::int64_t n)
 
 TDeleteBytesAction::TDeleteBytesAction(EditContext &ctx, int group, std::int32_t pos,
                                        std::int64_t count, bool charSide)
-    : TAction(3, group)
+    : TAction(ActionKind::Delete, group)
 {
     Pos = pos;
     CharSide = charSide;
@@ -41,36 +40,36 @@ TDeleteBytesAction::TDeleteBytesAction(EditContext &ctx, int group, std::int32_t
         Count = 0;
         Data = {};
         Data2 = {};
-        Fail(ctx, OutOfMemoryText(ctx.Language()), true);
+        setPrepared(ActionOutcome::OutOfMemory);
     }
 }
 
-bool TDeleteBytesAction::DoAction(EditContext &ctx)
+ActionOutcome TDeleteBytesAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Count > 0 && doc.Marks() && Pos >= 0 && Pos < doc.BufferSize()) {
         doc.closeGap(Pos, Count);
         ChangedData(doc);
     }
-    return true;
+    return ActionOutcome::Done;
 }
 
-bool TDeleteBytesAction::UndoAction(EditContext &ctx)
+ActionOutcome TDeleteBytesAction::UndoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Count <= 0 || !Applied() || Pos < 0 || Pos > doc.BufferSize())
-        return true;
+        return ActionOutcome::Done;
     try {
         doc.openGap(Pos, Count);
     } catch (const OutOfMemoryError &) {
         Count = 0;
-        return Fail(ctx, OutOfMemoryUndoText(ctx.Language()), true);
+        return ActionOutcome::OutOfMemoryUndo;
     }
     std::memcpy(doc.Buffer() + Pos, Data.data(), std::size_t(Count));
     if (Data2)
         doc.SetMarks(Pos, Data2.data(), Count);
     UnchangedData(doc);
-    return true;
+    return ActionOutcome::Done;
 }
 
 } // namespace vtm

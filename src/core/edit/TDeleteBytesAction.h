@@ -9,12 +9,12 @@ class TDeleteBytesAction : public TAction
 {
 public:
     // Takes the count up to the end of the document and copies the bytes at once; without
-    // memory for the copies it reports so and does nothing (Count 0).
+    // memory for the copies it does nothing (Count 0, Prepared() tells why).
     TDeleteBytesAction(EditContext &ctx, int group, std::int32_t pos, std::int64_t count,
                        bool charSide);
 
-    bool DoAction(EditContext &ctx) override;
-    bool UndoAction(EditContext &ctx) override;
+    ActionOutcome DoAction(EditContext &ctx) override;
+    ActionOutcome UndoAction(EditContext &ctx) override;
 };
 
 } // namespace vtm

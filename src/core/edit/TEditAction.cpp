@@ -5,14 +5,14 @@
 namespace vtm {
 
 TEditAction::TEditAction(int group, std::int32_t pos, bool charSide, std::uint8_t value)
-    : TAction(1, group)
+    : TAction(ActionKind::ChangeValue, group)
 {
     Pos = pos;
     CharSide = charSide;
     NewValue = value;
 }
 
-bool TEditAction::DoAction(EditContext &ctx)
+ActionOutcome TEditAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (doc.Buffer() && Pos >= 0 && Pos < doc.BufferSize()) {
@@ -20,17 +20,17 @@ bool TEditAction::DoAction(EditContext &ctx)
         doc.Buffer()[Pos] = NewValue;
         ChangedData(doc);
     }
-    return true;
+    return ActionOutcome::Done;
 }
 
-bool TEditAction::UndoAction(EditContext &ctx)
+ActionOutcome TEditAction::UndoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Applied() && doc.Buffer() && Pos >= 0 && Pos < doc.BufferSize()) {
         doc.Buffer()[Pos] = OldValue;
         UnchangedData(doc);
     }
-    return true;
+    return ActionOutcome::Done;
 }
 
 void TEditAction::SetDoActionCursorPos(EditContext &ctx)

@@ -10,8 +10,8 @@ class TEditAction : public TAction
 public:
     TEditAction(int group, std::int32_t pos, bool charSide, std::uint8_t value);
 
-    bool DoAction(EditContext &ctx) override;
-    bool UndoAction(EditContext &ctx) override;
+    ActionOutcome DoAction(EditContext &ctx) override;
+    ActionOutcome UndoAction(EditContext &ctx) override;
     void SetDoActionCursorPos(EditContext &ctx) override;
     bool SizeChanged() const override;
 };

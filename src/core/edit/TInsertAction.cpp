@@ -1,40 +1,39 @@
 #include "edit/TInsertAction.h"
 
 #include "edit/EditContext.h"
-#include "edit/EditTexts.h"
 
 namespace vtm {
 
-TInsertAction::TInsertAction(int kind, int group, std::int32_t pos, bool charSide)
+TInsertAction::TInsertAction(ActionKind kind, int group, std::int32_t pos, bool charSide)
     : TAction(kind, group)
 {
     Pos = pos;
     CharSide = charSide;
 }
 
-bool TInsertAction::DoAction(EditContext &ctx)
+ActionOutcome TInsertAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Pos < 0 || Pos > doc.BufferSize())
-        return true;
+        return ActionOutcome::Done;
     try {
         doc.openGap(Pos, 1);
     } catch (const OutOfMemoryError &) {
-        return Fail(ctx, OutOfMemoryText(ctx.Language()), true);
+        return ActionOutcome::OutOfMemory;
     }
     doc.Buffer()[Pos] = 0;
     ChangedData(doc);
-    return true;
+    return ActionOutcome::Done;
 }
 
-bool TInsertAction::UndoAction(EditContext &ctx)
+ActionOutcome TInsertAction::UndoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Applied() && doc.Marks() && Pos >= 0 && Pos < doc.BufferSize()) {
         doc.closeGap(Pos, 1);
         UnchangedData(doc);
     }
-    return true;
+    return ActionOutcome::Done;
 }
 
 } // namespace vtm

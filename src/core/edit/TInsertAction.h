@@ -8,11 +8,11 @@ namespace vtm {
 class TInsertAction : public TAction
 {
 public:
-    // kind: 6 insert, 9 append.
-    TInsertAction(int kind, int group, std::int32_t pos, bool charSide);
+    // kind: Insert or Append.
+    TInsertAction(ActionKind kind, int group, std::int32_t pos, bool charSide);
 
-    bool DoAction(EditContext &ctx) override;
-    bool UndoAction(EditContext &ctx) override;
+    ActionOutcome DoAction(EditContext &ctx) override;
+    ActionOutcome UndoAction(EditContext &ctx) override;
 };
 
 } // namespace vtm

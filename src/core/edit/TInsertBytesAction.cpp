@@ -1,7 +1,6 @@
 #include "edit/TInsertBytesAction.h"
 
 #include "edit/EditContext.h"
-#include "edit/EditTexts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,7 +10,7 @@ namespace vtm {
 TInsertBytesAction::TInsertBytesAction(int group, std::int32_t pos, bool charSide,
                                        std::int64_t count, const std::uint8_t *pattern,
                                        std::int64_t patternLength)
-    : TAction(7, group)
+    : TAction(ActionKind::InsertBytes, group)
 {
     Pos = pos;
     CharSide = charSide;
@@ -24,16 +23,16 @@ TInsertBytesAction::TInsertBytesAction(int group, std::int32_t pos, bool charSid
     Data = ByteBlock::copyOf(pattern, Length);
 }
 
-bool TInsertBytesAction::DoAction(EditContext &ctx)
+ActionOutcome TInsertBytesAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Count <= 0 || Pos < 0 || Pos > doc.BufferSize())
-        return true;
+        return ActionOutcome::Done;
     try {
         doc.openGap(Pos, Count);
     } catch (const OutOfMemoryError &) {
         Count = 0;
-        return Fail(ctx, OutOfMemoryText(ctx.Language()), true);
+        return ActionOutcome::OutOfMemory;
     }
     // Lay the pattern down once, then keep doubling what is already filled.
     std::uint8_t *to = doc.Buffer() + Pos;
@@ -45,17 +44,17 @@ bool TInsertBytesAction::DoAction(EditContext &ctx)
         filled += n;
     }
     ChangedData(doc);
-    return true;
+    return ActionOutcome::Done;
 }
 
-bool TInsertBytesAction::UndoAction(EditContext &ctx)
+ActionOutcome TInsertBytesAction::UndoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Count > 0 && Applied() && doc.BufferSize() > 0) {
         doc.closeGap(Pos, Count);
         UnchangedData(doc);
     }
-    return true;
+    return ActionOutcome::Done;
 }
 
 } // namespace vtm

@@ -11,8 +11,8 @@ public:
     TInsertBytesAction(int group, std::int32_t pos, bool charSide, std::int64_t count,
                        const std::uint8_t *pattern, std::int64_t patternLength);
 
-    bool DoAction(EditContext &ctx) override;
-    bool UndoAction(EditContext &ctx) override;
+    ActionOutcome DoAction(EditContext &ctx) override;
+    ActionOutcome UndoAction(EditContext &ctx) override;
 };
 
 } // namespace vtm

@@ -4,7 +4,8 @@
 
 namespace vtm {
 
-TMarkAction::TMarkAction(int kind, int group, std::int32_t pos, bool charSide, std::uint8_t colour)
+TMarkAction::TMarkAction(ActionKind kind, int group, std::int32_t pos, bool charSide,
+                         std::uint8_t colour)
     : TAction(kind, group)
 {
     Pos = pos;
@@ -12,22 +13,22 @@ TMarkAction::TMarkAction(int kind, int group, std::int32_t pos, bool charSide, s
     NewValue = colour;
 }
 
-bool TMarkAction::DoAction(EditContext &ctx)
+ActionOutcome TMarkAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (doc.Marks() && Pos >= 0 && Pos < doc.BufferSize()) {
         OldValue = doc.Marks()[Pos];
         doc.SetMark(Pos, NewValue);
     }
-    return true;
+    return ActionOutcome::Done;
 }
 
-bool TMarkAction::UndoAction(EditContext &ctx)
+ActionOutcome TMarkAction::UndoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (doc.Marks() && Pos >= 0 && Pos < doc.BufferSize())
         doc.SetMark(Pos, OldValue);
-    return true;
+    return ActionOutcome::Done;
 }
 
 void TMarkAction::SetDoActionCursorPos(EditContext &ctx)

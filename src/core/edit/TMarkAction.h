@@ -8,10 +8,11 @@ namespace vtm {
 class TMarkAction : public TAction
 {
 public:
-    TMarkAction(int kind, int group, std::int32_t pos, bool charSide, std::uint8_t colour);
+    // kind: Mark or Unmark.
+    TMarkAction(ActionKind kind, int group, std::int32_t pos, bool charSide, std::uint8_t colour);
 
-    bool DoAction(EditContext &ctx) override;
-    bool UndoAction(EditContext &ctx) override;
+    ActionOutcome DoAction(EditContext &ctx) override;
+    ActionOutcome UndoAction(EditContext &ctx) override;
     void SetDoActionCursorPos(EditContext &ctx) override;
     void SetUndoActionCursorPos(EditContext &ctx) override;
     bool SizeChanged() const override;

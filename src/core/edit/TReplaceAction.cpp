@@ -1,7 +1,6 @@
 #include "edit/TReplaceAction.h"
 
 #include "edit/EditContext.h"
-#include "edit/EditTexts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,7 +11,7 @@ namespace vtm {
 TReplaceAction::TReplaceAction(EditContext &ctx, int group, std::int32_t pos, bool charSide,
                                std::int64_t count, const std::uint8_t *replacement,
                                std::int64_t length)
-    : TAction(11, group)
+    : TAction(ActionKind::Replace, group)
 {
     Pos = pos;
     CharSide = charSide;
@@ -35,7 +34,7 @@ TReplaceAction::TReplaceAction(EditContext &ctx, int group, std::int32_t pos, bo
         Data = {};
         Data2 = {};
         m_removedMarks = {};
-        Fail(ctx, OutOfMemoryReplaceText(ctx.Language()), false);
+        setPrepared(ActionOutcome::OutOfMemoryReplace);
     }
 }
 
@@ -54,36 +53,36 @@ void Swap(Document &doc, std::int32_t p, std::int64_t from, std::int64_t to,
 }
 } // namespace
 
-bool TReplaceAction::DoAction(EditContext &ctx)
+ActionOutcome TReplaceAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Count == 0 || std::int64_t(Pos) + Count > doc.BufferSize())
-        return true;
+        return ActionOutcome::Done;
     try {
         Swap(doc, Pos, Count, Length, Data2.data());
     } catch (const OutOfMemoryError &) {
         Count = 0;
-        return Fail(ctx, OutOfMemoryReplaceText(ctx.Language()), false);
+        return ActionOutcome::OutOfMemoryReplace;
     }
     ChangedData(doc);
-    return true;
+    return ActionOutcome::Done;
 }
 
-bool TReplaceAction::UndoAction(EditContext &ctx)
+ActionOutcome TReplaceAction::UndoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Count == 0 || !Applied() || std::int64_t(Pos) + Length > doc.BufferSize())
-        return true;
+        return ActionOutcome::Done;
     try {
         Swap(doc, Pos, Length, Count, Data.data());
     } catch (const OutOfMemoryError &) {
         Count = 0;
-        return Fail(ctx, OutOfMemoryReplaceText(ctx.Language()), false);
+        return ActionOutcome::OutOfMemoryReplace;
     }
     if (m_removedMarks)
         doc.SetMarks(Pos + Length, m_removedMarks.data(), m_removedMarks.size);
     UnchangedData(doc);
-    return true;
+    return ActionOutcome::Done;
 }
 
 std::int64_t TReplaceAction::UndoBytes() const

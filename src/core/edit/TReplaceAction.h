@@ -9,12 +9,12 @@ class TReplaceAction : public TAction
 {
 public:
     // Copies the bytes to be replaced and the replacement at once; without memory for
-    // them it reports so and does nothing (Count 0).
+    // them it does nothing (Count 0, Prepared() tells why).
     TReplaceAction(EditContext &ctx, int group, std::int32_t pos, bool charSide, std::int64_t count,
                    const std::uint8_t *replacement, std::int64_t length);
 
-    bool DoAction(EditContext &ctx) override;
-    bool UndoAction(EditContext &ctx) override;
+    ActionOutcome DoAction(EditContext &ctx) override;
+    ActionOutcome UndoAction(EditContext &ctx) override;
     std::int64_t UndoBytes() const override;
 
 private:

@@ -81,10 +81,10 @@ void MarkCursorByte(MarksContext &ctx, std::uint8_t colour)
     const std::int64_t b = ctx.CursorOffset();
     if (doc.Marks() && b >= 0 && b < doc.BufferSize() && doc.Marks()[b] != colour) {
         const int group = ctx.NextCommandNumber();
-        ctx.History().AddAction(std::make_unique<TMarkAction>(colour == 0 ? 5 : 0, group,
-                                                              std::int32_t(b),
-                                                              ctx.CursorInCharArea(), colour),
-                                true);
+        ctx.History().AddAction(
+            std::make_unique<TMarkAction>(colour == 0 ? ActionKind::Unmark : ActionKind::Mark,
+                                          group, std::int32_t(b), ctx.CursorInCharArea(), colour),
+            true);
     }
     ctx.UpdateMenus();
 }
@@ -94,7 +94,7 @@ void UnmarkAll(MarksContext &ctx)
     const Document &doc = ctx.Doc();
     if (doc.BufferSize() > 0 && doc.Marks()) {
         const int group = ctx.NextCommandNumber();
-        auto unmark = std::make_unique<TCompoundMarkAction>(5, group, false);
+        auto unmark = std::make_unique<TCompoundMarkAction>(ActionKind::Unmark, group, false);
         const std::int64_t size = doc.BufferSize();
         int last = 0;
         for (std::int64_t i = FindMarkForward(doc, 0, AnyMark); i >= 0;

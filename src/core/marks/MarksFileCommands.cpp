@@ -16,7 +16,6 @@
 namespace vtm {
 
 namespace {
-constexpr int LoadMarkKind = 8;
 constexpr std::size_t ReadBlock = 64 * 1024;
 
 std::string IncompatibleText(int language)
@@ -91,8 +90,8 @@ void OpenMarks(MarksContext &ctx)
     std::string chosen;
     bool opened = false;
     if (ctx.RunMarksDialog(false, ctx.MarksInitialDir(), previous, &chosen)) {
-        auto changes =
-            std::make_unique<TCompoundMarkAction>(LoadMarkKind, ctx.NextCommandNumber(), false);
+        auto changes = std::make_unique<TCompoundMarkAction>(ActionKind::LoadMark,
+                                                             ctx.NextCommandNumber(), false);
         ReadResult result = ReadResult::Failed;
         try {
             MarksDecoder decoder(doc, *changes, ProgressPane(ctx));

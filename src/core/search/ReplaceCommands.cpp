@@ -229,8 +229,9 @@ void ReplaceCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int 
         if (replace && run.confirm) {
             auto action = std::make_unique<TReplaceAction>(ctx, run.group, std::int32_t(p),
                                                            run.side, n, state.ReplaceBytes.data(), m);
+            ctx.History().reportFailure(action->Prepared());
             if (action->Count == 0 || !ctx.History().AddAction(std::move(action), true))
-                run.stop = true; // reported by the action
+                run.stop = true;
             else
                 shown = true;
         } else if (replace) {
@@ -293,12 +294,14 @@ void FindAndMarkCommand(EditContext &ctx, SearchUi &ui, const FindState &state, 
             for (std::int64_t i = p; i < p + n; ++i)
                 if (doc.Marks()[i] != colour)
                     ctx.History().AddAction(
-                        std::make_unique<TMarkAction>(0, run.group, std::int32_t(i), run.side, colour),
+                        std::make_unique<TMarkAction>(ActionKind::Mark, run.group, std::int32_t(i),
+                                                      run.side, colour),
                         true);
         } else if (mark) {
             try {
                 if (!bulk)
-                    bulk = std::make_unique<TCompoundMarkAction>(0, run.group, run.side);
+                    bulk = std::make_unique<TCompoundMarkAction>(ActionKind::Mark, run.group,
+                                                                 run.side);
                 // Occurrences never overlap, so no byte here has been recorded yet.
                 for (std::int64_t i = p; i < p + n; ++i)
                     if (doc.Marks()[i] != colour) {
