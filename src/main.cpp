@@ -1,5 +1,6 @@
 #include "app/Texts.h"
 #include "app/Settings.h"
+#include "gui/app/CommandLine.h"
 #include "gui/app/MainWindow.h"
 #include "gui/platform/Platform.h"
 
@@ -7,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -27,6 +29,20 @@ bool displayAvailable()
 
 int main(int argc, char **argv)
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const vtm::CommandLine command = vtm::ParseCommandLine(arguments);
+    switch (command.action) {
+    case vtm::CommandLine::Action::Help:
+    case vtm::CommandLine::Action::Version:
+        std::fputs(command.output.toLocal8Bit().constData(), stdout);
+        return 0;
+    case vtm::CommandLine::Action::Error:
+        std::fputs(command.output.toLocal8Bit().constData(), stderr);
+        return 2;
+    case vtm::CommandLine::Action::Run: break;
+    }
     if (!displayAvailable()) {
         std::fputs("Vantreelmorbisco needs a graphical display (DISPLAY or WAYLAND_DISPLAY is not "
                    "set).\nWithout a desktop, run it under a virtual one:\n"
@@ -34,7 +50,11 @@ int main(int argc, char **argv)
                    stderr);
         return 1;
     }
-    QApplication app(argc, argv);
+    // Qt takes its own options (-style, -platform) but none of the files after "--".
+    int qtArgc = 0;
+    while (qtArgc < argc && std::strcmp(argv[qtArgc], "--") != 0)
+        ++qtArgc;
+    QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QString::fromUtf8(vtm::AppTitle()));
     // Settings before any window, saved once the window is gone.
     const vtm::Settings stored =
@@ -43,9 +63,8 @@ int main(int argc, char **argv)
     auto window = std::make_unique<vtm::MainWindow>();
     window->applySettings(stored);
     window->placeWindow(stored, vtm::DialogBaseUnits(), first);
-    const QStringList args = QApplication::arguments();
-    if (args.size() > 1)
-        window->openOnFirstShow(args.at(1));
+    if (command.file)
+        window->openOnFirstShow(*command.file);
     window->show();
     const int result = app.exec();
     const vtm::Settings out = window->collectSettings(stored, vtm::DialogBaseUnits());

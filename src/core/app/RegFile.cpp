@@ -1,5 +1,6 @@
 #include "app/RegFile.h"
 
+#include "document/Format.h"
 #include "document/SafeFile.h"
 
 #include <algorithm>
@@ -262,7 +263,6 @@ bool RegFile::Load(const std::string &path)
 
 std::string RegFile::Text() const
 {
-    static constexpr char digits[] = "0123456789abcdef";
     std::string out;
     out.append(Header).append("\n\n[").append(KeyName).append("]\n");
     for (const Entry &e : m_entries) {
@@ -272,9 +272,7 @@ std::string RegFile::Text() const
         out += '=';
         if (e.value.type == StoredValue::Type::Dword) {
             out += "dword:";
-            const auto v = std::uint32_t(e.value.dword);
-            for (int shift = 28; shift >= 0; shift -= 4)
-                out += digits[(v >> shift) & 15];
+            out += ZeroPadded(std::uint32_t(e.value.dword), 8, true, HexCase::Lower);
         } else {
             AppendQuoted(out, e.value.text);
         }

@@ -64,14 +64,13 @@ std::string ShortHex(std::uint32_t value)
     return ZeroPadded(value, 1, true);
 }
 
-std::string ZeroPadded(std::uint64_t value, int width, bool hex)
+std::string ZeroPadded(std::uint64_t value, int width, bool hex, HexCase letters)
 {
-    static constexpr char digits[] = "0123456789ABCDEF";
     const unsigned base = hex ? 16 : 10;
     char buf[24];
     char *p = buf + sizeof buf;
     do {
-        *--p = digits[value % base];
+        *--p = HexDigit(unsigned(value % base), letters);
         value /= base;
     } while (value > 0);
     std::string s(p, buf + sizeof buf);

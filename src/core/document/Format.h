@@ -13,11 +13,19 @@ char DisplayChar(std::uint8_t byte, bool blankNul, bool noUnknown);
 
 std::string PadNumber(std::int64_t value, int width, bool zeroPad);
 std::string BinaryString(std::uint32_t value, int n);
+
+enum class HexCase { Upper, Lower };
+
+// The hexadecimal digit of the low four bits. Inline: the painter calls it for every cell.
+constexpr char HexDigit(unsigned value, HexCase letters = HexCase::Upper)
+{
+    return (letters == HexCase::Upper ? "0123456789ABCDEF" : "0123456789abcdef")[value & 15];
+}
+
 // Upper-case hexadecimal without leading zeros ("0" for 0).
 std::string ShortHex(std::uint32_t value);
-// The value in upper-case hexadecimal or in decimal, with leading zeros to at least width
-// digits.
-std::string ZeroPadded(std::uint64_t value, int width, bool hex);
+// The value in hexadecimal or in decimal, with leading zeros to at least width digits.
+std::string ZeroPadded(std::uint64_t value, int width, bool hex, HexCase letters = HexCase::Upper);
 // Two decimals, padded on the left to width; the separator is the user's locale's (UTF-8).
 std::string FixedTwoDecimals(double x, int width, std::string_view decimalSeparator = ".");
 

@@ -7,8 +7,6 @@
 namespace vtm {
 
 namespace {
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
 std::string offsetText(bool hexMode, std::int64_t offset, int width)
 {
     return ZeroPadded(std::uint64_t(std::max<std::int64_t>(offset, 0)), width, hexMode);
@@ -82,8 +80,8 @@ std::string PrintColumnHeader(const PrintLayout &layout)
     std::string s(std::size_t(layout.RowChars()), ' ');
     for (int j = 0; j < layout.BytesPerRow; ++j) {
         // The digit stands under the last character of the value.
-        s[std::size_t(layout.NumberPos(j) + layout.CellChars - 1)] = kHexDigits[j % 16];
-        s[std::size_t(layout.CharPos(j))] = kHexDigits[j % 16];
+        s[std::size_t(layout.NumberPos(j) + layout.CellChars - 1)] = HexDigit(unsigned(j));
+        s[std::size_t(layout.CharPos(j))] = HexDigit(unsigned(j));
     }
     return s;
 }
@@ -104,8 +102,8 @@ std::string PrintRowText(const PrintLayout &layout, const Document &doc, std::in
         const std::uint8_t b = buffer[o];
         const std::size_t at = std::size_t(layout.NumberPos(j));
         if (layout.HexMode) {
-            s[at] = kHexDigits[b >> 4];
-            s[at + 1] = kHexDigits[b & 15];
+            s[at] = HexDigit(b >> 4u);
+            s[at + 1] = HexDigit(b);
         } else {
             s.replace(at, 3, PadNumber(b, 3, true));
         }

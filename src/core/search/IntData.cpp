@@ -1,5 +1,7 @@
 #include "search/IntData.h"
 
+#include "document/Format.h"
+
 #include <limits>
 
 namespace vtm {
@@ -55,14 +57,8 @@ bool IntEditModel::LegalChar(char32_t &ch) const
 
 void IntEditModel::CalcDataStr()
 {
-    static const char digits[] = "0123456789ABCDEF";
-    const auto base = std::uint32_t(m_base);
-    m_text.clear();
-    std::uint32_t v = m_intData.Value > 0 ? std::uint32_t(m_intData.Value) : 0;
-    for (; v > 0; v /= base)
-        m_text.insert(m_text.begin(), digits[v % base]);
-    if (m_text.empty())
-        m_text = "0";
+    const std::uint32_t v = m_intData.Value > 0 ? std::uint32_t(m_intData.Value) : 0;
+    m_text = ZeroPadded(v, 1, m_base == IntBase::Hex);
 }
 
 void IntEditModel::CalcData()

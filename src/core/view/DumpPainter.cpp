@@ -10,7 +10,6 @@ namespace vtm {
 namespace {
 
 constexpr int kMaxCellChars = 64;
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 // "000".."255", so the fast path does no number formatting.
 const std::array<std::array<char, 3>, 256> &decimalTexts()
@@ -27,8 +26,8 @@ const std::array<std::array<char, 3>, 256> &decimalTexts()
 void appendCellText(std::string &out, const EditorState &s, std::uint8_t v)
 {
     if (s.HexMode) {
-        out += kHexDigits[v >> 4];
-        out += kHexDigits[v & 15];
+        out += HexDigit(v >> 4u);
+        out += HexDigit(v);
     } else {
         const auto &d = decimalTexts()[v];
         out.append(d.data(), 3);
@@ -240,9 +239,9 @@ void PaintPanel(Canvas &canvas, const EditorState &s)
     std::string chars;
     for (int a = 0; a < s.BytesPerRow; ++a) {
         std::string head(std::size_t(std::max(0, s.CellChars - 1)), ' ');
-        head += kHexDigits[a];
+        head += HexDigit(unsigned(a));
         cell(m.OffsetColumnWidth + a * m.CellWidth, 0, head);
-        chars += kHexDigits[a];
+        chars += HexDigit(unsigned(a));
     }
     cell(m.OffsetColumnWidth + s.BytesPerRow * m.CellWidth, 0, chars + "    ");
 }
