@@ -84,14 +84,14 @@ std::unique_ptr<View> makeView(std::int32_t n)
 void configure(View &v, bool hex)
 {
     vtm::EditorState &s = v.state;
-    s.HexMode = hex;
-    vtm::ComputeLayout(s);
-    s.VisibleRows = kVisibleRows;
-    const int middle = s.RowCount / 2;
-    s.VertBar.SetParams(s.RowCount, kVisibleRows, middle);
-    const int top = s.TopRow();
+    s.view.HexMode = hex;
+    vtm::ComputeLayout(s.view, s.doc.BufferSize());
+    s.view.VisibleRows = kVisibleRows;
+    const int middle = s.view.RowCount / 2;
+    s.view.VertBar.SetParams(s.view.RowCount, kVisibleRows, middle);
+    const int top = s.view.TopRow();
 
-    const std::int32_t bpr = s.BytesPerRow;
+    const std::int32_t bpr = s.view.BytesPerRow;
     const std::int32_t first = top * bpr;
     const std::vector<std::uint8_t> none(std::size_t(kVisibleRows * bpr), 0), row(16, 2),
         part(5, 3);
@@ -101,31 +101,31 @@ void configure(View &v, bool hex)
     s.doc.SetMarks((top + 20) * bpr, part.data(), 5); // part of a row
     s.doc.SetMark((top + 31) * bpr + bpr - 1, 6);     // last cell
 
-    s.CursorRow = top + 17;
-    s.CursorCol = 3 * s.CellChars + 1;
-    s.CursorVisible = true;
+    s.view.CursorRow = top + 17;
+    s.view.CursorCol = 3 * s.view.CellChars + 1;
+    s.view.CursorVisible = true;
 }
 
 void paintView(benchmark::State &state, View &v, bool hex)
 {
     configure(v, hex);
     const vtm::EditorState &s = v.state;
-    const vtm::Metrics &m = s.metrics;
-    const int width = s.BytesPerRow * m.CellWidth + m.CharAreaWidth - 1;
+    const vtm::Metrics &m = s.view.metrics;
+    const int width = s.view.BytesPerRow * m.CellWidth + m.CharAreaWidth - 1;
     const int height = kVisibleRows * m.RowHeight - 1;
     CountingCanvas counted;
-    vtm::PaintRows(counted, s, 0, kVisibleRows * m.RowHeight - 1);
+    vtm::PaintRows(counted, s.Scene(), 0, kVisibleRows * m.RowHeight - 1);
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::white);
     for (auto _ : state) {
         QPainter painter(&image);
         vtm::QtCanvas canvas(painter, *g_font);
-        vtm::PaintRows(canvas, s, 0, kVisibleRows * m.RowHeight - 1);
+        vtm::PaintRows(canvas, s.Scene(), 0, kVisibleRows * m.RowHeight - 1);
         painter.end();
         benchmark::DoNotOptimize(image.constBits());
     }
     state.counters["docMiB"] = double(s.doc.BufferSize()) / (1024.0 * 1024.0);
-    state.counters["topRow"] = s.TopRow();
+    state.counters["topRow"] = s.view.TopRow();
     state.counters["texts"] = counted.texts;
     state.counters["fills"] = counted.fills;
 }

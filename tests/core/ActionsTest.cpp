@@ -121,16 +121,16 @@ TEST(Actions, ResultsAndCursor)
     EXPECT_EQ(r.s.History.UndoName(), "(Back)");
     EXPECT_EQ(BytesOf(r.s.doc), Bytes{0x42});
     EXPECT_EQ(MarksOf(r.s.doc), Bytes{4});
-    EXPECT_EQ(r.s.CursorOffset(), 0);
+    EXPECT_EQ(r.s.view.CursorOffset(), 0);
     r.s.History.Undo();
-    EXPECT_EQ(r.s.CursorOffset(), 1);
+    EXPECT_EQ(r.s.view.CursorOffset(), 1);
     EXPECT_EQ(MarksOf(r.s.doc), (Bytes{3, 4}));
 
     Rig d(Iota(3));
     Add(d, std::make_unique<TDeleteAction>(ActionKind::Delete, G(d), 2, true));
     EXPECT_EQ(d.s.doc.BufferSize(), 2);
-    EXPECT_EQ(d.s.CursorOffset(), 1);
-    EXPECT_TRUE(d.s.InCharArea(d.s.CursorCol));
+    EXPECT_EQ(d.s.view.CursorOffset(), 1);
+    EXPECT_TRUE(d.s.view.InCharArea(d.s.view.CursorCol));
 
     // Inserted pattern bytes are unmarked; replacing grows inside a marked run.
     Rig p(Iota(8));
@@ -139,7 +139,7 @@ TEST(Actions, ResultsAndCursor)
     Add(p, std::make_unique<TInsertBytesAction>(G(p), 2, false, 5, pattern.data(), 2));
     EXPECT_EQ(BytesOf(p.s.doc), (Bytes{0, 1, 0x12, 0x34, 0x12, 0x34, 0x12, 2, 3, 4, 5, 6, 7}));
     EXPECT_EQ(MarksOf(p.s.doc), (Bytes{0, 1, 0, 0, 0, 0, 0, 2, 3, 4, 5, 6, 0}));
-    EXPECT_EQ(p.s.CursorOffset(), 2);
+    EXPECT_EQ(p.s.view.CursorOffset(), 2);
     const Bytes four{9, 8, 7, 6};
     Add(p, std::make_unique<TReplaceAction>(p.ed, G(p), 8, false, 2, four.data(), 4));
     EXPECT_EQ(BytesOf(p.s.doc),
@@ -149,8 +149,8 @@ TEST(Actions, ResultsAndCursor)
     // Appending to a full hexadecimal row: the cursor stands on the new byte of a new row.
     Rig a(Iota(16));
     Add(a, std::make_unique<TInsertAction>(ActionKind::Append, G(a), 16, false));
-    EXPECT_EQ(a.s.CursorOffset(), 16);
-    EXPECT_EQ(a.s.RowCount, 2);
+    EXPECT_EQ(a.s.view.CursorOffset(), 16);
+    EXPECT_EQ(a.s.view.RowCount, 2);
     EXPECT_EQ(a.cursor(), (CellPos{0, 1}));
 }
 
@@ -191,8 +191,8 @@ TEST(Actions, OutOfMemoryLeavesAConsistentDocument)
         EXPECT_EQ(r.s.doc.MarksCapacity(), Document::StepFor(r.s.doc.BufferSize()));
         EXPECT_FALSE(r.s.History.CanUndo());
         EXPECT_FALSE(r.s.History.CanRedo());
-        EXPECT_GE(r.s.CursorOffset(), 0);
-        EXPECT_LT(r.s.CursorOffset(), std::max(1, r.s.doc.BufferSize()));
+        EXPECT_GE(r.s.view.CursorOffset(), 0);
+        EXPECT_LT(r.s.view.CursorOffset(), std::max(1, r.s.doc.BufferSize()));
     };
     const Bytes full = Iota(65536);
     const Bytes pattern{1};

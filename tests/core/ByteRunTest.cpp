@@ -61,27 +61,27 @@ TEST(Goto, ClampsAtBothEndsAndKeepsArea)
     GotoMemory m;
     PlaceAt(r, 3, true);
     GotoOffset(r.ed, m, 0x1F);
-    EXPECT_EQ(r.s.CursorOffset(), 31);
-    EXPECT_TRUE(r.s.InCharArea(r.s.CursorCol));
+    EXPECT_EQ(r.s.view.CursorOffset(), 31);
+    EXPECT_TRUE(r.s.view.InCharArea(r.s.view.CursorCol));
     EXPECT_EQ(r.host.beepCount, 0);
     EXPECT_EQ(m.LastGotoOffset, 31);
 
     GotoOffset(r.ed, m, 39);
-    EXPECT_EQ(r.s.CursorOffset(), 39);
+    EXPECT_EQ(r.s.view.CursorOffset(), 39);
     EXPECT_EQ(r.host.beepCount, 0);
 
     for (std::int32_t past : {40, 1000, INT32_MAX}) {
         r.host.clearLog();
         GotoOffset(r.ed, m, past);
-        EXPECT_EQ(r.s.CursorOffset(), 39) << past;
+        EXPECT_EQ(r.s.view.CursorOffset(), 39) << past;
         EXPECT_EQ(r.host.beepCount, 1) << past;
         EXPECT_EQ(m.LastGotoOffset, past);
     }
 
     r.host.clearLog();
     GotoOffset(r.ed, m, INT32_MIN);
-    EXPECT_EQ(r.s.CursorRow, 0);
-    EXPECT_TRUE(r.s.InCharArea(r.s.CursorCol));
+    EXPECT_EQ(r.s.view.CursorRow, 0);
+    EXPECT_TRUE(r.s.view.InCharArea(r.s.view.CursorCol));
     EXPECT_EQ(r.host.beepCount, 0);
     EXPECT_EQ(m.LastGotoOffset, INT32_MIN);
 
@@ -112,8 +112,8 @@ TEST(ByteRun, InsertInFrontOfCursorByteAcrossStorageStep)
     EXPECT_EQ(Bytes(marks.begin() + 65528, marks.begin() + 65537), Bytes(9, 0));
     EXPECT_EQ(marks[65537], 2);
     EXPECT_EQ(marks[65538], 3);
-    EXPECT_EQ(r.s.CursorOffset(), 65528);
-    EXPECT_TRUE(r.s.InCharArea(r.s.CursorCol));
+    EXPECT_EQ(r.s.view.CursorOffset(), 65528);
+    EXPECT_TRUE(r.s.view.InCharArea(r.s.view.CursorCol));
     EXPECT_EQ(r.s.History.ActionCount(), 1);
     EXPECT_EQ(m.InsertCount, 9);
     EXPECT_EQ(m.InsertPattern, (Bytes{0x12, 0x34}));
@@ -136,7 +136,7 @@ TEST(ByteRun, AppendAtEndAcrossStorageStep)
     const Bytes bytes = BytesOf(r.s.doc);
     EXPECT_EQ(Bytes(bytes.begin() + 65537, bytes.end()), Bytes(3, 0xAB));
     EXPECT_EQ(MarksOf(r.s.doc)[65536], 5);
-    EXPECT_EQ(r.s.CursorOffset(), 65537);
+    EXPECT_EQ(r.s.view.CursorOffset(), 65537);
     EXPECT_EQ(r.s.History.UndoName(), "(" + ActionKindName(ActionKind::InsertBytes, 9) + ")");
     r.s.History.Undo();
     EXPECT_EQ(Snapshot(r), before);
@@ -146,7 +146,7 @@ TEST(ByteRun, AppendAtEndAcrossStorageStep)
     ByteRunMemory em;
     EXPECT_TRUE(AppendBytes(e.ed, em, 5, {1, 2}));
     EXPECT_EQ(BytesOf(e.s.doc), (Bytes{1, 2, 1, 2, 1}));
-    EXPECT_EQ(e.s.CursorOffset(), 0);
+    EXPECT_EQ(e.s.view.CursorOffset(), 0);
     ExpectOneStepUndoRedo(e, {});
 }
 
@@ -161,7 +161,7 @@ TEST(ByteRun, DeleteClampsToEndAndRemembersCount)
     ByteRunMemory m;
     EXPECT_TRUE(DeleteBytes(r.ed, m, 100));
     EXPECT_EQ(r.s.doc.BufferSize(), 65530);
-    EXPECT_EQ(r.s.CursorOffset(), 65529); // on the new last byte
+    EXPECT_EQ(r.s.view.CursorOffset(), 65529); // on the new last byte
     EXPECT_EQ(MarksOf(r.s.doc)[65529], 1);
     EXPECT_EQ(m.LastDeleteCount, 100);
     EXPECT_EQ(r.s.History.UndoName(), "(" + ActionKindName(ActionKind::Delete, 9) + ")");
@@ -173,8 +173,8 @@ TEST(ByteRun, DeleteClampsToEndAndRemembersCount)
     EXPECT_EQ(r.s.doc.BufferSize(), 65536);
     EXPECT_EQ(BytesOf(r.s.doc)[65528], std::uint8_t(65532 % 256));
     EXPECT_EQ(MarksOf(r.s.doc)[65529], 3);
-    EXPECT_EQ(r.s.CursorOffset(), 65528);
-    EXPECT_TRUE(r.s.InCharArea(r.s.CursorCol));
+    EXPECT_EQ(r.s.view.CursorOffset(), 65528);
+    EXPECT_TRUE(r.s.view.InCharArea(r.s.view.CursorCol));
     EXPECT_EQ(m.LastDeleteCount, 4);
 }
 
@@ -222,10 +222,10 @@ TEST(ByteRunCommands, ThroughTheirDialogs)
 {
     Rig r(Iota(64));
     r.ed.runCommand(Command::Goto); // cancelled
-    EXPECT_EQ(r.s.CursorOffset(), 0);
+    EXPECT_EQ(r.s.view.CursorOffset(), 0);
     r.host.gotoAnswers = {31};
     r.ed.runCommand(Command::Goto);
-    EXPECT_EQ(r.s.CursorOffset(), 31);
+    EXPECT_EQ(r.s.view.CursorOffset(), 31);
     r.ed.runCommand(Command::Goto);
     EXPECT_EQ(r.host.gotoOpened.back(), std::make_pair(GotoFormMode::Goto, 31));
 

@@ -88,32 +88,32 @@ TEST(EditorLayout, SwitchKeepsTheCursorByte)
 TEST(EditorLayout, SwitchKeepsTheScrolledPart)
 {
     Rig r(Iota(16 * 200));
-    r.s.VertBar.SetPosition(32);
+    r.s.view.VertBar.SetPosition(32);
     r.ed.MoveCursorToOffset(16 * 34 + 3, false, false);
-    ASSERT_EQ(r.s.TopRow(), 32);
+    ASSERT_EQ(r.s.view.TopRow(), 32);
     r.ed.DecClick();
     EXPECT_EQ(r.cursor(), (CellPos{3 * 7, 54}));
-    EXPECT_EQ(r.s.TopRow(), 51);
+    EXPECT_EQ(r.s.view.TopRow(), 51);
     r.ed.HexClick();
     EXPECT_EQ(r.cursor(), (CellPos{2 * 3, 34}));
-    EXPECT_GT(r.s.TopRow(), 34 - r.s.VisibleRows);
-    EXPECT_LE(r.s.TopRow(), 34);
+    EXPECT_GT(r.s.view.TopRow(), 34 - r.s.view.VisibleRows);
+    EXPECT_LE(r.s.view.TopRow(), 34);
 }
 
 TEST(EditorScrolling, CursorIntoViewAndRedraw)
 {
     Rig r(Iota(16 * 40));
-    r.s.CursorRow = 11;
+    r.s.view.CursorRow = 11;
     r.ed.ScrollCursorIntoView();
-    EXPECT_EQ(r.s.TopRow(), 2);
+    EXPECT_EQ(r.s.view.TopRow(), 2);
     EXPECT_EQ(r.host.scrolls, std::vector{-2 * 17});
-    r.s.CursorRow = 1;
+    r.s.view.CursorRow = 1;
     r.ed.ScrollCursorIntoView();
-    EXPECT_EQ(r.s.TopRow(), 1);
+    EXPECT_EQ(r.s.view.TopRow(), 1);
     EXPECT_EQ(r.host.scrolls.back(), 17);
 
     r.host.clearLog();
-    r.s.VertBar.SetPosition(1); // unchanged, still redrawn
+    r.s.view.VertBar.SetPosition(1); // unchanged, still redrawn
     EXPECT_EQ(r.host.scrolls, std::vector{0});
     EXPECT_EQ(r.host.invalidatePanelCount, 1);
     EXPECT_EQ(r.host.updateNowCount, 1);
@@ -128,13 +128,13 @@ TEST(EditorScrolling, Blink)
     r.host.clearLog();
 
     r.ed.CursorTimerTimer(true);
-    EXPECT_FALSE(r.s.CursorVisible);
+    EXPECT_FALSE(r.s.view.CursorVisible);
     EXPECT_EQ(r.host.invalidated, (std::vector<Rect>{{120, 0, 24, 17}, {384, 0, 136, 17}}));
     EXPECT_EQ(r.host.status[2], "Dist: 11 $B");
     r.ed.CursorTimerTimer(false); // the pointer has left the view
-    EXPECT_TRUE(r.s.CursorVisible);
-    EXPECT_EQ(r.s.MouseX, -1);
-    EXPECT_EQ(r.s.MouseY, -1);
+    EXPECT_TRUE(r.s.view.CursorVisible);
+    EXPECT_EQ(r.s.view.MouseX, -1);
+    EXPECT_EQ(r.s.view.MouseY, -1);
     EXPECT_EQ(r.host.status[2], "");
 }
 
@@ -202,9 +202,9 @@ TEST(EditorLoad, SuccessStartsAtTheTop)
     EXPECT_FALSE(r.s.doc.isModified());
     EXPECT_TRUE(r.host.messages.empty());
     EXPECT_EQ(r.s.doc.ChangeCount(), 0);
-    EXPECT_EQ(r.s.RowCount, 300);
+    EXPECT_EQ(r.s.view.RowCount, 300);
     EXPECT_EQ(r.cursor(), (CellPos{0, 0}));
-    EXPECT_EQ(r.s.TopRow(), 0);
+    EXPECT_EQ(r.s.view.TopRow(), 0);
     EXPECT_EQ(r.host.caption, "Vantreelmorbisco [" + f.path + "]");
     EXPECT_EQ(r.host.status[1], "Val: 171 $AB 10101011 \"\xC2\xAB\"");
 }

@@ -166,15 +166,15 @@ TEST(FindCommands, ThroughTheDialogAndTheKeys)
     EXPECT_EQ(r.host.beepCount, 0);
     EXPECT_FALSE(r.host.menus.canFindAgain);
     r.ed.runCommand(Command::Find); // cancelled
-    EXPECT_EQ(r.s.CursorOffset(), 0);
+    EXPECT_EQ(r.s.view.CursorOffset(), 0);
     r.host.findAnswers = {{0x42, 0x43}};
     r.ed.runCommand(Command::Find);
-    EXPECT_EQ(r.s.CursorOffset(), 1);
+    EXPECT_EQ(r.s.view.CursorOffset(), 1);
     EXPECT_TRUE(r.host.menus.canFindAgain);
     r.ed.runCommand(Command::FindNext);
-    EXPECT_EQ(r.s.CursorOffset(), 4);
+    EXPECT_EQ(r.s.view.CursorOffset(), 4);
     r.ed.runCommand(Command::FindNext);
     EXPECT_EQ(r.host.beepCount, 1);
     r.ed.runCommand(Command::FindPrevious);
-    EXPECT_EQ(r.s.CursorOffset(), 1);
+    EXPECT_EQ(r.s.view.CursorOffset(), 1);
 }

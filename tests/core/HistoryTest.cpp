@@ -59,15 +59,15 @@ TEST(History, GroupsUndoAsOneStepWithTheirPlaces)
     for (int p : {40, 5, 70})
         h.AddAction(std::make_unique<TMarkAction>(ActionKind::Unmark, g, p, true, 3), false);
     h.UpdateView();
-    EXPECT_EQ(r.s.CursorOffset(), 70);
+    EXPECT_EQ(r.s.view.CursorOffset(), 70);
     EXPECT_EQ(h.UndoName(), "(3 * Unmark)");
     h.Undo();
     EXPECT_EQ(MarksOf(r.s.doc), Bytes(100, 0));
-    EXPECT_EQ(r.s.CursorOffset(), 40); // the oldest of the group
-    EXPECT_TRUE(r.s.InCharArea(r.s.CursorCol));
+    EXPECT_EQ(r.s.view.CursorOffset(), 40); // the oldest of the group
+    EXPECT_TRUE(r.s.view.InCharArea(r.s.view.CursorCol));
     EXPECT_EQ(h.RedoName(), "(3 * Unmark)");
     h.Redo();
-    EXPECT_EQ(r.s.CursorOffset(), 70); // the newest
+    EXPECT_EQ(r.s.view.CursorOffset(), 70); // the newest
     EXPECT_EQ(r.s.doc.Marks()[5], 3);
 }
 
@@ -136,18 +136,18 @@ TEST(History, CompoundMarkCommandIsOneCompactStep)
     EXPECT_EQ(r.s.doc.Marks()[3], 6); // nothing changes before it is performed
     h.AddAction(std::move(unmark), false);
     h.UpdateView();
-    EXPECT_EQ(r.s.CursorOffset(), last);
+    EXPECT_EQ(r.s.view.CursorOffset(), last);
     EXPECT_EQ(MarksOf(r.s.doc), Bytes(1 << 20, 0));
     EXPECT_EQ(h.UndoName(), "(601 * Unmark)");
     EXPECT_LT(h.UndoBytes(), 601 * 80);
 
     h.Undo();
     EXPECT_EQ(MarksOf(r.s.doc), before);
-    EXPECT_EQ(r.s.CursorOffset(), first);
+    EXPECT_EQ(r.s.view.CursorOffset(), first);
     EXPECT_EQ(h.UndoName(), "(Mark)");
     h.Redo();
     EXPECT_EQ(MarksOf(r.s.doc), Bytes(1 << 20, 0));
-    EXPECT_EQ(r.s.CursorOffset(), last);
+    EXPECT_EQ(r.s.view.CursorOffset(), last);
     EXPECT_EQ(r.s.doc.ChangeCount(), 0);
 
     // Dense changes fall back to blocks: one byte an offset at most.

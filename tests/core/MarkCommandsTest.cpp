@@ -23,8 +23,8 @@ TEST(Marking, CursorByteAndItsUndo)
     EXPECT_EQ(r.s.History.ActionCount(), 1);
     r.ed.runCommand(Command::MarkBlue);
     EXPECT_EQ(r.s.doc.Marks()[5], 3);
-    EXPECT_EQ(r.s.CursorOffset(), 5); // the cursor does not advance
-    EXPECT_TRUE(r.s.InCharArea(r.s.CursorCol));
+    EXPECT_EQ(r.s.view.CursorOffset(), 5); // the cursor does not advance
+    EXPECT_TRUE(r.s.view.InCharArea(r.s.view.CursorCol));
     EXPECT_EQ(r.host.menus.undoCaption, "&Undo (Mark)");
     r.ed.runCommand(Command::Undo);
     EXPECT_EQ(r.s.doc.Marks()[5], 1);
@@ -49,28 +49,28 @@ TEST(Marking, NavigationNeverWraps)
     SetMarks(r.s.doc, "..1...3...1.......................2....");
     r.ed.MoveCursorToOffset(0, true, false);
     r.ed.runCommand(Command::NextMark);
-    EXPECT_EQ(r.s.CursorOffset(), 2);
-    EXPECT_TRUE(r.s.InCharArea(r.s.CursorCol));
+    EXPECT_EQ(r.s.view.CursorOffset(), 2);
+    EXPECT_TRUE(r.s.view.InCharArea(r.s.view.CursorCol));
     r.ed.runCommand(Command::NextIdenticalMark); // red to red, over the blue one
-    EXPECT_EQ(r.s.CursorOffset(), 10);
+    EXPECT_EQ(r.s.view.CursorOffset(), 10);
     r.ed.runCommand(Command::NextIdenticalMark);
-    EXPECT_EQ(r.s.CursorOffset(), 10);
+    EXPECT_EQ(r.s.view.CursorOffset(), 10);
     EXPECT_EQ(r.host.beepCount, 1);
     GotoNextMarkOf(r.ed, 2);
-    EXPECT_EQ(r.s.CursorOffset(), 34);
+    EXPECT_EQ(r.s.view.CursorOffset(), 34);
     r.ed.runCommand(Command::NextMark);
     EXPECT_EQ(r.host.beepCount, 2);
     r.ed.runCommand(Command::PreviousMark);
-    EXPECT_EQ(r.s.CursorOffset(), 10);
+    EXPECT_EQ(r.s.view.CursorOffset(), 10);
     GotoPreviousMarkOf(r.ed, 3);
-    EXPECT_EQ(r.s.CursorOffset(), 6);
+    EXPECT_EQ(r.s.view.CursorOffset(), 6);
     // From an unmarked byte, identical means the nearest unmarked one.
     r.ed.MoveCursorToOffset(7, false, false);
     r.ed.runCommand(Command::NextIdenticalMark);
-    EXPECT_EQ(r.s.CursorOffset(), 8);
+    EXPECT_EQ(r.s.view.CursorOffset(), 8);
     r.ed.MoveCursorToOffset(3, false, false);
     r.ed.runCommand(Command::PreviousIdenticalMark);
-    EXPECT_EQ(r.s.CursorOffset(), 1);
+    EXPECT_EQ(r.s.view.CursorOffset(), 1);
     r.ed.MoveCursorToOffset(0, false, false);
     r.ed.runCommand(Command::PreviousMark);
     EXPECT_EQ(r.host.beepCount, 3);
@@ -128,18 +128,18 @@ TEST(Marking, UnmarkAllIsOneStep)
     r.ed.runCommand(Command::UnmarkAll);
     EXPECT_EQ(MarksOf(r.s.doc), Bytes(100000, 0));
     EXPECT_EQ(r.host.menus.undoCaption, "&Undo (" + std::to_string(marked) + " * Unmark)");
-    EXPECT_EQ(r.s.CursorOffset(), last);
+    EXPECT_EQ(r.s.view.CursorOffset(), last);
     r.ed.runCommand(Command::Undo);
     EXPECT_EQ(MarksOf(r.s.doc), before);
-    EXPECT_EQ(r.s.CursorOffset(), first);
+    EXPECT_EQ(r.s.view.CursorOffset(), first);
     r.ed.runCommand(Command::Redo);
-    EXPECT_EQ(r.s.CursorOffset(), last);
+    EXPECT_EQ(r.s.view.CursorOffset(), last);
 
     // Nothing marked: nothing recorded, the cursor to the newest step's place.
     r.place(0, 0);
     r.ed.runCommand(Command::UnmarkAll);
     EXPECT_EQ(r.s.History.ActionCount(), 1);
-    EXPECT_EQ(r.s.CursorOffset(), last);
+    EXPECT_EQ(r.s.view.CursorOffset(), last);
 
     // Progress: each percentage at most once, never 0 % or 100 %.
     Rig p(Iota(100));

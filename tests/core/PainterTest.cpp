@@ -63,7 +63,7 @@ int CharX(int index)
 PixelCanvas Paint(const EditorState &s)
 {
     PixelCanvas c;
-    PaintRows(c, s, 0, s.VisibleRows * 17 - 1);
+    PaintRows(c, s.Scene(), 0, s.view.VisibleRows * 17 - 1);
     return c;
 }
 
@@ -82,13 +82,13 @@ TEST(Painter, CursorAndItsEcho)
     EXPECT_EQ(c.fg(CharX(5), 0), colors::White);
     EXPECT_EQ(c.at(CharX(5) + 2, 5), kDarkGreen);
 
-    r.s.CursorVisible = false; // blink phase: the echo stays
+    r.s.view.CursorVisible = false; // blink phase: the echo stays
     c = Paint(r.s);
     EXPECT_EQ(c.fg(DigitX(5, 1), 0), colors::Black);
     EXPECT_EQ(c.at(DigitX(5, 1) + 2, 5), kGreen);
     EXPECT_EQ(c.at(CharX(5) + 2, 5), kDarkGreen);
 
-    r.s.CursorVisible = true;
+    r.s.view.CursorVisible = true;
     r.place(6, 1); // unmarked byte 19
     c = Paint(r.s);
     EXPECT_EQ(c.at(DigitX(3, 0) + 1, 17 + 5), colors::Black);
@@ -139,7 +139,7 @@ TEST(Painter, EmptyDocumentShowsNoCursor)
     for (bool hex : {true, false}) {
         Rig r({}, 10, hex);
         for (int col : {-1, 0, 31, 32}) {
-            r.s.CursorCol = col;
+            r.s.view.CursorCol = col;
             PixelCanvas c = Paint(r.s);
             for (const Color &p : c.px)
                 ASSERT_NE(p, colors::Black) << col;
@@ -153,16 +153,16 @@ TEST(Painter, EmptyDocumentShowsNoCursor)
 TEST(Painter, OffsetLabelsAndHeader)
 {
     Rig hex(Iota(40));
-    EXPECT_EQ(OffsetLabel(hex.s, 0x12), "120");
+    EXPECT_EQ(OffsetLabel(hex.s.Scene(), 0x12), "120");
     PixelCanvas c;
-    PaintPanel(c, hex.s);
+    PaintPanel(c, hex.s.Scene());
     EXPECT_EQ(c.text(32 + 15 * 24 + 3, 0), " F");
     EXPECT_EQ(c.text(32 + 16 * 24 + 3, 0).substr(0, 16), "0123456789ABCDEF");
     EXPECT_EQ(c.text(3, 2 * 17), "010");
 
     Rig dec(Iota(100), 10, false);
-    EXPECT_EQ(OffsetLabel(dec.s, 7), "070");
+    EXPECT_EQ(OffsetLabel(dec.s.Scene(), 7), "070");
     PixelCanvas d;
-    PaintPanel(d, dec.s);
+    PaintPanel(d, dec.s.Scene());
     EXPECT_EQ(d.text(32 + 9 * 32 + 3, 0), "  9");
 }

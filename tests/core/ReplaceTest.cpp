@@ -138,10 +138,10 @@ TEST(Replace, AllWithoutConfirmationTheClassicCases)
         EXPECT_EQ(BytesOf(r.s.doc), (Bytes{0, 1, 0, 0, 2, 0}));
         EXPECT_EQ(MarksOf(r.s.doc), (Bytes{1, 2, 0, 3, 0, 4}));
         EXPECT_FALSE(r.s.doc.isModified());
-        EXPECT_EQ(r.s.CursorOffset(), 0);
+        EXPECT_EQ(r.s.view.CursorOffset(), 0);
         r.ed.runCommand(Command::Redo);
         EXPECT_EQ(BytesOf(r.s.doc), (Bytes{1, 2}));
-        EXPECT_EQ(r.s.CursorOffset(), 1);
+        EXPECT_EQ(r.s.view.CursorOffset(), 1);
         EXPECT_EQ(r.host.status[2], "");
     }
     {   // Case-folded matches get their own bytes back.
@@ -196,7 +196,7 @@ TEST(Replace, ConfirmationAsksPlacedOffTheCursorAndAllTakesOver)
     EXPECT_EQ(q.buttons, unsigned(mbYes | mbNo | mbCancel | mbAll));
     EXPECT_EQ(q.left, 200);
     EXPECT_EQ(q.top, 600); // the cursor's row is in the upper half
-    EXPECT_EQ(r.s.CursorOffset(), 0);
+    EXPECT_EQ(r.s.view.CursorOffset(), 0);
     EXPECT_FALSE(r.s.History.CanUndo());
     EXPECT_EQ(BytesOf(r.s.doc), bytes);
 
@@ -214,17 +214,17 @@ TEST(Replace, ConfirmationAsksPlacedOffTheCursorAndAllTakesOver)
     EXPECT_EQ(r.host.menus.undoCaption, "&Undo (40 * Replace)");
     EXPECT_EQ(r.host.progress.front(), "3%"); // 17 of 679
     EXPECT_EQ(r.host.status[2], "");
-    EXPECT_EQ(r.s.CursorOffset(), 39 * 17);
+    EXPECT_EQ(r.s.view.CursorOffset(), 39 * 17);
     r.ed.runCommand(Command::Undo);
     EXPECT_EQ(BytesOf(r.s.doc), bytes);
-    EXPECT_EQ(r.s.CursorOffset(), 0);
+    EXPECT_EQ(r.s.view.CursorOffset(), 0);
 
     // Cancel stops; what was replaced stays and is one step.
     Script(r, {0x41}, {0x44}, FindResultAll, true);
     r.host.answers = {mrYes, mrNo, mrYes, mrCancel};
     r.ed.runCommand(Command::Replace);
     EXPECT_EQ(std::count(r.s.doc.Buffer(), r.s.doc.Buffer() + r.s.doc.BufferSize(), 0x44), 2);
-    EXPECT_EQ(r.s.CursorOffset(), 3 * 16);
+    EXPECT_EQ(r.s.view.CursorOffset(), 3 * 16);
     EXPECT_EQ(r.host.menus.undoCaption, "&Undo (2 * Replace)");
 }
 
@@ -294,14 +294,14 @@ TEST(Replace, ManyAtOnceEqualsOneByOne)
         SCOPED_TRACE("round " + std::to_string(round));
         ASSERT_EQ(BytesOf(a.s.doc), BytesOf(b.s.doc));
         ASSERT_EQ(MarksOf(a.s.doc), MarksOf(b.s.doc));
-        ASSERT_EQ(a.s.CursorOffset(), b.s.CursorOffset());
+        ASSERT_EQ(a.s.view.CursorOffset(), b.s.view.CursorOffset());
         ASSERT_EQ(a.s.History.UndoName(), b.s.History.UndoName());
         for (Command c : {Command::Undo, Command::Redo, Command::Undo}) {
             a.ed.runCommand(c);
             b.ed.runCommand(c);
             ASSERT_EQ(BytesOf(a.s.doc), BytesOf(b.s.doc));
             ASSERT_EQ(MarksOf(a.s.doc), MarksOf(b.s.doc));
-            ASSERT_EQ(a.s.CursorOffset(), b.s.CursorOffset());
+            ASSERT_EQ(a.s.view.CursorOffset(), b.s.view.CursorOffset());
         }
         ASSERT_EQ(BytesOf(a.s.doc), bytes);
     }
@@ -337,7 +337,7 @@ TEST(FindAndMark, ColoursOccurrencesAsOneStep)
     script(FindResultAll, false, 2);
     EXPECT_EQ(MarksOf(r.s.doc), (Bytes{0, 2, 2, 0, 2, 2, 0}));
     EXPECT_EQ(r.host.menus.undoCaption, "&Undo (4 * Mark)");
-    EXPECT_EQ(r.s.CursorOffset(), 5);
+    EXPECT_EQ(r.s.view.CursorOffset(), 5);
     EXPECT_EQ(r.host.findModes.back(), FindFormMode::FindAndMark);
     EXPECT_EQ(r.host.progress, (std::vector<std::string>{"17%", "67%"}));
 
@@ -345,7 +345,7 @@ TEST(FindAndMark, ColoursOccurrencesAsOneStep)
     r.ed.MoveCursorToOffset(0, false, false);
     script(FindResultAll, false, 2);
     EXPECT_EQ(r.s.History.ActionCount(), 1);
-    EXPECT_EQ(r.s.CursorOffset(), 4);
+    EXPECT_EQ(r.s.view.CursorOffset(), 4);
 
     // Partly marked: only the bytes of another colour get actions.
     SetMarks(r.s.doc, ".33.3..");
@@ -362,7 +362,7 @@ TEST(FindAndMark, ColoursOccurrencesAsOneStep)
     EXPECT_EQ(r.host.messages.size(), 2u);
     EXPECT_EQ(r.host.messages[0].text, "Mark?");
     EXPECT_EQ(MarksOf(r.s.doc), (Bytes{0, 3, 3, 0, 3, 0, 0}));
-    EXPECT_EQ(r.s.CursorOffset(), 4);
+    EXPECT_EQ(r.s.view.CursorOffset(), 4);
 
     // OK with a Yes: one occurrence, its actions shown one by one but one step.
     r.host.answers = {mrYes};

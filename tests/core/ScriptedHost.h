@@ -290,9 +290,9 @@ public:
 
     explicit Rig(const std::vector<std::uint8_t> &bytes, int visibleRows = 10, bool hex = true)
     {
-        s.fontCharWidth = 8;
-        s.fontCharHeight = 16;
-        s.HexMode = hex;
+        s.view.fontCharWidth = 8;
+        s.view.fontCharHeight = 16;
+        s.view.HexMode = hex;
         s.doc.loadBytes(bytes.data(), std::int64_t(bytes.size()));
         host.editor = &ed;
         // toolbar 30, status bar 20, panel frame 4, scroll bar 17
@@ -302,7 +302,7 @@ public:
         host.clearLog();
     }
 
-    vtm::CellPos cursor() const { return {s.CursorCol, s.CursorRow}; }
+    vtm::CellPos cursor() const { return {s.view.CursorCol, s.view.CursorRow}; }
     void place(int col, int row)
     {
         ed.MoveCursorTo(col, row, false);

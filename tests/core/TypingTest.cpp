@@ -90,8 +90,8 @@ TEST(Typing, HexDigitsStepThroughTheNibbles)
     r.ed.DoTab();
     Type(r, U"g\u20AC");
     EXPECT_EQ(r.s.doc.Buffer()[2], 0x80);
-    EXPECT_EQ(r.s.CursorOffset(), 2);
-    EXPECT_TRUE(r.s.InCharArea(r.s.CursorCol));
+    EXPECT_EQ(r.s.view.CursorOffset(), 2);
+    EXPECT_TRUE(r.s.view.InCharArea(r.s.view.CursorCol));
     EXPECT_EQ(r.s.doc.ChangeCount(), 9);
 }
 
@@ -133,10 +133,10 @@ TEST(Typing, EmptyDocumentTakesNoKeysButInsertAndAppend)
     r.ed.runCommand(Command::Insert);
     EXPECT_EQ(BytesOf(r.s.doc), Bytes{0});
     EXPECT_EQ(r.s.doc.Marks()[0], 0);
-    EXPECT_EQ(r.s.CursorOffset(), 0);
+    EXPECT_EQ(r.s.view.CursorOffset(), 0);
     r.ed.runCommand(Command::AppendByte);
     EXPECT_EQ(r.s.doc.BufferSize(), 2);
-    EXPECT_EQ(r.s.CursorOffset(), 1);
+    EXPECT_EQ(r.s.view.CursorOffset(), 1);
     EXPECT_EQ(UndoCaption(9, r.s.History.UndoName()), "&Undo (Append)");
     r.ed.runCommand(Command::Undo);
     r.ed.runCommand(Command::Undo);
@@ -157,10 +157,10 @@ TEST(Typing, SingleByteCommands)
     r.ed.MoveCursorToOffset(19, true, false);
     r.ed.runCommand(Command::Delete);
     EXPECT_EQ(r.s.doc.BufferSize(), 19);
-    EXPECT_EQ(r.s.CursorOffset(), 18);
+    EXPECT_EQ(r.s.view.CursorOffset(), 18);
     r.ed.runCommand(Command::Backspace);
     EXPECT_EQ(BytesOf(r.s.doc).back(), 18);
-    EXPECT_EQ(r.s.CursorOffset(), 17);
+    EXPECT_EQ(r.s.view.CursorOffset(), 17);
     r.ed.runCommand(Command::Insert);
     EXPECT_EQ(r.s.doc.Buffer()[17], 0);
     EXPECT_EQ(r.s.CommandNumber, before + 3);
@@ -168,12 +168,12 @@ TEST(Typing, SingleByteCommands)
 
     r.ed.runCommand(Command::Undo);
     r.ed.runCommand(Command::Undo);
-    EXPECT_EQ(r.s.CursorOffset(), 18);
-    EXPECT_TRUE(r.s.InCharArea(r.s.CursorCol));
+    EXPECT_EQ(r.s.view.CursorOffset(), 18);
+    EXPECT_TRUE(r.s.view.InCharArea(r.s.view.CursorCol));
     r.ed.runCommand(Command::Undo);
     EXPECT_EQ(BytesOf(r.s.doc), Iota(20));
-    EXPECT_EQ(r.s.CursorOffset(), 19);
-    EXPECT_EQ(r.s.RowCount, 2);
+    EXPECT_EQ(r.s.view.CursorOffset(), 19);
+    EXPECT_EQ(r.s.view.RowCount, 2);
 }
 
 TEST(Typing, IdenticalByteNavigation)
@@ -181,15 +181,15 @@ TEST(Typing, IdenticalByteNavigation)
     Rig r({7, 1, 7, 2, 2, 7, 3});
     r.ed.MoveCursorToOffset(0, true, false);
     r.ed.runCommand(Command::NextIdenticalByte);
-    EXPECT_EQ(r.s.CursorOffset(), 2);
-    EXPECT_TRUE(r.s.InCharArea(r.s.CursorCol));
+    EXPECT_EQ(r.s.view.CursorOffset(), 2);
+    EXPECT_TRUE(r.s.view.InCharArea(r.s.view.CursorCol));
     r.ed.runCommand(Command::NextIdenticalByte);
-    EXPECT_EQ(r.s.CursorOffset(), 5);
+    EXPECT_EQ(r.s.view.CursorOffset(), 5);
     r.ed.runCommand(Command::NextIdenticalByte); // the last 7: a beep, no move
-    EXPECT_EQ(r.s.CursorOffset(), 5);
+    EXPECT_EQ(r.s.view.CursorOffset(), 5);
     EXPECT_EQ(r.host.beepCount, 1);
     r.ed.runCommand(Command::PreviousIdenticalByte);
-    EXPECT_EQ(r.s.CursorOffset(), 2);
+    EXPECT_EQ(r.s.view.CursorOffset(), 2);
 
     // Longer than a word, so that the backward scan skips whole words.
     std::vector<std::uint8_t> bytes(100, 0);
@@ -197,7 +197,7 @@ TEST(Typing, IdenticalByteNavigation)
     Rig w(bytes);
     w.ed.MoveCursorToOffset(90, false, false);
     w.ed.runCommand(Command::PreviousIdenticalByte);
-    EXPECT_EQ(w.s.CursorOffset(), 3);
+    EXPECT_EQ(w.s.view.CursorOffset(), 3);
 
     Rig e({});
     e.ed.runCommand(Command::NextIdenticalByte);

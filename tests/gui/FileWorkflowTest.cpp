@@ -194,7 +194,7 @@ TEST(FileWorkflow, SettingsSurviveARestart)
     EXPECT_TRUE(w.mainMenu()->action(MenuItem::Dec)->isChecked());
     EXPECT_FALSE(w.mainMenu()->action(MenuItem::CreateBackup)->isChecked());
     EXPECT_EQ(w.mainMenu()->recentAction(0)->text(), QStringLiteral("&1: ") + file);
-    EXPECT_EQ(w.state().BytesPerRow, 10);
+    EXPECT_EQ(w.state().view.BytesPerRow, 10);
     EXPECT_EQ(w.pos(), QPoint(40, 50));
 }
 
@@ -225,11 +225,11 @@ TEST(FileWorkflow, MarksByKeyMenuAndMarksFile)
 
     QTest::keyClick(&w, Qt::Key_Home);
     QTest::keyClick(&w, Qt::Key_Right, Qt::ControlModifier);
-    EXPECT_EQ(w.state().CursorOffset(), 1);
+    EXPECT_EQ(w.state().view.CursorOffset(), 1);
     QTest::keyClick(&w, Qt::Key_Down, Qt::ControlModifier);
-    EXPECT_EQ(w.state().CursorOffset(), 63);
+    EXPECT_EQ(w.state().view.CursorOffset(), 63);
     w.mainMenu()->gotoColourAction(false, 1)->trigger();
-    EXPECT_EQ(w.state().CursorOffset(), 0);
+    EXPECT_EQ(w.state().view.CursorOffset(), 0);
 
     // Save the marks, then unmark all and load them back as one step.
     {
@@ -293,13 +293,13 @@ TEST(FileWorkflow, GotoAndInsertBytesThroughTheirDialogs)
         EXPECT_TRUE(script.done());
     }
     EXPECT_TRUE(decimal.endsWith(QStringLiteral("31")));
-    EXPECT_EQ(w.state().CursorOffset(), 31);
+    EXPECT_EQ(w.state().view.CursorOffset(), 31);
     {
         ModalScript script({Press(Qt::Key_Escape)});
         QTest::keyClick(&w, Qt::Key_T, Qt::ControlModifier);
         EXPECT_TRUE(script.done());
     }
-    EXPECT_EQ(w.state().CursorOffset(), 31);
+    EXPECT_EQ(w.state().view.CursorOffset(), 31);
 
     // 5 bytes of "12 34" in front of byte 0: the marks move along, one Undo removes them.
     QTest::keyClick(&w, Qt::Key_Home);

@@ -89,8 +89,8 @@ TEST_F(MainWindowTest, CommandLineFileIsShownWithCaptionAndStatus)
     EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 0 $0"));
     EXPECT_TRUE(status(w, 1).endsWith(QStringLiteral(" 0 $00 00000000")));
     EXPECT_EQ(status(w, 2), QString());
-    EXPECT_EQ(w.state().RowCount, 63);
-    EXPECT_EQ(w.state().CursorCol, 0);
+    EXPECT_EQ(w.state().view.RowCount, 63);
+    EXPECT_EQ(w.state().view.CursorCol, 0);
 
     // The panes keep their widths; the longest texts still show whole.
     EXPECT_EQ(w.statusPanel(0)->width(), 140);
@@ -155,7 +155,7 @@ TEST_F(MainWindowTest, TypingUndoAndRedoByKey)
     QTest::keyClick(&w, Qt::Key_Delete);
     QTest::keyClick(&w, Qt::Key_Insert);
     EXPECT_EQ(w.state().doc.BufferSize(), 40);
-    EXPECT_EQ(w.state().RowCount, 3);
+    EXPECT_EQ(w.state().view.RowCount, 3);
 
     // Decimal layout: digits by their place, capped at 255.
     QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier);
@@ -168,7 +168,7 @@ TEST_F(MainWindowTest, TypingUndoAndRedoByKey)
     QTest::keyClicks(&w, QStringLiteral("0"));
     EXPECT_EQ(byte(0), 205);
     EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 0 $0"));
-    EXPECT_EQ(w.state().CursorCol, 2);
+    EXPECT_EQ(w.state().view.CursorCol, 2);
 }
 
 TEST_F(MainWindowTest, NavigationKeysAndLayoutSwitch)
@@ -183,28 +183,28 @@ TEST_F(MainWindowTest, NavigationKeysAndLayoutSwitch)
     EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 17 $11"));
     // Tab is a shortcut here, not a focus move.
     QTest::keyClick(&w, Qt::Key_Tab);
-    EXPECT_EQ(w.state().CursorCol, 33);
+    EXPECT_EQ(w.state().view.CursorCol, 33);
     QTest::keyClick(&w, Qt::Key_Tab, Qt::ShiftModifier);
-    EXPECT_EQ(w.state().CursorCol, 2);
+    EXPECT_EQ(w.state().view.CursorCol, 2);
     QTest::keyClick(&w, Qt::Key_End);
     EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 1999 $7CF"));
-    EXPECT_GE(w.state().CursorRow, w.state().TopRow());
-    EXPECT_LT(w.state().CursorRow, w.state().TopRow() + w.state().VisibleRows);
+    EXPECT_GE(w.state().view.CursorRow, w.state().view.TopRow());
+    EXPECT_LT(w.state().view.CursorRow, w.state().view.TopRow() + w.state().view.VisibleRows);
     QTest::keyClick(&w, Qt::Key_Home);
     EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 0 $0"));
-    EXPECT_EQ(w.state().TopRow(), 0);
+    EXPECT_EQ(w.state().view.TopRow(), 0);
 
     // Byte 100 in the character area keeps its place across both switches.
     w.editor().MoveCursorToOffset(100, true, true);
     const int hexWidth = w.width();
     QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier);
-    EXPECT_FALSE(w.state().HexMode);
-    EXPECT_EQ(w.state().CursorRow, 10);
-    EXPECT_EQ(w.state().CursorCol, 30);
+    EXPECT_FALSE(w.state().view.HexMode);
+    EXPECT_EQ(w.state().view.CursorRow, 10);
+    EXPECT_EQ(w.state().view.CursorCol, 30);
     EXPECT_LT(w.width(), hexWidth);
     QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier);
-    EXPECT_EQ(w.state().CursorRow, 6);
-    EXPECT_EQ(w.state().CursorCol, 36);
+    EXPECT_EQ(w.state().view.CursorRow, 6);
+    EXPECT_EQ(w.state().view.CursorCol, 36);
     EXPECT_EQ(w.width(), hexWidth);
 }
 
@@ -212,14 +212,14 @@ TEST_F(MainWindowTest, MouseClickPlacesCursorAndFeedsDistance)
 {
     MainWindow w;
     openWindow(w, writeFile(QStringLiteral("mouse.bin"), counting(100)), 100);
-    const Metrics &m = w.state().metrics;
+    const Metrics &m = w.state().view.metrics;
     QWidget *client = w.view()->client();
 
     // Second digit of byte 3 in row 1.
     QTest::mouseClick(client, Qt::LeftButton, {},
                       QPoint(3 * m.CellWidth + m.LeftGap + m.CharWidth + 1, m.RowHeight + 2));
     EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 19 $13"));
-    EXPECT_EQ(w.state().CursorCol, 7);
+    EXPECT_EQ(w.state().view.CursorCol, 7);
     EXPECT_EQ(status(w, 2), QStringLiteral("Dist: 0 $0"));
 
     QTest::mouseMove(client, QPoint(m.LeftGap + 1, 2));
@@ -230,7 +230,7 @@ TEST_F(MainWindowTest, MouseClickPlacesCursorAndFeedsDistance)
         client, Qt::LeftButton, {},
         QPoint(16 * m.CellWidth + m.LeftGap + 10 * m.CharWidth + 1, 10 * m.RowHeight + 2));
     EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 99 $63"));
-    EXPECT_TRUE(w.state().InCharArea(w.state().CursorCol));
+    EXPECT_TRUE(w.state().view.InCharArea(w.state().view.CursorCol));
 }
 
 TEST_F(MainWindowTest, ScrollBarMovesViewButNotCursor)
@@ -238,21 +238,21 @@ TEST_F(MainWindowTest, ScrollBarMovesViewButNotCursor)
     MainWindow w;
     openWindow(w, writeFile(QStringLiteral("scroll.bin"), counting(16 * 200)), 3200);
     QScrollBar *bar = w.view()->vertScrollBar();
-    const int rows = w.state().VisibleRows;
+    const int rows = w.state().view.VisibleRows;
 
     bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    EXPECT_EQ(w.state().TopRow(), rows);
-    EXPECT_EQ(w.state().CursorRow, 0);
+    EXPECT_EQ(w.state().view.TopRow(), rows);
+    EXPECT_EQ(w.state().view.CursorRow, 0);
     bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    EXPECT_EQ(w.state().TopRow(), rows - 1);
+    EXPECT_EQ(w.state().view.TopRow(), rows - 1);
     bar->triggerAction(QAbstractSlider::SliderToMaximum);
-    EXPECT_EQ(w.state().TopRow(), 200 - rows);
+    EXPECT_EQ(w.state().view.TopRow(), 200 - rows);
     QApplication::processEvents();
-    EXPECT_EQ(w.state().LastScrollPos, 200 - rows);
+    EXPECT_EQ(w.state().view.LastScrollPos, 200 - rows);
 
     // The next cursor move brings the cursor back into view.
     QTest::keyClick(&w, Qt::Key_Down);
-    EXPECT_EQ(w.state().TopRow(), 1);
+    EXPECT_EQ(w.state().view.TopRow(), 1);
 }
 
 TEST_F(MainWindowTest, CursorEchoAndMarksArePainted)
@@ -260,14 +260,14 @@ TEST_F(MainWindowTest, CursorEchoAndMarksArePainted)
     MainWindow w;
     openWindow(w, writeFile(QStringLiteral("paint.bin"), counting(256)), 256);
     EditorState &s = w.state();
-    const Metrics &m = s.metrics;
+    const Metrics &m = s.view.metrics;
     for (int i = 32; i < 48; ++i)
         s.doc.SetMark(i, 1); // row 2 all red
     s.doc.SetMark(64, 3);    // one blue byte in row 4
     w.invalidateViewAll();
     QApplication::processEvents();
     QWidget *client = w.view()->client();
-    const int areaX = s.BytesPerRow * m.CellWidth;
+    const int areaX = s.view.BytesPerRow * m.CellWidth;
 
     const QImage img = client->grab().toImage();
     EXPECT_EQ(img.pixelColor(m.LeftGap + 1, 1), QColor(Qt::black)) << "cursor digit";
@@ -324,7 +324,7 @@ TEST_F(MainWindowTest, EmptyFileAndDroppedFile)
     EXPECT_EQ(status(w, 0), QString());
     EXPECT_EQ(status(w, 1), QString());
     const QImage img = w.view()->client()->grab().toImage();
-    EXPECT_EQ(img.pixelColor(w.state().metrics.LeftGap + 1, 1), QColor(Qt::white)) << "no cursor";
+    EXPECT_EQ(img.pixelColor(w.state().view.metrics.LeftGap + 1, 1), QColor(Qt::white)) << "no cursor";
 
     const QString dropped = writeFile(QStringLiteral("drop.bin"), counting(300));
     QMimeData mime;
@@ -344,13 +344,13 @@ TEST_F(MainWindowTest, WindowSnapsToWholeRowsAndKeepsItsWidth)
     openWindow(w, writeFile(QStringLiteral("size.bin"), counting(5000)), 5000);
     const int width = w.width();
     const int height = w.height();
-    const int rows = w.state().VisibleRows;
-    const int rowHeight = w.state().metrics.RowHeight;
+    const int rows = w.state().view.VisibleRows;
+    const int rowHeight = w.state().view.metrics.RowHeight;
 
     w.resize(width + 1, height + rowHeight - 1);
     QApplication::processEvents();
     EXPECT_EQ(w.width(), width);
-    EXPECT_EQ(w.state().VisibleRows, rows);
+    EXPECT_EQ(w.state().view.VisibleRows, rows);
     EXPECT_EQ(w.height(), height);
 
     // Even with the fixed width lifted, as a window manager might, the width comes back.
@@ -362,11 +362,11 @@ TEST_F(MainWindowTest, WindowSnapsToWholeRowsAndKeepsItsWidth)
 
     w.resize(width, height + 3 * rowHeight);
     QApplication::processEvents();
-    EXPECT_EQ(w.state().VisibleRows, rows + 3);
+    EXPECT_EQ(w.state().view.VisibleRows, rows + 3);
     EXPECT_EQ(w.height(), height + 3 * rowHeight);
     EXPECT_EQ(w.view()->client()->height(), (rows + 3) * rowHeight - 1);
     // 5000 bytes need 313 rows: the offset column grows to four digits.
-    EXPECT_EQ(w.state().metrics.OffsetDigits, 4);
+    EXPECT_EQ(w.state().view.metrics.OffsetDigits, 4);
 }
 
 } // namespace

@@ -35,11 +35,11 @@ void Fill(EditorState &s, std::int64_t n)
     s.doc.openGap(0, n);
     for (std::int64_t i = 0; i < n; ++i)
         s.doc.Buffer()[i] = std::uint8_t(0x30 + i % 64);
-    s.fontCharWidth = 8;
-    s.fontCharHeight = 16;
+    s.view.fontCharWidth = 8;
+    s.view.fontCharHeight = 16;
     s.Language = 9;
     s.OpenName = "/data/sample.bin";
-    ComputeLayout(s);
+    ComputeLayout(s.view, s.doc.BufferSize());
 }
 
 void ToPdf(QPrinter &printer, const QString &path)
@@ -220,7 +220,7 @@ TEST(PrintWorkflow, PrintDialogPrintsToPdfWithoutPrinter)
     const QString pdf = dir.filePath(QStringLiteral("dialog.pdf"));
     EditorState s;
     Fill(s, 16 * 68 * 4);
-    s.CursorRow = 70;
+    s.view.CursorRow = 70;
     std::deque<ModalScript::Answer> answers;
     const bool noPrinter = QPrinterInfo::availablePrinters().isEmpty();
     if (noPrinter)

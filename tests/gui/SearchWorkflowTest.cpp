@@ -70,13 +70,13 @@ TEST(SearchWorkflow, FindByCharactersThenNextAndPrevious)
     QTest::keyClick(&t.w, Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(script.done());
     EXPECT_EQ(t.w.state().Find.FindBytes, (std::vector<std::uint8_t>{'B', 'C'}));
-    EXPECT_EQ(t.w.state().CursorOffset(), 1);
+    EXPECT_EQ(t.w.state().view.CursorOffset(), 1);
     QTest::keyClick(&t.w, Qt::Key_F3);
-    EXPECT_EQ(t.w.state().CursorOffset(), 4);
+    EXPECT_EQ(t.w.state().view.CursorOffset(), 4);
     QTest::keyClick(&t.w, Qt::Key_F3); // no further one: a beep, the cursor stays
-    EXPECT_EQ(t.w.state().CursorOffset(), 4);
+    EXPECT_EQ(t.w.state().view.CursorOffset(), 4);
     QTest::keyClick(&t.w, Qt::Key_F3, Qt::ShiftModifier);
-    EXPECT_EQ(t.w.state().CursorOffset(), 1);
+    EXPECT_EQ(t.w.state().view.CursorOffset(), 1);
 }
 
 TEST(SearchWorkflow, ReplaceAskedThenAllAndOneUndo)
@@ -128,7 +128,7 @@ TEST(SearchWorkflow, FindAndMarkAllInGreenFromTheMenu)
     EXPECT_TRUE(script.done());
     EXPECT_EQ(t.marks(), QByteArray("\x00\x02\x02\x00\x02\x02\x00", 7));
     EXPECT_EQ(t.undoCaption(), QStringLiteral("&Undo (4 * Mark)\tCtrl+Z"));
-    EXPECT_EQ(t.w.state().CursorOffset(), 5);
+    EXPECT_EQ(t.w.state().view.CursorOffset(), 5);
     QTest::keyClick(&t.w, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(t.marks(), QByteArray(7, '\0'));
 }

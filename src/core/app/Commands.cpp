@@ -248,8 +248,8 @@ bool IsChecked(Command command, const EditorState &s)
 {
     switch (EntryOf(command).checked) {
     case Checked::Never: return false;
-    case Checked::HexLayout: return s.HexMode;
-    case Checked::DecLayout: return !s.HexMode;
+    case Checked::HexLayout: return s.view.HexMode;
+    case Checked::DecLayout: return !s.view.HexMode;
     case Checked::CreateBackup: return s.CreateBackUp;
     case Checked::KeepMarks: return s.KeepMarksOnLoad;
     case Checked::NoUnknown: return s.NoUnknown;

@@ -20,9 +20,9 @@ Editor::Editor(EditorState &state, Host &host)
     : m_s(state)
     , m_host(host)
 {
-    m_s.VertBar.Owner = &host;
-    m_s.HorzBar.Owner = &host;
-    m_s.VertBar.OnChange = [this] { ScrollNotify(); };
+    m_s.view.VertBar.Owner = &host;
+    m_s.view.HorzBar.Owner = &host;
+    m_s.view.VertBar.OnChange = [this] { ScrollNotify(); };
     m_s.History.setContext(this);
 }
 
@@ -73,10 +73,10 @@ bool Editor::RunMarksDialog(bool save, const std::string &directory, const std::
 
 bool Editor::viewRowOf(std::int64_t offset, int *viewRow) const
 {
-    if (m_s.BytesPerRow <= 0 || offset < 0)
+    if (m_s.view.BytesPerRow <= 0 || offset < 0)
         return false;
-    const std::int64_t row = offset / m_s.BytesPerRow - m_s.TopRow();
-    if (row < 0 || row >= m_s.VisibleRows)
+    const std::int64_t row = offset / m_s.view.BytesPerRow - m_s.view.TopRow();
+    if (row < 0 || row >= m_s.view.VisibleRows)
         return false;
     *viewRow = int(row);
     return true;
@@ -87,8 +87,8 @@ void Editor::invalidateNumberCell(std::int64_t offset)
     int b;
     if (!viewRowOf(offset, &b))
         return;
-    const Metrics &m = m_s.metrics;
-    m_host.invalidateView(int(offset % m_s.BytesPerRow) * m.CellWidth, b * m.RowHeight, m.CellWidth,
+    const Metrics &m = m_s.view.metrics;
+    m_host.invalidateView(int(offset % m_s.view.BytesPerRow) * m.CellWidth, b * m.RowHeight, m.CellWidth,
                           m.RowHeight);
 }
 
@@ -97,18 +97,18 @@ void Editor::invalidateCharRow(std::int64_t offset)
     int b;
     if (!viewRowOf(offset, &b))
         return;
-    const Metrics &m = m_s.metrics;
-    m_host.invalidateView(m_s.BytesPerRow * m.CellWidth, b * m.RowHeight, m.CharAreaWidth,
+    const Metrics &m = m_s.view.metrics;
+    m_host.invalidateView(m_s.view.BytesPerRow * m.CellWidth, b * m.RowHeight, m.CharAreaWidth,
                           m.RowHeight);
 }
 
 void Editor::PaintCursor(bool withCharRow)
 {
-    if (m_s.BytesPerRow <= 0)
+    if (m_s.view.BytesPerRow <= 0)
         return;
-    const std::int64_t o = m_s.CursorOffset();
+    const std::int64_t o = m_s.view.CursorOffset();
     invalidateNumberCell(o);
-    if (withCharRow || m_s.InCharArea(m_s.CursorCol))
+    if (withCharRow || m_s.view.InCharArea(m_s.view.CursorCol))
         invalidateCharRow(o);
 }
 
@@ -119,15 +119,15 @@ void Editor::RepaintCursorCells()
 
 void Editor::MoveCursorTo(int col, int row, bool repaint)
 {
-    const bool wasVisible = m_s.CursorVisible;
-    m_s.CursorVisible = true;
+    const bool wasVisible = m_s.view.CursorVisible;
+    m_s.view.CursorVisible = true;
     m_host.restartCursorTimer();
     const CellPos p = m_s.Normalise({col, row});
-    if (p != CellPos{m_s.CursorCol, m_s.CursorRow}) {
+    if (p != CellPos{m_s.view.CursorCol, m_s.view.CursorRow}) {
         if (repaint)
-            PaintCursor(p.row != m_s.CursorRow);
-        m_s.CursorCol = p.col;
-        m_s.CursorRow = p.row;
+            PaintCursor(p.row != m_s.view.CursorRow);
+        m_s.view.CursorCol = p.col;
+        m_s.view.CursorRow = p.row;
         if (repaint)
             PaintCursor(true);
     } else if (repaint && !wasVisible) {
@@ -139,11 +139,11 @@ void Editor::MoveCursorTo(int col, int row, bool repaint)
 
 void Editor::MoveCursorToOffset(std::int64_t offset, bool charArea, bool repaint)
 {
-    m_s.CursorVisible = true;
+    m_s.view.CursorVisible = true;
     m_host.restartCursorTimer();
-    if (m_s.CursorCol < 0 || m_s.InCharArea(m_s.CursorCol) != charArea
-        || offset != m_s.CursorOffset()) {
-        const CellPos p = m_s.PositionOf(offset, charArea);
+    if (m_s.view.CursorCol < 0 || m_s.view.InCharArea(m_s.view.CursorCol) != charArea
+        || offset != m_s.view.CursorOffset()) {
+        const CellPos p = m_s.view.PositionOf(offset, charArea);
         MoveCursorTo(p.col, p.row, repaint);
         return;
     }
@@ -153,81 +153,81 @@ void Editor::MoveCursorToOffset(std::int64_t offset, bool charArea, bool repaint
 
 void Editor::DoUp()
 {
-    MoveCursorTo(m_s.CursorCol, m_s.CursorRow - 1, true);
+    MoveCursorTo(m_s.view.CursorCol, m_s.view.CursorRow - 1, true);
 }
 
 void Editor::DoDown()
 {
-    MoveCursorTo(m_s.CursorCol, m_s.CursorRow + 1, true);
+    MoveCursorTo(m_s.view.CursorCol, m_s.view.CursorRow + 1, true);
 }
 
 void Editor::DoPageUp()
 {
-    MoveCursorTo(m_s.CursorCol, m_s.CursorRow - m_s.VisibleRows, true);
+    MoveCursorTo(m_s.view.CursorCol, m_s.view.CursorRow - m_s.view.VisibleRows, true);
 }
 
 void Editor::DoPageDown()
 {
-    MoveCursorTo(m_s.CursorCol, m_s.CursorRow + m_s.VisibleRows, true);
+    MoveCursorTo(m_s.view.CursorCol, m_s.view.CursorRow + m_s.view.VisibleRows, true);
 }
 
 void Editor::DoRight()
 {
-    const bool charArea = m_s.InCharArea(m_s.CursorCol);
-    const int lastCol = charArea ? m_s.ColumnCount() - 1 : m_s.NumberColumns() - 1;
-    if (m_s.CursorCol == lastCol) {
+    const bool charArea = m_s.view.InCharArea(m_s.view.CursorCol);
+    const int lastCol = charArea ? m_s.view.ColumnCount() - 1 : m_s.view.NumberColumns() - 1;
+    if (m_s.view.CursorCol == lastCol) {
         // At the end of a full last row there is no next row: stay on the last byte.
         const bool lastRow =
-            std::int64_t(m_s.CursorRow + 1) * m_s.BytesPerRow >= m_s.doc.BufferSize();
-        MoveCursorTo(lastRow ? m_s.CursorCol : (charArea ? m_s.NumberColumns() : 0),
-                     lastRow ? m_s.CursorRow : m_s.CursorRow + 1, true);
+            std::int64_t(m_s.view.CursorRow + 1) * m_s.view.BytesPerRow >= m_s.doc.BufferSize();
+        MoveCursorTo(lastRow ? m_s.view.CursorCol : (charArea ? m_s.view.NumberColumns() : 0),
+                     lastRow ? m_s.view.CursorRow : m_s.view.CursorRow + 1, true);
     } else
-        MoveCursorTo(m_s.CursorCol + 1, m_s.CursorRow, true);
+        MoveCursorTo(m_s.view.CursorCol + 1, m_s.view.CursorRow, true);
 }
 
 void Editor::DoLeft()
 {
-    const bool charArea = m_s.InCharArea(m_s.CursorCol);
-    const int firstCol = charArea ? m_s.NumberColumns() : 0;
-    if (m_s.CursorCol == firstCol) {
-        if (m_s.CursorRow <= 0)
+    const bool charArea = m_s.view.InCharArea(m_s.view.CursorCol);
+    const int firstCol = charArea ? m_s.view.NumberColumns() : 0;
+    if (m_s.view.CursorCol == firstCol) {
+        if (m_s.view.CursorRow <= 0)
             return;
-        MoveCursorTo(charArea ? m_s.ColumnCount() - 1 : m_s.NumberColumns() - 1, m_s.CursorRow - 1,
+        MoveCursorTo(charArea ? m_s.view.ColumnCount() - 1 : m_s.view.NumberColumns() - 1, m_s.view.CursorRow - 1,
                      true);
     } else {
-        MoveCursorTo(m_s.CursorCol - 1, m_s.CursorRow, true);
+        MoveCursorTo(m_s.view.CursorCol - 1, m_s.view.CursorRow, true);
     }
 }
 
 void Editor::DoHome()
 {
-    MoveCursorTo(m_s.InCharArea(m_s.CursorCol) ? m_s.NumberColumns() : 0, 0, true);
+    MoveCursorTo(m_s.view.InCharArea(m_s.view.CursorCol) ? m_s.view.NumberColumns() : 0, 0, true);
 }
 
 void Editor::DoEnd()
 {
-    MoveCursorTo(m_s.InCharArea(m_s.CursorCol) ? m_s.ColumnCount() - 1 : m_s.NumberColumns() - 1,
-                 m_s.RowCount, true);
+    MoveCursorTo(m_s.view.InCharArea(m_s.view.CursorCol) ? m_s.view.ColumnCount() - 1 : m_s.view.NumberColumns() - 1,
+                 m_s.view.RowCount, true);
 }
 
 void Editor::DoTab()
 {
-    if (m_s.InCharArea(m_s.CursorCol))
-        MoveCursorTo(m_s.CellChars * (m_s.CursorCol - m_s.NumberColumns()), m_s.CursorRow, true);
+    if (m_s.view.InCharArea(m_s.view.CursorCol))
+        MoveCursorTo(m_s.view.CellChars * (m_s.view.CursorCol - m_s.view.NumberColumns()), m_s.view.CursorRow, true);
     else
-        MoveCursorTo(m_s.CursorCol / m_s.CellChars + m_s.NumberColumns(), m_s.CursorRow, true);
+        MoveCursorTo(m_s.view.CursorCol / m_s.view.CellChars + m_s.view.NumberColumns(), m_s.view.CursorRow, true);
 }
 
 void Editor::switchLayout(bool hex)
 {
-    if (m_s.HexMode == hex)
+    if (m_s.view.HexMode == hex)
         return;
-    (hex ? m_s.SwitchedToHex : m_s.SwitchedToDec) = true;
-    m_s.PendingCursorRestore = true;
-    m_s.SavedCursorOffset = m_s.CursorOffset();
-    m_s.SavedInCharArea = m_s.InCharArea(m_s.CursorCol);
-    m_s.HexMode = hex;
-    m_s.BytesPerRow = hex ? 16 : 10;
+    (hex ? m_s.view.SwitchedToHex : m_s.view.SwitchedToDec) = true;
+    m_s.view.PendingCursorRestore = true;
+    m_s.view.SavedCursorOffset = m_s.view.CursorOffset();
+    m_s.view.SavedInCharArea = m_s.view.InCharArea(m_s.view.CursorCol);
+    m_s.view.HexMode = hex;
+    m_s.view.BytesPerRow = hex ? 16 : 10;
     RequestLayout();
     UpdateMenus();
 }
@@ -384,7 +384,7 @@ int Editor::AskAtCursor(const std::string &text)
 {
     const Host::ScreenMetrics screen = m_host.screenMetrics();
     const QuestionPlace at = PlaceQuestion(screen.width, screen.height, screen.viewTop,
-                                           m_s.CursorRow, m_s.TopRow(), m_s.metrics.RowHeight);
+                                           m_s.view.CursorRow, m_s.view.TopRow(), m_s.view.metrics.RowHeight);
     return ShowMessageDlgPos(text, MessageKind::Confirmation, mbYes | mbNo | mbCancel | mbAll, 0,
                              at.left, at.top);
 }
@@ -424,10 +424,10 @@ void Editor::runInsertBytes(bool append)
 void Editor::FormKeyPress(char32_t key)
 {
     if (m_s.doc.Buffer() && m_s.CursorOnByte()) {
-        const std::int64_t o = m_s.CursorOffset();
-        const bool charArea = m_s.InCharArea(m_s.CursorCol);
+        const std::int64_t o = m_s.view.CursorOffset();
+        const bool charArea = m_s.view.InCharArea(m_s.view.CursorCol);
         const TypedByte t =
-            TypeIntoByte(charArea, m_s.HexMode, m_s.CursorCol, m_s.doc.Buffer()[o], key);
+            TypeIntoByte(charArea, m_s.view.HexMode, m_s.view.CursorCol, m_s.doc.Buffer()[o], key);
         if (t.beep)
             m_host.beep();
         if (t.accepted) {
@@ -443,45 +443,45 @@ void Editor::FormKeyPress(char32_t key)
 
 void Editor::CursorTimerTimer(bool pointerInView)
 {
-    m_s.CursorVisible = !m_s.CursorVisible;
+    m_s.view.CursorVisible = !m_s.view.CursorVisible;
     PaintCursor(true);
     if (!pointerInView) {
-        m_s.MouseX = m_s.MouseY = -1;
+        m_s.view.MouseX = m_s.view.MouseY = -1;
         m_host.setStatusText(2, std::string());
     }
 }
 
 void Editor::ScrollNotify()
 {
-    const int p = m_s.VertBar.GetPosition();
-    m_host.scrollView((m_s.LastScrollPos - p) * m_s.metrics.RowHeight);
+    const int p = m_s.view.VertBar.GetPosition();
+    m_host.scrollView((m_s.view.LastScrollPos - p) * m_s.view.metrics.RowHeight);
     m_host.invalidatePanel();
     m_host.updateNow();
-    m_s.LastScrollPos = p;
+    m_s.view.LastScrollPos = p;
 }
 
 void Editor::ScrollCursorIntoView()
 {
-    if (m_s.CursorRow < 0)
+    if (m_s.view.CursorRow < 0)
         return;
-    const int t = m_s.VertBar.GetPosition();
-    if (m_s.CursorRow < t)
-        m_s.VertBar.SetPosition(m_s.CursorRow);
-    else if (t + m_s.VisibleRows - 1 < m_s.CursorRow)
-        m_s.VertBar.SetPosition(m_s.CursorRow - m_s.VisibleRows + 1);
+    const int t = m_s.view.VertBar.GetPosition();
+    if (m_s.view.CursorRow < t)
+        m_s.view.VertBar.SetPosition(m_s.view.CursorRow);
+    else if (t + m_s.view.VisibleRows - 1 < m_s.view.CursorRow)
+        m_s.view.VertBar.SetPosition(m_s.view.CursorRow - m_s.view.VisibleRows + 1);
 }
 
 void Editor::MouseDown(int x, int y)
 {
-    const CellPos c = MouseToCell(m_s, x, y);
+    const CellPos c = MouseToCell(m_s.view, x, y);
     MoveCursorTo(c.col, c.row, true);
     MouseMove(x, y);
 }
 
 void Editor::MouseMove(int x, int y)
 {
-    m_s.MouseX = x;
-    m_s.MouseY = y;
+    m_s.view.MouseX = x;
+    m_s.view.MouseY = y;
     UpdateDistance();
 }
 
@@ -496,7 +496,7 @@ void Editor::UpdateStatusBar()
         m_host.setStatusText(0, std::string());
         m_host.setStatusText(1, std::string());
     } else {
-        const std::int64_t o = m_s.CursorOffset();
+        const std::int64_t o = m_s.view.CursorOffset();
         m_host.setStatusText(0, PositionText(o));
         m_host.setStatusText(1, ValueText(m_s.ValueLabel, m_s.doc.Buffer()[o]));
     }
@@ -505,12 +505,12 @@ void Editor::UpdateStatusBar()
 
 void Editor::UpdateDistance()
 {
-    if (m_s.doc.BufferSize() == 0 || m_s.MouseX < 0 || m_s.MouseY < 0) {
+    if (m_s.doc.BufferSize() == 0 || m_s.view.MouseX < 0 || m_s.view.MouseY < 0) {
         m_host.setStatusText(2, std::string());
         return;
     }
-    const CellPos c = MouseToCell(m_s, m_s.MouseX, m_s.MouseY);
-    m_host.setStatusText(2, DistanceText(m_s.CellToOffset(c.col, c.row) - m_s.CursorOffset()));
+    const CellPos c = MouseToCell(m_s.view, m_s.view.MouseX, m_s.view.MouseY);
+    m_host.setStatusText(2, DistanceText(m_s.view.CellToOffset(c.col, c.row) - m_s.view.CursorOffset()));
 }
 
 void Editor::UpdateMenus()
@@ -550,33 +550,33 @@ void Editor::SetPrintMarks(int how)
 
 LayoutResult Editor::LayoutPass(const LayoutInput &in)
 {
-    ComputeLayout(m_s);
-    const Metrics &m = m_s.metrics;
+    ComputeLayout(m_s.view, m_s.doc.BufferSize());
+    const Metrics &m = m_s.view.metrics;
     const int fit = in.clientHeight - in.toolbarHeight - in.statusBarHeight - in.panelFrame + 1;
     // At least one data row, so the view never loses its height.
-    m_s.VisibleRows = std::max(1, (fit > 0 ? fit / m.RowHeight : 0) - 1);
+    m_s.view.VisibleRows = std::max(1, (fit > 0 ? fit / m.RowHeight : 0) - 1);
 
-    TPlixScrollBar &bar = m_s.VertBar;
-    if (bar.Range != m_s.RowCount || bar.PageSize != m_s.VisibleRows) {
+    TPlixScrollBar &bar = m_s.view.VertBar;
+    if (bar.Range != m_s.view.RowCount || bar.PageSize != m_s.view.VisibleRows) {
         int p = bar.GetPosition();
         // Keep roughly the same part of the document in view: the row number of a
         // byte grows by 16/10 when rows get shorter.
-        if (m_s.SwitchedToDec) {
+        if (m_s.view.SwitchedToDec) {
             p = int(std::int64_t(p) * 16 / 10);
-            m_s.SwitchedToDec = false;
+            m_s.view.SwitchedToDec = false;
         }
-        if (m_s.SwitchedToHex) {
+        if (m_s.view.SwitchedToHex) {
             p = int(std::int64_t(p) * 10 / 16);
-            m_s.SwitchedToHex = false;
+            m_s.view.SwitchedToHex = false;
         }
-        bar.SetParams(m_s.RowCount, m_s.VisibleRows, p);
+        bar.SetParams(m_s.view.RowCount, m_s.view.VisibleRows, p);
     }
 
     LayoutResult r;
     r.viewLeft = m.OffsetColumnWidth;
     r.viewTop = m.RowHeight;
-    r.viewClientWidth = m_s.BytesPerRow * m.CellWidth + m.CharAreaWidth - 1;
-    r.viewClientHeight = m_s.VisibleRows * m.RowHeight - 1;
+    r.viewClientWidth = m_s.view.BytesPerRow * m.CellWidth + m.CharAreaWidth - 1;
+    r.viewClientHeight = m_s.view.VisibleRows * m.RowHeight - 1;
     r.viewOuterWidth = r.viewClientWidth + in.scrollBarWidth;
     r.viewOuterHeight = r.viewClientHeight;
     r.panelTop = in.toolbarHeight;
@@ -585,11 +585,11 @@ LayoutResult Editor::LayoutPass(const LayoutInput &in)
     r.windowClientWidth = r.panelOuterWidth;
     r.windowClientHeight = r.panelOuterHeight + in.toolbarHeight + in.statusBarHeight;
 
-    m_s.LastScrollPos = bar.GetPosition();
-    if (m_s.PendingCursorRestore)
-        MoveCursorToOffset(m_s.SavedCursorOffset, m_s.SavedInCharArea, true);
+    m_s.view.LastScrollPos = bar.GetPosition();
+    if (m_s.view.PendingCursorRestore)
+        MoveCursorToOffset(m_s.view.SavedCursorOffset, m_s.view.SavedInCharArea, true);
     ScrollCursorIntoView();
-    m_s.PendingCursorRestore = false;
+    m_s.view.PendingCursorRestore = false;
     m_host.invalidatePanel();
     m_host.invalidateViewAll();
     return r;

@@ -88,8 +88,8 @@ public:
     TActions &History() override { return m_s.History; }
     int Language() const override { return m_s.Language; }
     int NextCommandNumber() override;
-    std::int64_t CursorOffset() const override { return m_s.CursorOffset(); }
-    bool CursorInCharArea() const override { return m_s.InCharArea(m_s.CursorCol); }
+    std::int64_t CursorOffset() const override { return m_s.view.CursorOffset(); }
+    bool CursorInCharArea() const override { return m_s.view.InCharArea(m_s.view.CursorCol); }
     void UpdateView() override;
     void InvalidateView() override;
     void UpdateMainWindow() override;

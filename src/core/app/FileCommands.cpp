@@ -48,7 +48,7 @@ void FileCommands::adoptContents(const std::string &name)
 {
     SetCurrentFileName(name);
     m_editor.MoveCursorTo(0, 0, false);
-    m_s.VertBar.SetPosition(0);
+    m_s.view.VertBar.SetPosition(0);
     // The old steps name offsets of the old contents.
     m_s.History.Forget();
     m_editor.RequestLayout();
@@ -190,7 +190,7 @@ void FileCommands::New()
         return;
     m_s.doc.clear();
     m_editor.MoveCursorTo(0, 0, true);
-    m_s.VertBar.SetPosition(0);
+    m_s.view.VertBar.SetPosition(0);
     m_s.History.Forget();
     m_editor.RequestLayout();
     SetCurrentFileName(std::string());

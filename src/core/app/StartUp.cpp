@@ -4,8 +4,8 @@ namespace vtm {
 
 void ApplySettings(EditorState &s, const Settings &settings)
 {
-    s.HexMode = settings.HexMode;
-    s.BytesPerRow = s.HexMode ? 16 : 10;
+    s.view.HexMode = settings.HexMode;
+    s.view.BytesPerRow = s.view.HexMode ? 16 : 10;
     s.NoUnknown = settings.NoUnknown;
     s.PrintMarksHatched = settings.PrintMarksHatched;
     s.PrintMarksUsingColors = settings.PrintMarksUsingColors;
@@ -22,7 +22,7 @@ void ApplySettings(EditorState &s, const Settings &settings)
 
 Settings CollectSettings(const EditorState &s, Settings stored)
 {
-    stored.HexMode = s.HexMode;
+    stored.HexMode = s.view.HexMode;
     stored.NoUnknown = s.NoUnknown;
     stored.PrintMarksHatched = s.PrintMarksHatched;
     stored.PrintMarksUsingColors = s.PrintMarksUsingColors;

@@ -98,7 +98,7 @@ bool DeleteBytes(EditContext &ctx, ByteRunMemory &memory, std::int32_t count)
     auto action = std::make_unique<TDeleteBytesAction>(ctx, group, std::int32_t(ctx.CursorOffset()),
                                                        count, ctx.CursorInCharArea());
     // Without memory for its copies it deletes nothing, and is recorded all the same.
-    ctx.History().reportFailure(action->Prepared());
+    ctx.History().reportFailure(action->prepared());
     ctx.History().AddAction(std::move(action), true);
     return true;
 }

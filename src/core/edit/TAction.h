@@ -52,7 +52,7 @@ public:
     virtual std::int64_t UndoBytes() const;
     // Done, or why the constructor could not keep the copies it needs; the action then
     // changes nothing.
-    ActionOutcome Prepared() const { return m_prepared; }
+    ActionOutcome prepared() const { return m_prepared; }
 
     ActionKind Kind;
     int Group;

@@ -229,7 +229,7 @@ void ReplaceCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int 
         if (replace && run.confirm) {
             auto action = std::make_unique<TReplaceAction>(ctx, run.group, std::int32_t(p),
                                                            run.side, n, state.ReplaceBytes.data(), m);
-            ctx.History().reportFailure(action->Prepared());
+            ctx.History().reportFailure(action->prepared());
             if (action->Count == 0 || !ctx.History().AddAction(std::move(action), true))
                 run.stop = true;
             else

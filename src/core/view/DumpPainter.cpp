@@ -23,9 +23,9 @@ const std::array<std::array<char, 3>, 256> &decimalTexts()
     return table;
 }
 
-void appendCellText(std::string &out, const EditorState &s, std::uint8_t v)
+void appendCellText(std::string &out, const DumpScene &s, std::uint8_t v)
 {
-    if (s.HexMode) {
+    if (s.view.HexMode) {
         out += HexDigit(v >> 4u);
         out += HexDigit(v);
     } else {
@@ -34,13 +34,13 @@ void appendCellText(std::string &out, const EditorState &s, std::uint8_t v)
     }
 }
 
-bool rowVisible(const EditorState &s, std::int64_t rowStart, int *viewRow)
+bool rowVisible(const DumpScene &s, std::int64_t rowStart, int *viewRow)
 {
-    const std::int64_t top = std::int64_t(s.TopRow()) * s.BytesPerRow;
-    if (s.BytesPerRow <= 0 || rowStart < top
-        || rowStart >= top + std::int64_t(s.VisibleRows) * s.BytesPerRow)
+    const std::int64_t top = std::int64_t(s.view.TopRow()) * s.view.BytesPerRow;
+    if (s.view.BytesPerRow <= 0 || rowStart < top
+        || rowStart >= top + std::int64_t(s.view.VisibleRows) * s.view.BytesPerRow)
         return false;
-    *viewRow = int((rowStart - top) / s.BytesPerRow);
+    *viewRow = int((rowStart - top) / s.view.BytesPerRow);
     return true;
 }
 
@@ -76,13 +76,13 @@ void PaintCell(Canvas &canvas, const Metrics &m, int x, int y, std::string_view 
     canvas.fillRect(right, y, 1, m.RowHeight, grid);
 }
 
-void PaintNumberCell(Canvas &canvas, const EditorState &s, std::int64_t o)
+void PaintNumberCell(Canvas &canvas, const DumpScene &s, std::int64_t o)
 {
     int viewRow;
-    if (o < 0 || s.BytesPerRow <= 0 || !rowVisible(s, o - o % s.BytesPerRow, &viewRow))
+    if (o < 0 || s.view.BytesPerRow <= 0 || !rowVisible(s, o - o % s.view.BytesPerRow, &viewRow))
         return;
-    const Metrics &m = s.metrics;
-    const int n = std::min(s.CellChars, kMaxCellChars);
+    const Metrics &m = s.view.metrics;
+    const int n = std::min(s.view.CellChars, kMaxCellChars);
     std::string text;
     Color fonts[kMaxCellChars + 2];
     Color backs[kMaxCellChars + 2];
@@ -91,15 +91,15 @@ void PaintNumberCell(Canvas &canvas, const EditorState &s, std::int64_t o)
         appendCellText(text, s, s.doc.Buffer()[o]);
         std::fill_n(fonts, n + 2, colors::Black);
         std::fill_n(backs, n + 2, BrightMarkColor(mark));
-        if (o / s.BytesPerRow == s.CursorRow) {
-            const int index = int(o % s.BytesPerRow);
-            if (!s.InCharArea(s.CursorCol)) {
-                if (index == s.CursorCol / s.CellChars && s.CursorVisible) {
-                    const int digit = 1 + s.CursorCol % s.CellChars;
+        if (o / s.view.BytesPerRow == s.view.CursorRow) {
+            const int index = int(o % s.view.BytesPerRow);
+            if (!s.view.InCharArea(s.view.CursorCol)) {
+                if (index == s.view.CursorCol / s.view.CellChars && s.view.CursorVisible) {
+                    const int digit = 1 + s.view.CursorCol % s.view.CellChars;
                     fonts[digit] = colors::White;
                     backs[digit] = colors::Black;
                 }
-            } else if (index == s.CursorCol - s.NumberColumns()) {
+            } else if (index == s.view.CursorCol - s.view.NumberColumns()) {
                 std::fill_n(fonts, n + 2, colors::White);
                 std::fill_n(backs, n + 2, DarkMarkColor(mark));
             }
@@ -109,20 +109,20 @@ void PaintNumberCell(Canvas &canvas, const EditorState &s, std::int64_t o)
         std::fill_n(fonts, n + 2, colors::Black);
         std::fill_n(backs, n + 2, colors::White);
     }
-    PaintCell(canvas, m, int(o % s.BytesPerRow) * m.CellWidth, viewRow * m.RowHeight, text, fonts,
-              backs, colors::ButtonFace);
+    PaintCell(canvas, m, int(o % s.view.BytesPerRow) * m.CellWidth, viewRow * m.RowHeight, text,
+              fonts, backs, colors::ButtonFace);
 }
 
-void PaintCharRow(Canvas &canvas, const EditorState &s, std::int64_t o)
+void PaintCharRow(Canvas &canvas, const DumpScene &s, std::int64_t o)
 {
     int viewRow;
-    if (o < 0 || s.BytesPerRow <= 0)
+    if (o < 0 || s.view.BytesPerRow <= 0)
         return;
-    const std::int64_t start = o - o % s.BytesPerRow;
+    const std::int64_t start = o - o % s.view.BytesPerRow;
     if (!rowVisible(s, start, &viewRow))
         return;
-    const Metrics &m = s.metrics;
-    const int n = std::min(s.BytesPerRow, kMaxCellChars);
+    const Metrics &m = s.view.metrics;
+    const int n = std::min(s.view.BytesPerRow, kMaxCellChars);
     std::string text;
     Color fonts[kMaxCellChars + 2];
     Color backs[kMaxCellChars + 2];
@@ -138,49 +138,49 @@ void PaintCharRow(Canvas &canvas, const EditorState &s, std::int64_t o)
             text += ' ';
         }
     }
-    if (start / s.BytesPerRow == s.CursorRow) {
-        if (!s.InCharArea(s.CursorCol)) {
-            const int k = s.CursorCol / s.CellChars;
+    if (start / s.view.BytesPerRow == s.view.CursorRow) {
+        if (!s.view.InCharArea(s.view.CursorCol)) {
+            const int k = s.view.CursorCol / s.view.CellChars;
             if (start + k < size) {
                 fonts[k + 1] = colors::White;
                 backs[k + 1] = DarkMarkColor(s.doc.Marks()[start + k]);
             }
-        } else if (s.CursorVisible && s.CursorOffset() < size) {
-            const std::size_t k = std::size_t(s.CursorCol - s.NumberColumns() + 1);
+        } else if (s.view.CursorVisible && s.view.CursorOffset() < size) {
+            const std::size_t k = std::size_t(s.view.CursorCol - s.view.NumberColumns() + 1);
             fonts[k] = colors::White;
             backs[k] = colors::Black;
         }
     }
-    PaintCell(canvas, m, s.BytesPerRow * m.CellWidth, viewRow * m.RowHeight, text, fonts, backs,
-              colors::ButtonFace);
+    PaintCell(canvas, m, s.view.BytesPerRow * m.CellWidth, viewRow * m.RowHeight, text, fonts,
+              backs, colors::ButtonFace);
 }
 
-void PaintRows(Canvas &canvas, const EditorState &s, int top, int bottom)
+void PaintRows(Canvas &canvas, const DumpScene &s, int top, int bottom)
 {
-    const Metrics &m = s.metrics;
-    if (s.BytesPerRow <= 0 || m.RowHeight <= 0)
+    const Metrics &m = s.view.metrics;
+    if (s.view.BytesPerRow <= 0 || m.RowHeight <= 0)
         return;
     const int first = std::max(0, top / m.RowHeight);
-    const int last = std::min(s.VisibleRows - 1, bottom / m.RowHeight);
+    const int last = std::min(s.view.VisibleRows - 1, bottom / m.RowHeight);
     const std::int32_t size = s.doc.BufferSize();
     const std::uint8_t *buffer = s.doc.Buffer();
     const std::uint8_t *marks = s.doc.Marks();
-    const int areaX = s.BytesPerRow * m.CellWidth;
+    const int areaX = s.view.BytesPerRow * m.CellWidth;
     std::string run;
-    run.reserve(std::size_t(2 + s.BytesPerRow * (s.CellChars + 2)));
+    run.reserve(std::size_t(2 + s.view.BytesPerRow * (s.view.CellChars + 2)));
 
     for (int b = first; b <= last; ++b) {
-        const std::int64_t row = std::int64_t(s.TopRow()) + b;
-        const std::int64_t start = row * s.BytesPerRow;
-        const std::int64_t end = std::min<std::int64_t>(start + s.BytesPerRow, size);
+        const std::int64_t row = std::int64_t(s.view.TopRow()) + b;
+        const std::int64_t start = row * s.view.BytesPerRow;
+        const std::int64_t end = std::min<std::int64_t>(start + s.view.BytesPerRow, size);
         const std::uint8_t mark = start < size ? marks[start] : 0;
         bool mixed = false;
         for (std::int64_t i = start + 1; i < end && !mixed; ++i)
             mixed = marks[i] != mark;
         const int y = b * m.RowHeight;
 
-        if (mixed || row == s.CursorRow) {
-            for (std::int64_t o = start; o < start + s.BytesPerRow; ++o)
+        if (mixed || row == s.view.CursorRow) {
+            for (std::int64_t o = start; o < start + s.view.BytesPerRow; ++o)
                 PaintNumberCell(canvas, s, o);
             PaintCharRow(canvas, s, start);
             continue;
@@ -188,14 +188,14 @@ void PaintRows(Canvas &canvas, const EditorState &s, int top, int bottom)
 
         // A row in one colour without the cursor: one text run.
         run.assign(1, ' ');
-        for (std::int64_t o = start; o < start + s.BytesPerRow; ++o) {
+        for (std::int64_t o = start; o < start + s.view.BytesPerRow; ++o) {
             if (o < end)
                 appendCellText(run, s, buffer[o]);
             else
-                run.append(std::size_t(s.CellChars), ' ');
+                run.append(std::size_t(s.view.CellChars), ' ');
             run += ' ';
         }
-        for (std::int64_t o = start; o < start + s.BytesPerRow; ++o)
+        for (std::int64_t o = start; o < start + s.view.BytesPerRow; ++o)
             run += o < end ? DisplayChar(buffer[o], false, s.NoUnknown) : ' ';
         run += ' ';
         const Color back = BrightMarkColor(mark);
@@ -206,23 +206,23 @@ void PaintRows(Canvas &canvas, const EditorState &s, int top, int bottom)
             canvas.fillRect(areaX + m.CharAreaWidth - m.RightGap - 1, y, m.RightGap + 1,
                             m.RowHeight, colors::White);
         }
-        for (int e = 0; e <= s.BytesPerRow; ++e)
+        for (int e = 0; e <= s.view.BytesPerRow; ++e)
             canvas.fillRect(e * m.CellWidth - 1, y, 1, m.RowHeight, colors::ButtonFace);
         canvas.fillRect(areaX + m.CharAreaWidth - 1, y, 1, m.RowHeight - 1, colors::ButtonFace);
         canvas.fillRect(0, y + m.RowHeight - 1, areaX + m.CharAreaWidth, 1, colors::ButtonFace);
     }
 }
 
-std::string OffsetLabel(const EditorState &s, std::int64_t row)
+std::string OffsetLabel(const DumpScene &s, std::int64_t row)
 {
-    return ZeroPadded(std::uint64_t(std::max<std::int64_t>(row, 0)), s.metrics.OffsetDigits - 1,
-                      s.HexMode) +
-           '0';
+    return ZeroPadded(std::uint64_t(std::max<std::int64_t>(row, 0)),
+                      s.view.metrics.OffsetDigits - 1, s.view.HexMode)
+           + '0';
 }
 
-void PaintPanel(Canvas &canvas, const EditorState &s)
+void PaintPanel(Canvas &canvas, const DumpScene &s)
 {
-    const Metrics &m = s.metrics;
+    const Metrics &m = s.view.metrics;
     Color fonts[kMaxCellChars + 2];
     Color backs[kMaxCellChars + 2];
     std::fill_n(fonts, kMaxCellChars + 2, colors::Black);
@@ -231,19 +231,19 @@ void PaintPanel(Canvas &canvas, const EditorState &s)
         PaintCell(canvas, m, x, y, std::string_view(text).substr(0, kMaxCellChars), fonts, backs,
                   colors::ButtonShadow);
     };
-    const int top = s.TopRow();
-    for (int i = 0; i <= s.VisibleRows; ++i) {
+    const int top = s.view.TopRow();
+    for (int i = 0; i <= s.view.VisibleRows; ++i) {
         cell(0, i * m.RowHeight,
              i == 0 ? std::string(std::size_t(m.OffsetDigits), ' ') : OffsetLabel(s, top + i - 1));
     }
     std::string chars;
-    for (int a = 0; a < s.BytesPerRow; ++a) {
-        std::string head(std::size_t(std::max(0, s.CellChars - 1)), ' ');
+    for (int a = 0; a < s.view.BytesPerRow; ++a) {
+        std::string head(std::size_t(std::max(0, s.view.CellChars - 1)), ' ');
         head += HexDigit(unsigned(a));
         cell(m.OffsetColumnWidth + a * m.CellWidth, 0, head);
         chars += HexDigit(unsigned(a));
     }
-    cell(m.OffsetColumnWidth + s.BytesPerRow * m.CellWidth, 0, chars + "    ");
+    cell(m.OffsetColumnWidth + s.view.BytesPerRow * m.CellWidth, 0, chars + "    ");
 }
 
 } // namespace vtm

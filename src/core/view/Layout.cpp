@@ -25,17 +25,17 @@ Metrics MetricsForFont(int charWidth, int charHeight)
     return m;
 }
 
-void ComputeLayout(EditorState &s)
+void ComputeLayout(DumpView &view, std::int64_t size)
 {
-    Metrics &m = s.metrics;
-    m = MetricsForFont(s.fontCharWidth, s.fontCharHeight);
-    s.BytesPerRow = s.HexMode ? 16 : 10;
-    s.CellChars = s.HexMode ? 2 : 3;
-    s.RowCount = int((std::int64_t(s.doc.BufferSize()) + s.BytesPerRow - 1) / s.BytesPerRow);
-    m.OffsetDigits = OffsetDigitsFor(s.RowCount, s.BytesPerRow);
+    Metrics &m = view.metrics;
+    m = MetricsForFont(view.fontCharWidth, view.fontCharHeight);
+    view.BytesPerRow = view.HexMode ? 16 : 10;
+    view.CellChars = view.HexMode ? 2 : 3;
+    view.RowCount = int((size + view.BytesPerRow - 1) / view.BytesPerRow);
+    m.OffsetDigits = OffsetDigitsFor(view.RowCount, view.BytesPerRow);
     m.OffsetColumnWidth = (m.OffsetDigits + 1) * m.CharWidth;
-    m.CellWidth = (s.CellChars + 1) * m.CharWidth;
-    m.CharAreaWidth = (s.BytesPerRow + 1) * m.CharWidth;
+    m.CellWidth = (view.CellChars + 1) * m.CharWidth;
+    m.CharAreaWidth = (view.BytesPerRow + 1) * m.CharWidth;
 }
 
 namespace {
@@ -55,16 +55,16 @@ int characterAt(int r, const Metrics &m, int maxSteps)
 }
 } // namespace
 
-CellPos MouseToCell(const EditorState &s, int x, int y)
+CellPos MouseToCell(const DumpView &view, int x, int y)
 {
-    const Metrics &m = s.metrics;
-    const int row = s.TopRow() + (m.RowHeight > 0 ? y / m.RowHeight : 0);
-    const int numberWidth = s.BytesPerRow * m.CellWidth;
+    const Metrics &m = view.metrics;
+    const int row = view.TopRow() + (m.RowHeight > 0 ? y / m.RowHeight : 0);
+    const int numberWidth = view.BytesPerRow * m.CellWidth;
     if (x < numberWidth) {
         const int k = m.CellWidth > 0 ? x / m.CellWidth : 0;
-        return {k * s.CellChars + characterAt(x - k * m.CellWidth, m, s.CellChars - 1), row};
+        return {k * view.CellChars + characterAt(x - k * m.CellWidth, m, view.CellChars - 1), row};
     }
-    return {s.NumberColumns() + characterAt(x - numberWidth, m, s.BytesPerRow - 1), row};
+    return {view.NumberColumns() + characterAt(x - numberWidth, m, view.BytesPerRow - 1), row};
 }
 
 } // namespace vtm

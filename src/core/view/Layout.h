@@ -1,6 +1,8 @@
 #pragma once
 
-#include "app/EditorState.h"
+#include "view/DumpView.h"
+
+#include <cstdint>
 
 namespace vtm {
 
@@ -10,9 +12,9 @@ int OffsetDigitsFor(int rowCount, int bytesPerRow);
 // characters. The dump and the value-entry fields both take theirs from here.
 Metrics MetricsForFont(int charWidth, int charHeight);
 // Recomputes the grid and the pixel metrics from the font size, the layout and the length.
-void ComputeLayout(EditorState &s);
+void ComputeLayout(DumpView &view, std::int64_t size);
 // The grid position under a view pixel; not clamped.
-CellPos MouseToCell(const EditorState &s, int x, int y);
+CellPos MouseToCell(const DumpView &view, int x, int y);
 
 // Sizes the window system reports for a layout pass.
 struct LayoutInput

@@ -9,21 +9,24 @@ int ClampScrollPosition(int range, int page, int position)
     return std::max(0, std::min(position, range - page));
 }
 
-void TPlixScrollBar::SetParams(int range, int page, int position)
+std::int64_t ScrollBarScale(std::int64_t range)
+{
+    return range <= ScrollBarUnits ? 1 : (range + ScrollBarUnits - 1) / ScrollBarUnits;
+}
+
+void TPlixScrollBar::SetParams(std::int64_t range, std::int64_t page, std::int64_t position)
 {
     Range = range;
     PageSize = page;
-    Position = std::min(position, range - page);
-    if (Owner)
-        Owner->setScrollInfo(BarKind, range, page, Position);
+    Position = std::max<std::int64_t>(0, std::min(position, range - page));
+    if (Owner) {
+        const std::int64_t scale = ScrollBarScale(range);
+        const std::int64_t shownPage = scale == 1 ? page : std::max<std::int64_t>(page / scale, 1);
+        Owner->setScrollInfo(BarKind, int(range / scale), int(shownPage), int(Position / scale));
+    }
 }
 
-int TPlixScrollBar::GetPosition() const
-{
-    return Owner ? Owner->scrollPosition(BarKind) : 0;
-}
-
-void TPlixScrollBar::SetPosition(int position)
+void TPlixScrollBar::SetPosition(std::int64_t position)
 {
     SetParams(Range, PageSize, position);
     if (OnChange)
@@ -32,13 +35,16 @@ void TPlixScrollBar::SetPosition(int position)
 
 void TPlixScrollBar::HandleScroll(ScrollRequest request)
 {
-    const int p = GetPosition();
+    const std::int64_t p = GetPosition();
     switch (request) {
     case ScrollRequest::LineUp: SetPosition(p - 1); break;
     case ScrollRequest::LineDown: SetPosition(p + 1); break;
     case ScrollRequest::PageUp: SetPosition(p - PageSize); break;
     case ScrollRequest::PageDown: SetPosition(p + PageSize); break;
-    case ScrollRequest::ThumbTrack: SetPosition(Owner ? Owner->trackPosition(BarKind) : p); break;
+    case ScrollRequest::ThumbTrack:
+        SetPosition(Owner ? std::int64_t(Owner->trackPosition(BarKind)) * ScrollBarScale(Range)
+                          : p);
+        break;
     case ScrollRequest::Top: SetPosition(0); break;
     case ScrollRequest::Bottom: SetPosition(Range - PageSize); break;
     case ScrollRequest::EndScroll: break;

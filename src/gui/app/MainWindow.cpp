@@ -98,8 +98,8 @@ MainWindow::MainWindow()
     m_ticks.start();
     setWindowTitle(QString::fromUtf8(AppTitle()));
     setFocusPolicy(Qt::StrongFocus);
-    m_state.fontCharWidth = m_font.charWidth();
-    m_state.fontCharHeight = m_font.charHeight();
+    m_state.view.fontCharWidth = m_font.charWidth();
+    m_state.view.fontCharHeight = m_font.charHeight();
     m_state.Language = UserLanguage();
 
     m_gotoForm = new TGotoForm(this);
@@ -153,9 +153,9 @@ MainWindow::MainWindow()
     connect(client, &DumpClient::mouseReleased, this,
             [this](int x, int y) { m_editor.MouseUp(x, y); });
     connect(m_view, &TPlixBox::scrollRequested, this,
-            [this](ScrollRequest r) { m_state.VertBar.HandleScroll(r); });
+            [this](ScrollRequest r) { m_state.view.VertBar.HandleScroll(r); });
     connect(m_view, &TPlixBox::wheelSteps, this, [this](int rows) {
-        m_state.VertBar.SetPosition(m_state.VertBar.GetPosition() + rows);
+        m_state.view.VertBar.SetPosition(m_state.view.VertBar.GetPosition() + rows);
     });
     auto *drops = new FileDropFilter(this);
     drops->watch(m_view);
@@ -177,7 +177,7 @@ MainWindow::MainWindow()
 MainWindow::~MainWindow()
 {
     m_cursorTimer.stop();
-    m_state.VertBar.OnChange = nullptr;
+    m_state.view.VertBar.OnChange = nullptr;
 }
 
 void MainWindow::applySettings(const Settings &settings)
@@ -371,12 +371,12 @@ void MainWindow::runLayoutPass()
     m_view->setGeometry(frame + r.viewLeft, frame + r.viewTop, r.viewOuterWidth, r.viewOuterHeight);
     m_view->setClientSize(r.viewClientWidth, r.viewClientHeight);
     // Width is fixed by the dump; height snaps to whole rows.
-    const int oneRow = r.windowClientHeight - (m_state.VisibleRows - 1) * m_state.metrics.RowHeight;
+    const int oneRow = r.windowClientHeight - (m_state.view.VisibleRows - 1) * m_state.view.metrics.RowHeight;
     setFixedWidth(r.windowClientWidth);
     setMinimumHeight(oneRow);
     // Lets window managers snap interactive resizing to rows too.
-    if (sizeIncrement() != QSize(0, m_state.metrics.RowHeight)) {
-        setSizeIncrement(0, m_state.metrics.RowHeight);
+    if (sizeIncrement() != QSize(0, m_state.view.metrics.RowHeight)) {
+        setSizeIncrement(0, m_state.view.metrics.RowHeight);
         setBaseSize(r.windowClientWidth, oneRow);
     }
     // A window manager may have resized it anyway: both sides are put back.

@@ -33,8 +33,8 @@ PrintInput MakePrintInput(const EditorState &state, std::int64_t firstPage, std:
                           std::string dateTime)
 {
     return PrintInput{.doc = state.doc,
-                      .HexMode = state.HexMode,
-                      .OffsetDigits = state.metrics.OffsetDigits,
+                      .HexMode = state.view.HexMode,
+                      .OffsetDigits = state.view.metrics.OffsetDigits,
                       .NoUnknown = state.NoUnknown,
                       .DoNotPrintMarks = state.DoNotPrintMarks,
                       .PrintMarksHatched = state.PrintMarksHatched,
@@ -72,7 +72,7 @@ bool PrintWithProgress(QWidget *parent, QPrinter &printer, const EditorState &st
 
 void DoPrint(QWidget *parent, const EditorState &state, TPrintCancelForm *form)
 {
-    const PrintPlan plan = PlanPrint(state.HexMode, state.doc.BufferSize(), state.CursorRow);
+    const PrintPlan plan = PlanPrint(state.view.HexMode, state.doc.BufferSize(), state.view.CursorRow);
     if (plan.pages < 1)
         return;
     if (QPrinterInfo::availablePrinters().isEmpty())

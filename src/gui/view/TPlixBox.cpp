@@ -27,7 +27,7 @@ void DumpClient::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     QtCanvas canvas(painter, m_font);
     const QRect r = event->rect();
-    PaintRows(canvas, m_state, r.top(), r.bottom());
+    PaintRows(canvas, m_state.Scene(), r.top(), r.bottom());
 }
 
 void DumpClient::mousePressEvent(QMouseEvent *event)

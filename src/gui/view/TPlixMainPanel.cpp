@@ -28,7 +28,7 @@ void TPlixMainPanel::paintEvent(QPaintEvent *)
     painter.setClipRect(rect().adjusted(FrameWidth, FrameWidth, -FrameWidth, -FrameWidth));
     painter.translate(FrameWidth, FrameWidth);
     QtCanvas canvas(painter, m_font);
-    PaintPanel(canvas, m_state);
+    PaintPanel(canvas, m_state.Scene());
 }
 
 } // namespace vtm
