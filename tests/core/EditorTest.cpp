@@ -8,30 +8,30 @@ using namespace vtmtest;
 TEST(EditorNavigation, EdgesOfTheDocument)
 {
     Rig r(Iota(20));
-    r.ed.DoLeft(); // nowhere to go: not even the blink restarts
+    r.ed.runCommand(Command::Left); // nowhere to go: not even the blink restarts
     EXPECT_EQ(r.cursor(), (CellPos{0, 0}));
     EXPECT_EQ(r.host.timerRestarts + r.host.statusWrites, 0);
     EXPECT_TRUE(r.host.invalidated.empty());
-    r.ed.DoUp();
+    r.ed.runCommand(Command::Up);
     EXPECT_EQ(r.cursor(), (CellPos{0, 0}));
     EXPECT_EQ(r.host.timerRestarts, 1);
     EXPECT_EQ(r.host.status[0], "Pos: 0 $0");
 
-    r.ed.DoEnd();
+    r.ed.runCommand(Command::End);
     EXPECT_EQ(r.cursor(), (CellPos{7, 1}));
-    r.ed.DoRight();
+    r.ed.runCommand(Command::Right);
     EXPECT_EQ(r.cursor(), (CellPos{7, 1}));
     r.place(40, 0);
-    r.ed.DoEnd();
-    r.ed.DoRight();
+    r.ed.runCommand(Command::End);
+    r.ed.runCommand(Command::Right);
     EXPECT_EQ(r.cursor(), (CellPos{35, 1}));
 
     // Into the shorter last row: onto its last byte, in the same area.
     r.place(20, 0);
-    r.ed.DoDown();
+    r.ed.runCommand(Command::Down);
     EXPECT_EQ(r.cursor(), (CellPos{7, 1}));
     r.place(42, 0);
-    r.ed.DoDown();
+    r.ed.runCommand(Command::Down);
     EXPECT_EQ(r.cursor(), (CellPos{35, 1}));
 }
 
@@ -39,10 +39,10 @@ TEST(EditorNavigation, RightStaysOnTheLastByteOfAFullLastRow)
 {
     Rig r(Iota(32));
     r.place(31, 1);
-    r.ed.DoRight();
+    r.ed.runCommand(Command::Right);
     EXPECT_EQ(r.cursor(), (CellPos{31, 1}));
     r.place(47, 1);
-    r.ed.DoRight();
+    r.ed.runCommand(Command::Right);
     EXPECT_EQ(r.cursor(), (CellPos{47, 1}));
 }
 
@@ -50,22 +50,22 @@ TEST(EditorNavigation, TabWrapAndPages)
 {
     Rig r(Iota(16 * 40));
     r.place(11, 0);
-    r.ed.DoTab();
+    r.ed.runCommand(Command::Tab);
     EXPECT_EQ(r.cursor(), (CellPos{37, 0}));
-    r.ed.DoTab();
+    r.ed.runCommand(Command::Tab);
     EXPECT_EQ(r.cursor(), (CellPos{10, 0}));
 
     r.place(31, 0);
-    r.ed.DoRight();
+    r.ed.runCommand(Command::Right);
     EXPECT_EQ(r.cursor(), (CellPos{0, 1}));
-    r.ed.DoLeft();
+    r.ed.runCommand(Command::Left);
     EXPECT_EQ(r.cursor(), (CellPos{31, 0}));
     r.place(47, 0);
-    r.ed.DoRight();
+    r.ed.runCommand(Command::Right);
     EXPECT_EQ(r.cursor(), (CellPos{32, 1}));
 
     r.place(3, 0);
-    r.ed.DoPageDown();
+    r.ed.runCommand(Command::PageDown);
     EXPECT_EQ(r.cursor(), (CellPos{3, 10}));
     EXPECT_EQ(r.host.scrolls, std::vector{-17});
 }

@@ -87,7 +87,7 @@ TEST(Typing, HexDigitsStepThroughTheNibbles)
     EXPECT_EQ(r.cursor(), (CellPos{5, 0}));
 
     // The character area takes the character itself.
-    r.ed.DoTab();
+    r.ed.runCommand(Command::Tab);
     Type(r, U"g\u20AC");
     EXPECT_EQ(r.s.doc.Buffer()[2], 0x80);
     EXPECT_EQ(r.s.view.CursorOffset(), 2);

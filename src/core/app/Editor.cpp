@@ -9,6 +9,7 @@
 #include "marks/MarkCommands.h"
 #include "marks/MarksFileCommands.h"
 #include "search/ByteNavigation.h"
+#include "view/Navigation.h"
 #include "edit/TEditAction.h"
 #include "edit/Typing.h"
 
@@ -31,75 +32,10 @@ Editor::~Editor()
     m_s.History.setContext(nullptr);
 }
 
-int Editor::NextCommandNumber()
+void Editor::invalidate(const std::optional<PixelRect> &r)
 {
-    // Wraps deliberately after 2^32 commands rather than overflowing.
-    m_s.CommandNumber = int(std::uint32_t(m_s.CommandNumber) + 1u);
-    return m_s.CommandNumber;
-}
-
-void Editor::UpdateView()
-{
-    m_host.updateNow();
-}
-
-void Editor::InvalidateView()
-{
-    m_host.invalidateViewAll();
-}
-
-void Editor::UpdateMainWindow()
-{
-    m_host.updateNow();
-}
-
-void Editor::Beep()
-{
-    m_host.beep();
-}
-
-void Editor::ShowProgress(const std::string &text)
-{
-    m_host.setStatusText(2, text);
-    m_host.updateNow();
-}
-
-bool Editor::RunMarksDialog(bool save, const std::string &directory, const std::string &name,
-                            std::string *chosen)
-{
-    const FileDialogKind kind = save ? FileDialogKind::MarksSave : FileDialogKind::MarksOpen;
-    return m_host.runFileDialog(kind, FileDialogTitle(kind, m_s.Language), directory, name, chosen);
-}
-
-bool Editor::viewRowOf(std::int64_t offset, int *viewRow) const
-{
-    if (m_s.view.BytesPerRow <= 0 || offset < 0)
-        return false;
-    const std::int64_t row = offset / m_s.view.BytesPerRow - m_s.view.TopRow();
-    if (row < 0 || row >= m_s.view.VisibleRows)
-        return false;
-    *viewRow = int(row);
-    return true;
-}
-
-void Editor::invalidateNumberCell(std::int64_t offset)
-{
-    int b;
-    if (!viewRowOf(offset, &b))
-        return;
-    const Metrics &m = m_s.view.metrics;
-    m_host.invalidateView(int(offset % m_s.view.BytesPerRow) * m.CellWidth, b * m.RowHeight, m.CellWidth,
-                          m.RowHeight);
-}
-
-void Editor::invalidateCharRow(std::int64_t offset)
-{
-    int b;
-    if (!viewRowOf(offset, &b))
-        return;
-    const Metrics &m = m_s.view.metrics;
-    m_host.invalidateView(m_s.view.BytesPerRow * m.CellWidth, b * m.RowHeight, m.CharAreaWidth,
-                          m.RowHeight);
+    if (r)
+        m_host.invalidateView(r->x, r->y, r->w, r->h);
 }
 
 void Editor::PaintCursor(bool withCharRow)
@@ -107,9 +43,9 @@ void Editor::PaintCursor(bool withCharRow)
     if (m_s.view.BytesPerRow <= 0)
         return;
     const std::int64_t o = m_s.view.CursorOffset();
-    invalidateNumberCell(o);
+    invalidate(NumberCellRect(m_s.view, o));
     if (withCharRow || m_s.view.InCharArea(m_s.view.CursorCol))
-        invalidateCharRow(o);
+        invalidate(CharRowRect(m_s.view, o));
 }
 
 void Editor::RepaintCursorCells()
@@ -151,71 +87,10 @@ void Editor::MoveCursorToOffset(std::int64_t offset, bool charArea, bool repaint
     ScrollCursorIntoView();
 }
 
-void Editor::DoUp()
+void Editor::navigate(Move move)
 {
-    MoveCursorTo(m_s.view.CursorCol, m_s.view.CursorRow - 1, true);
-}
-
-void Editor::DoDown()
-{
-    MoveCursorTo(m_s.view.CursorCol, m_s.view.CursorRow + 1, true);
-}
-
-void Editor::DoPageUp()
-{
-    MoveCursorTo(m_s.view.CursorCol, m_s.view.CursorRow - m_s.view.VisibleRows, true);
-}
-
-void Editor::DoPageDown()
-{
-    MoveCursorTo(m_s.view.CursorCol, m_s.view.CursorRow + m_s.view.VisibleRows, true);
-}
-
-void Editor::DoRight()
-{
-    const bool charArea = m_s.view.InCharArea(m_s.view.CursorCol);
-    const int lastCol = charArea ? m_s.view.ColumnCount() - 1 : m_s.view.NumberColumns() - 1;
-    if (m_s.view.CursorCol == lastCol) {
-        // At the end of a full last row there is no next row: stay on the last byte.
-        const bool lastRow =
-            std::int64_t(m_s.view.CursorRow + 1) * m_s.view.BytesPerRow >= m_s.doc.BufferSize();
-        MoveCursorTo(lastRow ? m_s.view.CursorCol : (charArea ? m_s.view.NumberColumns() : 0),
-                     lastRow ? m_s.view.CursorRow : m_s.view.CursorRow + 1, true);
-    } else
-        MoveCursorTo(m_s.view.CursorCol + 1, m_s.view.CursorRow, true);
-}
-
-void Editor::DoLeft()
-{
-    const bool charArea = m_s.view.InCharArea(m_s.view.CursorCol);
-    const int firstCol = charArea ? m_s.view.NumberColumns() : 0;
-    if (m_s.view.CursorCol == firstCol) {
-        if (m_s.view.CursorRow <= 0)
-            return;
-        MoveCursorTo(charArea ? m_s.view.ColumnCount() - 1 : m_s.view.NumberColumns() - 1, m_s.view.CursorRow - 1,
-                     true);
-    } else {
-        MoveCursorTo(m_s.view.CursorCol - 1, m_s.view.CursorRow, true);
-    }
-}
-
-void Editor::DoHome()
-{
-    MoveCursorTo(m_s.view.InCharArea(m_s.view.CursorCol) ? m_s.view.NumberColumns() : 0, 0, true);
-}
-
-void Editor::DoEnd()
-{
-    MoveCursorTo(m_s.view.InCharArea(m_s.view.CursorCol) ? m_s.view.ColumnCount() - 1 : m_s.view.NumberColumns() - 1,
-                 m_s.view.RowCount, true);
-}
-
-void Editor::DoTab()
-{
-    if (m_s.view.InCharArea(m_s.view.CursorCol))
-        MoveCursorTo(m_s.view.CellChars * (m_s.view.CursorCol - m_s.view.NumberColumns()), m_s.view.CursorRow, true);
-    else
-        MoveCursorTo(m_s.view.CursorCol / m_s.view.CellChars + m_s.view.NumberColumns(), m_s.view.CursorRow, true);
+    if (const auto to = MoveTarget(m_s.view, m_s.doc.BufferSize(), move))
+        MoveCursorTo(to->col, to->row, true);
 }
 
 void Editor::switchLayout(bool hex)
@@ -264,15 +139,15 @@ void Editor::runCommand(Command command)
         return;
     }
     switch (command) {
-    case Command::Up: DoUp(); break;
-    case Command::Down: DoDown(); break;
-    case Command::PageUp: DoPageUp(); break;
-    case Command::PageDown: DoPageDown(); break;
-    case Command::Left: DoLeft(); break;
-    case Command::Right: DoRight(); break;
-    case Command::Home: DoHome(); break;
-    case Command::End: DoEnd(); break;
-    case Command::Tab: DoTab(); break;
+    case Command::Up: navigate(Move::Up); break;
+    case Command::Down: navigate(Move::Down); break;
+    case Command::PageUp: navigate(Move::PageUp); break;
+    case Command::PageDown: navigate(Move::PageDown); break;
+    case Command::Left: navigate(Move::Left); break;
+    case Command::Right: navigate(Move::Right); break;
+    case Command::Home: navigate(Move::Home); break;
+    case Command::End: navigate(Move::End); break;
+    case Command::Tab: navigate(Move::Tab); break;
     case Command::HexLayout: HexClick(); break;
     case Command::DecLayout: DecClick(); break;
     // Edits end with a refresh of the menus; navigation refreshes the status itself.
@@ -356,71 +231,6 @@ void Editor::runCommand(Command command)
     }
 }
 
-void Editor::CompareWith()
-{
-    if (m_s.doc.BufferSize() <= 0)
-        return;
-    std::string path;
-    if (m_host.runFileDialog(FileDialogKind::Compare,
-                             FileDialogTitle(FileDialogKind::Compare, m_s.Language), m_s.InitialDir,
-                             std::string(), &path))
-        CompareWithFile(*this, path);
-    UpdateMenus();
-}
-
-void Editor::runReplaceDialog(FindFormMode mode)
-{
-    if (m_s.doc.BufferSize() <= 0) // both items need bytes
-        return;
-    int result = mrCancel;
-    m_host.runFindDialog(mode, m_s.Find, &result);
-    if (mode == FindFormMode::Replace)
-        ReplaceCommand(*this, *this, m_s.Find, result);
-    else
-        FindAndMarkCommand(*this, *this, m_s.Find, result);
-}
-
-int Editor::AskAtCursor(const std::string &text)
-{
-    const Host::ScreenMetrics screen = m_host.screenMetrics();
-    const QuestionPlace at = PlaceQuestion(screen.width, screen.height, screen.viewTop,
-                                           m_s.view.CursorRow, m_s.view.TopRow(), m_s.view.metrics.RowHeight);
-    return ShowMessageDlgPos(text, MessageKind::Confirmation, mbYes | mbNo | mbCancel | mbAll, 0,
-                             at.left, at.top);
-}
-
-void Editor::runGotoDialog(bool go)
-{
-    if (m_s.doc.BufferSize() <= 0) // both items need bytes
-        return;
-    std::int32_t value = 0;
-    const GotoFormMode mode = go ? GotoFormMode::Goto : GotoFormMode::DeleteBytes;
-    const std::int32_t initial = go ? m_s.GotoValues.LastGotoOffset : m_s.ByteRuns.LastDeleteCount;
-    if (!m_host.runGotoDialog(mode, initial, &value))
-        return;
-    if (go) {
-        GotoOffset(*this, m_s.GotoValues, value);
-    } else {
-        DeleteBytes(*this, m_s.ByteRuns, value);
-        UpdateMenus();
-    }
-}
-
-void Editor::runInsertBytes(bool append)
-{
-    if (!append && m_s.doc.BufferSize() <= 0) // appending works on an empty document too
-        return;
-    if (!m_host.runInsertBytesDialog(append, m_s.ByteRuns))
-        return;
-    ByteRunMemory &m = m_s.ByteRuns;
-    const std::vector<std::uint8_t> pattern = m.InsertPattern;
-    if (append)
-        AppendBytes(*this, m, m.InsertCount, pattern);
-    else
-        InsertBytes(*this, m, m.InsertCount, pattern);
-    UpdateMenus();
-}
-
 void Editor::FormKeyPress(char32_t key)
 {
     if (m_s.doc.Buffer() && m_s.CursorOnByte()) {
@@ -434,7 +244,7 @@ void Editor::FormKeyPress(char32_t key)
             const int group = NextCommandNumber();
             m_s.History.AddAction(
                 std::make_unique<TEditAction>(group, std::int32_t(o), charArea, t.value), true);
-            DoRight();
+            navigate(Move::Right);
         }
     }
     UpdateMenus();
@@ -453,8 +263,11 @@ void Editor::CursorTimerTimer(bool pointerInView)
 
 void Editor::ScrollNotify()
 {
-    const int p = m_s.view.VertBar.GetPosition();
-    m_host.scrollView((m_s.view.LastScrollPos - p) * m_s.view.metrics.RowHeight);
+    const std::int64_t p = m_s.view.VertBar.GetPosition();
+    // A jump past the view's height repaints it whole anyway.
+    const std::int64_t rows =
+        std::clamp<std::int64_t>(m_s.view.LastScrollPos - p, -1 << 20, 1 << 20);
+    m_host.scrollView(int(rows) * m_s.view.metrics.RowHeight);
     m_host.invalidatePanel();
     m_host.updateNow();
     m_s.view.LastScrollPos = p;
@@ -464,7 +277,7 @@ void Editor::ScrollCursorIntoView()
 {
     if (m_s.view.CursorRow < 0)
         return;
-    const int t = m_s.view.VertBar.GetPosition();
+    const std::int64_t t = m_s.view.VertBar.GetPosition();
     if (m_s.view.CursorRow < t)
         m_s.view.VertBar.SetPosition(m_s.view.CursorRow);
     else if (t + m_s.view.VisibleRows - 1 < m_s.view.CursorRow)
@@ -510,7 +323,8 @@ void Editor::UpdateDistance()
         return;
     }
     const CellPos c = MouseToCell(m_s.view, m_s.view.MouseX, m_s.view.MouseY);
-    m_host.setStatusText(2, DistanceText(m_s.view.CellToOffset(c.col, c.row) - m_s.view.CursorOffset()));
+    m_host.setStatusText(
+        2, DistanceText(m_s.view.CellToOffset(c.col, c.row) - m_s.view.CursorOffset()));
 }
 
 void Editor::UpdateMenus()
@@ -550,42 +364,7 @@ void Editor::SetPrintMarks(int how)
 
 LayoutResult Editor::LayoutPass(const LayoutInput &in)
 {
-    ComputeLayout(m_s.view, m_s.doc.BufferSize());
-    const Metrics &m = m_s.view.metrics;
-    const int fit = in.clientHeight - in.toolbarHeight - in.statusBarHeight - in.panelFrame + 1;
-    // At least one data row, so the view never loses its height.
-    m_s.view.VisibleRows = std::max(1, (fit > 0 ? fit / m.RowHeight : 0) - 1);
-
-    TPlixScrollBar &bar = m_s.view.VertBar;
-    if (bar.Range != m_s.view.RowCount || bar.PageSize != m_s.view.VisibleRows) {
-        int p = bar.GetPosition();
-        // Keep roughly the same part of the document in view: the row number of a
-        // byte grows by 16/10 when rows get shorter.
-        if (m_s.view.SwitchedToDec) {
-            p = int(std::int64_t(p) * 16 / 10);
-            m_s.view.SwitchedToDec = false;
-        }
-        if (m_s.view.SwitchedToHex) {
-            p = int(std::int64_t(p) * 10 / 16);
-            m_s.view.SwitchedToHex = false;
-        }
-        bar.SetParams(m_s.view.RowCount, m_s.view.VisibleRows, p);
-    }
-
-    LayoutResult r;
-    r.viewLeft = m.OffsetColumnWidth;
-    r.viewTop = m.RowHeight;
-    r.viewClientWidth = m_s.view.BytesPerRow * m.CellWidth + m.CharAreaWidth - 1;
-    r.viewClientHeight = m_s.view.VisibleRows * m.RowHeight - 1;
-    r.viewOuterWidth = r.viewClientWidth + in.scrollBarWidth;
-    r.viewOuterHeight = r.viewClientHeight;
-    r.panelTop = in.toolbarHeight;
-    r.panelOuterWidth = r.viewOuterWidth + m.OffsetColumnWidth + in.panelFrame;
-    r.panelOuterHeight = r.viewOuterHeight + m.RowHeight + in.panelFrame;
-    r.windowClientWidth = r.panelOuterWidth;
-    r.windowClientHeight = r.panelOuterHeight + in.toolbarHeight + in.statusBarHeight;
-
-    m_s.view.LastScrollPos = bar.GetPosition();
+    const LayoutResult r = LayoutView(m_s.view, m_s.doc.BufferSize(), in);
     if (m_s.view.PendingCursorRestore)
         MoveCursorToOffset(m_s.view.SavedCursorOffset, m_s.view.SavedInCharArea, true);
     ScrollCursorIntoView();
@@ -593,37 +372,6 @@ LayoutResult Editor::LayoutPass(const LayoutInput &in)
     m_host.invalidatePanel();
     m_host.invalidateViewAll();
     return r;
-}
-
-void Editor::RequestLayout()
-{
-    m_host.requestLayout();
-}
-
-int Editor::ShowMessageDlgPos(const std::string &text, MessageKind kind, unsigned buttons,
-                              int helpContext, int left, int top)
-{
-    MessageRequest r{text, kind, buttons, helpContext};
-    r.left = left;
-    r.top = top;
-    r.language = m_s.Language;
-    return m_host.showMessage(r);
-}
-
-int Editor::ShowMessageDlg(const std::string &text, MessageKind kind, unsigned buttons,
-                           int helpContext)
-{
-    return ShowMessageDlgPos(text, kind, buttons, helpContext, -1, -1);
-}
-
-int Editor::ShowMessageDlgDefault(const std::string &text, MessageKind kind, unsigned buttons,
-                                  int helpContext, unsigned defaultButton)
-{
-    MessageRequest r{text, kind, buttons, helpContext};
-    r.variant = MessageVariant::WithDefault;
-    r.defaultButton = defaultButton;
-    r.language = m_s.Language;
-    return m_host.showMessage(r);
 }
 
 } // namespace vtm

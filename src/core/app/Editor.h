@@ -7,6 +7,7 @@
 #include "search/ReplaceCommands.h"
 #include "app/Commands.h"
 #include "view/Layout.h"
+#include "view/Navigation.h"
 
 #include <string>
 
@@ -32,15 +33,6 @@ public:
     void PaintCursor(bool withCharRow);
     void RepaintCursorCells();
 
-    void DoUp();
-    void DoDown();
-    void DoPageUp();
-    void DoPageDown();
-    void DoLeft();
-    void DoRight();
-    void DoHome();
-    void DoEnd();
-    void DoTab();
     void HexClick();
     void DecClick();
     void runCommand(Command command);
@@ -114,9 +106,9 @@ private:
     void runInsertBytes(bool append);
     // Replace or Find and mark through the find dialog in that mode.
     void runReplaceDialog(FindFormMode mode);
-    void invalidateNumberCell(std::int64_t offset);
-    void invalidateCharRow(std::int64_t offset);
-    bool viewRowOf(std::int64_t offset, int *viewRow) const;
+    // A navigation key: the cursor to the cell the view names for it.
+    void navigate(Move move);
+    void invalidate(const std::optional<PixelRect> &rect);
 
     EditorState &m_s;
     Host &m_host;

@@ -50,7 +50,7 @@ struct DumpView
 
     TPlixScrollBar HorzBar{0};
     TPlixScrollBar VertBar{1};
-    int LastScrollPos = 0;
+    std::int64_t LastScrollPos = 0;
 
     bool PendingCursorRestore = false;
     std::int64_t SavedCursorOffset = 0;

@@ -67,4 +67,45 @@ CellPos MouseToCell(const DumpView &view, int x, int y)
     return {view.NumberColumns() + characterAt(x - numberWidth, m, view.BytesPerRow - 1), row};
 }
 
+LayoutResult LayoutView(DumpView &view, std::int64_t size, const LayoutInput &in)
+{
+    ComputeLayout(view, size);
+    const Metrics &m = view.metrics;
+    const int fit = in.clientHeight - in.toolbarHeight - in.statusBarHeight - in.panelFrame + 1;
+    // At least one data row, so the view never loses its height.
+    view.VisibleRows = std::max(1, (fit > 0 ? fit / m.RowHeight : 0) - 1);
+
+    TPlixScrollBar &bar = view.VertBar;
+    if (bar.Range != view.RowCount || bar.PageSize != view.VisibleRows) {
+        std::int64_t p = bar.GetPosition();
+        // Keep roughly the same part of the document in view: the row number of a
+        // byte grows by 16/10 when rows get shorter.
+        if (view.SwitchedToDec) {
+            p = p * 16 / 10;
+            view.SwitchedToDec = false;
+        }
+        if (view.SwitchedToHex) {
+            p = p * 10 / 16;
+            view.SwitchedToHex = false;
+        }
+        bar.SetParams(view.RowCount, view.VisibleRows, p);
+    }
+
+    LayoutResult r;
+    r.viewLeft = m.OffsetColumnWidth;
+    r.viewTop = m.RowHeight;
+    r.viewClientWidth = view.BytesPerRow * m.CellWidth + m.CharAreaWidth - 1;
+    r.viewClientHeight = view.VisibleRows * m.RowHeight - 1;
+    r.viewOuterWidth = r.viewClientWidth + in.scrollBarWidth;
+    r.viewOuterHeight = r.viewClientHeight;
+    r.panelTop = in.toolbarHeight;
+    r.panelOuterWidth = r.viewOuterWidth + m.OffsetColumnWidth + in.panelFrame;
+    r.panelOuterHeight = r.viewOuterHeight + m.RowHeight + in.panelFrame;
+    r.windowClientWidth = r.panelOuterWidth;
+    r.windowClientHeight = r.panelOuterHeight + in.toolbarHeight + in.statusBarHeight;
+
+    view.LastScrollPos = bar.GetPosition();
+    return r;
+}
+
 } // namespace vtm

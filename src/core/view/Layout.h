@@ -37,4 +37,9 @@ struct LayoutResult
     int windowClientWidth = 0, windowClientHeight = 0;
 };
 
+// The layout pass as far as it needs no window: grid and metrics, the rows that fit, the
+// scroll range (keeping about the same part of the document in view after a switch of
+// layout) and the geometry the window applies.
+LayoutResult LayoutView(DumpView &view, std::int64_t size, const LayoutInput &in);
+
 } // namespace vtm

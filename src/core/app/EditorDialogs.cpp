@@ -1,0 +1,67 @@
+// Commands that first ask the user through one of the editor's dialogs.
+#include "app/Editor.h"
+
+#include "analysis/Compare.h"
+#include "edit/ByteRunCommands.h"
+#include "search/Goto.h"
+#include "search/ReplaceCommands.h"
+
+namespace vtm {
+
+void Editor::CompareWith()
+{
+    if (m_s.doc.BufferSize() <= 0)
+        return;
+    std::string path;
+    if (m_host.runFileDialog(FileDialogKind::Compare,
+                             FileDialogTitle(FileDialogKind::Compare, m_s.Language), m_s.InitialDir,
+                             std::string(), &path))
+        CompareWithFile(*this, path);
+    UpdateMenus();
+}
+
+void Editor::runReplaceDialog(FindFormMode mode)
+{
+    if (m_s.doc.BufferSize() <= 0) // both items need bytes
+        return;
+    int result = mrCancel;
+    m_host.runFindDialog(mode, m_s.Find, &result);
+    if (mode == FindFormMode::Replace)
+        ReplaceCommand(*this, *this, m_s.Find, result);
+    else
+        FindAndMarkCommand(*this, *this, m_s.Find, result);
+}
+
+void Editor::runGotoDialog(bool go)
+{
+    if (m_s.doc.BufferSize() <= 0) // both items need bytes
+        return;
+    std::int32_t value = 0;
+    const GotoFormMode mode = go ? GotoFormMode::Goto : GotoFormMode::DeleteBytes;
+    const std::int32_t initial = go ? m_s.GotoValues.LastGotoOffset : m_s.ByteRuns.LastDeleteCount;
+    if (!m_host.runGotoDialog(mode, initial, &value))
+        return;
+    if (go) {
+        GotoOffset(*this, m_s.GotoValues, value);
+    } else {
+        DeleteBytes(*this, m_s.ByteRuns, value);
+        UpdateMenus();
+    }
+}
+
+void Editor::runInsertBytes(bool append)
+{
+    if (!append && m_s.doc.BufferSize() <= 0) // appending works on an empty document too
+        return;
+    if (!m_host.runInsertBytesDialog(append, m_s.ByteRuns))
+        return;
+    ByteRunMemory &m = m_s.ByteRuns;
+    const std::vector<std::uint8_t> pattern = m.InsertPattern;
+    if (append)
+        AppendBytes(*this, m, m.InsertCount, pattern);
+    else
+        InsertBytes(*this, m, m.InsertCount, pattern);
+    UpdateMenus();
+}
+
+} // namespace vtm
