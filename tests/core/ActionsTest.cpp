@@ -223,7 +223,7 @@ TEST(Actions, OutOfMemoryLeavesAConsistentDocument)
         SCOPED_TRACE(which);
         const int removed = which == 2 ? 20 : 1;
         Rig r(Iota(65536 + removed)); // deleting goes down a storage step, undoing must grow
-        r.s.Language = LanguageGerman;
+        r.s.settings.Language = LanguageGerman;
         Stripe(r.s.doc);
         Add(r, std::make_unique<TEditAction>(G(r), 9, false, 7)); // an older step
         const int g = G(r);

@@ -198,7 +198,7 @@ TEST(ByteRun, InvalidAndOversizedCounts)
     EXPECT_EQ(r.s.History.ActionCount(), 0);
     EXPECT_EQ(BytesOf(r.s.doc), Iota(20));
 
-    r.s.Language = LanguageGerman;
+    r.s.settings.Language = LanguageGerman;
     for (std::int32_t count : {INT32_MAX, Document::MaxBufferSize - 19}) {
         r.host.clearLog();
         InsertBytes(r.ed, m, count, {7});

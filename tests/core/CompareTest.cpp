@@ -58,7 +58,7 @@ TEST(Compare, IdenticalFileOnlySaysSo)
     EXPECT_EQ(r.host.messages[0].buttons, unsigned(mbOK));
     ExpectUntouched(r, Marks("..1..6" + std::string(94, '.')));
 
-    r.s.Language = LanguageGerman;
+    r.s.settings.Language = LanguageGerman;
     CompareWithFile(r.ed, dir / "same");
     EXPECT_EQ(r.host.messages.back().text,
               "Der Inhalt der Datei ist mit den Bytes im Speicher identisch!");
@@ -111,7 +111,7 @@ TEST(Compare, ShorterFileMarksTheRestYellowAndDifferencesRed)
     other[3] = 0xEE;
     WriteFile(dir / "other", other);
     Rig g(Iota(20));
-    g.s.Language = LanguageGerman;
+    g.s.settings.Language = LanguageGerman;
     CompareWithFile(g.ed, dir / "other");
     EXPECT_EQ(g.host.messages.at(0).text,
               "Anzahl der Bytes im Speicher: 20\rAnzahl der Bytes in der Datei: 12\r\r"
@@ -202,7 +202,7 @@ TEST(Compare, UnreadableFilesAreReportedAndNothingIsMarked)
         SCOPED_TRACE(path);
         for (const int language : {LanguageEnglish, LanguageGerman}) {
             Rig r(Iota(8));
-            r.s.Language = language;
+            r.s.settings.Language = language;
             SetMarks(r.s.doc, "....5...");
             CompareWithFile(r.ed, path);
             ASSERT_EQ(r.host.messages.size(), 1u);

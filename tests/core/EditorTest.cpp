@@ -144,7 +144,7 @@ TEST(EditorStatus, PanelsFollowCursorAndMouse)
     r.ed.MoveCursorToOffset(123, false, false);
     EXPECT_EQ(r.host.status[0], "Pos: 123 $7B");
     EXPECT_EQ(r.host.status[1], "Val: 123 $7B 01111011 \"{\"");
-    r.s.Language = LanguageGerman;
+    r.s.settings.Language = LanguageGerman;
     r.ed.ApplyLanguage();
     EXPECT_EQ(r.host.status[1], "Wert: 123 $7B 01111011 \"{\"");
 
@@ -174,7 +174,7 @@ TEST(EditorLoad, MissingFileIsReportedAndChangesNothing)
     const std::string name = (std::filesystem::temp_directory_path() / "vtm_missing").string();
     for (int language : {9, LanguageGerman}) {
         Rig r(Iota(40));
-        r.s.Language = language;
+        r.s.settings.Language = language;
         r.place(5, 1);
         EXPECT_FALSE(r.ed.LoadFromFile(name));
         ASSERT_EQ(r.host.messages.size(), 1u);

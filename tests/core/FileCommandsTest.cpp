@@ -51,12 +51,12 @@ TEST(Files, RecentListAndCaption)
     for (const char *name : {"/a", "/b", "/c", "/d", "/e"})
         f.SetCurrentFileName(name);
     f.SetCurrentFileName("/c"); // present already: the order stays
-    EXPECT_EQ(r.s.RecentFiles, (std::array<std::string, 5>{"/e", "/d", "/c", "/b", "/a"}));
+    EXPECT_EQ(r.s.settings.File, (std::array<std::string, 5>{"/e", "/d", "/c", "/b", "/a"}));
     f.SetCurrentFileName("/C"); // another name
-    EXPECT_EQ(r.s.RecentFiles[0], "/C");
-    EXPECT_EQ(r.s.RecentFiles[4], "/b");
+    EXPECT_EQ(r.s.settings.File[0], "/C");
+    EXPECT_EQ(r.s.settings.File[4], "/b");
     EXPECT_EQ(r.host.caption, "Vantreelmorbisco [/C]");
-    EXPECT_EQ(r.s.InitialDir, "/");
+    EXPECT_EQ(r.s.settings.InitialDir, "/");
 
     f.SetCurrentFileName("/x/R&D.bin");
     r.ed.UpdateMenus();
@@ -64,7 +64,7 @@ TEST(Files, RecentListAndCaption)
     EXPECT_TRUE(r.host.menus.recentSeparator);
     f.SetCurrentFileName("");
     EXPECT_EQ(r.host.caption, "Vantreelmorbisco");
-    EXPECT_EQ(r.s.InitialDir, "/x");
+    EXPECT_EQ(r.s.settings.InitialDir, "/x");
 
     Rig e({});
     e.ed.UpdateMenus();
@@ -81,8 +81,8 @@ TEST(Files, CloseQueryAnswers)
     WriteFile(file, {1, 2, 3});
     for (const int language : {9, LanguageGerman}) {
         Rig r({});
-        r.s.Language = language;
-        r.s.OverwriteWarning = false;
+        r.s.settings.Language = language;
+        r.s.settings.OverwriteWarning = false;
         ASSERT_TRUE(r.ed.LoadFromFile(file));
         EXPECT_TRUE(r.ed.files().CloseQuery()); // nothing changed: no question
         EXPECT_TRUE(r.host.messages.empty());
@@ -139,7 +139,7 @@ TEST(Files, OverwriteQuestionAndBackups)
     EXPECT_EQ(ReadFile(b), (Bytes{7}));
     EXPECT_FALSE(fs::exists(dir / "c.~bi")); // a new file has nothing to back up
     EXPECT_EQ(r.s.OpenName, c);
-    EXPECT_EQ(r.s.RecentFiles[0], c);
+    EXPECT_EQ(r.s.settings.File[0], c);
     EXPECT_FALSE(r.s.doc.isModified());
 
     // Yes: the old file becomes the backup, replacing the older one.
@@ -159,13 +159,13 @@ TEST(Files, OverwriteQuestionAndBackups)
     r.host.answers = {mrYes};
     r.ed.files().OverwriteWarnClick();
     EXPECT_EQ(r.host.messages.back().defaultButton, unsigned(mbNo));
-    EXPECT_FALSE(r.s.OverwriteWarning);
+    EXPECT_FALSE(r.s.settings.OverwriteWarning);
     const std::size_t asked = r.host.messages.size();
     r.ed.runCommand(Command::Save);
     EXPECT_EQ(r.host.messages.size(), asked);
     EXPECT_EQ(ReadFile(a), (Bytes{2, 3}));
     r.ed.files().OverwriteWarnClick();
-    EXPECT_TRUE(r.s.OverwriteWarning);
+    EXPECT_TRUE(r.s.settings.OverwriteWarning);
     EXPECT_EQ(r.host.messages.size(), asked);
 }
 
@@ -176,7 +176,7 @@ TEST(Files, FailuresLeaveFilesAndDocumentAlone)
     WriteFile(a, {1, 2, 3});
     WriteFile(dir / "a.~bi", {9});
     Rig r({});
-    r.s.OverwriteWarning = false;
+    r.s.settings.OverwriteWarning = false;
     ASSERT_TRUE(r.ed.LoadFromFile(a));
     r.ed.runCommand(Command::Delete);
 
@@ -247,8 +247,8 @@ TEST(Files, NewAndKeepMarks)
     EXPECT_EQ(r.s.doc.BufferSize(), 0);
     EXPECT_EQ(r.host.caption, "Vantreelmorbisco");
     EXPECT_FALSE(r.host.menus.hasBuffer);
-    EXPECT_EQ(r.s.RecentFiles[0], b);
-    EXPECT_EQ(r.s.RecentFiles[1], a);
+    EXPECT_EQ(r.s.settings.File[0], b);
+    EXPECT_EQ(r.s.settings.File[1], a);
 }
 
 TEST(Captions, BothLanguages)

@@ -86,7 +86,7 @@ TEST(FileIntegrity, SavingThroughLinksWritesTheFileTheyLeadTo)
     fs::create_symlink("../real/a.bin", dir / "mid/a");
     fs::create_symlink("../mid/a", dir / "links/a.bin");
     Rig r({});
-    r.s.OverwriteWarning = false;
+    r.s.settings.OverwriteWarning = false;
     LoadAndChange(r, dir / "links/a.bin");
     ASSERT_TRUE(r.ed.files().SaveToFile(dir / "links/a.bin", false));
     EXPECT_TRUE(fs::is_symlink(dir / "links/a.bin"));
@@ -126,7 +126,7 @@ TEST(FileIntegrity, HardLinksOwnersAndModesAreKept)
     WriteFile(a, {1, 2, 3});
     fs::create_hard_link(a, b);
     Rig r({});
-    r.s.OverwriteWarning = false;
+    r.s.settings.OverwriteWarning = false;
     LoadAndChange(r, a);
     ASSERT_TRUE(r.ed.files().SaveToFile(a, false));
     EXPECT_EQ(ReadFile(b), (Bytes{1, 2, 3, 0})); // the other name sees the new bytes
@@ -197,7 +197,7 @@ TEST(FileIntegrity, InPlaceFailureLeavesTheOldBytes)
     }
     // Through the editor the message names the copy.
     Rig r({});
-    r.s.OverwriteWarning = false;
+    r.s.settings.OverwriteWarning = false;
     LoadAndChange(r, a);
     r.s.doc.loadBytes(big.data(), std::int64_t(big.size()));
     r.s.doc.setChangeCount(1);
@@ -216,7 +216,7 @@ TEST(FileIntegrity, LongNamesAndTheDirectorySync)
     const std::string name = dir / (std::string(251, 'n') + ".bin"); // 255 bytes
     WriteFile(name, {1});
     Rig r({});
-    r.s.OverwriteWarning = false;
+    r.s.settings.OverwriteWarning = false;
     LoadAndChange(r, name);
     g_watched = name;
     g_syncedDirs.clear();
@@ -238,7 +238,7 @@ TEST(FileIntegrity, ChangedByAnotherProgramAsksBeforeSaving)
     const std::string a = dir / "a.bin";
     WriteFile(a, {1, 2});
     Rig r({});
-    r.s.OverwriteWarning = false;
+    r.s.settings.OverwriteWarning = false;
     LoadAndChange(r, a);
     WriteFile(a, {1, 2, 3}); // the other program
     r.host.answers = {mrNo};
@@ -269,7 +269,7 @@ TEST(FileIntegrity, ReadingFollowsTheSystem)
     const fs::path before = fs::current_path();
     fs::current_path(dir.path);
     Rig r({});
-    r.s.OverwriteWarning = false;
+    r.s.settings.OverwriteWarning = false;
     const bool loaded = r.ed.LoadFromFile("sym/../x.bin");
     fs::current_path(before);
     ASSERT_TRUE(loaded);

@@ -45,8 +45,8 @@ TEST(History, RedoTailIsCutAndNamesFollow)
     EXPECT_FALSE(h.CanRedo());
     EXPECT_EQ(h.ActionCount(), 2);
     EXPECT_EQ(h.UndoName(), "(Delete)");
-    r.s.Language = LanguageGerman;
-    EXPECT_EQ(UndoCaption(r.s.Language, h.UndoName()), "&Rückgängig (Löschen)");
+    r.s.settings.Language = LanguageGerman;
+    EXPECT_EQ(UndoCaption(r.s.settings.Language, h.UndoName()), "&Rückgängig (Löschen)");
     EXPECT_EQ(MarksOf(r.s.doc)[1], 1);
     EXPECT_EQ(MarksOf(r.s.doc)[2], 0);
 }

@@ -50,8 +50,8 @@ Settings WithAllNumbers(Settings s)
     s.Height = 300;
     s.Width = 400;
     s.DialogBaseUnits = (16 << 16) | 8;
-    s.HexMode = s.NoUnknown = s.PrintMarksHatched = false;
-    s.PrintMarksUsingColors = true;
+    s.HexMode = s.NoUnknown = false;
+    s.MarksPrinting = PrintMarks::InColour;
     s.KeepMarksOnLoad = true;
     s.OverwriteWarning = s.CreateBackUp = false;
     s.Language = 7;
@@ -68,9 +68,7 @@ Settings Changed()
     s.DialogBaseUnits = (16 << 16) | 7;
     s.HexMode = false;
     s.NoUnknown = false;
-    s.PrintMarksHatched = false;
-    s.PrintMarksUsingColors = true;
-    s.DoNotPrintMarks = true;
+    s.MarksPrinting = PrintMarks::None;
     s.KeepMarksOnLoad = true;
     s.OverwriteWarning = false;
     s.CreateBackUp = false;
@@ -87,10 +85,9 @@ namespace vtm {
 void PrintTo(const Settings &s, std::ostream *os)
 {
     *os << "{" << s.Left << ", " << s.Top << ", " << s.Height << ", " << s.Width << ", "
-        << s.DialogBaseUnits << ", flags " << s.HexMode << s.NoUnknown << s.PrintMarksHatched
-        << s.PrintMarksUsingColors << s.DoNotPrintMarks << s.KeepMarksOnLoad << s.OverwriteWarning
-        << s.CreateBackUp << ", " << s.Language << ", \"" << s.CalcPath << "\", \"" << s.InitialDir
-        << "\", \"" << s.MarksInitialDir << "\"";
+        << s.DialogBaseUnits << ", flags " << s.HexMode << s.NoUnknown << int(s.MarksPrinting)
+        << s.KeepMarksOnLoad << s.OverwriteWarning << s.CreateBackUp << ", " << s.Language << ", \""
+        << s.CalcPath << "\", \"" << s.InitialDir << "\", \"" << s.MarksInitialDir << "\"";
     for (const std::string &f : s.File)
         *os << ", \"" << f << "\"";
     *os << "}";
@@ -250,7 +247,8 @@ TEST_F(SettingsStore, ValuesAsWindowsWritesThem)
     expected.Width = -2147483647 - 1;
     expected.DialogBaseUnits = 1;
     expected.HexMode = false;
-    expected.PrintMarksUsingColors = expected.DoNotPrintMarks = expected.KeepMarksOnLoad = true;
+    expected.MarksPrinting = PrintMarks::None; // not printing wins over the other two
+    expected.KeepMarksOnLoad = true;
     expected.OverwriteWarning = expected.CreateBackUp = false;
     expected.Language = 25;
     expected.CalcPath = "C:\\Windows\\calc.exe";
@@ -412,8 +410,9 @@ private:
         Settings s;
         for (int *v : {&s.Left, &s.Top, &s.Height, &s.Width, &s.DialogBaseUnits, &s.Language})
             *v = int(m_rng());
-        for (bool *f : {&s.HexMode, &s.NoUnknown, &s.PrintMarksHatched, &s.CreateBackUp})
+        for (bool *f : {&s.HexMode, &s.NoUnknown, &s.CreateBackUp})
             *f = Pick(2);
+        s.MarksPrinting = PrintMarks(Pick(3));
         for (std::string *t : {&s.CalcPath, &s.InitialDir, &s.File[0], &s.File[4]})
             for (std::size_t n = Pick(6); n > 0; --n)
                 *t += pieces[Pick(std::size(pieces))];

@@ -71,7 +71,7 @@ TEST(FileWorkflow, OpenEditSaveWithBackupAndRecentFiles)
     const QString other = dir.filePath(QStringLiteral("other.bin"));
     WriteAll(a, QByteArray("\x01\x02\x03", 3));
     MainWindow w;
-    w.state().Language = 9;
+    w.state().settings.Language = 9;
     w.editor().ApplyLanguage();
     w.show();
 
@@ -145,7 +145,7 @@ TEST(FileWorkflow, OpenEditSaveWithBackupAndRecentFiles)
 TEST(FileWorkflow, LanguageSwitchRestoresEveryCaption)
 {
     MainWindow w;
-    w.state().Language = 9;
+    w.state().settings.Language = 9;
     w.editor().ApplyLanguage();
     const QStringList english = Captions(w);
     EXPECT_TRUE(english.contains(QStringLiteral("&Open...\tCtrl+O")));
@@ -205,7 +205,7 @@ TEST(FileWorkflow, MarksByKeyMenuAndMarksFile)
     const QString marks = dir.filePath(QStringLiteral("colours.mrk"));
     WriteAll(data, QByteArray(64, 'z'));
     MainWindow w;
-    w.state().Language = 9;
+    w.state().settings.Language = 9;
     w.editor().ApplyLanguage();
     w.show();
     w.loadFile(data);
@@ -274,7 +274,7 @@ TEST(FileWorkflow, GotoAndInsertBytesThroughTheirDialogs)
     const QString data = dir.filePath(QStringLiteral("runs.bin"));
     WriteAll(data, QByteArray(100, 'q'));
     MainWindow w;
-    w.state().Language = 9;
+    w.state().settings.Language = 9;
     w.editor().ApplyLanguage();
     w.show();
     w.loadFile(data);
@@ -330,7 +330,7 @@ TEST(FileWorkflow, GotoAndInsertBytesThroughTheirDialogs)
 TEST(FileWorkflow, OpenClipboardThroughTheChooser)
 {
     MainWindow w;
-    w.state().Language = 9;
+    w.state().settings.Language = 9;
     w.editor().ApplyLanguage();
     w.show();
     const QByteArray bytes("\x00\x01\xFEpayload", 10);
@@ -357,7 +357,8 @@ TEST(FileWorkflow, OpenClipboardThroughTheChooser)
     item->trigger();
     EXPECT_TRUE(script.done());
     EXPECT_EQ(caption, QStringLiteral("Open Clipboard"));
-    EXPECT_TRUE(lines.contains(QStringLiteral("         1 $00000001          5 $00000005 (CF_TEXT)")))
+    EXPECT_TRUE(
+        lines.contains(QStringLiteral("         1 $00000001          5 $00000005 (CF_TEXT)")))
         << lines.join(QLatin1Char('\n')).toStdString();
     const Document &doc = w.state().doc;
     EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(doc.Buffer()), doc.BufferSize()), bytes);
@@ -376,7 +377,7 @@ TEST(FileWorkflow, StatisticsByKeyAndCompareFromTheMenu)
     WriteAll(data, QByteArray("AAB", 3));
     WriteAll(other, QByteArray("AXB", 3));
     MainWindow w;
-    w.state().Language = 9;
+    w.state().settings.Language = 9;
     w.editor().ApplyLanguage();
     w.show();
     w.loadFile(data);
@@ -405,7 +406,8 @@ TEST(FileWorkflow, StatisticsByKeyAndCompareFromTheMenu)
     EXPECT_TRUE(script.done());
     EXPECT_TRUE(script.texts.value(0).contains(QStringLiteral("number of different bytes: 1")));
     const Document &doc = w.state().doc;
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(doc.Marks()), 3), QByteArray("\x00\x01\x00", 3));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(doc.Marks()), 3),
+              QByteArray("\x00\x01\x00", 3));
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(doc.MarkedCount(), 0);
 }

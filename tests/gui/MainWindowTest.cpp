@@ -308,7 +308,7 @@ TEST_F(MainWindowTest, UnreadableFileReportsAndKeepsDocument)
         }
     });
     const QString missing = m_dir.filePath(QStringLiteral("missing.bin"));
-    w.state().Language = 9;
+    w.state().settings.Language = 9;
     w.loadFile(missing);
     EXPECT_EQ(shown, QStringLiteral("Reading ") + missing + QStringLiteral(" failed!"));
     EXPECT_EQ(w.state().doc.BufferSize(), 40);
@@ -324,7 +324,8 @@ TEST_F(MainWindowTest, EmptyFileAndDroppedFile)
     EXPECT_EQ(status(w, 0), QString());
     EXPECT_EQ(status(w, 1), QString());
     const QImage img = w.view()->client()->grab().toImage();
-    EXPECT_EQ(img.pixelColor(w.state().view.metrics.LeftGap + 1, 1), QColor(Qt::white)) << "no cursor";
+    EXPECT_EQ(img.pixelColor(w.state().view.metrics.LeftGap + 1, 1), QColor(Qt::white))
+        << "no cursor";
 
     const QString dropped = writeFile(QStringLiteral("drop.bin"), counting(300));
     QMimeData mime;

@@ -37,7 +37,7 @@ void Fill(EditorState &s, std::int64_t n)
         s.doc.Buffer()[i] = std::uint8_t(0x30 + i % 64);
     s.view.fontCharWidth = 8;
     s.view.fontCharHeight = 16;
-    s.Language = 9;
+    s.settings.Language = 9;
     s.OpenName = "/data/sample.bin";
     ComputeLayout(s.view, s.doc.BufferSize());
 }
@@ -133,7 +133,7 @@ TEST(PrintWorkflow, StopAfterTheFirstPageGivesOneSheet)
     const QString pdf = dir.filePath(QStringLiteral("stop.pdf"));
     EditorState s;
     Fill(s, 16 * 68 * 5);
-    s.Language = 7;
+    s.settings.Language = 7;
     QPrinter printer(QPrinter::HighResolution);
     ToPdf(printer, pdf);
 

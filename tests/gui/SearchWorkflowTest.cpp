@@ -32,7 +32,7 @@ struct Window
         f.open(QIODevice::WriteOnly);
         f.write(bytes);
         f.close();
-        w.state().Language = 9;
+        w.state().settings.Language = 9;
         w.editor().ApplyLanguage();
         w.show();
         w.loadFile(path);
@@ -53,7 +53,8 @@ struct Window
 // Empties the search string and types it into one of its views (0 hex, 2 characters).
 void TypeSearch(TFindForm *form, int view, const QString &text)
 {
-    const auto clears = form->FindPanel()->findChildren<QToolButton *>(QStringLiteral("ClearButton"));
+    const auto clears =
+        form->FindPanel()->findChildren<QToolButton *>(QStringLiteral("ClearButton"));
     clears.at(view)->click();
     QTest::keyClicks(QApplication::focusWidget(), text);
 }

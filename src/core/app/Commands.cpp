@@ -234,7 +234,7 @@ bool IsEnabled(Command command, const EditorState &s)
     case Enabling::CanRedo: return s.History.CanRedo();
     case Enabling::CanFindAgain: return bytes && s.Find.SearchAccepted;
     case Enabling::ClipboardData: return s.ClipboardHasData;
-    case Enabling::RecentFile: return !s.RecentFiles[std::size_t(RecentIndexOf(command))].empty();
+    case Enabling::RecentFile: return !s.settings.File[std::size_t(RecentIndexOf(command))].empty();
     }
     return false;
 }
@@ -250,15 +250,15 @@ bool IsChecked(Command command, const EditorState &s)
     case Checked::Never: return false;
     case Checked::HexLayout: return s.view.HexMode;
     case Checked::DecLayout: return !s.view.HexMode;
-    case Checked::CreateBackup: return s.CreateBackUp;
-    case Checked::KeepMarks: return s.KeepMarksOnLoad;
-    case Checked::NoUnknown: return s.NoUnknown;
-    case Checked::OverwriteWarning: return s.OverwriteWarning;
-    case Checked::PrintHatched: return s.PrintMarksHatched;
-    case Checked::PrintColors: return s.PrintMarksUsingColors;
-    case Checked::DoNotPrint: return s.DoNotPrintMarks;
-    case Checked::English: return !IsGerman(s.Language);
-    case Checked::German: return IsGerman(s.Language);
+    case Checked::CreateBackup: return s.settings.CreateBackUp;
+    case Checked::KeepMarks: return s.settings.KeepMarksOnLoad;
+    case Checked::NoUnknown: return s.settings.NoUnknown;
+    case Checked::OverwriteWarning: return s.settings.OverwriteWarning;
+    case Checked::PrintHatched: return s.settings.MarksPrinting == PrintMarks::Hatched;
+    case Checked::PrintColors: return s.settings.MarksPrinting == PrintMarks::InColour;
+    case Checked::DoNotPrint: return s.settings.MarksPrinting == PrintMarks::None;
+    case Checked::English: return !IsGerman(s.settings.Language);
+    case Checked::German: return IsGerman(s.settings.Language);
     }
     return false;
 }

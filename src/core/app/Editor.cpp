@@ -222,9 +222,9 @@ void Editor::runCommand(Command command)
     case Command::ToggleKeepMarks: m_files.ToggleKeepMarks(); break;
     case Command::ToggleOverwriteWarning: m_files.OverwriteWarnClick(); break;
     case Command::ToggleNoUnknown: ToggleNoUnknown(); break;
-    case Command::PrintMarksHatched: SetPrintMarks(0); break;
-    case Command::PrintMarksUsingColors: SetPrintMarks(1); break;
-    case Command::DoNotPrintMarks: SetPrintMarks(2); break;
+    case Command::PrintMarksHatched: SetPrintMarks(PrintMarks::Hatched); break;
+    case Command::PrintMarksUsingColors: SetPrintMarks(PrintMarks::InColour); break;
+    case Command::DoNotPrintMarks: SetPrintMarks(PrintMarks::None); break;
     case Command::English: SetLanguage(LanguageEnglish); break;
     case Command::German: SetLanguage(LanguageGerman); break;
     default: break; // colours and recent files are handled above
@@ -335,30 +335,28 @@ void Editor::UpdateMenus()
 
 void Editor::ApplyLanguage()
 {
-    m_s.ValueLabel = ValueLabelText(m_s.Language);
-    m_host.setLanguageCaptions(m_s.Language);
+    m_s.ValueLabel = ValueLabelText(m_s.settings.Language);
+    m_host.setLanguageCaptions(m_s.settings.Language);
     UpdateMenus();
     m_host.invalidateViewAll();
 }
 
 void Editor::SetLanguage(int language)
 {
-    m_s.Language = language;
+    m_s.settings.Language = language;
     ApplyLanguage();
 }
 
 void Editor::ToggleNoUnknown()
 {
-    m_s.NoUnknown = !m_s.NoUnknown;
+    m_s.settings.NoUnknown = !m_s.settings.NoUnknown;
     m_host.invalidateViewAll();
     UpdateMenus();
 }
 
-void Editor::SetPrintMarks(int how)
+void Editor::SetPrintMarks(PrintMarks how)
 {
-    m_s.PrintMarksHatched = how == 0;
-    m_s.PrintMarksUsingColors = how == 1;
-    m_s.DoNotPrintMarks = how == 2;
+    m_s.settings.MarksPrinting = how;
     UpdateMenus();
 }
 

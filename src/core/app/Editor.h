@@ -55,8 +55,7 @@ public:
     void ApplyLanguage();
     void SetLanguage(int language);
     void ToggleNoUnknown();
-    // 0 hatched, 1 in colour, 2 not at all.
-    void SetPrintMarks(int how);
+    void SetPrintMarks(PrintMarks how);
 
     LayoutResult LayoutPass(const LayoutInput &in);
     void RequestLayout() override;
@@ -78,7 +77,7 @@ public:
     // EditContext
     Document &Doc() override { return m_s.doc; }
     TActions &History() override { return m_s.History; }
-    int Language() const override { return m_s.Language; }
+    int Language() const override { return m_s.settings.Language; }
     int NextCommandNumber() override;
     std::int64_t CursorOffset() const override { return m_s.view.CursorOffset(); }
     bool CursorInCharArea() const override { return m_s.view.InCharArea(m_s.view.CursorCol); }
@@ -91,8 +90,8 @@ public:
     void ShowProgress(const std::string &text) override;
     bool RunMarksDialog(bool save, const std::string &directory, const std::string &name,
                         std::string *chosen) override;
-    bool CreateBackUp() const override { return m_s.CreateBackUp; }
-    std::string &MarksInitialDir() override { return m_s.MarksInitialDir; }
+    bool CreateBackUp() const override { return m_s.settings.CreateBackUp; }
+    std::string &MarksInitialDir() override { return m_s.settings.MarksInitialDir; }
     std::string &MarksFileName() override { return m_s.MarksFileName; }
 
     // SearchUi

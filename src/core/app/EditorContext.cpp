@@ -43,7 +43,8 @@ bool Editor::RunMarksDialog(bool save, const std::string &directory, const std::
                             std::string *chosen)
 {
     const FileDialogKind kind = save ? FileDialogKind::MarksSave : FileDialogKind::MarksOpen;
-    return m_host.runFileDialog(kind, FileDialogTitle(kind, m_s.Language), directory, name, chosen);
+    return m_host.runFileDialog(kind, FileDialogTitle(kind, m_s.settings.Language), directory, name,
+                                chosen);
 }
 
 int Editor::AskAtCursor(const std::string &text)
@@ -67,7 +68,7 @@ int Editor::ShowMessageDlgPos(const std::string &text, MessageKind kind, unsigne
     MessageRequest r{text, kind, buttons, helpContext};
     r.left = left;
     r.top = top;
-    r.language = m_s.Language;
+    r.language = m_s.settings.Language;
     return m_host.showMessage(r);
 }
 
@@ -83,7 +84,7 @@ int Editor::ShowMessageDlgDefault(const std::string &text, MessageKind kind, uns
     MessageRequest r{text, kind, buttons, helpContext};
     r.variant = MessageVariant::WithDefault;
     r.defaultButton = defaultButton;
-    r.language = m_s.Language;
+    r.language = m_s.settings.Language;
     return m_host.showMessage(r);
 }
 

@@ -14,8 +14,8 @@ void Editor::CompareWith()
         return;
     std::string path;
     if (m_host.runFileDialog(FileDialogKind::Compare,
-                             FileDialogTitle(FileDialogKind::Compare, m_s.Language), m_s.InitialDir,
-                             std::string(), &path))
+                             FileDialogTitle(FileDialogKind::Compare, m_s.settings.Language),
+                             m_s.settings.InitialDir, std::string(), &path))
         CompareWithFile(*this, path);
     UpdateMenus();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ClipboardFormats.h"
+#include "app/Settings.h"
 #include "document/Document.h"
 #include "edit/ByteRunCommands.h"
 #include "edit/TActions.h"
@@ -26,19 +27,8 @@ struct EditorState
     int CommandNumber = 0;
     TActions History;
 
-    // Settings.
-    bool NoUnknown = true;
-    int Language = 9; // 7 German, anything else English
-    bool KeepMarksOnLoad = false;
-    bool PrintMarksHatched = true;
-    bool PrintMarksUsingColors = false;
-    bool DoNotPrintMarks = false;
-    bool OverwriteWarning = true;
-    bool CreateBackUp = true;
-    std::string CalcPath;
-    std::string InitialDir;
-    std::string MarksInitialDir;
-    std::array<std::string, 5> RecentFiles; // File0 (newest) .. File4
+    // The settings, read at start and written at exit.
+    Settings settings;
     std::string ValueLabel;
 
     // The current document's name, and the target of a save in progress; both empty for
@@ -55,7 +45,7 @@ struct EditorState
     ClipboardRegistry Clipboard;
     bool ClipboardHasData = false;
 
-    DumpScene Scene() const { return {view, doc, NoUnknown}; }
+    DumpScene Scene() const { return {view, doc, settings.NoUnknown}; }
     bool CursorOnByte() const { return view.CursorOnByte(doc.BufferSize()); }
     // Clamps a requested position onto the grid and pulls it back onto the last byte.
     CellPos Normalise(CellPos p) const { return view.Normalise(p, doc.BufferSize()); }

@@ -15,15 +15,17 @@ FileCommands::FileCommands(Editor &editor, EditorState &state, Host &host)
 
 void FileCommands::readFailed(const std::string &name)
 {
-    m_editor.ShowMessageDlg(ReadFailedText(m_s.Language, name), MessageKind::Error, mbOK, 0);
+    m_editor.ShowMessageDlg(ReadFailedText(m_s.settings.Language, name), MessageKind::Error, mbOK,
+                            0);
 }
 
 bool FileCommands::CloseQuery()
 {
     if (!m_s.doc.isModified())
         return true;
-    const int answer = m_editor.ShowMessageDlg(SaveChangesQuestion(m_s.Language, m_s.OpenName),
-                                               MessageKind::Confirmation, mbYesNoCancel, 0);
+    const int answer =
+        m_editor.ShowMessageDlg(SaveChangesQuestion(m_s.settings.Language, m_s.OpenName),
+                                MessageKind::Confirmation, mbYesNoCancel, 0);
     if (answer == mrYes)
         return m_s.SaveName.empty() ? saveWithDialog() : SaveToFile(m_s.SaveName, false);
     return answer == mrNo;
@@ -36,7 +38,7 @@ bool FileCommands::LoadFromFile(const std::string &given)
     const std::string name = AbsolutePath(given);
     if (!CloseQuery())
         return false;
-    if (!m_s.doc.loadFile(name, m_s.KeepMarksOnLoad)) {
+    if (!m_s.doc.loadFile(name, m_s.settings.KeepMarksOnLoad)) {
         readFailed(name);
         return false;
     }
@@ -59,7 +61,8 @@ void FileCommands::OpenClipboard()
 {
     const std::vector<ClipboardEntry> entries = m_host.clipboardEntries();
     if (entries.empty()) { // emptied since the menu offered the item
-        m_editor.ShowMessageDlg(ClipboardGoneText(m_s.Language), MessageKind::Error, mbOK, 0);
+        m_editor.ShowMessageDlg(ClipboardGoneText(m_s.settings.Language), MessageKind::Error, mbOK,
+                                0);
         return;
     }
     std::vector<std::string> lines;
@@ -83,14 +86,16 @@ void FileCommands::OpenClipboard()
     bool loaded = false;
     if (available)
         available = m_host.withClipboardData(mime, [&](const std::uint8_t *bytes, std::int64_t n) {
-            loaded = m_s.doc.loadBytes(bytes, n, m_s.KeepMarksOnLoad);
+            loaded = m_s.doc.loadBytes(bytes, n, m_s.settings.KeepMarksOnLoad);
         });
     if (!available) {
-        m_editor.ShowMessageDlg(ClipboardGoneText(m_s.Language), MessageKind::Error, mbOK, 0);
+        m_editor.ShowMessageDlg(ClipboardGoneText(m_s.settings.Language), MessageKind::Error, mbOK,
+                                0);
         return;
     }
     if (!loaded) { // the document is as it was
-        m_editor.ShowMessageDlg(OutOfMemoryText(m_s.Language), MessageKind::Error, mbOK, 0);
+        m_editor.ShowMessageDlg(OutOfMemoryText(m_s.settings.Language), MessageKind::Error, mbOK,
+                                0);
         return;
     }
     adoptContents(std::string());
@@ -100,18 +105,18 @@ bool FileCommands::SaveToFile(const std::string &name, bool force)
 {
     m_s.SaveName = name;
     for (;;) {
-        if (!RegularFileExists(m_s.SaveName) || !(m_s.OverwriteWarning || force))
+        if (!RegularFileExists(m_s.SaveName) || !(m_s.settings.OverwriteWarning || force))
             break;
         const int answer =
-            m_editor.ShowMessageDlgDefault(OverwriteQuestion(m_s.Language, m_s.SaveName),
+            m_editor.ShowMessageDlgDefault(OverwriteQuestion(m_s.settings.Language, m_s.SaveName),
                                            MessageKind::Confirmation, mbYesNoCancel, 0, mbNo);
         if (answer == mrYes)
             break;
         std::string chosen;
         if (answer != mrNo
             || !m_host.runFileDialog(FileDialogKind::Save,
-                                     FileDialogTitle(FileDialogKind::Save, m_s.Language),
-                                     m_s.InitialDir, m_s.SaveName, &chosen)) {
+                                     FileDialogTitle(FileDialogKind::Save, m_s.settings.Language),
+                                     m_s.settings.InitialDir, m_s.SaveName, &chosen)) {
             SetCurrentFileName(m_s.OpenName);
             return false;
         }
@@ -120,15 +125,15 @@ bool FileCommands::SaveToFile(const std::string &name, bool force)
 
     const std::string target = AbsolutePath(m_s.SaveName);
     if (changedByOthers(target)
-        && m_editor.ShowMessageDlgDefault(ChangedOnDiskQuestion(m_s.Language, target),
+        && m_editor.ShowMessageDlgDefault(ChangedOnDiskQuestion(m_s.settings.Language, target),
                                           MessageKind::Warning, mbYes | mbNo, 0, mbNo)
                != mrYes) {
         SetCurrentFileName(m_s.OpenName);
         return false;
     }
     const WriteOutcome outcome =
-        WriteFileSafely(target, m_s.doc.Buffer(), m_s.doc.BufferSize(), m_s.CreateBackUp);
-    const OutcomeMessage message = WriteOutcomeMessage(m_s.Language, outcome);
+        WriteFileSafely(target, m_s.doc.Buffer(), m_s.doc.BufferSize(), m_s.settings.CreateBackUp);
+    const OutcomeMessage message = WriteOutcomeMessage(m_s.settings.Language, outcome);
     if (outcome.result != WriteResult::Written && outcome.result != WriteResult::WrittenNoBackup) {
         m_editor.ShowMessageDlg(message.text, message.kind, mbOK, 0);
         SetCurrentFileName(m_s.OpenName);
@@ -161,9 +166,9 @@ void FileCommands::SetCurrentFileName(const std::string &name)
         m_host.setCaption(AppTitle());
         return;
     }
-    m_s.InitialDir = DirectoryOf(name);
+    m_s.settings.InitialDir = DirectoryOf(name);
     m_host.setCaption(MainCaption(name));
-    auto &files = m_s.RecentFiles;
+    auto &files = m_s.settings.File;
     for (const std::string &f : files)
         if (f == name)
             return;
@@ -176,8 +181,8 @@ bool FileCommands::saveWithDialog()
 {
     std::string chosen;
     if (!m_host.runFileDialog(FileDialogKind::Save,
-                              FileDialogTitle(FileDialogKind::Save, m_s.Language), m_s.InitialDir,
-                              m_s.SaveName, &chosen)) {
+                              FileDialogTitle(FileDialogKind::Save, m_s.settings.Language),
+                              m_s.settings.InitialDir, m_s.SaveName, &chosen)) {
         m_s.SaveName = m_s.OpenName;
         return false;
     }
@@ -202,8 +207,8 @@ void FileCommands::Open()
     const std::string remembered = m_s.OpenName;
     std::string chosen;
     if (m_host.runFileDialog(FileDialogKind::Open,
-                             FileDialogTitle(FileDialogKind::Open, m_s.Language), m_s.InitialDir,
-                             std::string(), &chosen))
+                             FileDialogTitle(FileDialogKind::Open, m_s.settings.Language),
+                             m_s.settings.InitialDir, std::string(), &chosen))
         LoadFromFile(chosen);
     else
         SetCurrentFileName(remembered);
@@ -223,8 +228,8 @@ void FileCommands::SaveAs()
 {
     std::string chosen;
     if (m_host.runFileDialog(FileDialogKind::Save,
-                             FileDialogTitle(FileDialogKind::Save, m_s.Language), m_s.InitialDir,
-                             m_s.SaveName, &chosen))
+                             FileDialogTitle(FileDialogKind::Save, m_s.settings.Language),
+                             m_s.settings.InitialDir, m_s.SaveName, &chosen))
         SaveToFile(chosen, true);
     else
         m_s.SaveName = m_s.OpenName;
@@ -233,9 +238,9 @@ void FileCommands::SaveAs()
 
 void FileCommands::OpenRecent(int index)
 {
-    if (index < 0 || index >= int(m_s.RecentFiles.size()))
+    if (index < 0 || index >= int(m_s.settings.File.size()))
         return;
-    const std::string name = m_s.RecentFiles[std::size_t(index)];
+    const std::string name = m_s.settings.File[std::size_t(index)];
     if (!name.empty())
         LoadFromFile(name);
     m_editor.UpdateMenus();
@@ -243,24 +248,24 @@ void FileCommands::OpenRecent(int index)
 
 void FileCommands::ToggleCreateBackup()
 {
-    m_s.CreateBackUp = !m_s.CreateBackUp;
+    m_s.settings.CreateBackUp = !m_s.settings.CreateBackUp;
     m_editor.UpdateMenus();
 }
 
 void FileCommands::ToggleKeepMarks()
 {
-    m_s.KeepMarksOnLoad = !m_s.KeepMarksOnLoad;
+    m_s.settings.KeepMarksOnLoad = !m_s.settings.KeepMarksOnLoad;
     m_editor.UpdateMenus();
 }
 
 void FileCommands::OverwriteWarnClick()
 {
-    if (!m_s.OverwriteWarning)
-        m_s.OverwriteWarning = true;
-    else if (m_editor.ShowMessageDlgDefault(OverwriteWarningOffQuestion(m_s.Language),
+    if (!m_s.settings.OverwriteWarning)
+        m_s.settings.OverwriteWarning = true;
+    else if (m_editor.ShowMessageDlgDefault(OverwriteWarningOffQuestion(m_s.settings.Language),
                                             MessageKind::Confirmation, mbYesNoCancel, 0, mbNo)
              == mrYes)
-        m_s.OverwriteWarning = false;
+        m_s.settings.OverwriteWarning = false;
     m_editor.UpdateMenus();
 }
 

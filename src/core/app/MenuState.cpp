@@ -22,12 +22,12 @@ MenuState ComputeMenuState(const EditorState &s)
 {
     MenuState m;
     for (std::size_t i = 0; i < m.recentCaptions.size(); ++i) {
-        m.recentCaptions[i] = "&" + std::to_string(i + 1) + ": " + Literal(s.RecentFiles[i]);
-        m.recentVisible[i] = !s.RecentFiles[i].empty();
+        m.recentCaptions[i] = "&" + std::to_string(i + 1) + ": " + Literal(s.settings.File[i]);
+        m.recentVisible[i] = !s.settings.File[i].empty();
         m.recentSeparator = m.recentSeparator || m.recentVisible[i];
     }
-    m.undoCaption = UndoCaption(s.Language, s.History.UndoName());
-    m.redoCaption = RedoCaption(s.Language, s.History.RedoName());
+    m.undoCaption = UndoCaption(s.settings.Language, s.History.UndoName());
+    m.redoCaption = RedoCaption(s.settings.Language, s.History.RedoName());
     for (int c = 0; c < CommandCount; ++c) {
         m.enabled[std::size_t(c)] = IsEnabled(Command(c), s);
         m.checked[std::size_t(c)] = IsChecked(Command(c), s);

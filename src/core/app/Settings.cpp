@@ -21,9 +21,7 @@ template <class S, class Visitor> void VisitValues(S &s, Visitor &v)
     v.Integer("DialogBaseUnits", s.DialogBaseUnits);
     v.Flag("Hex", s.HexMode);
     v.Flag("NoUnknown", s.NoUnknown);
-    v.Flag("PrintMarksHatched", s.PrintMarksHatched);
-    v.Flag("PrintMarksUsingColors", s.PrintMarksUsingColors);
-    v.Flag("DoNotPrintMarks", s.DoNotPrintMarks);
+    v.Printing(s.MarksPrinting);
     v.Flag("KeepMarksOnLoad", s.KeepMarksOnLoad);
     v.Flag(v.reading ? "OverWriteWarning" : "OverwriteWarning", s.OverwriteWarning);
     v.Flag("CreateBackUp", s.CreateBackUp);
@@ -58,6 +56,16 @@ struct Reader
         if (!stopped)
             value = n != 0;
     }
+    // Not printing wins over hatching, hatching over colours; with no flag set, colours.
+    void Printing(PrintMarks &value)
+    {
+        bool hatched = value == PrintMarks::Hatched, colours = value == PrintMarks::InColour,
+             none = value == PrintMarks::None;
+        Flag("PrintMarksHatched", hatched);
+        Flag("PrintMarksUsingColors", colours);
+        Flag("DoNotPrintMarks", none);
+        value = none ? PrintMarks::None : hatched ? PrintMarks::Hatched : PrintMarks::InColour;
+    }
     void Text(const char *name, std::string &value)
     {
         if (stopped)
@@ -80,6 +88,12 @@ struct Writer
 
     void Integer(const char *name, int value) { failed = failed || !sink.WriteDword(name, value); }
     void Flag(const char *name, bool value) { Integer(name, value ? 1 : 0); }
+    void Printing(PrintMarks value)
+    {
+        Flag("PrintMarksHatched", value == PrintMarks::Hatched);
+        Flag("PrintMarksUsingColors", value == PrintMarks::InColour);
+        Flag("DoNotPrintMarks", value == PrintMarks::None);
+    }
     void Text(const char *name, const std::string &value)
     {
         failed = failed || !sink.WriteString(name, value);

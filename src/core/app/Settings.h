@@ -8,6 +8,9 @@
 
 namespace vtm {
 
+// How printed pages show the marks.
+enum class PrintMarks { Hatched, InColour, None };
+
 // The values kept between runs, read once at start and written once at exit.
 struct Settings
 {
@@ -17,11 +20,10 @@ struct Settings
     int Height = 0;
     int Width = 0;
     int DialogBaseUnits = 0;
-    bool HexMode = true; // stored as "Hex"
+    bool HexMode = true; // stored as "Hex"; while the program runs the view holds the layout
     bool NoUnknown = true;
-    bool PrintMarksHatched = true;
-    bool PrintMarksUsingColors = false;
-    bool DoNotPrintMarks = false;
+    // Stored as the three flags PrintMarksHatched, PrintMarksUsingColors, DoNotPrintMarks.
+    PrintMarks MarksPrinting = PrintMarks::Hatched;
     bool KeepMarksOnLoad = false;
     bool OverwriteWarning = true;
     bool CreateBackUp = true;

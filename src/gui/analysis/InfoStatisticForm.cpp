@@ -84,7 +84,7 @@ void TInfoStatisticForm::showStatistics(const EditorState &state)
     const std::string separator = QLocale::system().decimalPoint().toStdString();
     // isModified compares with the saved contents, so undoing back to them reads "No".
     execWith(StatisticLines(stats, doc.BufferSize(), doc.isModified(), state.OpenName,
-                            state.Language, state.NoUnknown, separator));
+                            state.settings.Language, state.settings.NoUnknown, separator));
 }
 
 void TInfoStatisticForm::ShowStatistics(QWidget *parent, const EditorState &state)

@@ -100,7 +100,7 @@ MainWindow::MainWindow()
     setFocusPolicy(Qt::StrongFocus);
     m_state.view.fontCharWidth = m_font.charWidth();
     m_state.view.fontCharHeight = m_font.charHeight();
-    m_state.Language = UserLanguage();
+    m_state.settings.Language = UserLanguage();
 
     m_gotoForm = new TGotoForm(this);
     m_insertForm = new TInsertBytesForm(this);
@@ -230,12 +230,12 @@ void MainWindow::loadFile(const QString &path)
 void MainWindow::showAbout()
 {
     TKaAboutForm about(this);
-    about.execFor(m_state.Language);
+    about.execFor(m_state.settings.Language);
 }
 
 void MainWindow::launchCalculator()
 {
-    m_calculator.launch(this, m_state.CalcPath, m_state.Language,
+    m_calculator.launch(this, m_state.settings.CalcPath, m_state.settings.Language,
                         [this](const MessageRequest &r) { return showMessage(r); });
 }
 
@@ -275,12 +275,12 @@ bool MainWindow::runFileDialog(FileDialogKind kind, const std::string &title,
 
 bool MainWindow::runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int32_t *value)
 {
-    return m_gotoForm->ask(mode, m_state.Language, initial, value);
+    return m_gotoForm->ask(mode, m_state.settings.Language, initial, value);
 }
 
 bool MainWindow::runFindDialog(FindFormMode mode, FindState &state, int *result)
 {
-    return m_findForm->ask(mode, m_state.Language, state, result);
+    return m_findForm->ask(mode, m_state.settings.Language, state, result);
 }
 
 Host::ScreenMetrics MainWindow::screenMetrics() const
@@ -323,12 +323,12 @@ void MainWindow::printDocument()
 
 bool MainWindow::runClipboardChooser(const std::vector<std::string> &lines, int *index)
 {
-    return m_clipboardForm->ask(lines, m_state.Language, index);
+    return m_clipboardForm->ask(lines, m_state.settings.Language, index);
 }
 
 bool MainWindow::runInsertBytesDialog(bool append, ByteRunMemory &memory)
 {
-    return m_insertForm->ask(append, m_state.Language, memory);
+    return m_insertForm->ask(append, m_state.settings.Language, memory);
 }
 
 void MainWindow::closeMainWindow()
@@ -344,10 +344,10 @@ void MainWindow::setLanguageCaptions(int language)
 
 void MainWindow::showHelp(int context)
 {
-    const QString missing = ShowHelp(this, m_state.Language, context);
+    const QString missing = ShowHelp(this, m_state.settings.Language, context);
     if (!missing.isEmpty())
         m_editor.ShowMessageDlg(
-            HelpMissingText(m_state.Language, QFile::encodeName(missing).toStdString()),
+            HelpMissingText(m_state.settings.Language, QFile::encodeName(missing).toStdString()),
             MessageKind::Error, mbOK, 0);
 }
 
@@ -371,7 +371,8 @@ void MainWindow::runLayoutPass()
     m_view->setGeometry(frame + r.viewLeft, frame + r.viewTop, r.viewOuterWidth, r.viewOuterHeight);
     m_view->setClientSize(r.viewClientWidth, r.viewClientHeight);
     // Width is fixed by the dump; height snaps to whole rows.
-    const int oneRow = r.windowClientHeight - (m_state.view.VisibleRows - 1) * m_state.view.metrics.RowHeight;
+    const int oneRow =
+        r.windowClientHeight - (m_state.view.VisibleRows - 1) * m_state.view.metrics.RowHeight;
     setFixedWidth(r.windowClientWidth);
     setMinimumHeight(oneRow);
     // Lets window managers snap interactive resizing to rows too.

@@ -35,12 +35,12 @@ PrintInput MakePrintInput(const EditorState &state, std::int64_t firstPage, std:
     return PrintInput{.doc = state.doc,
                       .HexMode = state.view.HexMode,
                       .OffsetDigits = state.view.metrics.OffsetDigits,
-                      .NoUnknown = state.NoUnknown,
-                      .DoNotPrintMarks = state.DoNotPrintMarks,
-                      .PrintMarksHatched = state.PrintMarksHatched,
+                      .NoUnknown = state.settings.NoUnknown,
+                      .DoNotPrintMarks = state.settings.MarksPrinting == PrintMarks::None,
+                      .PrintMarksHatched = state.settings.MarksPrinting == PrintMarks::Hatched,
                       .OpenName = state.OpenName,
                       .DateTime = std::move(dateTime),
-                      .Language = state.Language,
+                      .Language = state.settings.Language,
                       .FirstPage = firstPage,
                       .LastPage = lastPage};
 }
@@ -65,18 +65,20 @@ bool PrintWithProgress(QWidget *parent, QPrinter &printer, const EditorState &st
     const PrintInput input = MakePrintInput(state, firstPage, lastPage, PrintDateTime());
     QtPrintTarget target(printer);
     const PrintResult result = form->run(target, input);
-    if (const auto text = PrintErrorText(result, form->failure(), state.Language))
-        tell(parent, MessageKind::Error, *text, state.Language);
+    if (const auto text = PrintErrorText(result, form->failure(), state.settings.Language))
+        tell(parent, MessageKind::Error, *text, state.settings.Language);
     return result.status == PrintStatus::Done;
 }
 
 void DoPrint(QWidget *parent, const EditorState &state, TPrintCancelForm *form)
 {
-    const PrintPlan plan = PlanPrint(state.view.HexMode, state.doc.BufferSize(), state.view.CursorRow);
+    const PrintPlan plan =
+        PlanPrint(state.view.HexMode, state.doc.BufferSize(), state.view.CursorRow);
     if (plan.pages < 1)
         return;
     if (QPrinterInfo::availablePrinters().isEmpty())
-        tell(parent, MessageKind::Information, NoPrinterText(state.Language), state.Language);
+        tell(parent, MessageKind::Information, NoPrinterText(state.settings.Language),
+             state.settings.Language);
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setCopyCount(1);
