@@ -1,43 +1,30 @@
 #include "gui/app/MainWindow.h"
 
-#include "app/MenuState.h"
-#include "app/Placement.h"
-#include "app/StartUp.h"
-#include "marks/MarkCommands.h"
-#include "marks/MarksFileCommands.h"
-#include "app/Texts.h"
-#include "document/SafeFile.h"
-#include "gui/app/MessageDialog.h"
-#include "app/Help.h"
-#include "gui/app/AboutDialog.h"
-#include "gui/analysis/InfoStatisticForm.h"
-#include "gui/app/ClipboardForm.h"
-#include "gui/platform/Clipboard.h"
-#include "gui/print/PrintCommand.h"
-#include "gui/app/HelpWindow.h"
+#include "gui/app/KeyEvents.h"
 #include "gui/app/SpeedPanel.h"
-#include "gui/search/FindForm.h"
-#include "gui/search/GotoForm.h"
-#include "gui/search/InsertBytesForm.h"
+#include "gui/app/StatusPanes.h"
+#include "gui/platform/Clipboard.h"
 #include "gui/platform/Platform.h"
-#include "gui/widgets/TSpeedButton.h"
 #include "gui/view/FileDropFilter.h"
 #include "gui/view/TPlixBox.h"
 #include "gui/view/TPlixMainPanel.h"
+#include "gui/widgets/TSpeedButton.h"
+#include "app/MenuState.h"
+#include "app/Placement.h"
+#include "app/StartUp.h"
+#include "app/Texts.h"
+#include "document/SafeFile.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QFile>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
 #include <QRandomGenerator>
 #include <QScreen>
-#include <QCursor>
-#include <QFileDialog>
-#include <QMenuBar>
-#include <QFile>
-#include <QFontMetrics>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -47,49 +34,7 @@
 namespace vtm {
 
 namespace {
-constexpr int kStatusWidths[3] = {140, 160, 140};
 constexpr int kInitialRows = 24;
-
-KeyStroke toKeyStroke(const QKeyEvent *event)
-{
-    KeyStroke k;
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    if (mods & Qt::ShiftModifier)
-        k.modifiers |= Shift;
-    if (mods & Qt::ControlModifier)
-        k.modifiers |= Ctrl;
-    if (mods & Qt::AltModifier)
-        k.modifiers |= Alt;
-    const int key = event->key();
-    switch (key) {
-    case Qt::Key_Up: k.key = Key::Up; break;
-    case Qt::Key_Down: k.key = Key::Down; break;
-    case Qt::Key_Left: k.key = Key::Left; break;
-    case Qt::Key_Right: k.key = Key::Right; break;
-    case Qt::Key_PageUp: k.key = Key::PageUp; break;
-    case Qt::Key_PageDown: k.key = Key::PageDown; break;
-    case Qt::Key_Home: k.key = Key::Home; break;
-    case Qt::Key_End: k.key = Key::End; break;
-    case Qt::Key_Tab: k.key = Key::Tab; break;
-    case Qt::Key_Backspace: k.key = Key::Backspace; break;
-    case Qt::Key_Delete: k.key = Key::Delete; break;
-    case Qt::Key_Insert: k.key = Key::Insert; break;
-    case Qt::Key_Backtab:
-        k.key = Key::Tab;
-        k.modifiers |= Shift;
-        break;
-    default:
-        if (key >= Qt::Key_A && key <= Qt::Key_Z) {
-            k.key = Key::Letter;
-            k.letter = char('A' + (key - Qt::Key_A));
-        } else if (key >= Qt::Key_F1 && key <= Qt::Key_F24) {
-            k.key = Key::Function;
-            k.letter = char(1 + (key - Qt::Key_F1));
-        }
-        break;
-    }
-    return k;
-}
 } // namespace
 
 MainWindow::MainWindow()
@@ -102,9 +47,6 @@ MainWindow::MainWindow()
     m_state.view.fontCharHeight = m_font.charHeight();
     m_state.settings.Language = UserLanguage();
 
-    m_gotoForm = new TGotoForm(this);
-    m_insertForm = new TInsertBytesForm(this);
-    m_clipboardForm = new TClipboardForm(m_font.font(), this);
     // Open clipboard is offered only while the clipboard holds something.
     m_state.ClipboardHasData = ClipboardOffersData();
     if (QClipboard *clipboard = QGuiApplication::clipboard())
@@ -112,7 +54,6 @@ MainWindow::MainWindow()
             m_state.ClipboardHasData = ClipboardOffersData();
             m_editor.UpdateMenus();
         });
-    m_findForm = new TFindForm(this);
     m_menu = new MainMenu(menuBar(), this);
     connect(m_menu, &MainMenu::triggered, this, [this](Command command) {
         m_editor.runCommand(command);
@@ -129,18 +70,7 @@ MainWindow::MainWindow()
     m_panel = new TPlixMainPanel(m_state, m_font, central);
     m_view = new TPlixBox(m_state, m_font, m_panel);
 
-    statusBar()->setStyleSheet(QStringLiteral("QStatusBar::item { border: none; }"));
-    // The classic narrow status-bar face (Arial's metric twin where Arial is missing).
-    statusBar()->setFont(QFont(QStringLiteral("Arial"), 8));
-    // The pane's text is what a screen reader reads; the role goes to the description.
-    static const char *const roles[3] = {"Position", "Value", "Distance"};
-    for (int i = 0; i < 3; ++i) {
-        auto *label = new QLabel(statusBar());
-        label->setFixedWidth(kStatusWidths[i]);
-        label->setAccessibleDescription(QString::fromLatin1(roles[i]));
-        statusBar()->addWidget(label);
-        m_status[std::size_t(i)] = label;
-    }
+    m_status = addStatusPanes(statusBar());
 
     DumpClient *client = m_view->client();
     client->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -227,18 +157,6 @@ void MainWindow::loadFile(const QString &path)
     m_editor.LoadFromFile(AbsolutePath(QFile::encodeName(path).toStdString()));
 }
 
-void MainWindow::showAbout()
-{
-    TKaAboutForm about(this);
-    about.execFor(m_state.settings.Language);
-}
-
-void MainWindow::launchCalculator()
-{
-    m_calculator.launch(this, m_state.settings.CalcPath, m_state.settings.Language,
-                        [this](const MessageRequest &r) { return showMessage(r); });
-}
-
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (!m_editor.files().CloseQuery()) {
@@ -253,34 +171,6 @@ void MainWindow::updateMenus(const MenuState &state)
     m_menu->apply(state);
     for (const SpeedButton b : AllSpeedButtons())
         m_speed->button(b)->setEnabled(state.enabled[std::size_t(CommandOfButton(b))]);
-}
-
-bool MainWindow::runFileDialog(FileDialogKind kind, const std::string &title,
-                               const std::string &directory, const std::string &name,
-                               std::string *chosen)
-{
-    const bool saving = kind == FileDialogKind::Save || kind == FileDialogKind::MarksSave;
-    QFileDialog dialog(this, QString::fromUtf8(title), QFile::decodeName(directory.c_str()));
-    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    // The program asks its own overwrite question, once.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (!name.empty())
-        dialog.selectFile(QFile::decodeName(name.c_str()));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return false;
-    *chosen = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
-    return !chosen->empty();
-}
-
-bool MainWindow::runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int32_t *value)
-{
-    return m_gotoForm->ask(mode, m_state.settings.Language, initial, value);
-}
-
-bool MainWindow::runFindDialog(FindFormMode mode, FindState &state, int *result)
-{
-    return m_findForm->ask(mode, m_state.settings.Language, state, result);
 }
 
 Host::ScreenMetrics MainWindow::screenMetrics() const
@@ -300,37 +190,6 @@ std::int64_t MainWindow::tickCount() const
     return m_ticks.elapsed();
 }
 
-std::vector<ClipboardEntry> MainWindow::clipboardEntries()
-{
-    return ClipboardEntries();
-}
-
-bool MainWindow::withClipboardData(
-    const std::string &mime, const std::function<void(const std::uint8_t *, std::int64_t)> &use)
-{
-    return WithClipboardData(mime, use);
-}
-
-void MainWindow::showStatistics()
-{
-    TInfoStatisticForm::ShowStatistics(this, m_state);
-}
-
-void MainWindow::printDocument()
-{
-    DoPrint(this, m_state);
-}
-
-bool MainWindow::runClipboardChooser(const std::vector<std::string> &lines, int *index)
-{
-    return m_clipboardForm->ask(lines, m_state.settings.Language, index);
-}
-
-bool MainWindow::runInsertBytesDialog(bool append, ByteRunMemory &memory)
-{
-    return m_insertForm->ask(append, m_state.settings.Language, memory);
-}
-
 void MainWindow::closeMainWindow()
 {
     close();
@@ -340,15 +199,6 @@ void MainWindow::setLanguageCaptions(int language)
 {
     m_menu->setLanguage(language);
     m_speed->applyLanguage(language);
-}
-
-void MainWindow::showHelp(int context)
-{
-    const QString missing = ShowHelp(this, m_state.settings.Language, context);
-    if (!missing.isEmpty())
-        m_editor.ShowMessageDlg(
-            HelpMissingText(m_state.settings.Language, QFile::encodeName(missing).toStdString()),
-            MessageKind::Error, mbOK, 0);
 }
 
 void MainWindow::runLayoutPass()
@@ -472,19 +322,8 @@ void MainWindow::requestLayout()
 
 void MainWindow::setStatusText(int panel, const std::string &text)
 {
-    if (panel < 0 || panel >= 3)
-        return;
-    QLabel *label = m_status[std::size_t(panel)];
-    const QString t = QString::fromUtf8(text);
-    // The panes have fixed widths; the offsets of very large files get a smaller font
-    // rather than being cut off.
-    QFont font = statusBar()->font();
-    while (font.pointSizeF() > 6
-           && QFontMetrics(font).horizontalAdvance(t) > label->minimumWidth() - 2)
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    if (label->font() != font)
-        label->setFont(font);
-    label->setText(t);
+    if (panel >= 0 && panel < 3)
+        showInPane(m_status[std::size_t(panel)], statusBar()->font(), QString::fromUtf8(text));
 }
 
 void MainWindow::restartCursorTimer()
@@ -500,11 +339,6 @@ void MainWindow::beep()
 void MainWindow::setCaption(const std::string &caption)
 {
     setWindowTitle(QString::fromUtf8(caption));
-}
-
-int MainWindow::showMessage(const MessageRequest &request)
-{
-    return MessageDialog::ask(request, this, [this](int context) { showHelp(context); });
 }
 
 void MainWindow::setScrollInfo(int barKind, int range, int page, int position)

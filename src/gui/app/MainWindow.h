@@ -5,7 +5,7 @@
 #include "app/Host.h"
 #include "app/Settings.h"
 #include "gui/app/MainMenu.h"
-#include "gui/platform/Calculator.h"
+#include "gui/app/WindowDialogs.h"
 #include "gui/view/DumpFont.h"
 
 #include <QMainWindow>
@@ -19,10 +19,6 @@ class QLabel;
 namespace vtm {
 
 class SpeedPanel;
-class TClipboardForm;
-class TFindForm;
-class TGotoForm;
-class TInsertBytesForm;
 class TPlixBox;
 class TPlixMainPanel;
 
@@ -55,6 +51,11 @@ public:
     void loadFile(const QString &path);
     void runLayoutPass();
 
+    TGotoForm *gotoForm() const { return m_dialogs.gotoForm(); }
+    TInsertBytesForm *insertBytesForm() const { return m_dialogs.insertBytesForm(); }
+    TClipboardForm *clipboardForm() const { return m_dialogs.clipboardForm(); }
+    TFindForm *findForm() const { return m_dialogs.findForm(); }
+
     // Host
     void invalidateView(int x, int y, int w, int h) override;
     void invalidateViewAll() override;
@@ -66,34 +67,53 @@ public:
     void restartCursorTimer() override;
     void beep() override;
     void setCaption(const std::string &caption) override;
-    int showMessage(const MessageRequest &request) override;
     void updateMenus(const MenuState &state) override;
-    bool runFileDialog(FileDialogKind kind, const std::string &title, const std::string &directory,
-                       const std::string &name, std::string *chosen) override;
     void closeMainWindow() override;
     void setLanguageCaptions(int language) override;
-    void showHelp(int context) override;
-    void showAbout() override;
-    void launchCalculator() override;
-    bool runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int32_t *value) override;
-    bool runInsertBytesDialog(bool append, ByteRunMemory &memory) override;
-    bool runFindDialog(FindFormMode mode, FindState &state, int *result) override;
     ScreenMetrics screenMetrics() const override;
-    std::vector<ClipboardEntry> clipboardEntries() override;
-    bool withClipboardData(
-        const std::string &mime,
-        const std::function<void(const std::uint8_t *bytes, std::int64_t size)> &use) override;
-    bool runClipboardChooser(const std::vector<std::string> &lines, int *index) override;
-    void showStatistics() override;
-    void printDocument() override;
-    TClipboardForm *clipboardForm() const { return m_clipboardForm; }
     std::int64_t tickCount() const override;
-    TFindForm *findForm() const { return m_findForm; }
-    TGotoForm *gotoForm() const { return m_gotoForm; }
-    TInsertBytesForm *insertBytesForm() const { return m_insertForm; }
     void setScrollInfo(int barKind, int range, int page, int position) override;
     int scrollPosition(int barKind) const override;
     int trackPosition(int barKind) const override;
+
+    // Host: what the window's dialogs and the desktop answer
+    int showMessage(const MessageRequest &request) override
+    {
+        return m_dialogs.showMessage(request);
+    }
+    bool runFileDialog(FileDialogKind kind, const std::string &title, const std::string &directory,
+                       const std::string &name, std::string *chosen) override
+    {
+        return m_dialogs.runFileDialog(kind, title, directory, name, chosen);
+    }
+    bool runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int32_t *value) override
+    {
+        return m_dialogs.runGotoDialog(mode, initial, value);
+    }
+    bool runInsertBytesDialog(bool append, ByteRunMemory &memory) override
+    {
+        return m_dialogs.runInsertBytesDialog(append, memory);
+    }
+    bool runFindDialog(FindFormMode mode, FindState &state, int *result) override
+    {
+        return m_dialogs.runFindDialog(mode, state, result);
+    }
+    bool runClipboardChooser(const std::vector<std::string> &lines, int *index) override
+    {
+        return m_dialogs.runClipboardChooser(lines, index);
+    }
+    std::vector<ClipboardEntry> clipboardEntries() override { return m_dialogs.clipboardEntries(); }
+    bool withClipboardData(
+        const std::string &mime,
+        const std::function<void(const std::uint8_t *bytes, std::int64_t size)> &use) override
+    {
+        return m_dialogs.withClipboardData(mime, use);
+    }
+    void showHelp(int context) override { m_dialogs.showHelp(context); }
+    void showAbout() override { m_dialogs.showAbout(); }
+    void launchCalculator() override { m_dialogs.launchCalculator(); }
+    void showStatistics() override { m_dialogs.showStatistics(); }
+    void printDocument() override { m_dialogs.printDocument(); }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -114,12 +134,7 @@ private:
     QElapsedTimer m_ticks;
     MainMenu *m_menu = nullptr;
     SpeedPanel *m_speed = nullptr;
-    // Created once and kept, so that what was typed into them stays.
-    TGotoForm *m_gotoForm = nullptr;
-    TInsertBytesForm *m_insertForm = nullptr;
-    TClipboardForm *m_clipboardForm = nullptr;
-    TFindForm *m_findForm = nullptr;
-    Calculator m_calculator{this};
+    WindowDialogs m_dialogs{this, m_state, m_editor, m_font.font()};
     std::array<QLabel *, 3> m_status{};
     QTimer m_cursorTimer;
     QString m_openOnShow;
