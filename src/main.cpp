@@ -57,8 +57,8 @@ int main(int argc, char **argv)
     QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QString::fromUtf8(vtm::AppTitle()));
     // Settings before any window, saved once the window is gone.
-    const vtm::Settings stored =
-        vtm::LoadSettingsFromStore(vtm::UserLanguage(), vtm::DefaultCalculatorPath());
+    const vtm::Settings stored = vtm::LoadSettingsFromStore(vtm::LanguageOf(vtm::UserLanguage()),
+                                                            vtm::DefaultCalculatorPath());
     const bool first = vtm::FirstInstance();
     auto window = std::make_unique<vtm::MainWindow>();
     window->applySettings(stored);

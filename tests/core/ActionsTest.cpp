@@ -296,7 +296,7 @@ public:
     }
     Document &Doc() override { return doc; }
     TActions &History() override { return history; }
-    int Language() const override { return 9; }
+    vtm::Language Language() const override { return LanguageEnglish; }
     int NextCommandNumber() override { return ++m_command; }
     std::int64_t CursorOffset() const override { return m_cursor; }
     bool CursorInCharArea() const override { return false; }
@@ -334,13 +334,14 @@ TEST(Actions, FailureMessageAfterTheLayoutPass)
         EXPECT_FALSE(c.history.AddAction(
             std::make_unique<TInsertAction>(ActionKind::Insert, c.NextCommandNumber(), 3, false),
             true));
-        EXPECT_EQ(c.log,
-                  (Log{"layout", "update", OutOfMemoryText(9), "layout", "cursor", "update"}));
+        EXPECT_EQ(c.log, (Log{"layout", "update", OutOfMemoryText(LanguageEnglish), "layout",
+                              "cursor", "update"}));
         c.log.clear();
         EXPECT_FALSE(c.history.AddAction(
             std::make_unique<TReplaceAction>(c, c.NextCommandNumber(), 0, false, 1, two.data(), 2),
             true));
-        EXPECT_EQ(c.log, (Log{"layout", OutOfMemoryReplaceText(9), "layout", "cursor", "update"}));
+        EXPECT_EQ(c.log, (Log{"layout", OutOfMemoryReplaceText(LanguageEnglish), "layout", "cursor",
+                              "update"}));
     }
     {
         LoggingContext c(Iota(65537));
@@ -350,8 +351,8 @@ TEST(Actions, FailureMessageAfterTheLayoutPass)
         c.doc.setStorageLimit(65536 * 2);
         c.log.clear();
         c.history.Undo();
-        EXPECT_EQ(c.log,
-                  (Log{"layout", "update", OutOfMemoryUndoText(9), "layout", "cursor", "menus"}));
+        EXPECT_EQ(c.log, (Log{"layout", "update", OutOfMemoryUndoText(LanguageEnglish), "layout",
+                              "cursor", "menus"}));
     }
 }
 

@@ -48,9 +48,9 @@ TEST(Goto, TextsFollowLanguageAndMode)
 {
     EXPECT_EQ(GotoTexts(LanguageGerman, GotoFormMode::DeleteBytes).mainLabel, "&Anzahl:");
     EXPECT_EQ(GotoTexts(LanguageGerman, GotoFormMode::Goto).caption, "Gehe zu");
-    EXPECT_EQ(GotoTexts(9, GotoFormMode::DeleteBytes).caption, "Delete bytes");
+    EXPECT_EQ(GotoTexts(LanguageEnglish, GotoFormMode::DeleteBytes).caption, "Delete bytes");
     EXPECT_EQ(InsertBytesTexts(LanguageGerman, true).caption, "Bytes anfügen");
-    EXPECT_EQ(InsertBytesTexts(9, false).caption, "Insert bytes");
+    EXPECT_EQ(InsertBytesTexts(LanguageEnglish, false).caption, "Insert bytes");
 }
 
 // The target is cut to the last byte with a beep; a negative value is left to the cursor
@@ -137,7 +137,8 @@ TEST(ByteRun, AppendAtEndAcrossStorageStep)
     EXPECT_EQ(Bytes(bytes.begin() + 65537, bytes.end()), Bytes(3, 0xAB));
     EXPECT_EQ(MarksOf(r.s.doc)[65536], 5);
     EXPECT_EQ(r.s.view.CursorOffset(), 65537);
-    EXPECT_EQ(r.s.History.UndoName(), "(" + ActionKindName(ActionKind::InsertBytes, 9) + ")");
+    EXPECT_EQ(r.s.History.UndoName(),
+              "(" + ActionKindName(ActionKind::InsertBytes, LanguageEnglish) + ")");
     r.s.History.Undo();
     EXPECT_EQ(Snapshot(r), before);
     EXPECT_TRUE(r.s.History.CanUndo()); // the insert is a step of its own
@@ -164,7 +165,8 @@ TEST(ByteRun, DeleteClampsToEndAndRemembersCount)
     EXPECT_EQ(r.s.view.CursorOffset(), 65529); // on the new last byte
     EXPECT_EQ(MarksOf(r.s.doc)[65529], 1);
     EXPECT_EQ(m.LastDeleteCount, 100);
-    EXPECT_EQ(r.s.History.UndoName(), "(" + ActionKindName(ActionKind::Delete, 9) + ")");
+    EXPECT_EQ(r.s.History.UndoName(),
+              "(" + ActionKindName(ActionKind::Delete, LanguageEnglish) + ")");
     ExpectOneStepUndoRedo(r, before);
 
     r.s.History.Undo();

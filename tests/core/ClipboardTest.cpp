@@ -48,8 +48,7 @@ TEST(OpenClipboard, LoadsTheChosenFormatUnnamed)
     r.host.clipboardChoices = {1};
     r.ed.files().OpenClipboard();
     ASSERT_EQ(r.host.chooserLines.size(), 1u);
-    EXPECT_EQ(r.host.chooserLines[0][0],
-              "         1 $00000001          2 $00000002 (CF_TEXT)");
+    EXPECT_EQ(r.host.chooserLines[0][0], "         1 $00000001          2 $00000002 (CF_TEXT)");
     EXPECT_EQ(r.host.chooserLines[0][1],
               "     49152 $0000C000          4 $00000004 \"application/x-vtm\"");
     EXPECT_EQ(BytesOf(r.s.doc), (Bytes{9, 8, 7, 6}));
@@ -114,7 +113,7 @@ TEST(OpenClipboard, CancelledGoneOrTooLargeLeavesTheDocument)
     r.host.clipboardChoices = {0};
     r.s.doc.setStorageLimit(2 * Document::StorageStep);
     r.ed.files().OpenClipboard();
-    EXPECT_EQ(r.host.messages.back().text, OutOfMemoryText(9));
+    EXPECT_EQ(r.host.messages.back().text, OutOfMemoryText(LanguageEnglish));
     EXPECT_EQ(BytesOf(r.s.doc), edited);
 }
 

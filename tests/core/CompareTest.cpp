@@ -200,7 +200,7 @@ TEST(Compare, UnreadableFilesAreReportedAndNothingIsMarked)
         paths.push_back(dir / "locked");
     for (const std::string &path : paths) {
         SCOPED_TRACE(path);
-        for (const int language : {LanguageEnglish, LanguageGerman}) {
+        for (const Language language : {LanguageEnglish, LanguageGerman}) {
             Rig r(Iota(8));
             r.s.settings.Language = language;
             SetMarks(r.s.doc, "....5...");

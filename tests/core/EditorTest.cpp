@@ -172,15 +172,16 @@ TEST(EditorStatus, PanelsFollowCursorAndMouse)
 TEST(EditorLoad, MissingFileIsReportedAndChangesNothing)
 {
     const std::string name = (std::filesystem::temp_directory_path() / "vtm_missing").string();
-    for (int language : {9, LanguageGerman}) {
+    for (Language language : {LanguageEnglish, LanguageGerman}) {
         Rig r(Iota(40));
         r.s.settings.Language = language;
         r.place(5, 1);
         EXPECT_FALSE(r.ed.LoadFromFile(name));
         ASSERT_EQ(r.host.messages.size(), 1u);
         EXPECT_EQ(r.host.messages[0].kind, MessageKind::Error);
-        EXPECT_EQ(r.host.messages[0].text, language == 9 ? "Reading " + name + " failed!"
-                                                         : "Konnte " + name + " nicht lesen!");
+        EXPECT_EQ(r.host.messages[0].text, language == LanguageEnglish
+                                               ? "Reading " + name + " failed!"
+                                               : "Konnte " + name + " nicht lesen!");
         EXPECT_EQ(r.s.doc.BufferSize(), 40);
         EXPECT_EQ(r.cursor(), (CellPos{5, 1}));
     }

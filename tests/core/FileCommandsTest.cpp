@@ -79,7 +79,7 @@ TEST(Files, CloseQueryAnswers)
     TempDir dir;
     const std::string file = dir / "doc.bin";
     WriteFile(file, {1, 2, 3});
-    for (const int language : {9, LanguageGerman}) {
+    for (const Language language : {LanguageEnglish, LanguageGerman}) {
         Rig r({});
         r.s.settings.Language = language;
         r.s.settings.OverwriteWarning = false;
@@ -91,8 +91,8 @@ TEST(Files, CloseQueryAnswers)
         r.host.answers = {mrCancel};
         EXPECT_FALSE(r.ed.files().CloseQuery());
         EXPECT_EQ(r.host.messages.back().text,
-                  language == 9 ? file + " has been changed. Save changes?"
-                                : file + " wurde geändert. Änderungen speichern?");
+                  language == LanguageEnglish ? file + " has been changed. Save changes?"
+                                              : file + " wurde geändert. Änderungen speichern?");
         EXPECT_EQ(r.host.messages.back().buttons, unsigned(mbYesNoCancel));
         r.host.answers = {mrYes}; // saved under its name, warning off: no further question
         EXPECT_TRUE(r.ed.files().CloseQuery());
@@ -106,8 +106,8 @@ TEST(Files, CloseQueryAnswers)
         r.host.answers = {mrYes};
         EXPECT_FALSE(r.ed.files().CloseQuery());
         EXPECT_EQ(r.host.messages.back().text,
-                  language == 9 ? "Data has been changed. Save changes?"
-                                : "Daten wurden geändert. Änderungen speichern?");
+                  language == LanguageEnglish ? "Data has been changed. Save changes?"
+                                              : "Daten wurden geändert. Änderungen speichern?");
         EXPECT_EQ(r.s.SaveName, "");
         r.host.answers = {mrNo};
         EXPECT_TRUE(r.ed.files().CloseQuery());
@@ -253,11 +253,11 @@ TEST(Files, NewAndKeepMarks)
 
 TEST(Captions, BothLanguages)
 {
-    EXPECT_EQ(Caption(MenuItem::Open, 9), "&Open...");
+    EXPECT_EQ(Caption(MenuItem::Open, LanguageEnglish), "&Open...");
     EXPECT_EQ(Caption(MenuItem::Open, LanguageGerman), "&Öffnen...");
     EXPECT_EQ(Caption(MenuItem::PopupPreviousIdenticalByte, LanguageGerman),
               "V&origes ident. Byte");
-    EXPECT_EQ(Caption(MenuItem::NoUnknown, 12), "&Unknow chars as space");
+    EXPECT_EQ(Caption(MenuItem::NoUnknown, LanguageOf(12)), "&Unknow chars as space");
     const std::pair<KeyStroke, const char *> keys[] = {
         {{Key::Letter, Shift | Ctrl, 'Z'}, "Umsch+Strg+Z"},
         {{Key::Insert, Ctrl, 0}, "Strg+Einfg"},
@@ -268,8 +268,8 @@ TEST(Captions, BothLanguages)
     };
     for (const auto &[key, german] : keys)
         EXPECT_EQ(ShortcutText(key, LanguageGerman), german);
-    EXPECT_EQ(ShortcutText({Key::Letter, Shift | Ctrl, 'Z'}, 9), "Shift+Ctrl+Z");
-    EXPECT_EQ(ShortcutText({Key::Left, Ctrl, 0}, 9), "Ctrl+Left");
+    EXPECT_EQ(ShortcutText({Key::Letter, Shift | Ctrl, 'Z'}, LanguageEnglish), "Shift+Ctrl+Z");
+    EXPECT_EQ(ShortcutText({Key::Left, Ctrl, 0}, LanguageEnglish), "Ctrl+Left");
     EXPECT_EQ(FileDialogTitle(FileDialogKind::Save, LanguageGerman), "Speichern unter");
 }
 

@@ -139,14 +139,14 @@ TEST(Find, FoundOccurrenceKeepsTheCursorInItsArea)
 
 TEST(Find, DialogTextsAndButtonPlacementPerMode)
 {
-    EXPECT_EQ(FindTexts(9, FindFormMode::Find).caption, "Find");
-    EXPECT_EQ(FindTexts(7, FindFormMode::FindAndMark).caption, "Suchen und markieren");
-    EXPECT_EQ(FindTexts(7, FindFormMode::Replace).allButton, "&Alles ersetzen");
-    EXPECT_EQ(FindTexts(9, FindFormMode::FindAndMark).allButton, "Mark &all");
-    EXPECT_EQ(FindTexts(7, FindFormMode::Find).caseBox, "Groß-/&Kleinschreib.");
-    EXPECT_EQ(FindTexts(9, FindFormMode::Find).decRLabel, "D&ec:");
+    EXPECT_EQ(FindTexts(LanguageEnglish, FindFormMode::Find).caption, "Find");
+    EXPECT_EQ(FindTexts(LanguageGerman, FindFormMode::FindAndMark).caption, "Suchen und markieren");
+    EXPECT_EQ(FindTexts(LanguageGerman, FindFormMode::Replace).allButton, "&Alles ersetzen");
+    EXPECT_EQ(FindTexts(LanguageEnglish, FindFormMode::FindAndMark).allButton, "Mark &all");
+    EXPECT_EQ(FindTexts(LanguageGerman, FindFormMode::Find).caseBox, "Groß-/&Kleinschreib.");
+    EXPECT_EQ(FindTexts(LanguageEnglish, FindFormMode::Find).decRLabel, "D&ec:");
     // Any language but German is English.
-    EXPECT_EQ(FindTexts(0, FindFormMode::Find).cancelButton, "Cancel");
+    EXPECT_EQ(FindTexts(LanguageOf(0), FindFormMode::Find).cancelButton, "Cancel");
 
     const FindButtonLefts two = FindButtonLayout(FindFormMode::Find, 378, 85);
     EXPECT_EQ(two.ok, 83);

@@ -97,7 +97,8 @@ TEST(Help, PathFollowsLanguageAndContext)
     EXPECT_EQ(HelpFilePath(bin, LanguageGerman, HelpContextCharTable),
               tree.at("bin/help/de/chartable.html"));
     // Any language but German is English; an unknown context opens the contents.
-    EXPECT_EQ(HelpFilePath(bin, 12, HelpContextCharTable), tree.at("bin/help/en/chartable.html"));
+    EXPECT_EQ(HelpFilePath(bin, LanguageOf(12), HelpContextCharTable),
+              tree.at("bin/help/en/chartable.html"));
     EXPECT_EQ(HelpFilePath(bin, LanguageGerman, 4711), tree.at("bin/help/de/index.html"));
 
     // Installed under share/: found from bin/.

@@ -27,7 +27,7 @@ TEST(History, RedoTailIsCutAndNamesFollow)
     Rig r(Iota(100));
     TActions &h = r.s.History;
     EXPECT_EQ(h.UndoName(), "");
-    EXPECT_EQ(UndoCaption(9, h.UndoName()), "&Undo ");
+    EXPECT_EQ(UndoCaption(LanguageEnglish, h.UndoName()), "&Undo ");
     h.Undo(); // nothing to undo: no effect at all
     h.Redo();
     EXPECT_EQ(r.host.requestLayoutCount + r.host.updateNowCount, 0);

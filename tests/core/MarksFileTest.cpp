@@ -108,7 +108,7 @@ class MarksRig : public MarksContext
 public:
     Document doc;
     TActions history;
-    int language = LanguageEnglish;
+    vtm::Language language = LanguageEnglish;
     int commands = 0;
     int cursorMoves = 0, invalidations = 0, viewUpdates = 0, menuUpdates = 0;
     std::vector<std::string> progress;
@@ -131,7 +131,7 @@ public:
 
     Document &Doc() override { return doc; }
     TActions &History() override { return history; }
-    int Language() const override { return language; }
+    vtm::Language Language() const override { return language; }
     int NextCommandNumber() override { return ++commands; }
     std::int64_t CursorOffset() const override { return 0; }
     bool CursorInCharArea() const override { return false; }
@@ -431,7 +431,7 @@ TEST(MarksCommands, OpenMarks)
     WriteFile(good, MarksFileOf({0x08, 0x11, 0x18, 0x06}));
     WriteFile(bad, ShortMagic());
 
-    for (const int language : {LanguageEnglish, LanguageGerman}) {
+    for (const Language language : {LanguageEnglish, LanguageGerman}) {
         MarksRig r(12);
         r.language = language;
         r.setMarks(MarksFromText("...........5"));
@@ -441,7 +441,7 @@ TEST(MarksCommands, OpenMarks)
         EXPECT_EQ(MarksOf(r.doc), MarksFromText("..111....6.."));
         EXPECT_EQ(r.history.ActionCount(), 1);
         EXPECT_EQ(r.history.UndoName(),
-                  language == 9 ? "(5 * Load mark)" : "(5 * Markierung laden)");
+                  language == LanguageEnglish ? "(5 * Load mark)" : "(5 * Markierung laden)");
         EXPECT_EQ(r.cursorMoves, 0);
         EXPECT_TRUE(r.messages.empty());
         EXPECT_EQ(r.fileName, good);
@@ -458,9 +458,10 @@ TEST(MarksCommands, OpenMarks)
         // Wrong magic, a file too short, a missing one, a directory: nothing changes.
         const std::string missing = dir / "missing.mrk";
         const std::pair<std::string, std::string> failures[] = {
-            {bad, language == 9 ? "Not a compatible file!" : "Inkompatibles Dateiformat!"},
-            {missing, language == 9 ? "Reading failed!" : "Konnte nicht lesen!"},
-            {dir.path, language == 9 ? "Reading failed!" : "Konnte nicht lesen!"},
+            {bad,
+             language == LanguageEnglish ? "Not a compatible file!" : "Inkompatibles Dateiformat!"},
+            {missing, language == LanguageEnglish ? "Reading failed!" : "Konnte nicht lesen!"},
+            {dir.path, language == LanguageEnglish ? "Reading failed!" : "Konnte nicht lesen!"},
         };
         for (const auto &[name, text] : failures) {
             r.chosenFiles = {name};

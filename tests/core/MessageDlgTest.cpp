@@ -68,17 +68,17 @@ TEST(MessageDlg, ButtonsInBothLanguages)
     const std::vector<int> results = {6, 7, 1, 2, 3, 4, 5, 8, 0};
     ASSERT_EQ(all.size(), 9u);
     for (std::size_t i = 0; i < all.size(); ++i) {
-        EXPECT_EQ(MessageButtonCaption(all[i], 7), de[i]) << i;
-        EXPECT_EQ(MessageButtonCaption(all[i], 1031), en[i]) << "only 7 is German";
+        EXPECT_EQ(MessageButtonCaption(all[i], LanguageGerman), de[i]) << i;
+        EXPECT_EQ(MessageButtonCaption(all[i], LanguageOf(1031)), en[i]) << "only 7 is German";
         EXPECT_EQ(MessageButtonResult(all[i]), results[i]) << i;
     }
 
-    EXPECT_EQ(MessageTitle(MessageKind::Warning, 7), "Warnung");
-    EXPECT_EQ(MessageTitle(MessageKind::Error, 7), "Fehler");
-    EXPECT_EQ(MessageTitle(MessageKind::Confirmation, 7), "Best\xC3\xA4tigung");
-    EXPECT_EQ(MessageTitle(MessageKind::Information, 9), "Information");
-    EXPECT_EQ(MessageTitle(MessageKind::Confirmation, 9), "Confirmation");
-    EXPECT_EQ(MessageTitle(MessageKind::Custom, 7), AppTitle());
+    EXPECT_EQ(MessageTitle(MessageKind::Warning, LanguageGerman), "Warnung");
+    EXPECT_EQ(MessageTitle(MessageKind::Error, LanguageGerman), "Fehler");
+    EXPECT_EQ(MessageTitle(MessageKind::Confirmation, LanguageGerman), "Best\xC3\xA4tigung");
+    EXPECT_EQ(MessageTitle(MessageKind::Information, LanguageEnglish), "Information");
+    EXPECT_EQ(MessageTitle(MessageKind::Confirmation, LanguageEnglish), "Confirmation");
+    EXPECT_EQ(MessageTitle(MessageKind::Custom, LanguageGerman), AppTitle());
 }
 
 TEST(MessageDlg, DefaultAndCancelButtons)

@@ -376,16 +376,16 @@ TEST(PrintFlow, DialogOffersAndErrorsShown)
     EXPECT_EQ(DialogPageNumber(std::int64_t(1) << 40), INT32_MAX);
 
     PrintResult r;
-    EXPECT_FALSE(PrintErrorText(r, "", 9));
+    EXPECT_FALSE(PrintErrorText(r, "", LanguageEnglish));
     r.status = PrintStatus::Cancelled;
-    EXPECT_FALSE(PrintErrorText(r, "", 9));
+    EXPECT_FALSE(PrintErrorText(r, "", LanguageEnglish));
     r.status = PrintStatus::BeginFailed;
-    EXPECT_EQ(PrintErrorText(r, "", 7), PrintBeginFailedText(7));
+    EXPECT_EQ(PrintErrorText(r, "", LanguageGerman), PrintBeginFailedText(LanguageGerman));
     r.status = PrintStatus::NewPageFailed;
     r.failedPage = 3;
-    EXPECT_EQ(PrintErrorText(r, "", 9), PrintNewPageFailedText(9, 3));
+    EXPECT_EQ(PrintErrorText(r, "", LanguageEnglish), PrintNewPageFailedText(LanguageEnglish, 3));
     r.status = PrintStatus::Failed;
-    EXPECT_EQ(PrintErrorText(r, "Out of paper", 9), "Out of paper.");
+    EXPECT_EQ(PrintErrorText(r, "Out of paper", LanguageEnglish), "Out of paper.");
 }
 
 TEST(PrintPages, FontFittingEndsForAnyMetrics)

@@ -62,11 +62,15 @@ TEST(RunsReplacement, OnePassEqualsReplacingEachRunInTurn)
             Bytes runM(wantM.begin() + std::ptrdiff_t(p),
                        wantM.begin() + std::ptrdiff_t(p + std::size_t(std::min(from, to))));
             for (std::int64_t i = from; i < to; ++i)
-                runM.push_back(extra.empty() ? 0 : extra[k * std::size_t(to - from) + std::size_t(i - from)]);
-            wantB.erase(wantB.begin() + std::ptrdiff_t(p), wantB.begin() + std::ptrdiff_t(p + std::size_t(from)));
-            wantB.insert(wantB.begin() + std::ptrdiff_t(p), repl.begin() + std::ptrdiff_t(k * std::size_t(to)),
+                runM.push_back(
+                    extra.empty() ? 0 : extra[k * std::size_t(to - from) + std::size_t(i - from)]);
+            wantB.erase(wantB.begin() + std::ptrdiff_t(p),
+                        wantB.begin() + std::ptrdiff_t(p + std::size_t(from)));
+            wantB.insert(wantB.begin() + std::ptrdiff_t(p),
+                         repl.begin() + std::ptrdiff_t(k * std::size_t(to)),
                          repl.begin() + std::ptrdiff_t((k + 1) * std::size_t(to)));
-            wantM.erase(wantM.begin() + std::ptrdiff_t(p), wantM.begin() + std::ptrdiff_t(p + std::size_t(from)));
+            wantM.erase(wantM.begin() + std::ptrdiff_t(p),
+                        wantM.begin() + std::ptrdiff_t(p + std::size_t(from)));
             wantM.insert(wantM.begin() + std::ptrdiff_t(p), runM.begin(), runM.end());
         }
 
@@ -78,7 +82,8 @@ TEST(RunsReplacement, OnePassEqualsReplacingEachRunInTurn)
                         extra.empty() ? nullptr : extra.data());
         ASSERT_EQ(BytesOf(doc), wantB) << "round " << round;
         ASSERT_EQ(MarksOf(doc), wantM) << "round " << round;
-        const auto marked = std::count_if(wantM.begin(), wantM.end(), [](auto m) { return m != 0; });
+        const auto marked =
+            std::count_if(wantM.begin(), wantM.end(), [](auto m) { return m != 0; });
         ASSERT_EQ(doc.MarkedCount(), marked);
         ASSERT_LE(doc.MarkedEnd(), doc.BufferSize());
         if (doc.MarkedEnd() > 0) {
@@ -96,26 +101,28 @@ TEST(RunsReplacement, RunsOutOfOrderOrTooLargeChangeNothing)
     const Bytes b{1, 2, 3, 4};
     doc.loadBytes(b.data(), 4);
     const std::int32_t overlapping[] = {0, 1};
-    EXPECT_THROW(doc.replaceRuns(overlapping, 2, 0, 2, 1, b.data(), 0, nullptr), std::invalid_argument);
+    EXPECT_THROW(doc.replaceRuns(overlapping, 2, 0, 2, 1, b.data(), 0, nullptr),
+                 std::invalid_argument);
     const std::int32_t past[] = {3};
     EXPECT_THROW(doc.replaceRuns(past, 1, 0, 2, 1, b.data(), 0, nullptr), std::invalid_argument);
     doc.setStorageLimit(2 * Document::StorageStep);
     std::vector<std::int32_t> all{0, 1, 2, 3};
     Bytes big(100000, 7);
-    EXPECT_THROW(doc.replaceRuns(all.data(), 4, 0, 1, 40000, big.data(), 0, nullptr), OutOfMemoryError);
+    EXPECT_THROW(doc.replaceRuns(all.data(), 4, 0, 1, 40000, big.data(), 0, nullptr),
+                 OutOfMemoryError);
     EXPECT_EQ(BytesOf(doc), b);
 }
 
 TEST(Replace, AllWithoutConfirmationTheClassicCases)
 {
-    {   // Forwards the replacement is not searched again.
+    { // Forwards the replacement is not searched again.
         Rig r({0x41, 0x41});
         Script(r, {0x41}, {0x41, 0x41}, FindResultAll, false);
         r.ed.runCommand(Command::Replace);
         EXPECT_EQ(BytesOf(r.s.doc), (Bytes{0x41, 0x41, 0x41, 0x41}));
         EXPECT_EQ(r.host.menus.undoCaption, "&Undo (2 * Replace)");
     }
-    {   // Backwards the search goes on before the occurrence, whatever its replacement.
+    { // Backwards the search goes on before the occurrence, whatever its replacement.
         Rig r({0x41, 0x41, 0x41});
         Script(r, {0x41}, {0x42, 0x42}, FindResultAll, false, true);
         r.ed.runCommand(Command::Replace);
@@ -125,7 +132,7 @@ TEST(Replace, AllWithoutConfirmationTheClassicCases)
         s.ed.runCommand(Command::Replace);
         EXPECT_EQ(BytesOf(s.s.doc), (Bytes{0x42}));
     }
-    {   // Deleting every 00 byte, and one Undo brings them back with their marks.
+    { // Deleting every 00 byte, and one Undo brings them back with their marks.
         Rig r({0, 1, 0, 0, 2, 0});
         SetMarks(r.s.doc, "12.3.4");
         Script(r, {0}, {}, FindResultAll, false);
@@ -144,7 +151,7 @@ TEST(Replace, AllWithoutConfirmationTheClassicCases)
         EXPECT_EQ(r.s.view.CursorOffset(), 1);
         EXPECT_EQ(r.host.status[2], "");
     }
-    {   // Case-folded matches get their own bytes back.
+    { // Case-folded matches get their own bytes back.
         Rig r({'a', 'B', 'A', 'b', 'x'});
         Script(r, {'a', 'b'}, {'-'}, FindResultAll, false);
         r.host.findScripts.back().edit = [old = r.host.findScripts.back().edit](FindState &st) {
@@ -176,7 +183,8 @@ TEST(Replace, NothingFoundCancelledOrEmptyChangesNothing)
     FindAndMarkCommand(r.ed, r.ed, st, FindResultAll);
     EXPECT_EQ(r.host.beepCount, 3);
     EXPECT_FALSE(r.s.History.CanUndo());
-    EXPECT_EQ(r.host.findModes, (std::vector<FindFormMode>{FindFormMode::Replace, FindFormMode::Replace}));
+    EXPECT_EQ(r.host.findModes,
+              (std::vector<FindFormMode>{FindFormMode::Replace, FindFormMode::Replace}));
 }
 
 TEST(Replace, ConfirmationAsksPlacedOffTheCursorAndAllTakesOver)
@@ -240,8 +248,10 @@ TEST(Replace, TimeQuestionStopsALongRun)
     EXPECT_EQ(EstimateMinutes(1, 6, 1000000), 0);
     EXPECT_EQ(EstimateMinutes(999, 600, 1000000), 0);
     EXPECT_EQ(EstimateMinutes(1000, 600, 1000000), 28);
-    EXPECT_EQ(EstimateQuestionText(9, 60), "Estimated time for this operation: Several hours. Continue?");
-    EXPECT_EQ(EstimateQuestionText(7, 5), "Geschätzte Zeit für diese Operation: 5 min. Fortfahren?");
+    EXPECT_EQ(EstimateQuestionText(LanguageEnglish, 60),
+              "Estimated time for this operation: Several hours. Continue?");
+    EXPECT_EQ(EstimateQuestionText(LanguageGerman, 5),
+              "Geschätzte Zeit für diese Operation: 5 min. Fortfahren?");
 
     // Each occurrence takes 10 s on this clock: at the seventh the run projects past a
     // minute and a No stops it there, the occurrences before replaced.

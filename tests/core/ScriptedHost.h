@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdio>
 #include <deque>
+#include <optional>
 #include <filesystem>
 #include <functional>
 #include <ostream>
@@ -58,7 +59,8 @@ public:
     std::vector<std::string> dialogTitles;
     int aboutBoxes = 0;
     int calculatorLaunches = 0;
-    int closeRequests = 0, captionLanguage = -1;
+    int closeRequests = 0;
+    std::optional<vtm::Language> captionLanguage;
     std::vector<int> helpContexts;
     std::vector<std::string> progress; // percentages shown in the third pane
     std::array<int, 2> range{}, page{}, position{}, track{};
@@ -133,7 +135,7 @@ public:
         return !chosen->empty();
     }
     void closeMainWindow() override { ++closeRequests; }
-    void setLanguageCaptions(int language) override { captionLanguage = language; }
+    void setLanguageCaptions(vtm::Language language) override { captionLanguage = language; }
     void showHelp(int context) override { helpContexts.push_back(context); }
     void showAbout() override { ++aboutBoxes; }
     void launchCalculator() override { ++calculatorLaunches; }

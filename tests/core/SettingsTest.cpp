@@ -54,7 +54,7 @@ Settings WithAllNumbers(Settings s)
     s.MarksPrinting = PrintMarks::InColour;
     s.KeepMarksOnLoad = true;
     s.OverwriteWarning = s.CreateBackUp = false;
-    s.Language = 7;
+    s.Language = LanguageGerman;
     return s;
 }
 
@@ -72,7 +72,7 @@ Settings Changed()
     s.KeepMarksOnLoad = true;
     s.OverwriteWarning = false;
     s.CreateBackUp = false;
-    s.Language = -2147483647 - 1;
+    s.Language = LanguageGerman;
     s.CalcPath = "/opt/calc \"pro\"/bin\\calc";
     s.InitialDir = "/home/jürgen/Daten €";
     s.MarksInitialDir = "/tmp/two\nlines\r\nand a trailing backslash\\";
@@ -86,8 +86,9 @@ void PrintTo(const Settings &s, std::ostream *os)
 {
     *os << "{" << s.Left << ", " << s.Top << ", " << s.Height << ", " << s.Width << ", "
         << s.DialogBaseUnits << ", flags " << s.HexMode << s.NoUnknown << int(s.MarksPrinting)
-        << s.KeepMarksOnLoad << s.OverwriteWarning << s.CreateBackUp << ", " << s.Language << ", \""
-        << s.CalcPath << "\", \"" << s.InitialDir << "\", \"" << s.MarksInitialDir << "\"";
+        << s.KeepMarksOnLoad << s.OverwriteWarning << s.CreateBackUp << ", " << int(s.Language)
+        << ", \"" << s.CalcPath << "\", \"" << s.InitialDir << "\", \"" << s.MarksInitialDir
+        << "\"";
     for (const std::string &f : s.File)
         *os << ", \"" << f << "\"";
     *os << "}";
@@ -127,8 +128,8 @@ protected:
         std::ifstream in(StorePath(), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
-    static Settings Load() { return LoadSettingsFromStore(9, "/usr/bin/xcalc"); }
-    static Settings Defaults() { return DefaultSettings(9, "/usr/bin/xcalc"); }
+    static Settings Load() { return LoadSettingsFromStore(LanguageEnglish, "/usr/bin/xcalc"); }
+    static Settings Defaults() { return DefaultSettings(LanguageEnglish, "/usr/bin/xcalc"); }
 
     std::string m_dir;
     std::optional<std::string> m_oldConfig;
@@ -137,8 +138,8 @@ protected:
 
 TEST_F(SettingsStore, FirstRunHasTheDefaultsAndSavesThemAsARegistryExport)
 {
-    const Settings defaults = DefaultSettings(7, "C:\\Windows\\calc.exe");
-    EXPECT_EQ(LoadSettingsFromStore(7, "C:\\Windows\\calc.exe"), defaults);
+    const Settings defaults = DefaultSettings(LanguageGerman, "C:\\Windows\\calc.exe");
+    EXPECT_EQ(LoadSettingsFromStore(LanguageGerman, "C:\\Windows\\calc.exe"), defaults);
     SaveSettingsToStore(defaults); // creates the directories
     EXPECT_EQ(
         ReadStore(),
@@ -250,7 +251,7 @@ TEST_F(SettingsStore, ValuesAsWindowsWritesThem)
     expected.MarksPrinting = PrintMarks::None; // not printing wins over the other two
     expected.KeepMarksOnLoad = true;
     expected.OverwriteWarning = expected.CreateBackUp = false;
-    expected.Language = 25;
+    expected.Language = LanguageOf(25);
     expected.CalcPath = "C:\\Windows\\calc.exe";
     expected.InitialDir = "C:\\Users\\lone backslashes stay";
     expected.File[0] = "quote \" inside";
@@ -368,13 +369,13 @@ void CheckReader(const std::string &input)
     const std::vector<char> exact(input.begin(), input.end());
     RegFile file;
     file.Parse(std::string_view(exact.data(), exact.size()));
-    Settings read = DefaultSettings(3, "calc");
+    Settings read = DefaultSettings(LanguageOf(3), "calc");
     LoadSettings(read, file);
     RegFile written;
     ASSERT_TRUE(SaveSettings(read, written));
     RegFile back;
     ASSERT_TRUE(back.Parse(written.Text()));
-    Settings reread = DefaultSettings(5, "other");
+    Settings reread = DefaultSettings(LanguageOf(5), "other");
     LoadSettings(reread, back);
     ASSERT_TRUE(read == reread) << ::testing::PrintToString(input);
 }
@@ -408,8 +409,9 @@ private:
         static const std::string pieces[] = {"/", "\\", "\"", "\n",   "\r\n", "ä",
                                              "€", " ",  "x",  "\\\"", "\""};
         Settings s;
-        for (int *v : {&s.Left, &s.Top, &s.Height, &s.Width, &s.DialogBaseUnits, &s.Language})
+        for (int *v : {&s.Left, &s.Top, &s.Height, &s.Width, &s.DialogBaseUnits})
             *v = int(m_rng());
+        s.Language = LanguageOf(int(m_rng() % 16));
         for (bool *f : {&s.HexMode, &s.NoUnknown, &s.CreateBackUp})
             *f = Pick(2);
         s.MarksPrinting = PrintMarks(Pick(3));

@@ -84,7 +84,7 @@ TEST(SpeedHints, BothLanguages)
         EXPECT_EQ(SpeedButtonHint(r.id, LanguageGerman), r.german) << SpeedButtonName(r.id);
         EXPECT_EQ(SpeedButtonHint(r.id, LanguageEnglish), r.english) << SpeedButtonName(r.id);
         // Any language but German reads English.
-        EXPECT_EQ(SpeedButtonHint(r.id, 12), r.english) << SpeedButtonName(r.id);
+        EXPECT_EQ(SpeedButtonHint(r.id, LanguageOf(12)), r.english) << SpeedButtonName(r.id);
     }
 }
 
@@ -101,7 +101,7 @@ TEST(SpeedHints, DecimalButtonFollowsTheLanguage)
     EXPECT_EQ(names.size(), std::size_t(SpeedButtonCount)); // they name the glyph files
     EXPECT_TRUE(SpeedButtonInLanguage(SpeedButton::DezSpeedButton, LanguageGerman));
     EXPECT_FALSE(SpeedButtonInLanguage(SpeedButton::DecSpeedButton, LanguageGerman));
-    for (int language : {LanguageEnglish, 12, 0}) {
+    for (Language language : {LanguageEnglish, LanguageOf(12), LanguageOf(0)}) {
         EXPECT_TRUE(SpeedButtonInLanguage(SpeedButton::DecSpeedButton, language));
         EXPECT_FALSE(SpeedButtonInLanguage(SpeedButton::DezSpeedButton, language));
     }

@@ -29,7 +29,7 @@ Document DocOf(const std::vector<std::uint8_t> &bytes)
     return d;
 }
 
-std::vector<std::string> LinesOf(const Document &d, int language, bool noUnknown = true,
+std::vector<std::string> LinesOf(const Document &d, Language language, bool noUnknown = true,
                                  const std::string &name = "/tmp/a.bin", bool modified = false)
 {
     return StatisticLines(CountStatistics(d), d.BufferSize(), modified, name, language, noUnknown);

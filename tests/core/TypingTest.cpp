@@ -73,7 +73,7 @@ TEST(Typing, HexDigitsStepThroughTheNibbles)
     EXPECT_EQ(r.cursor(), (CellPos{2, 0}));
     EXPECT_EQ(r.s.History.ActionCount(), 2);
     EXPECT_NE(r.s.History.At(0).Group, r.s.History.At(1).Group);
-    EXPECT_EQ(UndoCaption(9, r.s.History.UndoName()), "&Undo (Change value)");
+    EXPECT_EQ(UndoCaption(LanguageEnglish, r.s.History.UndoName()), "&Undo (Change value)");
 
     r.host.clearLog();
     Type(r, U"g"); // not a digit: beep, nothing changes
@@ -137,12 +137,12 @@ TEST(Typing, EmptyDocumentTakesNoKeysButInsertAndAppend)
     r.ed.runCommand(Command::AppendByte);
     EXPECT_EQ(r.s.doc.BufferSize(), 2);
     EXPECT_EQ(r.s.view.CursorOffset(), 1);
-    EXPECT_EQ(UndoCaption(9, r.s.History.UndoName()), "&Undo (Append)");
+    EXPECT_EQ(UndoCaption(LanguageEnglish, r.s.History.UndoName()), "&Undo (Append)");
     r.ed.runCommand(Command::Undo);
     r.ed.runCommand(Command::Undo);
     EXPECT_EQ(r.s.doc.BufferSize(), 0);
     EXPECT_EQ(r.s.doc.BufferCapacity(), 0);
-    EXPECT_EQ(UndoCaption(9, r.s.History.UndoName()), "&Undo ");
+    EXPECT_EQ(UndoCaption(LanguageEnglish, r.s.History.UndoName()), "&Undo ");
     r.ed.runCommand(Command::Redo);
     EXPECT_EQ(r.s.doc.BufferSize(), 1);
 }

@@ -71,7 +71,7 @@ TEST(FileWorkflow, OpenEditSaveWithBackupAndRecentFiles)
     const QString other = dir.filePath(QStringLiteral("other.bin"));
     WriteAll(a, QByteArray("\x01\x02\x03", 3));
     MainWindow w;
-    w.state().settings.Language = 9;
+    w.state().settings.Language = LanguageEnglish;
     w.editor().ApplyLanguage();
     w.show();
 
@@ -145,7 +145,7 @@ TEST(FileWorkflow, OpenEditSaveWithBackupAndRecentFiles)
 TEST(FileWorkflow, LanguageSwitchRestoresEveryCaption)
 {
     MainWindow w;
-    w.state().settings.Language = 9;
+    w.state().settings.Language = LanguageEnglish;
     w.editor().ApplyLanguage();
     const QStringList english = Captions(w);
     EXPECT_TRUE(english.contains(QStringLiteral("&Open...\tCtrl+O")));
@@ -173,7 +173,7 @@ TEST(FileWorkflow, SettingsSurviveARestart)
     const QString file = dir.filePath(QStringLiteral("data.bin"));
     WriteAll(file, QByteArray(50, 'a'));
     {
-        const Settings stored = LoadSettingsFromStore(9, std::string());
+        const Settings stored = LoadSettingsFromStore(LanguageEnglish, std::string());
         MainWindow w;
         w.applySettings(stored);
         w.placeWindow(stored, 0x00100008, true);
@@ -184,7 +184,7 @@ TEST(FileWorkflow, SettingsSurviveARestart)
         w.move(40, 50);
         SaveSettingsToStore(w.collectSettings(stored, 0x00100008));
     }
-    const Settings stored = LoadSettingsFromStore(9, std::string());
+    const Settings stored = LoadSettingsFromStore(LanguageEnglish, std::string());
     MainWindow w;
     w.applySettings(stored);
     w.placeWindow(stored, 0x00100008, true);
@@ -205,7 +205,7 @@ TEST(FileWorkflow, MarksByKeyMenuAndMarksFile)
     const QString marks = dir.filePath(QStringLiteral("colours.mrk"));
     WriteAll(data, QByteArray(64, 'z'));
     MainWindow w;
-    w.state().settings.Language = 9;
+    w.state().settings.Language = LanguageEnglish;
     w.editor().ApplyLanguage();
     w.show();
     w.loadFile(data);
@@ -274,7 +274,7 @@ TEST(FileWorkflow, GotoAndInsertBytesThroughTheirDialogs)
     const QString data = dir.filePath(QStringLiteral("runs.bin"));
     WriteAll(data, QByteArray(100, 'q'));
     MainWindow w;
-    w.state().settings.Language = 9;
+    w.state().settings.Language = LanguageEnglish;
     w.editor().ApplyLanguage();
     w.show();
     w.loadFile(data);
@@ -330,7 +330,7 @@ TEST(FileWorkflow, GotoAndInsertBytesThroughTheirDialogs)
 TEST(FileWorkflow, OpenClipboardThroughTheChooser)
 {
     MainWindow w;
-    w.state().settings.Language = 9;
+    w.state().settings.Language = LanguageEnglish;
     w.editor().ApplyLanguage();
     w.show();
     const QByteArray bytes("\x00\x01\xFEpayload", 10);
@@ -377,7 +377,7 @@ TEST(FileWorkflow, StatisticsByKeyAndCompareFromTheMenu)
     WriteAll(data, QByteArray("AAB", 3));
     WriteAll(other, QByteArray("AXB", 3));
     MainWindow w;
-    w.state().settings.Language = 9;
+    w.state().settings.Language = LanguageEnglish;
     w.editor().ApplyLanguage();
     w.show();
     w.loadFile(data);

@@ -36,7 +36,7 @@ TEST(FindForm, EachModeShowsItsPanelsTextsAndButtons)
     TFindForm form;
     form.show();
 
-    form.prepare(FindFormMode::Find, 9);
+    form.prepare(FindFormMode::Find, LanguageEnglish);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Find"));
     EXPECT_FALSE(form.ReplacePanel()->isVisible());
     EXPECT_FALSE(form.MarkPanel()->isVisible());
@@ -49,7 +49,7 @@ TEST(FindForm, EachModeShowsItsPanelsTextsAndButtons)
     EXPECT_LT(form.OKButton()->geometry().right(), mid);
     EXPECT_GT(form.CancelButton()->x(), mid);
 
-    form.prepare(FindFormMode::Replace, 7);
+    form.prepare(FindFormMode::Replace, LanguageGerman);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Ersetzen"));
     EXPECT_TRUE(form.ReplacePanel()->isVisible());
     EXPECT_FALSE(form.MarkPanel()->isVisible());
@@ -65,7 +65,7 @@ TEST(FindForm, EachModeShowsItsPanelsTextsAndButtons)
     EXPECT_GE(form.OKButton()->x(), 0);
     EXPECT_LE(form.CancelButton()->geometry().right(), form.width());
 
-    form.prepare(FindFormMode::FindAndMark, 9);
+    form.prepare(FindFormMode::FindAndMark, LanguageEnglish);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Find and mark"));
     EXPECT_FALSE(form.ReplacePanel()->isVisible());
     EXPECT_TRUE(form.MarkPanel()->isVisible());
@@ -99,7 +99,7 @@ TEST(FindForm, OkNeedsASearchStringAndEnterConfirms)
         Press(Qt::Key_Return);
     });
     int result = 0;
-    EXPECT_TRUE(form.ask(FindFormMode::Replace, 9, state, &result));
+    EXPECT_TRUE(form.ask(FindFormMode::Replace, LanguageEnglish, state, &result));
     EXPECT_TRUE(focusInHex);
     EXPECT_TRUE(okAtStart);
     EXPECT_FALSE(okAfterClear);
@@ -124,7 +124,7 @@ TEST(FindForm, AllButtonAndKeyboardOptionsPersistInTheState)
         Press(Qt::Key_A, Qt::AltModifier);
     });
     int result = 0;
-    EXPECT_TRUE(form.ask(FindFormMode::FindAndMark, 9, state, &result));
+    EXPECT_TRUE(form.ask(FindFormMode::FindAndMark, LanguageEnglish, state, &result));
     EXPECT_EQ(result, FindResultAll);
     EXPECT_FALSE(state.CaseSensitive);
     EXPECT_FALSE(state.BeginAtCursor);
@@ -138,7 +138,7 @@ TEST(FindForm, AllButtonAndKeyboardOptionsPersistInTheState)
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("FF"));
         Press(Qt::Key_Escape);
     });
-    EXPECT_FALSE(form.ask(FindFormMode::Find, 7, state, &result));
+    EXPECT_FALSE(form.ask(FindFormMode::Find, LanguageGerman, state, &result));
     EXPECT_EQ(result, mrCancel);
     EXPECT_FALSE(state.SearchAccepted);
     EXPECT_EQ(state.FindBytes, std::vector<std::uint8_t>{0xFF});

@@ -107,9 +107,9 @@ TEST(HelpWindow, ShowsEveryPageAndItsLinksResolve)
 {
     QWidget parent;
     const QString dir = programDir();
-    for (int language : {LanguageEnglish, LanguageGerman}) {
+    for (Language language : {LanguageEnglish, LanguageGerman}) {
         for (int context : {HelpContextContents, HelpContextCharTable}) {
-            SCOPED_TRACE(language * 10000 + context);
+            SCOPED_TRACE(int(language) * 10000 + context);
             ASSERT_EQ(ShowHelp(&parent, language, context, dir), QString());
             HelpWindow *window = helpWindowOf(parent); // one window, reused
             ASSERT_NE(window, nullptr);

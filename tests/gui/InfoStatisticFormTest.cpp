@@ -64,7 +64,7 @@ TEST(InfoStatisticForm, ShowsTheLinesAndClosesWithEnterOrEscape)
     state.doc.loadBytes(bytes, 4);
     state.doc.SetMark(2, 5);
     state.OpenName = "/data/probe.bin";
-    state.settings.Language = 9;
+    state.settings.Language = LanguageEnglish;
 
     TInfoStatisticForm form;
     Seen seen;
@@ -94,7 +94,7 @@ TEST(InfoStatisticForm, ShowsTheLinesAndClosesWithEnterOrEscape)
     EXPECT_LE(std::abs(seen.okButton.center().x() - seen.panelWidth / 2), 1);
 
     // Again in German, closed with Enter.
-    state.settings.Language = 7;
+    state.settings.Language = LanguageGerman;
     Seen again;
     ReadThenPress(&again, Qt::Key_Return);
     form.showStatistics(state);

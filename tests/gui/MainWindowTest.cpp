@@ -308,7 +308,7 @@ TEST_F(MainWindowTest, UnreadableFileReportsAndKeepsDocument)
         }
     });
     const QString missing = m_dir.filePath(QStringLiteral("missing.bin"));
-    w.state().settings.Language = 9;
+    w.state().settings.Language = LanguageEnglish;
     w.loadFile(missing);
     EXPECT_EQ(shown, QStringLiteral("Reading ") + missing + QStringLiteral(" failed!"));
     EXPECT_EQ(w.state().doc.BufferSize(), 40);

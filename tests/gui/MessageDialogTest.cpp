@@ -173,7 +173,7 @@ TEST(MessageDialog, LongTextWrapsAtHalfTheScreen)
 TEST(MessageDialog, GermanAccessibleAndPlaced)
 {
     MessageRequest r = request(mbYesNoCancel | mbAbort, MessageKind::Warning, "Datei fehlt");
-    r.language = 7;
+    r.language = LanguageGerman;
     r.left = 40;
     r.top = 30;
     run(r, [](MessageDialog &d) {

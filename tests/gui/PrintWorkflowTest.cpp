@@ -37,7 +37,7 @@ void Fill(EditorState &s, std::int64_t n)
         s.doc.Buffer()[i] = std::uint8_t(0x30 + i % 64);
     s.view.fontCharWidth = 8;
     s.view.fontCharHeight = 16;
-    s.settings.Language = 9;
+    s.settings.Language = LanguageEnglish;
     s.OpenName = "/data/sample.bin";
     ComputeLayout(s.view, s.doc.BufferSize());
 }
@@ -133,7 +133,7 @@ TEST(PrintWorkflow, StopAfterTheFirstPageGivesOneSheet)
     const QString pdf = dir.filePath(QStringLiteral("stop.pdf"));
     EditorState s;
     Fill(s, 16 * 68 * 5);
-    s.settings.Language = 7;
+    s.settings.Language = LanguageGerman;
     QPrinter printer(QPrinter::HighResolution);
     ToPdf(printer, pdf);
 
@@ -164,7 +164,7 @@ TEST(PrintWorkflow, FailedJobIsReported)
     ModalScript script({[](QWidget *) {}, Click(mbOK)});
     EXPECT_FALSE(PrintWithProgress(nullptr, printer, s, 1, 1));
     EXPECT_TRUE(script.done());
-    EXPECT_EQ(script.texts, QStringList(QString::fromUtf8(PrintBeginFailedText(9))));
+    EXPECT_EQ(script.texts, QStringList(QString::fromUtf8(PrintBeginFailedText(LanguageEnglish))));
 }
 
 TEST(PrintWorkflow, HatchesStayVisibleAtPrinterResolution)
@@ -246,9 +246,8 @@ TEST(PrintWorkflow, PrintDialogPrintsToPdfWithoutPrinter)
     DoPrint(nullptr, s);
     EXPECT_TRUE(script.done());
     if (noPrinter) {
-        EXPECT_EQ(
-            script.texts.value(0),
-            QString::fromUtf8(NoPrinterText(9)).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+        EXPECT_EQ(script.texts.value(0), QString::fromUtf8(NoPrinterText(LanguageEnglish))
+                                             .replace(QLatin1Char('\r'), QLatin1Char('\n')));
     }
     EXPECT_EQ(PdfPages(pdf), 4);
 }

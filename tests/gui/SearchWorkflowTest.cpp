@@ -32,7 +32,7 @@ struct Window
         f.open(QIODevice::WriteOnly);
         f.write(bytes);
         f.close();
-        w.state().settings.Language = 9;
+        w.state().settings.Language = LanguageEnglish;
         w.editor().ApplyLanguage();
         w.show();
         w.loadFile(path);

@@ -97,7 +97,7 @@ TEST(SpeedPanel, ButtonsFollowTheWidth)
 TEST(SpeedPanel, HintsAndDecimalButtonFollowTheLanguage)
 {
     SpeedPanel panel;
-    for (int language : {LanguageGerman, LanguageEnglish, LanguageGerman}) {
+    for (Language language : {LanguageGerman, LanguageEnglish, LanguageGerman}) {
         panel.applyLanguage(language);
         for (SpeedButton id : AllSpeedButtons()) {
             const QString hint = QString::fromUtf8(SpeedButtonHint(id, language));
@@ -112,7 +112,7 @@ TEST(SpeedPanel, HintsAndDecimalButtonFollowTheLanguage)
     EXPECT_EQ(panel.button(SpeedButton::DezSpeedButton)->toolTip(),
               QStringLiteral("Dezimal anzeigen"));
     EXPECT_EQ(panel.button(SpeedButton::FindNextSB)->toolTip(), QStringLiteral("Nächstes suchen"));
-    panel.applyLanguage(12);
+    panel.applyLanguage(LanguageOf(12));
     EXPECT_EQ(panel.button(SpeedButton::DecSpeedButton)->hint(), QStringLiteral("View decimal"));
     EXPECT_TRUE(panel.isButtonShown(SpeedButton::DecSpeedButton));
 }

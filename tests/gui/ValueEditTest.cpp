@@ -148,7 +148,7 @@ TEST(ValueEdit, GotoFormAnswersToEnterAndEscape)
         arrowMoved = QApplication::focusWidget() == form.DecEdit();
         QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
     });
-    EXPECT_TRUE(form.ask(GotoFormMode::Goto, 9, 0, &result));
+    EXPECT_TRUE(form.ask(GotoFormMode::Goto, LanguageEnglish, 0, &result));
     EXPECT_TRUE(sawFocus);
     EXPECT_TRUE(blinked);
     EXPECT_TRUE(arrowMoved);
@@ -163,7 +163,7 @@ TEST(ValueEdit, GotoFormAnswersToEnterAndEscape)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     });
     result = -1;
-    EXPECT_FALSE(form.ask(GotoFormMode::DeleteBytes, 7, 31, &result));
+    EXPECT_FALSE(form.ask(GotoFormMode::DeleteBytes, LanguageGerman, 31, &result));
     EXPECT_EQ(result, -1);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Bytes löschen"));
     EXPECT_EQ(form.MainLabel()->text(), QStringLiteral("&Anzahl:"));
@@ -186,7 +186,7 @@ TEST(ValueEdit, InsertFormEnablesOkOnlyForCountAndPattern)
         stillOpen = dialog->isVisible();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     });
-    EXPECT_FALSE(form.ask(false, 9, memory));
+    EXPECT_FALSE(form.ask(false, LanguageEnglish, memory));
     EXPECT_FALSE(okAtStart);
     EXPECT_TRUE(okAfterCount);
     EXPECT_FALSE(okAfterClear);
@@ -197,7 +197,7 @@ TEST(ValueEdit, InsertFormEnablesOkOnlyForCountAndPattern)
 
     memory.InsertPattern = {0xAB, 0xCD};
     WhenModal([&](QWidget *) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); });
-    EXPECT_TRUE(form.ask(true, 7, memory));
+    EXPECT_TRUE(form.ask(true, LanguageGerman, memory));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Bytes anfügen"));
     EXPECT_EQ(Text(form.FillHexEdit()), QStringLiteral("AB CD"));
     EXPECT_EQ(memory.InsertCount, 5);

@@ -65,7 +65,7 @@ std::string Quoted(const std::string &path)
     return "\"" + path + "\"";
 }
 
-std::string FailureText(Failure f, int language, const std::string &path)
+std::string FailureText(Failure f, Language language, const std::string &path)
 {
     const bool de = IsGerman(language);
     const std::string name = Quoted(path);
@@ -93,13 +93,13 @@ std::string FailureText(Failure f, int language, const std::string &path)
     return std::string();
 }
 
-std::string IdenticalText(int language)
+std::string IdenticalText(Language language)
 {
     return IsGerman(language) ? "Der Inhalt der Datei ist mit den Bytes im Speicher identisch!"
                               : "The contents of the file is identical to the bytes in memory!";
 }
 
-std::string QuestionText(int language, std::int64_t size, std::int64_t length,
+std::string QuestionText(Language language, std::int64_t size, std::int64_t length,
                          std::int64_t differences)
 {
     const bool de = IsGerman(language);
@@ -313,7 +313,7 @@ void ShowFailure(MarksContext &ctx, Failure f, const std::string &path)
 }
 } // namespace
 
-std::string CompareDialogTitle(int language)
+std::string CompareDialogTitle(Language language)
 {
     return IsGerman(language) ? "Daten mit welcher Datei vergleichen?"
                               : "Select file to compare the data with?";
@@ -335,7 +335,7 @@ void CompareWithFile(MarksContext &ctx, const std::string &path)
         ShowFailure(ctx, counted.failure, path);
         return;
     }
-    const int language = ctx.Language();
+    const Language language = ctx.Language();
     if (counted.differences == 0 && counted.length == size) {
         ctx.ShowMessageDlg(IdenticalText(language), MessageKind::Information, mbOK, 0);
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include <string>
 
 namespace vtm {
@@ -7,7 +8,7 @@ namespace vtm {
 class MarksContext;
 
 // Title of the chooser that asks for the file to compare with.
-std::string CompareDialogTitle(int language);
+std::string CompareDialogTitle(Language language);
 
 // Compares the document with the file at path. Identical: says so. Otherwise asks, and on
 // Yes marks the bytes that differ red and those past the file's end yellow and removes

@@ -156,8 +156,9 @@ ByteStatistics CountStatistics(const Document &doc)
 }
 
 std::vector<std::string> StatisticLines(const ByteStatistics &stats, std::int64_t size,
-                                        bool modified, const std::string &openName, int language,
-                                        bool noUnknown, std::string_view decimalSeparator)
+                                        bool modified, const std::string &openName,
+                                        Language language, bool noUnknown,
+                                        std::string_view decimalSeparator)
 {
     const HeaderTexts &t = IsGerman(language) ? kGerman : kEnglish;
     std::vector<std::string> lines = {"",

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "document/Document.h"
 
 #include <array>
@@ -27,7 +28,8 @@ inline constexpr std::string_view BarCell = "\u2588";
 // The lines of the info and statistics window, UTF-8. `modified` is whether the document
 // differs from its saved contents; decimalSeparator is the user's (e.g. "," in German).
 std::vector<std::string> StatisticLines(const ByteStatistics &stats, std::int64_t size,
-                                        bool modified, const std::string &openName, int language,
-                                        bool noUnknown, std::string_view decimalSeparator = ".");
+                                        bool modified, const std::string &openName,
+                                        Language language, bool noUnknown,
+                                        std::string_view decimalSeparator = ".");
 
 } // namespace vtm

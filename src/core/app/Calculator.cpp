@@ -4,7 +4,7 @@
 
 namespace vtm {
 
-std::string CalcMissingText(int language)
+std::string CalcMissingText(Language language)
 {
     return IsGerman(language) ? "Die Rechner-Anwendung konnte nicht gefunden werden. Möchten Sie "
                                 "nach ihm suchen?"
@@ -12,12 +12,12 @@ std::string CalcMissingText(int language)
                                 "search for it?";
 }
 
-std::string CalcSearchTitle(int language)
+std::string CalcSearchTitle(Language language)
 {
     return IsGerman(language) ? "Rechner suchen" : "Search for calculator-application";
 }
 
-bool LaunchCalculator(CalculatorHost &host, std::string &calcPath, int language)
+bool LaunchCalculator(CalculatorHost &host, std::string &calcPath, Language language)
 {
     while (!host.exists(calcPath)) {
         MessageRequest question;

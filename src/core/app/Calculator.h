@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "document/Message.h"
 
 #include <optional>
@@ -24,12 +25,12 @@ public:
     virtual bool start(const std::string &path) = 0;
 };
 
-std::string CalcMissingText(int language);
-std::string CalcSearchTitle(int language);
+std::string CalcMissingText(Language language);
+std::string CalcSearchTitle(Language language);
 
 // While calcPath names no file, offers to search for it; a chosen file becomes calcPath.
 // Starts calcPath once it exists. Returns whether the program was started.
-bool LaunchCalculator(CalculatorHost &host, std::string &calcPath, int language);
+bool LaunchCalculator(CalculatorHost &host, std::string &calcPath, Language language);
 
 // Desktop calculators looked for on PATH when none has been chosen, the most common first.
 std::vector<std::string> CommonCalculators();

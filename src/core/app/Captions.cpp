@@ -79,18 +79,18 @@ constexpr std::array<Pair, 58> kCaptions{{
 }};
 static_assert(kCaptions.size() == std::size_t(MenuItemCount));
 
-std::string Pick(const Pair &p, int language)
+std::string Pick(const Pair &p, Language language)
 {
     return IsGerman(language) ? p.german : p.english;
 }
 } // namespace
 
-std::string Caption(MenuItem item, int language)
+std::string Caption(MenuItem item, Language language)
 {
     return Pick(kCaptions[std::size_t(item)], language);
 }
 
-std::string ShortcutText(const KeyStroke &stroke, int language)
+std::string ShortcutText(const KeyStroke &stroke, Language language)
 {
     const bool german = IsGerman(language);
     std::string s;
@@ -120,7 +120,7 @@ std::string ShortcutText(const KeyStroke &stroke, int language)
     return s;
 }
 
-std::string FileDialogTitle(FileDialogKind kind, int language)
+std::string FileDialogTitle(FileDialogKind kind, Language language)
 {
     if (kind == FileDialogKind::Compare)
         return CompareDialogTitle(language);

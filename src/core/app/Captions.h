@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "document/Color.h"
 #include "view/KeyMap.h"
 
@@ -70,13 +71,13 @@ enum class MenuItem {
 };
 constexpr int MenuItemCount = int(MenuItem::Redo) + 1;
 
-std::string Caption(MenuItem item, int language);
+std::string Caption(MenuItem item, Language language);
 
 // A shortcut written out: Shift prefix, Ctrl prefix, "Alt+", then the key's name, with
 // the German names where they differ ("Umsch+Strg+Z").
-std::string ShortcutText(const KeyStroke &stroke, int language);
+std::string ShortcutText(const KeyStroke &stroke, Language language);
 
 enum class FileDialogKind { Open, Save, MarksOpen, MarksSave, Compare };
-std::string FileDialogTitle(FileDialogKind kind, int language);
+std::string FileDialogTitle(FileDialogKind kind, Language language);
 
 } // namespace vtm

@@ -45,10 +45,9 @@ std::string ClipboardRegistry::RegisteredName(std::uint32_t number, const std::s
 std::string StandardFormatName(std::uint32_t number)
 {
     static const char *const kLow[] = {
-        nullptr,          "CF_TEXT",   "CF_BITMAP",  "CF_METAFILEPICT", "CF_SYLK",
-        "CF_DIF",         "CF_TIFF",   "CF_OEMTEXT", "CF_DIB",          "CF_PALETTE",
-        "CF_PENDATA",     "CF_RIFF",   "CF_WAVE",    "CF_UNICODETEXT",  "CF_ENHMETAFILE",
-        "CF_HDROP",       "CF_LOCALE", "CF_MAX"};
+        nullptr,   "CF_TEXT",        "CF_BITMAP",      "CF_METAFILEPICT", "CF_SYLK",    "CF_DIF",
+        "CF_TIFF", "CF_OEMTEXT",     "CF_DIB",         "CF_PALETTE",      "CF_PENDATA", "CF_RIFF",
+        "CF_WAVE", "CF_UNICODETEXT", "CF_ENHMETAFILE", "CF_HDROP",        "CF_LOCALE",  "CF_MAX"};
     const char *name = nullptr;
     if (number < std::size(kLow))
         name = kLow[number];
@@ -69,11 +68,12 @@ std::string StandardFormatName(std::uint32_t number)
     return name ? std::string(" (") + name + ")" : std::string();
 }
 
-std::string ClipboardLine(std::uint32_t number, std::int64_t size, const std::string &registeredName)
+std::string ClipboardLine(std::uint32_t number, std::int64_t size,
+                          const std::string &registeredName)
 {
-    std::string line = PadNumber(number, 10, false) + " $" + ZeroPadded(number, 8, true) + " " +
-                       PadNumber(size, 10, false) + " $" +
-                       ZeroPadded(std::uint64_t(std::max<std::int64_t>(size, 0)), 8, true);
+    std::string line = PadNumber(number, 10, false) + " $" + ZeroPadded(number, 8, true) + " "
+                       + PadNumber(size, 10, false) + " $"
+                       + ZeroPadded(std::uint64_t(std::max<std::int64_t>(size, 0)), 8, true);
     if (!registeredName.empty())
         line += " \"" + registeredName + "\"";
     return line + StandardFormatName(number);
@@ -93,16 +93,17 @@ std::int64_t ClipboardLineNumber(const std::string &line)
     return n;
 }
 
-ClipboardChooserTexts ClipboardTexts(int language)
+ClipboardChooserTexts ClipboardTexts(Language language)
 {
     if (IsGerman(language))
-        return {"Zwischenablage öffnen", "OK", "Abbruch", "ID Dez", "ID Hex", "Größe Dez",
-                "Größe Hex", "Beschreibung"};
-    return {"Open Clipboard", "OK", "Cancel", "ID Dec", "ID Hex", "Size Dec", "Size Hex",
-            "Description"};
+        return {
+            "Zwischenablage öffnen", "OK", "Abbruch", "ID Dez", "ID Hex", "Größe Dez", "Größe Hex",
+            "Beschreibung"};
+    return {"Open Clipboard", "OK",       "Cancel",   "ID Dec",
+            "ID Hex",         "Size Dec", "Size Hex", "Description"};
 }
 
-std::string ClipboardGoneText(int language)
+std::string ClipboardGoneText(Language language)
 {
     return IsGerman(language) ? "Zwischenablagenformat ist nicht mehr verfügbar!"
                               : "Clipboard-format is not any more available!";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include <cstdint>
 #include <map>
 #include <string>
@@ -36,7 +37,8 @@ std::string StandardFormatName(std::uint32_t number);
 
 // A chooser line: number in decimal (10 wide) and hex, size in decimal (10 wide) and hex,
 // then the registered name in quotes and the standard name.
-std::string ClipboardLine(std::uint32_t number, std::int64_t size, const std::string &registeredName);
+std::string ClipboardLine(std::uint32_t number, std::int64_t size,
+                          const std::string &registeredName);
 
 // The number a chooser line starts with (the text before its first "$", trimmed); -1 when
 // it is not a number.
@@ -46,8 +48,8 @@ struct ClipboardChooserTexts
 {
     std::string caption, ok, cancel, idDec, idHex, sizeDec, sizeHex, name;
 };
-ClipboardChooserTexts ClipboardTexts(int language);
-std::string ClipboardGoneText(int language);
+ClipboardChooserTexts ClipboardTexts(Language language);
+std::string ClipboardGoneText(Language language);
 
 // Right edges of the four number column labels and the left edge of the name label, for
 // digit width w and frame width b (half the list's outer minus client width).

@@ -341,7 +341,7 @@ void Editor::ApplyLanguage()
     m_host.invalidateViewAll();
 }
 
-void Editor::SetLanguage(int language)
+void Editor::SetLanguage(vtm::Language language)
 {
     m_s.settings.Language = language;
     ApplyLanguage();

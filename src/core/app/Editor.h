@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "app/EditorState.h"
 #include "app/FileCommands.h"
 #include "app/Host.h"
@@ -53,7 +54,7 @@ public:
     // Refresh of menus, toolbar and status bar after every command.
     void UpdateMenus() override;
     void ApplyLanguage();
-    void SetLanguage(int language);
+    void SetLanguage(vtm::Language language);
     void ToggleNoUnknown();
     void SetPrintMarks(PrintMarks how);
 
@@ -77,7 +78,7 @@ public:
     // EditContext
     Document &Doc() override { return m_s.doc; }
     TActions &History() override { return m_s.History; }
-    int Language() const override { return m_s.settings.Language; }
+    vtm::Language Language() const override { return m_s.settings.Language; }
     int NextCommandNumber() override;
     std::int64_t CursorOffset() const override { return m_s.view.CursorOffset(); }
     bool CursorInCharArea() const override { return m_s.view.InCharArea(m_s.view.CursorCol); }

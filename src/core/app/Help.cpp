@@ -10,7 +10,7 @@ namespace fs = std::filesystem;
 
 namespace vtm {
 
-std::string HelpPageName(int language, int context)
+std::string HelpPageName(Language language, int context)
 {
     const std::string folder = IsGerman(language) ? "de/" : "en/";
     return folder + (context == HelpContextCharTable ? "chartable.html" : "index.html");
@@ -23,7 +23,7 @@ std::vector<std::string> HelpFolders(const std::string &programDir)
             (dir / ".." / "share" / "vantreelmorbisco" / "help").lexically_normal().string()};
 }
 
-std::string HelpFilePath(const std::string &programDir, int language, int context)
+std::string HelpFilePath(const std::string &programDir, Language language, int context)
 {
     const std::string page = HelpPageName(language, context);
     const std::vector<std::string> folders = HelpFolders(programDir);
@@ -36,23 +36,23 @@ std::string HelpFilePath(const std::string &programDir, int language, int contex
     return (fs::path(folders.front()) / page).lexically_normal().string();
 }
 
-std::string HelpMissingText(int language, const std::string &path)
+std::string HelpMissingText(Language language, const std::string &path)
 {
     return IsGerman(language) ? "Hilfedatei " + path + " nicht gefunden!"
                               : "Help file " + path + " not found!";
 }
 
-std::string HelpWindowTitle(int language)
+std::string HelpWindowTitle(Language language)
 {
     return AppTitle() + (IsGerman(language) ? " – Hilfe" : " – Help");
 }
 
-std::string AboutTitle(int)
+std::string AboutTitle(Language)
 {
     return "Info";
 }
 
-std::string AboutDescription(int language)
+std::string AboutDescription(Language language)
 {
     return IsGerman(language) ? "Ein Byte-Editor (Hex-Editor) für Dateien jeder Art."
                               : "A byte (hex) editor for files of any kind.";

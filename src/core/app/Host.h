@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "app/Captions.h"
 #include "app/ClipboardFormats.h"
 #include "document/Message.h"
@@ -48,7 +49,7 @@ public:
     // Close the main window (the close query still decides).
     virtual void closeMainWindow() = 0;
     // Every caption, hint and title of the main window in this language.
-    virtual void setLanguageCaptions(int language) = 0;
+    virtual void setLanguageCaptions(Language language) = 0;
     // The program's help at a context (1000 contents, 1500 character table).
     virtual void showHelp(int context) = 0;
     // The about box.

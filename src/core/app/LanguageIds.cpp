@@ -57,7 +57,7 @@ int PrimaryLanguageId(std::string_view locale)
     const auto it = std::lower_bound(
         std::begin(Table), std::end(Table), code,
         [](const LanguageId &l, const std::string &c) { return l.code < std::string_view(c); });
-    return it != std::end(Table) && it->code == code ? it->id : LanguageEnglish;
+    return it != std::end(Table) && it->code == code ? it->id : int(LanguageEnglish);
 }
 
 } // namespace vtm

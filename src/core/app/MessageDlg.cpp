@@ -78,7 +78,7 @@ bool MessageHasIcon(MessageKind kind)
     return kind != MessageKind::Custom;
 }
 
-std::string MessageTitle(MessageKind kind, int language)
+std::string MessageTitle(MessageKind kind, Language language)
 {
     const bool de = IsGerman(language);
     switch (kind) {
@@ -101,7 +101,7 @@ std::vector<unsigned> MessageButtonList(unsigned buttons)
     return list;
 }
 
-std::string MessageButtonCaption(unsigned button, int language)
+std::string MessageButtonCaption(unsigned button, Language language)
 {
     const bool de = IsGerman(language);
     switch (button) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "document/Message.h"
 
 #include <string>
@@ -51,11 +52,11 @@ MessageLayout LayoutMessageDlg(const MessageUnits &units, int textWidth, int tex
                                bool hasIcon, int buttonCount);
 
 bool MessageHasIcon(MessageKind kind);
-std::string MessageTitle(MessageKind kind, int language);
+std::string MessageTitle(MessageKind kind, Language language);
 
 // The single-bit buttons of a set, in display order.
 std::vector<unsigned> MessageButtonList(unsigned buttons);
-std::string MessageButtonCaption(unsigned button, int language);
+std::string MessageButtonCaption(unsigned button, Language language);
 // mrNone for Help, which does not close the dialog.
 int MessageButtonResult(unsigned button);
 

@@ -25,7 +25,7 @@ template <class S, class Visitor> void VisitValues(S &s, Visitor &v)
     v.Flag("KeepMarksOnLoad", s.KeepMarksOnLoad);
     v.Flag(v.reading ? "OverWriteWarning" : "OverwriteWarning", s.OverwriteWarning);
     v.Flag("CreateBackUp", s.CreateBackUp);
-    v.Integer("Language", s.Language);
+    v.Language(s.Language);
     v.Text("CalcPath", s.CalcPath);
     v.Text("InitialDir", s.InitialDir);
     v.Text("MarksInitialDir", s.MarksInitialDir);
@@ -55,6 +55,14 @@ struct Reader
         Integer(name, n);
         if (!stopped)
             value = n != 0;
+    }
+    // Any stored number other than German's means English.
+    void Language(vtm::Language &value)
+    {
+        int n = int(value);
+        Integer("Language", n);
+        if (!stopped)
+            value = LanguageOf(n);
     }
     // Not printing wins over hatching, hatching over colours; with no flag set, colours.
     void Printing(PrintMarks &value)
@@ -88,6 +96,7 @@ struct Writer
 
     void Integer(const char *name, int value) { failed = failed || !sink.WriteDword(name, value); }
     void Flag(const char *name, bool value) { Integer(name, value ? 1 : 0); }
+    void Language(vtm::Language value) { Integer("Language", int(value)); }
     void Printing(PrintMarks value)
     {
         Flag("PrintMarksHatched", value == PrintMarks::Hatched);
@@ -101,7 +110,7 @@ struct Writer
 };
 } // namespace
 
-Settings DefaultSettings(int language, const std::string &calcPath)
+Settings DefaultSettings(Language language, const std::string &calcPath)
 {
     Settings s;
     s.Language = language;
@@ -122,7 +131,7 @@ bool SaveSettings(const Settings &s, SettingsSink &sink)
     return !w.failed;
 }
 
-Settings LoadSettingsFromStore(int defaultLanguage, const std::string &defaultCalcPath)
+Settings LoadSettingsFromStore(Language defaultLanguage, const std::string &defaultCalcPath)
 {
     const Settings defaults = DefaultSettings(defaultLanguage, defaultCalcPath);
     // A settings problem never reaches the user; whatever goes wrong gives the defaults.

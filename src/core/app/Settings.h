@@ -27,7 +27,7 @@ struct Settings
     bool KeepMarksOnLoad = false;
     bool OverwriteWarning = true;
     bool CreateBackUp = true;
-    int Language = LanguageEnglish;
+    vtm::Language Language = vtm::Language::English;
     std::string CalcPath;
     std::string InitialDir;
     std::string MarksInitialDir;
@@ -37,7 +37,7 @@ struct Settings
 };
 
 // The defaults of a first run; the two that depend on the platform are passed in.
-Settings DefaultSettings(int language, const std::string &calcPath);
+Settings DefaultSettings(Language language, const std::string &calcPath);
 
 // One value of the settings key as stored, with its type, so that a value of the wrong
 // type can be told from a missing one.
@@ -77,7 +77,7 @@ bool SaveSettings(const Settings &s, SettingsSink &sink);
 
 // The defaults read over by the user's stored settings, if there are any. Never fails: a
 // missing or damaged store gives the defaults.
-Settings LoadSettingsFromStore(int defaultLanguage, const std::string &defaultCalcPath);
+Settings LoadSettingsFromStore(Language defaultLanguage, const std::string &defaultCalcPath);
 // Writes s to the user's store; a failure leaves the old store and is not reported.
 void SaveSettingsToStore(const Settings &s);
 

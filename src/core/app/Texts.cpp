@@ -2,17 +2,17 @@
 
 namespace vtm {
 
-std::string ValueLabelText(int language)
+std::string ValueLabelText(Language language)
 {
     return IsGerman(language) ? "Wert:" : "Val:";
 }
 
-std::string ReadFailedText(int language, const std::string &name)
+std::string ReadFailedText(Language language, const std::string &name)
 {
     return IsGerman(language) ? "Konnte " + name + " nicht lesen!" : "Reading " + name + " failed!";
 }
 
-std::string OverwriteQuestion(int language, const std::string &name)
+std::string OverwriteQuestion(Language language, const std::string &name)
 {
     if (IsGerman(language))
         return "Die Datei " + name
@@ -28,7 +28,7 @@ std::string OverwriteQuestion(int language, const std::string &name)
              "then you should press the No-button.";
 }
 
-std::string ChangedOnDiskQuestion(int language, const std::string &name)
+std::string ChangedOnDiskQuestion(Language language, const std::string &name)
 {
     if (IsGerman(language))
         return "Die Datei " + name
@@ -40,7 +40,7 @@ std::string ChangedOnDiskQuestion(int language, const std::string &name)
              "Overwrite it anyway? The other program's changes will be lost.";
 }
 
-std::string SaveChangesQuestion(int language, const std::string &openName)
+std::string SaveChangesQuestion(Language language, const std::string &openName)
 {
     if (IsGerman(language))
         return openName.empty() ? "Daten wurden geändert. Änderungen speichern?"
@@ -48,7 +48,7 @@ std::string SaveChangesQuestion(int language, const std::string &openName)
     return (openName.empty() ? std::string("Data") : openName) + " has been changed. Save changes?";
 }
 
-std::string OverwriteWarningOffQuestion(int language)
+std::string OverwriteWarningOffQuestion(Language language)
 {
     if (IsGerman(language))
         return "Wollen Sie die Warnungen deaktivieren?\r\rWARNUNG: Wenn Sie diese Option "

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include <cstdint>
 #include <string>
 
@@ -25,6 +26,6 @@ Color BrightMarkColor(std::uint8_t mark);
 Color DarkMarkColor(std::uint8_t mark);
 
 // The name of a marker colour (0: unmarking), read by screen readers beside its swatch.
-std::string ColourName(int colour, int language);
+std::string ColourName(int colour, Language language);
 
 } // namespace vtm

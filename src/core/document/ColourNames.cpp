@@ -6,7 +6,7 @@
 
 namespace vtm {
 
-std::string ColourName(int colour, int language)
+std::string ColourName(int colour, Language language)
 {
     struct Pair
     {

@@ -5,12 +5,12 @@
 
 namespace vtm {
 
-std::string WriteFailedText(int language)
+std::string WriteFailedText(Language language)
 {
     return IsGerman(language) ? "Konnte nicht schreiben!" : "Writing failed!";
 }
 
-std::string BackupFailedText(int language, const std::string &backup)
+std::string BackupFailedText(Language language, const std::string &backup)
 {
     return IsGerman(language)
                ? "Die Datei wurde gespeichert, aber die Sicherungskopie " + backup
@@ -18,14 +18,14 @@ std::string BackupFailedText(int language, const std::string &backup)
                : "The file was saved, but the backup copy " + backup + " could not be made!";
 }
 
-std::string WriteFailedKeptText(int language, const std::string &copy)
+std::string WriteFailedKeptText(Language language, const std::string &copy)
 {
     return WriteFailedText(language)
            + (IsGerman(language) ? "\rDer bisherige Inhalt der Datei ist in " + copy + " erhalten."
                                  : "\rThe old contents of the file are kept in " + copy + ".");
 }
 
-OutcomeMessage WriteOutcomeMessage(int language, const WriteOutcome &outcome)
+OutcomeMessage WriteOutcomeMessage(Language language, const WriteOutcome &outcome)
 {
     switch (outcome.result) {
     case WriteResult::Written: return {};

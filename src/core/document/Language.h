@@ -2,13 +2,21 @@
 
 namespace vtm {
 
-// Every text the program shows exists in English and German; 7 selects German.
-constexpr int LanguageGerman = 7;
-constexpr int LanguageEnglish = 9;
+// Every text the program shows exists in English and German. The numbers are the ones the
+// settings store.
+enum class Language : int { German = 7, English = 9 };
+inline constexpr Language LanguageGerman = Language::German;
+inline constexpr Language LanguageEnglish = Language::English;
 
-inline bool IsGerman(int language)
+// A stored or platform language number: 7 is German, every other number English.
+constexpr Language LanguageOf(int number)
 {
-    return language == LanguageGerman;
+    return number == int(Language::German) ? Language::German : Language::English;
+}
+
+constexpr bool IsGerman(Language language)
+{
+    return language == Language::German;
 }
 
 } // namespace vtm

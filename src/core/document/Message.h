@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include <string>
 
 namespace vtm {
@@ -48,7 +49,7 @@ struct MessageRequest
     MessageVariant variant = MessageVariant::Plain;
     unsigned defaultButton = 0; // one button bit, WithDefault only
     int left = -1, top = -1;    // a negative coordinate centres the dialog on the screen
-    int language = 9;
+    Language language = Language::English;
 };
 
 } // namespace vtm

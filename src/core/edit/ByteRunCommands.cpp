@@ -36,9 +36,9 @@ void Remember(ByteRunMemory &memory, std::int32_t count, const std::vector<std::
 
 } // namespace
 
-InsertBytesFormTexts InsertBytesTexts(int language, bool appendMode)
+InsertBytesFormTexts InsertBytesTexts(Language language, bool appendMode)
 {
-    if (language == 7)
+    if (IsGerman(language))
         return {appendMode ? "Bytes anfügen" : "Bytes einfügen",
                 "Anzahl",
                 "&Hex:",

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,7 +24,7 @@ struct InsertBytesFormTexts
     std::string hexFLabel, decFLabel, charFLabel, okButton, cancelButton;
 };
 
-InsertBytesFormTexts InsertBytesTexts(int language, bool appendMode);
+InsertBytesFormTexts InsertBytesTexts(Language language, bool appendMode);
 
 // Whether the insert dialog may be confirmed.
 bool InsertBytesAcceptable(std::int64_t count, std::size_t patternLength);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "document/Document.h"
 #include "document/Message.h"
 
@@ -19,7 +20,7 @@ public:
 
     virtual Document &Doc() = 0;
     virtual TActions &History() = 0;
-    virtual int Language() const = 0;
+    virtual vtm::Language Language() const = 0;
     // The next group number: one per command the user gives.
     virtual int NextCommandNumber() = 0;
 

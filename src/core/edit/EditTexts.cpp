@@ -6,7 +6,7 @@
 
 namespace vtm {
 
-std::string ActionKindName(ActionKind kind, int language)
+std::string ActionKindName(ActionKind kind, Language language)
 {
     struct Name
     {
@@ -34,23 +34,23 @@ std::string ActionKindName(ActionKind kind, int language)
     return IsGerman(language) ? n.german : n.english;
 }
 
-std::string UndoCaption(int language, const std::string &undoName)
+std::string UndoCaption(Language language, const std::string &undoName)
 {
     return (IsGerman(language) ? "&Rückgängig " : "&Undo ") + undoName;
 }
 
-std::string RedoCaption(int language, const std::string &redoName)
+std::string RedoCaption(Language language, const std::string &redoName)
 {
     return (IsGerman(language) ? "&Wiederrufen " : "&Redo ") + redoName;
 }
 
-std::string OutOfMemoryText(int language)
+std::string OutOfMemoryText(Language language)
 {
     return IsGerman(language) ? "Vorgang fehlgeschlagen! Vermutlich nicht genug Speicher."
                               : "Operation failed! Possible reason: Not enough memory.";
 }
 
-std::string OutOfMemoryUndoText(int language)
+std::string OutOfMemoryUndoText(Language language)
 {
     return IsGerman(language) ? "Vorgang fehlgeschlagen! Vermutlich nicht genug Speicher. Bitte "
                                 "beenden Sie das Programm!"
@@ -58,7 +58,7 @@ std::string OutOfMemoryUndoText(int language)
                                 "close this application.";
 }
 
-std::string OutOfMemoryReplaceText(int language)
+std::string OutOfMemoryReplaceText(Language language)
 {
     return IsGerman(language)
                ? "Vorgang fehlgeschlagen! Vermutlich nicht genug Speicher. Bitte Programm beenden!"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "edit/ActionKind.h"
 
 #include <string>
@@ -7,15 +8,15 @@
 namespace vtm {
 
 // Display names of the action kinds; an unknown kind has the empty name.
-std::string ActionKindName(ActionKind kind, int language);
+std::string ActionKindName(ActionKind kind, Language language);
 // "&Undo" / "&Redo" followed by a blank and the history's name of the step.
-std::string UndoCaption(int language, const std::string &undoName);
-std::string RedoCaption(int language, const std::string &redoName);
+std::string UndoCaption(Language language, const std::string &undoName);
+std::string RedoCaption(Language language, const std::string &redoName);
 
 // Out of memory while enlarging the document: plain, while undoing a deletion, and
 // while replacing.
-std::string OutOfMemoryText(int language);
-std::string OutOfMemoryUndoText(int language);
-std::string OutOfMemoryReplaceText(int language);
+std::string OutOfMemoryText(Language language);
+std::string OutOfMemoryUndoText(Language language);
+std::string OutOfMemoryReplaceText(Language language);
 
 } // namespace vtm

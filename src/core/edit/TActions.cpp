@@ -89,7 +89,7 @@ void TActions::UpdateView()
 
 void TActions::reportFailure(ActionOutcome outcome)
 {
-    const int language = m_ctx->Language();
+    const Language language = m_ctx->Language();
     std::string text;
     switch (outcome) {
     case ActionOutcome::Done: return;
@@ -181,7 +181,8 @@ std::string TActions::ActionName(int index) const
 {
     if (index < 0 || index >= int(m_list.size()))
         return {};
-    return ActionKindName(m_list[std::size_t(index)]->Kind, m_ctx ? m_ctx->Language() : 9);
+    return ActionKindName(m_list[std::size_t(index)]->Kind,
+                          m_ctx ? m_ctx->Language() : Language::English);
 }
 
 std::int64_t TActions::groupMembers(int index, int step) const

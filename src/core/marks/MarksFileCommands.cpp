@@ -18,17 +18,17 @@ namespace vtm {
 namespace {
 constexpr std::size_t ReadBlock = 64 * 1024;
 
-std::string IncompatibleText(int language)
+std::string IncompatibleText(Language language)
 {
     return IsGerman(language) ? "Inkompatibles Dateiformat!" : "Not a compatible file!";
 }
 
-std::string ReadingFailedText(int language)
+std::string ReadingFailedText(Language language)
 {
     return IsGerman(language) ? "Konnte nicht lesen!" : "Reading failed!";
 }
 
-std::string OverwriteText(int language, const std::string &name)
+std::string OverwriteText(Language language, const std::string &name)
 {
     return IsGerman(language)
                ? "Die Datei " + name + " existiert bereits. Bestehende Datei überschreiben?"

@@ -32,7 +32,7 @@ int DialogPageNumber(std::int64_t page)
 }
 
 std::optional<std::string> PrintErrorText(const PrintResult &result, const std::string &failure,
-                                          int language)
+                                          Language language)
 {
     switch (result.status) {
     case PrintStatus::Done:

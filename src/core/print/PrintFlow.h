@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "print/PrintJob.h"
 
 #include <cstdint>
@@ -33,6 +34,6 @@ int DialogPageNumber(std::int64_t page);
 // The error to show after a job; nothing when it printed or was stopped. failure is what
 // ended a Failed job.
 std::optional<std::string> PrintErrorText(const PrintResult &result, const std::string &failure,
-                                          int language);
+                                          Language language);
 
 } // namespace vtm

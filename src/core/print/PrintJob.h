@@ -21,7 +21,7 @@ struct PrintInput
     bool PrintMarksHatched = true;
     std::string OpenName{}; // header and job title
     std::string DateTime{}; // formatted by the caller in the user's formats
-    int Language = 9;
+    vtm::Language Language = vtm::Language::English;
     std::int64_t FirstPage = 1; // 1-based, inclusive; clamped to the document's pages
     std::int64_t LastPage = 1;
 };

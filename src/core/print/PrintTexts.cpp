@@ -9,35 +9,35 @@ std::string PrintJobTitle(const std::string &openName)
     return "Vantreelmorbisco " + openName;
 }
 
-std::string PrintCancelCaption(int language)
+std::string PrintCancelCaption(Language language)
 {
     return IsGerman(language) ? "Drucke..." : "Printing...";
 }
 
-std::string PrintStopCaption(int)
+std::string PrintStopCaption(Language)
 {
     return "Stop";
 }
 
-std::string PrintPageLabel(int language, std::int64_t page)
+std::string PrintPageLabel(Language language, std::int64_t page)
 {
     return (IsGerman(language) ? "Seite: " : "Page: ") + std::to_string(page);
 }
 
-std::string NoPrinterText(int language)
+std::string NoPrinterText(Language language)
 {
     return IsGerman(language)
                ? "Es ist kein Drucker installiert.\rSie können trotzdem in eine PDF-Datei drucken."
                : "No printer is installed.\rYou can still print to a PDF file.";
 }
 
-std::string PrintBeginFailedText(int language)
+std::string PrintBeginFailedText(Language language)
 {
     return IsGerman(language) ? "Der Druckauftrag konnte nicht begonnen werden!"
                               : "The print job could not be started!";
 }
 
-std::string PrintNewPageFailedText(int language, std::int64_t page)
+std::string PrintNewPageFailedText(Language language, std::int64_t page)
 {
     const std::string k = std::to_string(page);
     return IsGerman(language)

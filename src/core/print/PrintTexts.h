@@ -1,16 +1,17 @@
 #pragma once
 
+#include "document/Language.h"
 #include <cstdint>
 #include <string>
 
 namespace vtm {
 
 std::string PrintJobTitle(const std::string &openName);
-std::string PrintCancelCaption(int language);
-std::string PrintStopCaption(int language);
-std::string PrintPageLabel(int language, std::int64_t page);
-std::string NoPrinterText(int language);
-std::string PrintBeginFailedText(int language);
-std::string PrintNewPageFailedText(int language, std::int64_t page);
+std::string PrintCancelCaption(Language language);
+std::string PrintStopCaption(Language language);
+std::string PrintPageLabel(Language language, std::int64_t page);
+std::string NoPrinterText(Language language);
+std::string PrintBeginFailedText(Language language);
+std::string PrintNewPageFailedText(Language language, std::int64_t page);
 
 } // namespace vtm

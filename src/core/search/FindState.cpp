@@ -9,7 +9,7 @@
 
 namespace vtm {
 
-FindFormTexts FindTexts(int language, FindFormMode mode)
+FindFormTexts FindTexts(Language language, FindFormMode mode)
 {
     FindFormTexts t;
     const bool mark = mode == FindFormMode::FindAndMark;

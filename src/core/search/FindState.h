@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include <array>
 #include <cstdint>
 #include <string>
@@ -45,7 +46,7 @@ struct FindFormTexts
     std::array<std::string, 6> colorNames;
 };
 
-FindFormTexts FindTexts(int language, FindFormMode mode);
+FindFormTexts FindTexts(Language language, FindFormMode mode);
 
 // The panels each mode shows, and whether the all button and the confirmation box belong.
 bool ShowsReplacePanel(FindFormMode mode);

@@ -7,10 +7,10 @@
 
 namespace vtm {
 
-GotoFormTexts GotoTexts(int language, GotoFormMode mode)
+GotoFormTexts GotoTexts(Language language, GotoFormMode mode)
 {
     const bool go = mode == GotoFormMode::Goto;
-    if (language == 7)
+    if (IsGerman(language))
         return {go ? "Gehe zu" : "Bytes löschen",
                 go ? "&Position:" : "&Anzahl:",
                 "&Hex:",
@@ -41,7 +41,7 @@ void GotoOffset(EditContext &ctx, GotoMemory &memory, std::int32_t value)
         ctx.Beep();
 }
 
-std::string ClearFieldText(int language)
+std::string ClearFieldText(Language language)
 {
     return IsGerman(language) ? "Leeren" : "Clear";
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include <cstdint>
 #include <string>
 
@@ -15,9 +16,9 @@ struct GotoFormTexts
     std::string caption, mainLabel, hexLabel, decLabel, okButton, cancelButton;
 };
 
-GotoFormTexts GotoTexts(int language, GotoFormMode mode);
+GotoFormTexts GotoTexts(Language language, GotoFormMode mode);
 // What the button that empties a value field is called (its face shows only a cross).
-std::string ClearFieldText(int language);
+std::string ClearFieldText(Language language);
 
 // The offset of the last confirmed go-to, offered again next time; never saved.
 struct GotoMemory

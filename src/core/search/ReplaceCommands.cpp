@@ -21,25 +21,26 @@ QuestionPlace PlaceQuestion(int screenWidth, int screenHeight, int viewTopOnScre
 {
     const std::int64_t y =
         std::int64_t(viewTopOnScreen) + (std::int64_t(cursorRow) - topRow) * rowHeight;
-    const int top = y > screenHeight / 2 ? screenHeight / 6 : int((4 * std::int64_t(screenHeight)) / 6);
+    const int top =
+        y > screenHeight / 2 ? screenHeight / 6 : int((4 * std::int64_t(screenHeight)) / 6);
     return {screenWidth / 6, top};
 }
 
-std::string ReplaceQuestionText(int language)
+std::string ReplaceQuestionText(Language language)
 {
     return IsGerman(language) ? "Ersetzen?" : "Replace?";
 }
 
-std::string MarkQuestionText(int language)
+std::string MarkQuestionText(Language language)
 {
     return IsGerman(language) ? "Markieren?" : "Mark?";
 }
 
-std::string EstimateQuestionText(int language, int minutes)
+std::string EstimateQuestionText(Language language, int minutes)
 {
     const bool german = IsGerman(language);
-    std::string text = german ? "Geschätzte Zeit für diese Operation: "
-                              : "Estimated time for this operation: ";
+    std::string text =
+        german ? "Geschätzte Zeit für diese Operation: " : "Estimated time for this operation: ";
     if (minutes >= 60)
         return text + (german ? "Mehrere Stunden. Fortfahren?" : "Several hours. Continue?");
     return text + std::to_string(minutes) + (german ? " min. Fortfahren?" : " min. Continue?");
@@ -99,10 +100,8 @@ struct RunState
     {
         ctx.MoveCursorToOffset(p, ctx.CursorInCharArea(), true);
         switch (ui.AskAtCursor(text)) {
-        case mrYes:
-            return true;
-        case mrNo:
-            return false;
+        case mrYes: return true;
+        case mrNo: return false;
         case mrAll:
             confirm = false;
             all = true;
@@ -218,7 +217,8 @@ void ReplaceCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int 
                 ctx.RequestLayout();
                 ctx.MoveCursorToOffset(p, ctx.CursorInCharArea(), true);
                 if (ctx.ShowMessageDlg(EstimateQuestionText(ctx.Language(), minutes),
-                                       MessageKind::Warning, mbYesNoCancel, 0) != mrYes) {
+                                       MessageKind::Warning, mbYesNoCancel, 0)
+                    != mrYes) {
                     replace = false;
                     run.stop = true;
                 }
@@ -227,8 +227,8 @@ void ReplaceCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int 
         }
         bool shown = false; // replaced in the document at once
         if (replace && run.confirm) {
-            auto action = std::make_unique<TReplaceAction>(ctx, run.group, std::int32_t(p),
-                                                           run.side, n, state.ReplaceBytes.data(), m);
+            auto action = std::make_unique<TReplaceAction>(
+                ctx, run.group, std::int32_t(p), run.side, n, state.ReplaceBytes.data(), m);
             ctx.History().reportFailure(action->prepared());
             if (action->Count == 0 || !ctx.History().AddAction(std::move(action), true))
                 run.stop = true;
@@ -240,12 +240,11 @@ void ReplaceCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int 
                     bulk = std::make_unique<TCompoundReplaceAction>(
                         run.group, run.side, run.backward, state.FindBytes, state.ReplaceBytes);
                 bulk->Add(std::int32_t(p));
-                const std::int64_t size = std::int64_t(doc.BufferSize()) +
-                                          bulk->MemberCount() * (m - n);
+                const std::int64_t size =
+                    std::int64_t(doc.BufferSize()) + bulk->MemberCount() * (m - n);
                 run.progress(ui, bulk->FinalOffset(p), run.backward ? 0 : size - 1);
             } catch (const std::bad_alloc &) {
-                ctx.ShowMessageDlg(OutOfMemoryText(ctx.Language()), MessageKind::Error,
-                                   mbOK, 0);
+                ctx.ShowMessageDlg(OutOfMemoryText(ctx.Language()), MessageKind::Error, mbOK, 0);
                 run.stop = true;
             }
         }
@@ -309,8 +308,7 @@ void FindAndMarkCommand(EditContext &ctx, SearchUi &ui, const FindState &state, 
                         run.progress(ui, p, end);
                     }
             } catch (const std::bad_alloc &) { // what was collected is still recorded
-                ctx.ShowMessageDlg(OutOfMemoryText(ctx.Language()), MessageKind::Error,
-                                   mbOK, 0);
+                ctx.ShowMessageDlg(OutOfMemoryText(ctx.Language()), MessageKind::Error, mbOK, 0);
                 run.stop = true;
             }
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "search/FindState.h"
 
 #include <cstdint>
@@ -32,10 +33,10 @@ struct QuestionPlace
 QuestionPlace PlaceQuestion(int screenWidth, int screenHeight, int viewTopOnScreen, int cursorRow,
                             int topRow, int rowHeight);
 
-std::string ReplaceQuestionText(int language);
-std::string MarkQuestionText(int language);
+std::string ReplaceQuestionText(Language language);
+std::string MarkQuestionText(Language language);
 // The time question for a projected run of `minutes` (60: several hours).
-std::string EstimateQuestionText(int language, int minutes);
+std::string EstimateQuestionText(Language language, int minutes);
 
 // The projected minutes of a whole run that has taken elapsedMs for `done` of `total`
 // occurrences, capped at 60; the bare elapsed time until more than five are done and a

@@ -34,13 +34,13 @@ constexpr std::array<Pair, SpeedButtonCount> kHints{{
 }};
 } // namespace
 
-std::string SpeedButtonHint(SpeedButton button, int language)
+std::string SpeedButtonHint(SpeedButton button, Language language)
 {
     const Pair &p = kHints[std::size_t(button)];
     return IsGerman(language) ? p.german : p.english;
 }
 
-bool SpeedButtonInLanguage(SpeedButton button, int language)
+bool SpeedButtonInLanguage(SpeedButton button, Language language)
 {
     if (button == SpeedButton::DecSpeedButton)
         return !IsGerman(language);

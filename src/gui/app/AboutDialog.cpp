@@ -46,13 +46,13 @@ TKaAboutForm::TKaAboutForm(QWidget *parent)
     applyLanguage(LanguageEnglish);
 }
 
-void TKaAboutForm::applyLanguage(int language)
+void TKaAboutForm::applyLanguage(Language language)
 {
     setWindowTitle(QString::fromUtf8(AboutTitle(language)));
     m_description->setText(QString::fromUtf8(AboutDescription(language)));
 }
 
-int TKaAboutForm::execFor(int language)
+int TKaAboutForm::execFor(Language language)
 {
     applyLanguage(language);
     m_ok->setFocus();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include <QDialog>
 
 class QLabel;
@@ -15,8 +16,8 @@ public:
     explicit TKaAboutForm(QWidget *parent = nullptr);
 
     // Sets the texts for the language and shows the window modally.
-    int execFor(int language);
-    void applyLanguage(int language);
+    int execFor(Language language);
+    void applyLanguage(Language language);
 
     QLabel *nameLabel() const { return m_name; }
     QLabel *versionLabel() const { return m_version; }

@@ -46,12 +46,13 @@ TClipboardForm::TClipboardForm(const QFont &dumpFont, QWidget *parent)
     layout->addStretch();
     layout->addLayout(buttons);
     // Wide enough for the lines' 42 fixed columns and a name behind them.
-    resize(std::max(603, 60 * QFontMetrics(dumpFont).horizontalAdvance(QLatin1Char('0')) + 16), 257);
+    resize(std::max(603, 60 * QFontMetrics(dumpFont).horizontalAdvance(QLatin1Char('0')) + 16),
+           257);
     setTabOrder(m_list, m_ok);
     setTabOrder(m_ok, m_cancel);
 }
 
-void TClipboardForm::prepare(const std::vector<std::string> &lines, int language)
+void TClipboardForm::prepare(const std::vector<std::string> &lines, Language language)
 {
     const ClipboardChooserTexts t = ClipboardTexts(language);
     setWindowTitle(QString::fromStdString(t.caption));
@@ -66,7 +67,7 @@ void TClipboardForm::prepare(const std::vector<std::string> &lines, int language
     placeLabels();
 }
 
-bool TClipboardForm::ask(const std::vector<std::string> &lines, int language, int *index)
+bool TClipboardForm::ask(const std::vector<std::string> &lines, Language language, int *index)
 {
     prepare(lines, language);
     if (exec() != QDialog::Accepted || m_list->currentRow() < 0)
@@ -95,7 +96,8 @@ void TClipboardForm::placeLabels()
     const int w = QFontMetrics(m_list->font()).horizontalAdvance(QLatin1Char('0'));
     const int frame = (m_list->width() - m_list->viewport()->width()) / 2;
     // The list's text starts past its frame and the item's own margin.
-    const int b = m_list->x() - m_titel->x() + frame + m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list) + 1;
+    const int b = m_list->x() - m_titel->x() + frame
+                  + m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list) + 1;
     const ClipboardColumns c = ClipboardColumnEdges(w, b);
     const int rights[] = {c.idDecRight, c.idHexRight, c.sizeDecRight, c.sizeHexRight};
     for (int i = 0; i < 4; ++i) {

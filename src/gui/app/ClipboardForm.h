@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include <QDialog>
 
 #include <array>
@@ -24,8 +25,8 @@ public:
     explicit TClipboardForm(const QFont &dumpFont, QWidget *parent = nullptr);
 
     // Fills the list and shows the chooser; false when cancelled, else *index is the line.
-    bool ask(const std::vector<std::string> &lines, int language, int *index);
-    void prepare(const std::vector<std::string> &lines, int language);
+    bool ask(const std::vector<std::string> &lines, Language language, int *index);
+    void prepare(const std::vector<std::string> &lines, Language language);
 
     QListWidget *ListBox() const { return m_list; }
     QPushButton *OKButton() const { return m_ok; }

@@ -25,7 +25,7 @@ HelpWindow::HelpWindow(QWidget *parent)
     resize(680, 620);
 }
 
-QString HelpWindow::showContext(int language, int context, const QString &programDir)
+QString HelpWindow::showContext(Language language, int context, const QString &programDir)
 {
     const QString dir = programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir;
     const QString path = QString::fromStdString(
@@ -37,7 +37,7 @@ QString HelpWindow::showContext(int language, int context, const QString &progra
     return QString();
 }
 
-QString ShowHelp(QWidget *parent, int language, int context, const QString &programDir)
+QString ShowHelp(QWidget *parent, Language language, int context, const QString &programDir)
 {
     HelpWindow *window =
         parent ? parent->findChild<HelpWindow *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;

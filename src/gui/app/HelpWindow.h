@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include <QString>
 #include <QWidget>
 
@@ -16,7 +17,7 @@ public:
 
     // Shows the page for a help context. Returns the path of the missing help file, or an
     // empty string when the page is shown. An empty programDir means the program's own.
-    QString showContext(int language, int context, const QString &programDir = QString());
+    QString showContext(Language language, int context, const QString &programDir = QString());
 
     QTextBrowser *browser() const { return m_browser; }
 
@@ -27,6 +28,7 @@ private:
 // Shows the help for a context in parent's help window, creating it on first use. Returns the
 // path of a missing help file (for the caller's error box, HelpMissingText) or an empty
 // string when the page is shown.
-QString ShowHelp(QWidget *parent, int language, int context, const QString &programDir = QString());
+QString ShowHelp(QWidget *parent, Language language, int context,
+                 const QString &programDir = QString());
 
 } // namespace vtm

@@ -114,7 +114,7 @@ QMenu *MainMenu::menu(MenuItem title) const
     return it == m_menus.end() ? nullptr : it->second;
 }
 
-void MainMenu::setLanguage(int language)
+void MainMenu::setLanguage(Language language)
 {
     for (const auto &[title, menu] : m_menus)
         menu->setTitle(QString::fromUtf8(Caption(title, language)));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "app/Commands.h"
 
 #include <QObject>
@@ -39,7 +40,7 @@ public:
     QMenu *popup() const { return m_popup; }
     QMenu *menu(MenuItem title) const;
 
-    void setLanguage(int language);
+    void setLanguage(Language language);
     void apply(const MenuState &state);
 
 signals:

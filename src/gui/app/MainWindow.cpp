@@ -45,7 +45,7 @@ MainWindow::MainWindow()
     setFocusPolicy(Qt::StrongFocus);
     m_state.view.fontCharWidth = m_font.charWidth();
     m_state.view.fontCharHeight = m_font.charHeight();
-    m_state.settings.Language = UserLanguage();
+    m_state.settings.Language = LanguageOf(UserLanguage());
 
     // Open clipboard is offered only while the clipboard holds something.
     m_state.ClipboardHasData = ClipboardOffersData();
@@ -195,7 +195,7 @@ void MainWindow::closeMainWindow()
     close();
 }
 
-void MainWindow::setLanguageCaptions(int language)
+void MainWindow::setLanguageCaptions(Language language)
 {
     m_menu->setLanguage(language);
     m_speed->applyLanguage(language);

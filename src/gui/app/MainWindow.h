@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "app/Editor.h"
 #include "app/EditorState.h"
 #include "app/Host.h"
@@ -69,7 +70,7 @@ public:
     void setCaption(const std::string &caption) override;
     void updateMenus(const MenuState &state) override;
     void closeMainWindow() override;
-    void setLanguageCaptions(int language) override;
+    void setLanguageCaptions(Language language) override;
     ScreenMetrics screenMetrics() const override;
     std::int64_t tickCount() const override;
     void setScrollInfo(int barKind, int range, int page, int position) override;

@@ -40,7 +40,7 @@ bool SpeedPanel::isButtonShown(SpeedButton id) const
     return !button(id)->isHidden();
 }
 
-void SpeedPanel::applyLanguage(int language)
+void SpeedPanel::applyLanguage(Language language)
 {
     for (SpeedButton id : AllSpeedButtons()) {
         button(id)->setHint(QString::fromUtf8(SpeedButtonHint(id, language)));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "widgets/SpeedLayout.h"
 
 #include <QWidget>
@@ -25,7 +26,7 @@ public:
     bool isButtonShown(SpeedButton id) const;
 
     // Hints in the given language, and the decimal button that belongs to it.
-    void applyLanguage(int language);
+    void applyLanguage(Language language);
 
     static QString glyphPath(SpeedButton id);
 

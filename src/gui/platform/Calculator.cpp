@@ -79,7 +79,8 @@ Calculator::~Calculator()
         delete m_process;
 }
 
-bool Calculator::launch(QWidget *dialogParent, std::string &calcPath, int language, const Ask &ask)
+bool Calculator::launch(QWidget *dialogParent, std::string &calcPath, Language language,
+                        const Ask &ask)
 {
     if (isRunning())
         return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "document/Message.h"
 
 #include <QObject>
@@ -27,7 +28,7 @@ public:
     // Starts calcPath unless the calculator started last still runs. While calcPath names no
     // file, asks whether to search for it; a chosen file is written back to calcPath.
     // Returns whether a calculator started here runs afterwards.
-    bool launch(QWidget *dialogParent, std::string &calcPath, int language, const Ask &ask);
+    bool launch(QWidget *dialogParent, std::string &calcPath, Language language, const Ask &ask);
 
     bool isRunning() const;
     // The running calculator's process id, 0 when none runs.

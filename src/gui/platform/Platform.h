@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include <QLockFile>
 #include <QString>
 

@@ -18,7 +18,7 @@
 namespace vtm {
 
 namespace {
-void tell(QWidget *parent, MessageKind kind, const std::string &text, int language)
+void tell(QWidget *parent, MessageKind kind, const std::string &text, Language language)
 {
     MessageRequest r;
     r.text = text;

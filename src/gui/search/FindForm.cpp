@@ -133,7 +133,7 @@ TFindForm::TFindForm(QWidget *parent)
                         m_directionUpRB, m_okButton,      m_allButton,       m_cancelButton};
     for (std::size_t i = 1; i < std::size(chain); ++i)
         setTabOrder(chain[i - 1], chain[i]);
-    prepare(FindFormMode::Find, 9);
+    prepare(FindFormMode::Find, LanguageEnglish);
 }
 
 TFindForm::~TFindForm()
@@ -295,7 +295,7 @@ void TFindForm::store(FindState &state) const
     state.MarkColor = color >= 1 ? color : 1;
 }
 
-void TFindForm::prepare(FindFormMode mode, int language)
+void TFindForm::prepare(FindFormMode mode, Language language)
 {
     m_mode = mode;
     const FindFormTexts t = FindTexts(language, mode);
@@ -342,7 +342,7 @@ void TFindForm::prepare(FindFormMode mode, int language)
     placeButtons();
 }
 
-bool TFindForm::ask(FindFormMode mode, int language, FindState &state, int *result)
+bool TFindForm::ask(FindFormMode mode, Language language, FindState &state, int *result)
 {
     state.SearchAccepted = false;
     load(state);

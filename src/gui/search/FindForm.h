@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "search/BytesData.h"
 #include "search/FindState.h"
 
@@ -33,10 +34,10 @@ public:
     // Shows state in the dialog for mode, runs it modally and writes the fields back to state
     // (on Cancel too). *result gets mrOk, FindResultAll or mrCancel; SearchAccepted is set
     // when the user confirmed, which the return value also says.
-    bool ask(FindFormMode mode, int language, FindState &state, int *result = nullptr);
+    bool ask(FindFormMode mode, Language language, FindState &state, int *result = nullptr);
     // The fields from state, then texts, panels, button layout and focus for mode.
     void load(const FindState &state);
-    void prepare(FindFormMode mode, int language);
+    void prepare(FindFormMode mode, Language language);
     void store(FindState &state) const;
 
     TBytesData &FindData() { return m_findData; }

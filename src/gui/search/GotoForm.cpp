@@ -58,7 +58,7 @@ TGotoForm::TGotoForm(QWidget *parent)
     setTabOrder(m_hexEdit, m_decEdit);
     setTabOrder(m_decEdit, m_okButton);
     setTabOrder(m_okButton, m_cancelButton);
-    prepare(GotoFormMode::Goto, 9);
+    prepare(GotoFormMode::Goto, LanguageEnglish);
 }
 
 TGotoForm::~TGotoForm()
@@ -68,7 +68,7 @@ TGotoForm::~TGotoForm()
     delete m_decPanel;
 }
 
-void TGotoForm::prepare(GotoFormMode mode, int language)
+void TGotoForm::prepare(GotoFormMode mode, Language language)
 {
     const GotoFormTexts t = GotoTexts(language, mode);
     setWindowTitle(QString::fromStdString(t.caption));
@@ -81,7 +81,7 @@ void TGotoForm::prepare(GotoFormMode mode, int language)
     m_hexEdit->setFocus(Qt::OtherFocusReason);
 }
 
-bool TGotoForm::ask(GotoFormMode mode, int language, std::int32_t value, std::int32_t *result)
+bool TGotoForm::ask(GotoFormMode mode, Language language, std::int32_t value, std::int32_t *result)
 {
     m_gotoData.SetValue(value, this);
     prepare(mode, language);

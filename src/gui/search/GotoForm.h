@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "search/Goto.h"
 #include "search/IntData.h"
 
@@ -27,9 +28,9 @@ public:
 
     // Offers value, shows the dialog modally and, on OK, stores the entered number in
     // *result. Returns whether the user confirmed.
-    bool ask(GotoFormMode mode, int language, std::int32_t value, std::int32_t *result);
+    bool ask(GotoFormMode mode, Language language, std::int32_t value, std::int32_t *result);
     // The texts for language and mode, and the focus in the hex view; ask() does this.
-    void prepare(GotoFormMode mode, int language);
+    void prepare(GotoFormMode mode, Language language);
 
     TIntData &GotoData() { return m_gotoData; }
     THexIntEdit *HexEdit() const { return m_hexEdit; }

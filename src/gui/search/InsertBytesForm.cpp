@@ -88,7 +88,7 @@ TInsertBytesForm::TInsertBytesForm(QWidget *parent)
         setTabOrder(views[i - 1], views[i]);
     setTabOrder(m_fillCharEdit, m_okButton);
     setTabOrder(m_okButton, m_cancelButton);
-    prepare(false, 9);
+    prepare(false, LanguageEnglish);
 }
 
 TInsertBytesForm::~TInsertBytesForm()
@@ -98,7 +98,7 @@ TInsertBytesForm::~TInsertBytesForm()
         delete panel;
 }
 
-void TInsertBytesForm::prepare(bool appendMode, int language)
+void TInsertBytesForm::prepare(bool appendMode, Language language)
 {
     const InsertBytesFormTexts t = InsertBytesTexts(language, appendMode);
     setWindowTitle(QString::fromStdString(t.caption));
@@ -114,7 +114,7 @@ void TInsertBytesForm::prepare(bool appendMode, int language)
     UpdateOkButton();
 }
 
-bool TInsertBytesForm::ask(bool appendMode, int language, ByteRunMemory &memory)
+bool TInsertBytesForm::ask(bool appendMode, Language language, ByteRunMemory &memory)
 {
     m_countData.SetValue(memory.InsertCount, this);
     if (m_fillData.Bytes() != memory.InsertPattern)

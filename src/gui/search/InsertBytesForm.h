@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "edit/ByteRunCommands.h"
 #include "search/BytesData.h"
 #include "search/IntData.h"
@@ -30,9 +31,9 @@ public:
 
     // Shows the count and pattern of memory, runs the dialog modally and writes what the
     // fields hold back to memory, on Cancel too. Returns whether the user confirmed.
-    bool ask(bool appendMode, int language, ByteRunMemory &memory);
+    bool ask(bool appendMode, Language language, ByteRunMemory &memory);
     // The texts for language and mode, the focus in the count's hex view and the OK state.
-    void prepare(bool appendMode, int language);
+    void prepare(bool appendMode, Language language);
 
     TIntData &CountData() { return m_countData; }
     TBytesData &FillData() { return m_fillData; }

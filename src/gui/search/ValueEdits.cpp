@@ -467,7 +467,7 @@ QHBoxLayout *OkCancelRow(QDialog *dialog, QPushButton **ok, QPushButton **cancel
     return row;
 }
 
-void SetClearButtonTexts(QWidget *form, int language)
+void SetClearButtonTexts(QWidget *form, Language language)
 {
     const QString text = QString::fromStdString(ClearFieldText(language));
     const QList<QToolButton *> buttons =

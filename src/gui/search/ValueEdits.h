@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/Language.h"
 #include "app/EditorState.h"
 #include "gui/view/DumpFont.h"
 #include "search/BytesData.h"
@@ -178,7 +179,7 @@ QFrame *ValuePanel(TValueEdit *view, QWidget *parent);
 // The dialog's OK (default) and Cancel buttons, centred in a row.
 QHBoxLayout *OkCancelRow(QDialog *dialog, QPushButton **ok, QPushButton **cancel, int gap);
 // The clear buttons' tooltip and accessible name in the language.
-void SetClearButtonTexts(QWidget *form, int language);
+void SetClearButtonTexts(QWidget *form, Language language);
 QToolButton *ClearButton(QWidget *parent);
 
 } // namespace vtm
