@@ -24,7 +24,7 @@ public:
 
     vtm::Document &Doc() override { return m_doc; }
     vtm::TActions &History() override { return m_history; }
-    int Language() const override { return vtm::LanguageEnglish; }
+    vtm::Language Language() const override { return vtm::LanguageEnglish; }
     int NextCommandNumber() override { return ++m_command; }
     std::int64_t CursorOffset() const override { return m_cursor; }
     bool CursorInCharArea() const override { return false; }

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     vtm::RegFile file;
     file.Parse(std::string_view(reinterpret_cast<const char *>(data), size));
-    vtm::Settings read = vtm::DefaultSettings(3, "calc");
+    vtm::Settings read = vtm::DefaultSettings(vtm::LanguageEnglish, "calc");
     vtm::LoadSettings(read, file);
 
     vtm::RegFile written;
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     vtm::RegFile back;
     if (!back.Parse(written.Text()))
         std::abort();
-    vtm::Settings reread = vtm::DefaultSettings(5, "other");
+    vtm::Settings reread = vtm::DefaultSettings(vtm::LanguageGerman, "other");
     vtm::LoadSettings(reread, back);
     if (!(read == reread))
         std::abort();
