@@ -72,10 +72,10 @@ std::unique_ptr<View> makeView(std::int32_t n)
         x ^= x << 17;
         b[i] = std::uint8_t(x >> 24);
     }
-    v->state.VertBar.Owner = &v->vert;
-    v->state.HorzBar.Owner = &v->horz;
-    v->state.fontCharWidth = g_font->charWidth();
-    v->state.fontCharHeight = g_font->charHeight();
+    v->state.view.VertBar.Owner = &v->vert;
+    v->state.view.HorzBar.Owner = &v->horz;
+    v->state.view.fontCharWidth = g_font->charWidth();
+    v->state.view.fontCharHeight = g_font->charHeight();
     return v;
 }
 
