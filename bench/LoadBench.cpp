@@ -2,6 +2,8 @@
 // plus the resident memory a loaded document costs.
 #include "document/Document.h"
 
+#include "BenchReport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -184,43 +186,6 @@ VTM_LOAD_BENCH(BM_Memcpy256);
 VTM_LOAD_BENCH(BM_VectorPlusRead256);
 VTM_LOAD_BENCH(BM_DocumentLoad256);
 
-// Keeps the mean and median real time of each benchmark for the ratios printed afterwards.
-class TimeCollector : public benchmark::ConsoleReporter
-{
-public:
-    std::map<std::string, double> meanMs;
-    std::map<std::string, double> medianMs;
-
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs) {
-            if (r.error_occurred)
-                continue;
-            const double ms = r.GetAdjustedRealTime() * toMs(r.time_unit);
-            const std::string &name = r.run_name.function_name;
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "mean")
-                meanMs[name] = ms;
-            else if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
-                medianMs[name] = ms;
-            else if (r.run_type == Run::RT_Iteration && r.repetitions <= 1)
-                meanMs[name] = medianMs[name] = ms;
-        }
-    }
-
-private:
-    static double toMs(benchmark::TimeUnit u)
-    {
-        switch (u) {
-        case benchmark::kNanosecond: return 1e-6;
-        case benchmark::kMicrosecond: return 1e-3;
-        case benchmark::kMillisecond: return 1.0;
-        case benchmark::kSecond: return 1e3;
-        }
-        return 1.0;
-    }
-};
-
 void reportMemory()
 {
     const double fileMiB = double(kFileSize) / kMiB;
@@ -257,27 +222,12 @@ void reportMemory()
                 std::chrono::duration<double, std::milli>(t1 - t0).count());
 }
 
-void printRatio(const std::map<std::string, double> &ms, const char *label, const char *num,
-                const char *den, double target)
-{
-    const auto n = ms.find(num);
-    const auto d = ms.find(den);
-    if (n == ms.end() || d == ms.end() || d->second <= 0) {
-        std::printf("  %-26s n/a (benchmark not run)\n", label);
-        return;
-    }
-    const double r = n->second / d->second;
-    std::printf("  %-26s %5.2f  (%.1f ms / %.1f ms)", label, r, n->second, d->second);
-    if (target > 0)
-        std::printf("  target <= %.0f: %s", target, r <= target ? "holds" : "MISSED");
-    std::printf("\n");
-}
-
 void printRatios(const std::map<std::string, double> &ms, const char *title)
 {
     std::printf("\nRatios of %s real times (same run)\n", title);
-    printRatio(ms, "load / memcpy ratio", "BM_DocumentLoad256", "BM_Memcpy256", 4.0);
-    printRatio(ms, "load / (vector+read) ratio", "BM_DocumentLoad256", "BM_VectorPlusRead256", 0);
+    vtmbench::PrintRatio(ms, "load / memcpy ratio", "BM_DocumentLoad256", "BM_Memcpy256", 4.0, 26);
+    vtmbench::PrintRatio(ms, "load / (vector+read) ratio", "BM_DocumentLoad256",
+                         "BM_VectorPlusRead256", 0, 26);
 }
 
 } // namespace
@@ -295,7 +245,7 @@ int main(int argc, char **argv)
     std::printf("\n");
     std::fflush(stdout);
 
-    TimeCollector reporter;
+    vtmbench::TimeCollector reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 

@@ -2,6 +2,8 @@
 // against `cp` of the same bytes in the same directory.
 #include "document/SafeFile.h"
 
+#include "BenchReport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -269,68 +271,18 @@ VTM_SAVE_BENCH(BM_SaveReplace256);
 VTM_SAVE_BENCH(BM_SaveReplaceNoFsync256);
 VTM_SAVE_BENCH(BM_SaveInPlace256);
 
-// Keeps the mean and median real time of each benchmark for the ratios printed afterwards.
-class TimeCollector : public benchmark::ConsoleReporter
-{
-public:
-    std::map<std::string, double> meanMs;
-    std::map<std::string, double> medianMs;
-
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs) {
-            if (r.error_occurred)
-                continue;
-            const double ms = r.GetAdjustedRealTime() * toMs(r.time_unit);
-            const std::string &name = r.run_name.function_name;
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "mean")
-                meanMs[name] = ms;
-            else if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
-                medianMs[name] = ms;
-            else if (r.run_type == Run::RT_Iteration && r.repetitions <= 1)
-                meanMs[name] = medianMs[name] = ms;
-        }
-    }
-
-private:
-    static double toMs(benchmark::TimeUnit u)
-    {
-        switch (u) {
-        case benchmark::kNanosecond: return 1e-6;
-        case benchmark::kMicrosecond: return 1e-3;
-        case benchmark::kMillisecond: return 1.0;
-        case benchmark::kSecond: return 1e3;
-        }
-        return 1.0;
-    }
-};
-
-void printRatio(const std::map<std::string, double> &ms, const char *label, const char *num,
-                const char *den, double target)
-{
-    const auto n = ms.find(num);
-    const auto d = ms.find(den);
-    if (n == ms.end() || d == ms.end() || d->second <= 0) {
-        std::printf("  %-34s n/a (benchmark not run)\n", label);
-        return;
-    }
-    const double r = n->second / d->second;
-    std::printf("  %-34s %5.2f  (%.1f ms / %.1f ms)", label, r, n->second, d->second);
-    if (target > 0)
-        std::printf("  target <= %.1f: %s", target, r <= target ? "holds" : "MISSED");
-    std::printf("\n");
-}
-
 void printRatios(const std::map<std::string, double> &ms, const char *title)
 {
     std::printf("\nRatios of %s real times (same run)\n", title);
-    printRatio(ms, "save (replace) / cp", "BM_SaveReplace256", "BM_CpFile256", 1.5);
-    printRatio(ms, "save (in place) / cp", "BM_SaveInPlace256", "BM_CpFile256", 1.5);
-    printRatio(ms, "save (replace) / (cp + fsync)", "BM_SaveReplace256", "BM_CpFileFsync256", 0);
-    printRatio(ms, "save (in place) / (cp + fsync)", "BM_SaveInPlace256", "BM_CpFileFsync256", 0);
-    printRatio(ms, "save (replace, no fsync) / cp", "BM_SaveReplaceNoFsync256", "BM_CpFile256", 0);
-    printRatio(ms, "copy_file_range / cp", "BM_CopyFileRange256", "BM_CpFile256", 0);
+    vtmbench::PrintRatio(ms, "save (replace) / cp", "BM_SaveReplace256", "BM_CpFile256", 1.5);
+    vtmbench::PrintRatio(ms, "save (in place) / cp", "BM_SaveInPlace256", "BM_CpFile256", 1.5);
+    vtmbench::PrintRatio(ms, "save (replace) / (cp + fsync)", "BM_SaveReplace256",
+                         "BM_CpFileFsync256", 0);
+    vtmbench::PrintRatio(ms, "save (in place) / (cp + fsync)", "BM_SaveInPlace256",
+                         "BM_CpFileFsync256", 0);
+    vtmbench::PrintRatio(ms, "save (replace, no fsync) / cp", "BM_SaveReplaceNoFsync256",
+                         "BM_CpFile256", 0);
+    vtmbench::PrintRatio(ms, "copy_file_range / cp", "BM_CopyFileRange256", "BM_CpFile256", 0);
 }
 
 } // namespace
@@ -344,7 +296,7 @@ int main(int argc, char **argv)
     std::printf("Saving %lld MiB in %s\n\n", (long long)(kFileSize >> 20), g_dir.path.c_str());
     std::fflush(stdout);
 
-    TimeCollector reporter;
+    vtmbench::TimeCollector reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
