@@ -253,7 +253,6 @@ public:
         page.at(k) = p;
         position.at(k) = vtm::ClampScrollPosition(r, p, pos);
     }
-    int scrollPosition(int kind) const override { return position.at(std::size_t(kind)); }
     int trackPosition(int kind) const override { return track.at(std::size_t(kind)); }
 };
 

@@ -16,7 +16,6 @@ public:
     // Range 0 .. range - 1 with the given page; the bar clamps the position with
     // ClampScrollPosition and stays visible but disabled when nothing can scroll.
     virtual void setScrollInfo(int barKind, int range, int page, int position) = 0;
-    virtual int scrollPosition(int barKind) const = 0;
     // Where the thumb is while it is being dragged.
     virtual int trackPosition(int barKind) const = 0;
 };

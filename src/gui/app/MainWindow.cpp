@@ -353,11 +353,6 @@ void MainWindow::setScrollInfo(int barKind, int range, int page, int position)
     bar->setEnabled(range > page);
 }
 
-int MainWindow::scrollPosition(int barKind) const
-{
-    return barKind == 1 && m_view ? m_view->vertScrollBar()->value() : 0;
-}
-
 int MainWindow::trackPosition(int barKind) const
 {
     return barKind == 1 && m_view ? m_view->vertScrollBar()->sliderPosition() : 0;

@@ -74,7 +74,6 @@ public:
     ScreenMetrics screenMetrics() const override;
     std::int64_t tickCount() const override;
     void setScrollInfo(int barKind, int range, int page, int position) override;
-    int scrollPosition(int barKind) const override;
     int trackPosition(int barKind) const override;
 
     // Host: what the window's dialogs and the desktop answer
