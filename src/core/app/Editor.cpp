@@ -266,7 +266,7 @@ void Editor::ScrollNotify()
     const std::int64_t p = m_s.view.VertBar.GetPosition();
     // A jump past the view's height repaints it whole anyway.
     const std::int64_t rows =
-        std::clamp<std::int64_t>(m_s.view.LastScrollPos - p, -1 << 20, 1 << 20);
+        std::clamp<std::int64_t>(m_s.view.LastScrollPos - p, -(1 << 20), 1 << 20);
     m_host.scrollView(int(rows) * m_s.view.metrics.RowHeight);
     m_host.invalidatePanel();
     m_host.updateNow();

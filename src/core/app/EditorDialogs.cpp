@@ -1,4 +1,5 @@
-// Commands that first ask the user through one of the editor's dialogs.
+// Commands that first ask the user through one of the editor's dialogs. The dispatch has
+// checked that each may run now.
 #include "app/Editor.h"
 
 #include "analysis/Compare.h"
@@ -10,8 +11,6 @@ namespace vtm {
 
 void Editor::CompareWith()
 {
-    if (m_s.doc.BufferSize() <= 0)
-        return;
     std::string path;
     if (m_host.runFileDialog(FileDialogKind::Compare,
                              FileDialogTitle(FileDialogKind::Compare, m_s.settings.Language),
@@ -22,8 +21,6 @@ void Editor::CompareWith()
 
 void Editor::runReplaceDialog(FindFormMode mode)
 {
-    if (m_s.doc.BufferSize() <= 0) // both items need bytes
-        return;
     int result = mrCancel;
     m_host.runFindDialog(mode, m_s.Find, &result);
     if (mode == FindFormMode::Replace)
@@ -34,8 +31,6 @@ void Editor::runReplaceDialog(FindFormMode mode)
 
 void Editor::runGotoDialog(bool go)
 {
-    if (m_s.doc.BufferSize() <= 0) // both items need bytes
-        return;
     std::int32_t value = 0;
     const GotoFormMode mode = go ? GotoFormMode::Goto : GotoFormMode::DeleteBytes;
     const std::int32_t initial = go ? m_s.GotoValues.LastGotoOffset : m_s.ByteRuns.LastDeleteCount;
@@ -51,8 +46,6 @@ void Editor::runGotoDialog(bool go)
 
 void Editor::runInsertBytes(bool append)
 {
-    if (!append && m_s.doc.BufferSize() <= 0) // appending works on an empty document too
-        return;
     if (!m_host.runInsertBytesDialog(append, m_s.ByteRuns))
         return;
     ByteRunMemory &m = m_s.ByteRuns;

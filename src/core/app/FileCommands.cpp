@@ -153,7 +153,7 @@ bool FileCommands::changedByOthers(const std::string &target) const
 {
     // Only the document's own file: it is the one whose state the editor knows.
     const FileStamp &seen = m_s.doc.sourceStamp();
-    if (!seen.known || target != AbsolutePath(m_s.OpenName))
+    if (!seen.known || target != m_s.OpenName) // both absolute
         return false;
     const FileStamp now = CurrentStamp(target);
     return now.known && now != seen;
