@@ -241,7 +241,7 @@ struct MarkedEditor
         if (!editor->History().AddAction(std::move(action), false))
             editor.reset();
     }
-    bool marked() const { return editor->Doc().Marks()[lastPos] == lastColour; }
+    bool marked() const { return editor->Doc().MarkAt(lastPos) == lastColour; }
 };
 
 // Argument 0 times Undo, 1 times Redo; the other one runs untimed in between.

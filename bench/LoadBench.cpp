@@ -201,23 +201,23 @@ void reportMemory()
     const auto t1 = std::chrono::steady_clock::now();
     const double loaded = rssMiB();
     const double growth = loaded - before;
-    const std::int64_t marksBefore = residentPages(doc->Marks(), doc->MarksCapacity());
+    const std::int64_t marksBefore = doc->MarkRuns().bytesHeld();
 
     std::printf("\nResident memory, one document of %.0f MiB (unmarked)\n", fileMiB);
     std::printf("  VmRSS before %.1f MiB, after %.1f MiB, growth %.1f MiB\n", before, loaded,
                 growth);
     std::printf("  allowed growth 1.1 x file + 64 MiB = %.1f MiB: %s\n", allowed,
                 growth <= allowed ? "holds" : "MISSED");
-    std::printf("  resident pages: buffer %lld KiB, marks %lld KiB\n",
+    std::printf("  resident pages: buffer %lld KiB; marks hold %lld bytes\n",
                 (long long)(residentPages(doc->Buffer(), doc->BufferCapacity()) * pageKiB),
-                (long long)(marksBefore * pageKiB));
+                (long long)marksBefore);
 
     doc->SetMark(doc->BufferSize() / 2, 1);
     const double marked = rssMiB();
-    const std::int64_t marksAfter = residentPages(doc->Marks(), doc->MarksCapacity());
-    std::printf("  one mark at n/2: marks +%lld KiB resident (mincore), VmRSS +%.0f KiB"
+    const std::int64_t marksAfter = doc->MarkRuns().bytesHeld();
+    std::printf("  one mark at n/2: marks hold +%lld bytes, VmRSS +%.0f KiB"
                 " (VmRSS is approximate)\n",
-                (long long)((marksAfter - marksBefore) * pageKiB), (marked - loaded) * 1024.0);
+                (long long)(marksAfter - marksBefore), (marked - loaded) * 1024.0);
     std::printf("  first load in this process (fresh memory): %.1f ms\n",
                 std::chrono::duration<double, std::milli>(t1 - t0).count());
 }

@@ -111,7 +111,7 @@ TEST(OpenClipboard, CancelledGoneOrTooLargeLeavesTheDocument)
     r.host.clipboard = {{"application/x-big", Bytes(300000, 1)}};
     r.host.answers = {mrNo};
     r.host.clipboardChoices = {0};
-    r.s.doc.setStorageLimit(2 * Document::StorageStep);
+    r.s.doc.setStorageLimit(Document::StorageStep);
     r.ed.files().OpenClipboard();
     EXPECT_EQ(r.host.messages.back().text, OutOfMemoryText(LanguageEnglish));
     EXPECT_EQ(BytesOf(r.s.doc), edited);

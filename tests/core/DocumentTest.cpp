@@ -16,26 +16,23 @@ void Load(Document &d, const Bytes &bytes)
 TEST(DocumentStorage, CapacityIsTheNextStepOf64KiB)
 {
     Document d;
-    EXPECT_EQ(d.BufferCapacity() + d.MarksCapacity(), 0);
+    EXPECT_EQ(d.BufferCapacity(), 0);
     EXPECT_EQ(d.Buffer(), nullptr);
-    EXPECT_EQ(d.Marks(), nullptr);
+    EXPECT_TRUE(d.MarkRuns().empty());
     for (auto [n, cap] : {std::pair{1, 65536}, {65536, 65536}, {65537, 131072}}) {
         Load(d, Bytes(std::size_t(n), 7));
         EXPECT_EQ(d.BufferCapacity(), cap) << n;
-        EXPECT_EQ(d.MarksCapacity(), cap) << n;
     }
     d.remove(100, 1);
     EXPECT_EQ(d.BufferCapacity(), 65536);
-    EXPECT_EQ(d.MarksCapacity(), 65536);
     d.remove(0, d.BufferSize());
-    EXPECT_EQ(d.BufferCapacity() + d.MarksCapacity(), 0);
+    EXPECT_EQ(d.BufferCapacity(), 0);
     EXPECT_EQ(d.Buffer(), nullptr);
 
     d.insertZeros(0, 1);
     EXPECT_EQ(d.BufferSize(), 1);
     EXPECT_EQ(d.BufferCapacity(), 65536);
-    EXPECT_EQ(d.MarksCapacity(), 65536);
-    EXPECT_EQ(d.Buffer()[0] + d.Marks()[0], 0);
+    EXPECT_EQ(d.Buffer()[0] + d.MarkAt(0), 0);
 }
 
 TEST(DocumentStorage, InsertAndRemoveMoveMarksWithTheirBytes)
@@ -61,14 +58,12 @@ TEST(DocumentStorage, GrowthPastTheLimitThrowsAndChangesNothing)
     d.SetMark(3, 2);
     auto unchanged = [&] {
         EXPECT_EQ(BytesOf(d), bytes);
-        EXPECT_EQ(d.Marks()[3], 2);
+        EXPECT_EQ(d.MarkAt(3), 2);
         EXPECT_EQ(d.BufferCapacity(), 65536);
-        EXPECT_EQ(d.MarksCapacity(), 65536);
-    };
-    d.setStorageLimit(131072); // the buffer cannot grow
+        };
+    d.setStorageLimit(65536); // the buffer cannot grow
     EXPECT_THROW(d.insertZeros(0, 1), OutOfMemoryError);
     unchanged();
-    d.setStorageLimit(196608); // the buffer grows, its marks cannot follow
     EXPECT_THROW(d.insertZeros(10, 1), OutOfMemoryError);
     unchanged();
 }
@@ -95,7 +90,7 @@ TEST(DocumentLoad, FileReplacesContentsAndMarks)
 
     ASSERT_TRUE(d.loadFile(empty.path));
     EXPECT_EQ(d.BufferSize(), 0);
-    EXPECT_EQ(d.BufferCapacity() + d.MarksCapacity(), 0);
+    EXPECT_EQ(d.BufferCapacity(), 0);
     EXPECT_EQ(d.Buffer(), nullptr);
 }
 
@@ -107,7 +102,7 @@ TEST(DocumentLoad, FailureLeavesThePreviousDocument)
     d.setChangeCount(2);
     auto intact = [&] {
         EXPECT_EQ(BytesOf(d), (Bytes{1, 2, 3, 4, 5}));
-        EXPECT_EQ(d.Marks()[2], 3);
+        EXPECT_EQ(d.MarkAt(2), 3);
         EXPECT_EQ(d.ChangeCount(), 2);
         EXPECT_EQ(d.BufferCapacity(), 65536);
     };
@@ -122,26 +117,26 @@ TEST(DocumentLoad, FailureLeavesThePreviousDocument)
     EXPECT_FALSE(d.loadFile(huge.path));
     intact();
 
-    TempFile big(Bytes(65537, 1)); // buffer and marks need 128 KiB each
+    TempFile big(Bytes(65537, 1)); // the buffer needs 128 KiB; marks need nothing
     d.setStorageLimit(131071);
     EXPECT_FALSE(d.loadFile(big.path));
     intact();
-    d.setStorageLimit(262143);
     EXPECT_FALSE(d.loadFile(big.path, true));
     intact();
-    d.setStorageLimit(262144);
+    d.setStorageLimit(131072);
     EXPECT_TRUE(d.loadFile(big.path, true));
+    EXPECT_EQ(d.MarkAt(2), 3);
 }
 
-TEST(DocumentLoad, LimitCountsTheMarksOfTheNewContents)
+TEST(DocumentLoad, LimitCountsTheNewContents)
 {
     Document d;
     Load(d, {1, 2, 3});
     TempFile big(Bytes(65537, 1));
-    d.setStorageLimit(131072); // room for the new buffer, not for its marks as well
+    d.setStorageLimit(65536); // no room for the new buffer
     EXPECT_FALSE(d.loadFile(big.path));
     EXPECT_EQ(d.BufferSize(), 3);
-    EXPECT_LE(d.BufferCapacity() + d.MarksCapacity(), 131072);
+    EXPECT_LE(d.BufferCapacity(), 65536);
 }
 
 // Moving a tail touches marks only as far as marked bytes reach; that reach follows
@@ -161,7 +156,7 @@ TEST(DocumentStorage, MarkedEndFollowsTheLastMark)
     EXPECT_EQ(d.MarkedEnd(), 11);
     d.insertZeros(0, 5);
     EXPECT_EQ(d.MarkedEnd(), 16);
-    EXPECT_EQ(d.Marks()[15], 2);
+    EXPECT_EQ(d.MarkAt(15), 2);
     const Bytes none(20, 0);
     d.SetMarks(0, none.data(), 20);
     EXPECT_EQ(d.MarkedEnd(), 0);

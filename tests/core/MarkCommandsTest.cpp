@@ -22,14 +22,14 @@ TEST(Marking, CursorByteAndItsUndo)
     r.ed.runCommand(Command::MarkRed); // already red: nothing recorded
     EXPECT_EQ(r.s.History.ActionCount(), 1);
     r.ed.runCommand(Command::MarkBlue);
-    EXPECT_EQ(r.s.doc.Marks()[5], 3);
+    EXPECT_EQ(r.s.doc.MarkAt(5), 3);
     EXPECT_EQ(r.s.view.CursorOffset(), 5); // the cursor does not advance
     EXPECT_TRUE(r.s.view.InCharArea(r.s.view.CursorCol));
     EXPECT_EQ(r.host.menus.undoCaption, "&Undo (Mark)");
     r.ed.runCommand(Command::Undo);
-    EXPECT_EQ(r.s.doc.Marks()[5], 1);
+    EXPECT_EQ(r.s.doc.MarkAt(5), 1);
     r.ed.runCommand(Command::Undo);
-    EXPECT_EQ(r.s.doc.Marks()[5], 0);
+    EXPECT_EQ(r.s.doc.MarkAt(5), 0);
     r.ed.runCommand(Command::Unmark); // unmarked already
     EXPECT_TRUE(r.s.History.CanRedo());
     r.ed.runCommand(Command::MarkCyan);

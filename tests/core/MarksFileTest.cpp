@@ -59,9 +59,9 @@ Bytes MarksFromText(const std::string &text)
 
 Bytes MarksOf(const Document &doc)
 {
-    if (!doc.Marks())
-        return {};
-    return Bytes(doc.Marks(), doc.Marks() + doc.BufferSize());
+    Bytes marks(static_cast<std::size_t>(doc.BufferSize()));
+    doc.MarkRuns().read(0, doc.BufferSize(), marks.data());
+    return marks;
 }
 
 // The straightforward per-byte encoder, to hold the fast one against.

@@ -34,19 +34,20 @@ void PrintTo(const Snapshot &s, std::ostream *os)
 
 Snapshot Take(const Document &d)
 {
-    return {{d.Buffer(), d.Buffer() + d.BufferSize()}, {d.Marks(), d.Marks() + d.BufferSize()}};
+    std::vector<std::uint8_t> marks(static_cast<std::size_t>(d.BufferSize()));
+    d.MarkRuns().read(0, d.BufferSize(), marks.data());
+    return {{d.Buffer(), d.Buffer() + d.BufferSize()}, std::move(marks)};
 }
 
-// The storage behind the document holds no mark past its end, so that growing it again
-// can never bring an old mark back.
+// No mark lies past the end, so that growing the document again can never bring an old
+// mark back.
 bool NoStaleMarks(const Document &d)
 {
-    for (std::int64_t i = d.BufferSize(); i < d.MarksCapacity(); ++i)
-        if (d.Marks()[i] != 0)
-            return false;
+    if (d.MarkRuns().end() > d.BufferSize())
+        return false;
     std::int64_t marked = 0;
     for (std::int64_t i = 0; i < d.BufferSize(); ++i)
-        marked += d.Marks()[i] != 0;
+        marked += d.MarkAt(i) != 0;
     return d.MarkedEnd() <= d.BufferSize() && marked == d.MarkedCount();
 }
 } // namespace
@@ -180,7 +181,7 @@ TEST(RandomEdits, MatchAPlainModel)
             const Snapshot before = Take(doc);
             const bool squeeze = pick(25) == 0;
             if (squeeze) // growth fails whenever it is needed
-                doc.setStorageLimit(std::int64_t(doc.BufferCapacity()) + doc.MarksCapacity());
+                doc.setStorageLimit(std::int64_t(doc.BufferCapacity()));
             const bool ok = h.AddAction(std::move(a), true);
             doc.setStorageLimit(INT64_MAX);
             if (!ok) {
@@ -199,8 +200,7 @@ TEST(RandomEdits, MatchAPlainModel)
         ASSERT_EQ(Take(r.s.doc), path[std::size_t(at)]);
         ASSERT_TRUE(NoStaleMarks(r.s.doc));
         ASSERT_EQ(r.s.doc.BufferCapacity(), Document::StepFor(r.s.doc.BufferSize()));
-        ASSERT_EQ(r.s.doc.MarksCapacity(), Document::StepFor(r.s.doc.BufferSize()));
-        ASSERT_LE(r.s.view.CursorOffset(), std::max(0, r.s.doc.BufferSize() - 1));
+        ASSERT_LE(r.s.view.CursorOffset(), std::max<std::int64_t>(0, r.s.doc.BufferSize() - 1));
         // Keep the documents small enough to check quickly.
         if (r.s.doc.BufferSize() > 70000 && pick(3) == 0) {
             r.s.doc.loadBytes(Iota(50).data(), 50);

@@ -263,7 +263,9 @@ inline std::vector<std::uint8_t> BytesOf(const vtm::Document &d)
 
 inline std::vector<std::uint8_t> MarksOf(const vtm::Document &d)
 {
-    return {d.Marks(), d.Marks() + d.BufferSize()};
+    std::vector<std::uint8_t> marks(static_cast<std::size_t>(d.BufferSize()));
+    d.MarkRuns().read(0, d.BufferSize(), marks.data());
+    return marks;
 }
 
 inline std::vector<std::uint8_t> Iota(int n)

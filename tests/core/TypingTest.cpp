@@ -132,7 +132,7 @@ TEST(Typing, EmptyDocumentTakesNoKeysButInsertAndAppend)
     EXPECT_FALSE(r.s.History.CanUndo());
     r.ed.runCommand(Command::Insert);
     EXPECT_EQ(BytesOf(r.s.doc), Bytes{0});
-    EXPECT_EQ(r.s.doc.Marks()[0], 0);
+    EXPECT_EQ(r.s.doc.MarkAt(0), 0);
     EXPECT_EQ(r.s.view.CursorOffset(), 0);
     r.ed.runCommand(Command::AppendByte);
     EXPECT_EQ(r.s.doc.BufferSize(), 2);

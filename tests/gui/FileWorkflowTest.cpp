@@ -209,7 +209,7 @@ TEST(FileWorkflow, MarksByKeyMenuAndMarksFile)
     w.editor().ApplyLanguage();
     w.show();
     w.loadFile(data);
-    const auto mark = [&](int i) { return int(w.state().doc.Marks()[i]); };
+    const auto mark = [&](int i) { return int(w.state().doc.MarkAt(i)); };
 
     QTest::keyClick(&w, Qt::Key_R, Qt::ControlModifier);
     QTest::keyClick(&w, Qt::Key_Right);
@@ -317,14 +317,14 @@ TEST(FileWorkflow, GotoAndInsertBytesThroughTheirDialogs)
     ASSERT_EQ(s.doc.BufferSize(), 105);
     EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(s.doc.Buffer()), 6),
               QByteArray("\x12\x34\x12\x34\x12q", 6));
-    EXPECT_EQ(s.doc.Marks()[4], 0);
-    EXPECT_EQ(s.doc.Marks()[5], 2);
-    EXPECT_EQ(s.doc.Marks()[6], 3);
+    EXPECT_EQ(s.doc.MarkAt(4), 0);
+    EXPECT_EQ(s.doc.MarkAt(5), 2);
+    EXPECT_EQ(s.doc.MarkAt(6), 3);
     EXPECT_EQ(w.mainMenu()->action(MenuItem::Undo)->text(),
               QStringLiteral("&Undo (Insert bytes)\tCtrl+Z"));
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(s.doc.BufferSize(), 100);
-    EXPECT_EQ(s.doc.Marks()[0], 2);
+    EXPECT_EQ(s.doc.MarkAt(0), 2);
 }
 
 TEST(FileWorkflow, OpenClipboardThroughTheChooser)
@@ -406,8 +406,9 @@ TEST(FileWorkflow, StatisticsByKeyAndCompareFromTheMenu)
     EXPECT_TRUE(script.done());
     EXPECT_TRUE(script.texts.value(0).contains(QStringLiteral("number of different bytes: 1")));
     const Document &doc = w.state().doc;
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(doc.Marks()), 3),
-              QByteArray("\x00\x01\x00", 3));
+    EXPECT_EQ(doc.MarkAt(0), 0);
+    EXPECT_EQ(doc.MarkAt(1), 1);
+    EXPECT_EQ(doc.MarkAt(2), 0);
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(doc.MarkedCount(), 0);
 }

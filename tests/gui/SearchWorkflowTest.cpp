@@ -45,7 +45,9 @@ struct Window
     QByteArray marks()
     {
         const Document &d = w.state().doc;
-        return QByteArray(reinterpret_cast<const char *>(d.Marks()), d.BufferSize());
+        QByteArray marks(d.BufferSize(), '\0');
+        d.MarkRuns().read(0, d.BufferSize(), reinterpret_cast<std::uint8_t *>(marks.data()));
+        return marks;
     }
     QString undoCaption() { return w.mainMenu()->action(MenuItem::Undo)->text(); }
 };

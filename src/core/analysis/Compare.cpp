@@ -230,30 +230,31 @@ Counted CountingPass(const Document &doc, const std::string &path)
 }
 
 // Records what [from, to) of the common part needs: red where the bytes differ, 0 where
-// they agree. `file` holds the file's bytes from offset `from` on.
+// they agree. `file` holds the file's bytes from offset `from` on. Stretches of equal
+// bytes are unmarked as runs; and so are differing ones.
 void MarkCommon(const Document &doc, TCompoundMarkAction &action, const std::uint8_t *file,
                 std::int64_t from, std::int64_t to)
 {
     const std::uint8_t *buf = doc.Buffer() + from;
-    const std::uint8_t *marks = doc.Marks() + from;
     const std::int64_t n = to - from;
-    const std::int64_t markedEnd = doc.MarkedEnd() - from;
-    auto one = [&](std::int64_t k) {
-        const std::uint8_t want = buf[k] == file[k] ? 0 : Red;
-        if (marks[k] != want)
-            action.Add(doc, std::int32_t(from + k), want);
-    };
+    const bool anyMarked = doc.MarkRuns().countIn(from, n) > 0;
     std::int64_t k = 0;
-    for (; k + 8 <= n; k += 8) {
-        // Equal and unmarked words need nothing; past MarkedEnd no mark is set.
-        const std::uint64_t m = k < markedEnd ? LoadWord(marks + k) : 0;
-        if ((m | (LoadWord(buf + k) ^ LoadWord(file + k))) == 0)
-            continue;
-        for (int j = 0; j < 8; ++j)
-            one(k + j);
+    while (k < n) {
+        // The equal stretch from k on, a word at a time.
+        std::int64_t e = k;
+        while (e + 8 <= n && LoadWord(buf + e) == LoadWord(file + e))
+            e += 8;
+        while (e < n && buf[e] == file[e])
+            ++e;
+        if (e > k && anyMarked)
+            action.AddRun(doc, from + k, e - k, 0);
+        std::int64_t d = e; // and the differing stretch after it
+        while (d < n && buf[d] != file[d])
+            ++d;
+        if (d > e)
+            action.AddRun(doc, from + e, d - e, Red);
+        k = d;
     }
-    for (; k < n; ++k)
-        one(k);
 }
 
 // The second pass, recorded in full before anything changes.
@@ -293,10 +294,7 @@ Failure MarkingPass(MarksContext &ctx, const std::string &path, std::int64_t len
             end = std::min(end, blockEnd);
             MarkCommon(doc, *action, block.data() + (i - blockStart), i, end);
         } else {
-            const std::uint8_t *marks = doc.Marks();
-            for (std::int64_t p = i; p < end; ++p)
-                if (marks[p] != Yellow)
-                    action->Add(doc, std::int32_t(p), Yellow);
+            action->AddRun(doc, i, end - i, Yellow);
         }
         i = end;
     }
@@ -323,7 +321,7 @@ void CompareWithFile(MarksContext &ctx, const std::string &path)
 {
     const Document &doc = ctx.Doc();
     const std::int64_t size = doc.BufferSize();
-    if (size <= 0 || !doc.Buffer() || !doc.Marks())
+    if (size <= 0 || !doc.Buffer())
         return;
     Counted counted;
     try {

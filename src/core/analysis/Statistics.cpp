@@ -66,29 +66,6 @@ void CountBytes(const std::uint8_t *p, std::int64_t n, std::int64_t *out)
     }
 }
 
-// Marks are mostly 0: whole zero words are only counted.
-void CountMarks(const std::uint8_t *p, std::int64_t n, std::int64_t *out)
-{
-    Histogram h;
-    while (n > 0) {
-        const std::int64_t len = std::min(n, FlushEvery);
-        std::int64_t zeros = 0, i = 0;
-        for (; i + 8 <= len; i += 8) {
-            const std::uint64_t w = LoadWord(p + i);
-            if (w == 0)
-                zeros += 8;
-            else
-                h.addWord(w);
-        }
-        for (; i < len; ++i)
-            h.addByte(p[i]);
-        h.flushInto(out);
-        out[0] += zeros;
-        p += len;
-        n -= len;
-    }
-}
-
 std::string MarkCount(std::int64_t n)
 {
     return PadNumber(n, 8, false);
@@ -138,19 +115,17 @@ ByteStatistics CountStatistics(const Document &doc)
     if (size <= 0 || !doc.Buffer())
         return s;
     CountBytes(doc.Buffer(), size, s.values.data());
-    if (doc.MarkedCount() == 0 || !doc.Marks()) {
+    if (doc.MarkedCount() == 0) {
         s.marks[0] = size;
         return s;
     }
-    // Past MarkedEnd every mark is 0.
-    const std::int64_t marked = std::min(size, doc.MarkedEnd());
-    std::array<std::int64_t, 256> all{};
-    CountMarks(doc.Marks(), marked, all.data());
     std::int64_t coloured = 0;
-    for (std::size_t k = 1; k < s.marks.size(); ++k) {
-        s.marks[k] = all[k];
-        coloured += all[k];
-    }
+    doc.MarkRuns().forEachRun(0, size, [&](const MarkRun &r) {
+        if (r.colour < s.marks.size()) {
+            s.marks[r.colour] += r.end - r.start;
+            coloured += r.end - r.start;
+        }
+    });
     s.marks[0] = size - coloured;
     return s;
 }

@@ -8,129 +8,55 @@
 
 namespace vtm {
 
-bool Document::fitsLimit(std::int64_t bufferBytes, std::int64_t marksBytes) const
-{
-    return bufferBytes + marksBytes <= m_storageLimit;
-}
-
-void Document::setCapacity(ByteStorage &storage, const ByteStorage &other, std::int64_t n)
-{
-    const std::int64_t step = StepFor(n);
-    if (step == storage.size())
-        return;
-    if (step > storage.size() && !fitsLimit(step, other.size()))
-        throw OutOfMemoryError();
-    if (!storage.resize(step))
-        throw OutOfMemoryError();
-}
-
 void Document::SetBufferCapacity(std::int64_t n)
 {
-    setCapacity(m_buffer, m_marks, n);
-}
-
-void Document::SetMarksCapacity(std::int64_t n)
-{
-    setCapacity(m_marks, m_buffer, n);
+    const std::int64_t step = StepFor(n);
+    if (step == m_buffer.size())
+        return;
+    if (step > m_buffer.size() && !fitsLimit(step))
+        throw OutOfMemoryError();
+    if (!m_buffer.resize(step))
+        throw OutOfMemoryError();
 }
 
 void Document::reserveFor(std::int64_t n)
 {
     if (n < 0 || n > MaxBufferSize)
         throw OutOfMemoryError();
-    const std::int64_t oldBuffer = m_buffer.size();
     SetBufferCapacity(n);
-    try {
-        SetMarksCapacity(n);
-    } catch (const OutOfMemoryError &) {
-        m_buffer.resize(oldBuffer); // back to where it was: no data lost either way
-        throw;
-    }
 }
 
-namespace {
-std::int64_t CountMarked(const std::uint8_t *m, std::int64_t n)
+void Document::SetMark(std::int64_t p, std::uint8_t colour)
 {
-    std::int64_t marked = 0;
-    for (std::int64_t i = 0; i < n; ++i)
-        marked += m[i] != 0;
-    return marked;
-}
-} // namespace
-
-std::int64_t Document::markedIn(std::int64_t p, std::int64_t n) const
-{
-    const std::int64_t end = std::min(p + n, m_marksEnd);
-    return end > p ? CountMarked(m_marks.data() + p, end - p) : 0;
+    if (p >= 0 && p < m_size)
+        m_marks.fill(p, 1, colour);
 }
 
-void Document::retreatMarkedEnd()
-{
-    if (m_markedCount == 0) { // the usual end of unmarking: no scan at all
-        m_marksEnd = 0;
-        return;
-    }
-    // Word by word over the unmarked tail: one pass, and only when the last mark went.
-    const std::uint8_t *m = m_marks.data();
-    std::int64_t e = m_marksEnd;
-    while (e > 0 && (e & 7) != 0) {
-        if (m[e - 1] != 0) {
-            m_marksEnd = e;
-            return;
-        }
-        --e;
-    }
-    for (; e >= 8; e -= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, m + e - 8, 8);
-        if (word != 0)
-            break;
-    }
-    while (e > 0 && m[e - 1] == 0)
-        --e;
-    m_marksEnd = e;
-}
-
-void Document::SetMark(std::int32_t p, std::uint8_t colour)
-{
-    if (p < 0 || p >= m_size)
-        return;
-    std::uint8_t &mark = m_marks.data()[p];
-    m_markedCount += (colour != 0) - (mark != 0);
-    mark = colour;
-    if (colour != 0 && p >= m_marksEnd)
-        m_marksEnd = std::int64_t(p) + 1;
-    else if (colour == 0 && p + 1 == m_marksEnd)
-        retreatMarkedEnd();
-}
-
-void Document::SetMarks(std::int32_t p, const std::uint8_t *colours, std::int64_t n)
+void Document::SetMarks(std::int64_t p, const std::uint8_t *colours, std::int64_t n)
 {
     if (p < 0 || n <= 0 || p >= m_size)
         return;
-    n = std::min<std::int64_t>(n, m_size - p);
-    m_markedCount += CountMarked(colours, n) - markedIn(p, n);
-    std::memcpy(m_marks.data() + p, colours, std::size_t(n));
-    if (p + n >= m_marksEnd) {
-        m_marksEnd = p + n;
-        retreatMarkedEnd();
-    }
+    m_marks.assign(p, colours, std::min<std::int64_t>(n, m_size - p));
 }
 
-void Document::XorMarks(std::int32_t p, const std::uint8_t *bits, std::int64_t n)
+void Document::FillMarks(std::int64_t p, std::int64_t n, std::uint8_t colour)
 {
     if (p < 0 || n <= 0 || p >= m_size)
         return;
-    n = std::min<std::int64_t>(n, m_size - p);
-    std::uint8_t *m = m_marks.data() + p;
-    m_markedCount -= markedIn(p, n);
-    for (std::int64_t i = 0; i < n; ++i)
-        m[i] ^= bits[i];
-    m_markedCount += CountMarked(m, n);
-    if (p + n >= m_marksEnd) {
-        m_marksEnd = p + n;
-        retreatMarkedEnd();
-    }
+    m_marks.fill(p, std::min<std::int64_t>(n, m_size - p), colour);
+}
+
+void Document::PasteMarks(std::int64_t p, std::int64_t n, const MarkMap &src)
+{
+    if (p < 0 || n <= 0 || p >= m_size)
+        return;
+    m_marks.paste(p, std::min<std::int64_t>(n, m_size - p), src);
+}
+
+void Document::ApplyMarks(const MarkMap &changes, MarkMap *old)
+{
+    m_marks.apply(changes, old);
+    m_marks.truncate(m_size); // a change recorded for bytes that are gone
 }
 
 void Document::openGap(std::int32_t p, std::int64_t count)
@@ -139,14 +65,8 @@ void Document::openGap(std::int32_t p, std::int64_t count)
         return;
     const std::int64_t newSize = std::int64_t(m_size) + count;
     reserveFor(newSize); // throws before anything has moved
+    shiftMarks([&] { m_marks.insertGap(p, count); });
     std::memmove(Buffer() + p + count, Buffer() + p, std::size_t(m_size - p));
-    if (m_marksEnd > p) {
-        std::uint8_t *m = m_marks.data();
-        const std::int64_t marked = m_marksEnd - p;
-        std::memmove(m + p + count, m + p, std::size_t(marked));
-        std::memset(m + p, 0, std::size_t(std::min(marked, count)));
-        m_marksEnd += count;
-    }
     m_size = std::int32_t(newSize);
 }
 
@@ -156,23 +76,10 @@ void Document::closeGap(std::int32_t p, std::int64_t count)
         return;
     count = std::min<std::int64_t>(count, m_size - p);
     const std::int64_t end = p + count;
+    shiftMarks([&] { m_marks.erase(p, count); });
     std::memmove(Buffer() + p, Buffer() + end, std::size_t(m_size - end));
-    m_markedCount -= markedIn(p, count);
-    if (m_marksEnd > p) {
-        std::uint8_t *m = m_marks.data();
-        if (m_marksEnd > end) {
-            std::memmove(m + p, m + end, std::size_t(m_marksEnd - end));
-            m_marksEnd -= count;
-            std::memset(m + m_marksEnd, 0, std::size_t(count));
-        } else {
-            std::memset(m + p, 0, std::size_t(m_marksEnd - p));
-            m_marksEnd = p;
-        }
-    }
     m_size = std::int32_t(m_size - count);
-    // Shrinking cannot fail.
-    SetBufferCapacity(m_size);
-    SetMarksCapacity(m_size);
+    SetBufferCapacity(m_size); // shrinking cannot fail
 }
 
 namespace {
@@ -229,6 +136,15 @@ void Document::replaceRuns(const std::int32_t *at, std::int64_t count, std::int6
     const std::int64_t oldSize = m_size;
     const std::int64_t newSize = oldSize + count * delta;
     reserveFor(std::max(oldSize, newSize)); // throws before anything has moved
+    // The new marks are built first as well, so that nothing has moved if that fails.
+    const bool remark = delta != 0 && (!m_marks.empty() || (delta > 0 && extraMarks));
+    MarkMap marks;
+    try {
+        if (remark)
+            marks = replacedMarks(at, count, spacing, from, to, extraMarks);
+    } catch (const std::bad_alloc &) {
+        throw OutOfMemoryError();
+    }
 
     SpliceRuns(Buffer(), oldSize, at, count, spacing, from, to,
                [&](std::int64_t k, std::uint8_t *dest, const std::uint8_t *) {
@@ -236,35 +152,42 @@ void Document::replaceRuns(const std::int32_t *at, std::int64_t count, std::int6
                        std::memcpy(dest, bytes + k * bytesStride, std::size_t(to));
                });
 
-    const std::int64_t added = delta > 0 && extraMarks ? CountMarked(extraMarks, count * delta) : 0;
-    if (delta != 0 && (m_markedCount > 0 || added > 0)) {
-        std::uint8_t *m = m_marks.data();
-        std::int64_t dropped = 0;
-        if (delta < 0)
-            for (std::int64_t k = 0; k < count; ++k)
-                dropped += markedIn(std::int64_t(at[k]) + k * spacing + to, -delta);
-        SpliceRuns(m, oldSize, at, count, spacing, from, to,
-                   [&](std::int64_t k, std::uint8_t *dest, const std::uint8_t *src) {
-                       const std::int64_t keep = std::min(from, to);
-                       if (keep > 0)
-                           std::memmove(dest, src, std::size_t(keep));
-                       if (delta > 0) {
-                           if (extraMarks)
-                               std::memcpy(dest + from, extraMarks + k * delta, std::size_t(delta));
-                           else
-                               std::memset(dest + from, 0, std::size_t(delta));
-                       }
-                   });
-        if (newSize < oldSize)
-            std::memset(m + newSize, 0, std::size_t(oldSize - newSize));
-        m_markedCount += added - dropped;
-        m_marksEnd = newSize;
-        retreatMarkedEnd();
-    }
+    if (remark)
+        m_marks = std::move(marks);
     m_size = std::int32_t(newSize);
-    // Shrinking cannot fail.
-    SetBufferCapacity(m_size);
-    SetMarksCapacity(m_size);
+    SetBufferCapacity(m_size); // shrinking cannot fail
+}
+
+// The marks after replaceRuns, rebuilt in one pass over the runs and the occurrences.
+MarkMap Document::replacedMarks(const std::int32_t *at, std::int64_t count, std::int64_t spacing,
+                                std::int64_t from, std::int64_t to,
+                                const std::uint8_t *extraMarks) const
+{
+    const std::int64_t delta = to - from;
+    const std::int64_t keep = std::min(from, to);
+    MarkMap::Builder out;
+    MarkMap::Cursor c = m_marks.begin();
+    // The marks of old [a, e), moved by shift.
+    const auto copy = [&](std::int64_t a, std::int64_t e, std::int64_t shift) {
+        while (c.valid() && c.run().end <= a)
+            c.next();
+        for (MarkMap::Cursor d = c; d.valid(); d.next()) {
+            const MarkRun r = d.run();
+            if (r.start >= e)
+                break;
+            out.append(std::max(r.start, a) + shift, std::min(r.end, e) + shift, r.colour);
+        }
+    };
+    std::int64_t done = 0;
+    for (std::int64_t k = 0; k < count; ++k) {
+        const std::int64_t p = std::int64_t(at[k]) + k * spacing;
+        copy(done, p + keep, k * delta);
+        if (delta > 0 && extraMarks)
+            out.appendColours(p + from + k * delta, extraMarks + k * delta, delta);
+        done = p + from;
+    }
+    copy(done, m_size, count * delta);
+    return out.finish();
 }
 
 void Document::insertZeros(std::int32_t p, std::int32_t count)
@@ -290,35 +213,18 @@ void Document::freshContents()
 void Document::clear()
 {
     m_buffer.release();
-    m_marks.release();
+    m_marks.clear();
     m_size = 0;
-    m_marksEnd = 0;
-    m_markedCount = 0;
     freshContents();
 }
 
 bool Document::adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks)
 {
-    ByteStorage marks(ByteStorage::Use::Sparse);
-    if (keepMarks) {
-        if (!fitsLimit(buffer.size(), buffer.size()))
-            return false;
-        if (!m_marks.resize(buffer.size()))
-            return false;
-        // Marks past the new end must not survive in the storage kept.
-        const std::int64_t stale = std::min(m_marksEnd, m_marks.size());
-        if (stale > n)
-            std::memset(m_marks.data() + n, 0, std::size_t(stale - n));
-        marks = std::move(m_marks);
-    } else if (!marks.resize(buffer.size())) { // fresh pages read as zero: no marks
-        return false;
-    }
-    if (!keepMarks)
-        m_marksEnd = 0;
-    m_marksEnd = std::min(m_marksEnd, n);
-    m_markedCount = CountMarked(marks.data(), m_marksEnd);
+    if (keepMarks)
+        m_marks.truncate(n); // marks past the new end must not survive
+    else
+        m_marks.clear();
     m_buffer = std::move(buffer);
-    m_marks = std::move(marks);
     m_size = std::int32_t(n);
     freshContents();
     return true;
@@ -329,7 +235,7 @@ bool Document::loadBytes(const std::uint8_t *bytes, std::int64_t n, bool keepMar
     if (n < 0 || n > MaxBufferSize)
         return false;
     const std::int64_t step = StepFor(n);
-    if (!fitsLimit(step, step)) // the new bytes and their marks
+    if (!fitsLimit(step))
         return false;
     ByteStorage buffer(ByteStorage::Use::Bulk);
     if (!buffer.resize(step))
@@ -353,7 +259,7 @@ bool Document::loadFile(const std::string &path, bool keepMarks)
     std::int64_t got = 0;
     for (;;) {
         if (got == buffer.size()) {
-            if (got >= ceiling || !fitsLimit(room, room) || !buffer.resize(room))
+            if (got >= ceiling || !fitsLimit(room) || !buffer.resize(room))
                 return false;
             room = std::min(StepFor(room + room / 2), ceiling);
         }

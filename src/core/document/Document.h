@@ -2,8 +2,10 @@
 
 #include "document/ByteStorage.h"
 #include "document/InputFile.h"
+#include "document/MarkMap.h"
 
 #include <cstdint>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -18,8 +20,8 @@ public:
     {}
 };
 
-// The edited bytes and one marker colour per byte, held whole in memory.
-// Both arrays always describe the same offsets and are sized in 64 KiB steps.
+// The edited bytes, held whole in memory in 64 KiB steps, and one marker colour per byte,
+// held as runs.
 class Document
 {
 public:
@@ -33,21 +35,24 @@ public:
     }
 
     std::uint8_t *Buffer() const { return m_buffer.data(); }
-    // Marks are written only through the calls below, which keep track of how far
-    // marked bytes reach, so that moving the tail of an unmarked document is free.
-    const std::uint8_t *Marks() const { return m_marks.data(); }
-    std::int32_t BufferSize() const { return m_size; }
-    std::int32_t BufferCapacity() const { return std::int32_t(m_buffer.size()); }
-    std::int32_t MarksCapacity() const { return std::int32_t(m_marks.size()); }
+    std::int64_t BufferSize() const { return m_size; }
+    std::int64_t BufferCapacity() const { return m_buffer.size(); }
 
-    void SetMark(std::int32_t p, std::uint8_t colour);
-    void SetMarks(std::int32_t p, const std::uint8_t *colours, std::int64_t n);
-    // Flips the marks of n bytes from p on by XOR with the given bits.
-    void XorMarks(std::int32_t p, const std::uint8_t *bits, std::int64_t n);
+    // The marks, as runs: unmarked bytes cost nothing. They change only through the calls
+    // below, which keep them within the document.
+    const MarkMap &MarkRuns() const { return m_marks; }
+    std::uint8_t MarkAt(std::int64_t p) const { return m_marks.at(p); }
+    void SetMark(std::int64_t p, std::uint8_t colour);
+    void SetMarks(std::int64_t p, const std::uint8_t *colours, std::int64_t n);
+    void FillMarks(std::int64_t p, std::int64_t n, std::uint8_t colour);
+    // Gives [p, p + n) the marks of src (offsets from 0), as undoing a deletion does.
+    void PasteMarks(std::int64_t p, std::int64_t n, const MarkMap &src);
+    // A bulk change of marks in one pass (see MarkMap::apply); old receives its undo.
+    void ApplyMarks(const MarkMap &changes, MarkMap *old);
     // Every mark at or past this offset is 0.
-    std::int64_t MarkedEnd() const { return m_marksEnd; }
+    std::int64_t MarkedEnd() const { return m_marks.end(); }
     // How many bytes carry a mark.
-    std::int64_t MarkedCount() const { return m_markedCount; }
+    std::int64_t MarkedCount() const { return m_marks.count(); }
 
     std::int32_t ChangeCount() const { return m_changeCount; }
     void setChangeCount(std::int32_t n) { m_changeCount = n; }
@@ -66,8 +71,7 @@ public:
     // Make room for n bytes in the next 64 KiB step; n == 0 releases the storage.
     // Throw OutOfMemoryError when the storage cannot grow, leaving it as it was.
     void SetBufferCapacity(std::int64_t n);
-    void SetMarksCapacity(std::int64_t n);
-    // Both capacities for n bytes, or neither (strong guarantee); the length is unchanged.
+    // The capacity for n bytes (strong guarantee); the length is unchanged.
     void reserveFor(std::int64_t n);
 
     // Enlarges first, then moves the tail from p on up by count: BufferSize grows by
@@ -101,22 +105,31 @@ public:
     const FileStamp &sourceStamp() const { return m_sourceStamp; }
     void setSourceStamp(const FileStamp &stamp) { m_sourceStamp = stamp; }
 
-    // Lets tests make storage growth fail: the two arrays together may hold at most this.
+    // Lets tests make storage growth fail: the byte storage may hold at most this.
     void setStorageLimit(std::int64_t bytes) { m_storageLimit = bytes; }
 
 private:
-    void setCapacity(ByteStorage &storage, const ByteStorage &other, std::int64_t n);
-    bool fitsLimit(std::int64_t bufferBytes, std::int64_t marksBytes) const;
+    bool fitsLimit(std::int64_t bytes) const { return bytes <= m_storageLimit; }
+    // Marks move before the bytes: a run split needs a little memory, and without it
+    // nothing may have changed.
+    template <class F>
+    void shiftMarks(F f)
+    {
+        try {
+            f();
+        } catch (const std::bad_alloc &) {
+            throw OutOfMemoryError();
+        }
+    }
     bool adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks);
     void freshContents();
-    void retreatMarkedEnd();
-    std::int64_t markedIn(std::int64_t p, std::int64_t n) const;
+    MarkMap replacedMarks(const std::int32_t *at, std::int64_t count, std::int64_t spacing,
+                          std::int64_t from, std::int64_t to,
+                          const std::uint8_t *extraMarks) const;
 
     ByteStorage m_buffer{ByteStorage::Use::Bulk};
-    ByteStorage m_marks{ByteStorage::Use::Sparse};
-    std::int32_t m_size = 0;
-    std::int64_t m_marksEnd = 0; // never past m_size
-    std::int64_t m_markedCount = 0;
+    MarkMap m_marks; // never past m_size
+    std::int64_t m_size = 0;
     std::int32_t m_changeCount = 0;
     State m_state = 0, m_savedState = 0, m_lastState = 0;
     std::int64_t m_storageLimit = INT64_MAX;

@@ -12,7 +12,7 @@ namespace vtm {
 void DoBackspace(EditContext &ctx)
 {
     const std::int64_t o = ctx.CursorOffset();
-    if (!ctx.Doc().Marks() || o <= 0 || o >= ctx.Doc().BufferSize())
+    if (o <= 0 || o >= ctx.Doc().BufferSize())
         return;
     const int group = ctx.NextCommandNumber();
     ctx.History().AddAction(std::make_unique<TDeleteAction>(
@@ -23,7 +23,7 @@ void DoBackspace(EditContext &ctx)
 void DoDelete(EditContext &ctx)
 {
     const std::int64_t o = ctx.CursorOffset();
-    if (!ctx.Doc().Marks() || o < 0 || o >= ctx.Doc().BufferSize())
+    if (o < 0 || o >= ctx.Doc().BufferSize())
         return;
     const int group = ctx.NextCommandNumber();
     ctx.History().AddAction(std::make_unique<TDeleteAction>(
@@ -35,7 +35,7 @@ void DoInsert(EditContext &ctx)
 {
     const int group = ctx.NextCommandNumber();
     const std::int64_t o = ctx.CursorOffset();
-    const bool onByte = ctx.Doc().Marks() && o >= 0 && o < ctx.Doc().BufferSize();
+    const bool onByte = o >= 0 && o < ctx.Doc().BufferSize();
     ctx.History().AddAction(std::make_unique<TInsertAction>(ActionKind::Insert, group,
                                                             onByte ? std::int32_t(o) : 0,
                                                             onByte && ctx.CursorInCharArea()),

@@ -14,7 +14,7 @@ namespace {
 bool CursorOnByte(EditContext &ctx)
 {
     const std::int64_t o = ctx.CursorOffset();
-    return ctx.Doc().Marks() && o >= 0 && o < ctx.Doc().BufferSize();
+    return o >= 0 && o < ctx.Doc().BufferSize();
 }
 
 bool AddInsertBytes(EditContext &ctx, std::int32_t pos, bool charSide, std::int32_t count,

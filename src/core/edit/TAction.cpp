@@ -80,7 +80,7 @@ void TAction::UnchangedData(Document &doc)
 void TAction::RemoveByte(Document &doc, std::int32_t at)
 {
     NewValue = doc.Buffer()[at];
-    OldValue = doc.Marks()[at];
+    OldValue = doc.MarkAt(at);
     doc.closeGap(at, 1);
     ChangedData(doc);
 }

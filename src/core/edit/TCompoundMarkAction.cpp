@@ -3,7 +3,7 @@
 #include "edit/EditContext.h"
 
 #include <algorithm>
-#include <cstring>
+#include <vector>
 
 namespace vtm {
 
@@ -13,113 +13,111 @@ TCompoundMarkAction::TCompoundMarkAction(ActionKind kind, int group, bool charSi
     CharSide = charSide;
 }
 
-TCompoundMarkAction::Chunk *TCompoundMarkAction::chunkOf(std::int32_t p, bool create) const
+namespace {
+// The colour at x of a map or of an ascending run array, walked forwards, lowering `limit`
+// to where that colour may change.
+struct MapWalk
 {
-    const std::int32_t index = p >> ChunkShift;
-    if (index == m_lastIndex)
-        return m_lastChunk;
-    Chunk *c = nullptr;
-    if (create) {
-        c = &m_chunks[index];
-    } else {
-        const auto it = m_chunks.find(index);
-        if (it == m_chunks.end())
-            return nullptr;
-        c = &it->second;
-    }
-    m_lastIndex = index;
-    m_lastChunk = c;
-    return c;
-}
-
-std::uint8_t TCompoundMarkAction::bitsAt(std::int32_t p) const
-{
-    const Chunk *chunk = chunkOf(p, false);
-    if (!chunk)
+    MarkMap::Cursor c;
+    std::uint8_t at(std::int64_t x, std::int64_t &limit)
+    {
+        while (c.valid() && c.run().end <= x)
+            c.next();
+        if (!c.valid())
+            return 0;
+        const MarkRun r = c.run();
+        if (r.start <= x) {
+            limit = std::min(limit, r.end);
+            return r.colour;
+        }
+        limit = std::min(limit, r.start);
         return 0;
-    const Chunk &c = *chunk;
-    const std::uint32_t offset = std::uint32_t(p & (ChunkSize - 1));
-    if (c.dense)
-        return c.dense[offset];
-    const auto e = std::lower_bound(c.sparse.begin(), c.sparse.end(), offset << 8);
-    return e != c.sparse.end() && (*e >> 8) == offset ? std::uint8_t(*e & 0xFF) : 0;
-}
+    }
+};
 
-void TCompoundMarkAction::setBits(std::int32_t p, std::uint8_t bits)
+struct ArrayWalk
 {
-    Chunk &c = *chunkOf(p, true);
-    const std::uint32_t offset = std::uint32_t(p & (ChunkSize - 1));
-    if (c.dense) {
-        c.dense[offset] = bits;
-        return;
+    const MarkRun *r;
+    const MarkRun *e;
+    std::uint8_t at(std::int64_t x, std::int64_t &limit)
+    {
+        while (r != e && r->end <= x)
+            ++r;
+        if (r == e)
+            return 0;
+        if (r->start <= x) {
+            limit = std::min(limit, r->end);
+            return r->colour;
+        }
+        limit = std::min(limit, r->start);
+        return 0;
     }
-    // Forward commands record in ascending order: appending needs no search.
-    if ((c.sparse.empty() || (c.sparse.back() >> 8) < offset) && c.sparse.size() < MaxSparse) {
-        c.sparse.push_back(offset << 8 | bits);
-        return;
+};
+} // namespace
+
+template <class Want>
+void TCompoundMarkAction::record(const Document &doc, std::int64_t p, std::int64_t end,
+                                 Want want)
+{
+    end = std::min(end, doc.BufferSize());
+    p = std::max<std::int64_t>(p, 0);
+    MapWalk change{m_changes.firstEndingAfter(p)};
+    MapWalk mark{doc.MarkRuns().firstEndingAfter(p)};
+    // Stretches to change are gathered first: recording them moves the cursor's runs.
+    std::vector<MarkRun> stretches;
+    for (std::int64_t x = p; x < end;) {
+        std::int64_t limit = end;
+        const std::uint8_t wanted = want(x, limit);
+        const std::uint8_t recorded = change.at(x, limit);
+        const std::uint8_t now = recorded ? std::uint8_t(recorded & 0x7F) : mark.at(x, limit);
+        if (now != wanted) {
+            if (!stretches.empty() && stretches.back().end == x
+                && stretches.back().colour == (wanted | 0x80))
+                stretches.back().end = limit;
+            else
+                stretches.push_back(MarkRun{x, limit, std::uint8_t(wanted | 0x80)});
+            if (m_members == 0)
+                m_firstPos = x;
+            Pos = limit - 1;
+            m_members += limit - x;
+        }
+        x = limit;
     }
-    const auto e = std::lower_bound(c.sparse.begin(), c.sparse.end(), offset << 8);
-    if (e != c.sparse.end() && (*e >> 8) == offset) {
-        *e = offset << 8 | bits;
-        return;
-    }
-    if (c.sparse.size() < MaxSparse) {
-        c.sparse.insert(e, offset << 8 | bits);
-        return;
-    }
-    c.dense = std::make_unique<std::uint8_t[]>(ChunkSize); // zeroed
-    for (const std::uint32_t entry : c.sparse)
-        c.dense[entry >> 8] = std::uint8_t(entry & 0xFF);
-    c.dense[offset] = bits;
-    std::vector<std::uint32_t>().swap(c.sparse);
+    for (const MarkRun &r : stretches)
+        m_changes.fill(r.start, r.end - r.start, r.colour);
 }
 
-void TCompoundMarkAction::Add(const Document &doc, std::int32_t p, std::uint8_t colour)
+void TCompoundMarkAction::AddRun(const Document &doc, std::int64_t p, std::int64_t n,
+                                 std::uint8_t colour)
+{
+    record(doc, p, p + n, [colour](std::int64_t, std::int64_t &) { return colour; });
+}
+
+void TCompoundMarkAction::AddMarks(const Document &doc, const MarkRun *runs, std::size_t count,
+                                   std::int64_t from, std::int64_t to)
+{
+    ArrayWalk walk{runs, runs + count};
+    record(doc, from, to,
+           [&walk](std::int64_t x, std::int64_t &limit) { return walk.at(x, limit); });
+}
+
+std::uint8_t TCompoundMarkAction::ColourAfter(const Document &doc, std::int64_t p) const
 {
     if (p < 0 || p >= doc.BufferSize())
-        return;
-    setBits(p, std::uint8_t(doc.Marks()[p] ^ colour));
-    if (m_members == 0)
-        m_firstPos = p;
-    Pos = p;
-    ++m_members;
-}
-
-std::uint8_t TCompoundMarkAction::ColourAfter(const Document &doc, std::int32_t p) const
-{
-    if (p < 0 || p >= doc.BufferSize())
         return 0;
-    return std::uint8_t(doc.Marks()[p] ^ bitsAt(p));
-}
-
-// XOR is its own inverse: the same pass performs and undoes.
-void TCompoundMarkAction::apply(Document &doc) const
-{
-    for (const auto &[index, c] : m_chunks) {
-        const std::int32_t base = index << ChunkShift;
-        if (c.dense) {
-            doc.XorMarks(base, c.dense.get(), ChunkSize);
-            continue;
-        }
-        for (const std::uint32_t entry : c.sparse) {
-            const std::int32_t p = base + std::int32_t(entry >> 8);
-            if (p < doc.BufferSize())
-                doc.SetMark(p, std::uint8_t(doc.Marks()[p] ^ (entry & 0xFF)));
-        }
-    }
+    const std::uint8_t change = m_changes.at(p);
+    return change ? std::uint8_t(change & 0x7F) : doc.MarkAt(p);
 }
 
 ActionOutcome TCompoundMarkAction::DoAction(EditContext &ctx)
 {
-    if (ctx.Doc().Marks())
-        apply(ctx.Doc());
+    ctx.Doc().ApplyMarks(m_changes, &m_replaced);
     return ActionOutcome::Done;
 }
 
 ActionOutcome TCompoundMarkAction::UndoAction(EditContext &ctx)
 {
-    if (ctx.Doc().Marks())
-        apply(ctx.Doc());
+    ctx.Doc().ApplyMarks(m_replaced, nullptr);
     return ActionOutcome::Done;
 }
 
@@ -140,10 +138,7 @@ bool TCompoundMarkAction::SizeChanged() const
 
 std::int64_t TCompoundMarkAction::UndoBytes() const
 {
-    std::int64_t bytes = 0;
-    for (const auto &[index, c] : m_chunks)
-        bytes += 64 + (c.dense ? ChunkSize : std::int64_t(c.sparse.capacity()) * 4);
-    return bytes;
+    return m_changes.bytesHeld() + m_replaced.bytesHeld();
 }
 
 } // namespace vtm

@@ -2,27 +2,30 @@
 
 #include "edit/TAction.h"
 
-#include <map>
-#include <memory>
-#include <vector>
-
 namespace vtm {
 
 // The mark changes of one bulk command (unmark all, load marks, find and mark all,
 // compare) as one action: undone and redone whole, named with the number of changes.
-// The changes are kept as XOR bits per 4 KiB of offsets, a short list where few bytes
-// change and a block where many do, so their memory never exceeds a few bytes a change
-// or one byte per offset.
+// The changes are kept as runs, and so are the marks they replace, so their memory grows
+// with the number of marked areas, not with the bytes they cover.
 class TCompoundMarkAction : public TAction
 {
 public:
     TCompoundMarkAction(ActionKind kind, int group, bool charSide);
 
-    // Records that the byte at p gets this colour, after the changes recorded before.
-    // Call before the action is performed; offsets outside the document are ignored.
-    void Add(const Document &doc, std::int32_t p, std::uint8_t colour);
+    // Records that the n bytes from p on get this colour, after the changes recorded before;
+    // each byte whose colour this changes is one member. Call before the action is
+    // performed; offsets outside the document are ignored.
+    void AddRun(const Document &doc, std::int64_t p, std::int64_t n, std::uint8_t colour);
+    void Add(const Document &doc, std::int64_t p, std::uint8_t colour)
+    {
+        AddRun(doc, p, 1, colour);
+    }
+    // Records that [from, to) gets exactly the marks of the ascending runs (0 between them).
+    void AddMarks(const Document &doc, const MarkRun *runs, std::size_t count, std::int64_t from,
+                  std::int64_t to);
     // The colour p has once the recorded changes are performed.
-    std::uint8_t ColourAfter(const Document &doc, std::int32_t p) const;
+    std::uint8_t ColourAfter(const Document &doc, std::int64_t p) const;
     bool Empty() const { return m_members == 0; }
 
     ActionOutcome DoAction(EditContext &ctx) override;
@@ -35,28 +38,15 @@ public:
     std::int64_t UndoBytes() const override;
 
 private:
-    static constexpr int ChunkShift = 12;
-    static constexpr std::int32_t ChunkSize = 1 << ChunkShift;
-    static constexpr std::size_t MaxSparse = 64;
+    // want(x, limit) gives the colour x is to have and lowers limit to where that may change.
+    template <class Want>
+    void record(const Document &doc, std::int64_t p, std::int64_t end, Want want);
 
-    struct Chunk
-    {
-        // Sorted (offset in chunk << 8 | bits) while few; then a whole block.
-        std::vector<std::uint32_t> sparse;
-        std::unique_ptr<std::uint8_t[]> dense;
-    };
-
-    Chunk *chunkOf(std::int32_t p, bool create) const;
-    std::uint8_t bitsAt(std::int32_t p) const;
-    void setBits(std::int32_t p, std::uint8_t bits);
-    void apply(Document &doc) const;
-
-    mutable std::map<std::int32_t, Chunk> m_chunks;
-    // Bulk commands record in order: the chunk used last is nearly always the next one.
-    mutable Chunk *m_lastChunk = nullptr;
-    mutable std::int32_t m_lastIndex = -1;
+    // Colours with bit 7 set, so that unmarking is a run too (see MarkMap::apply).
+    MarkMap m_changes;
+    MarkMap m_replaced;
     std::int64_t m_members = 0;
-    std::int32_t m_firstPos = 0;
+    std::int64_t m_firstPos = 0;
 };
 
 } // namespace vtm

@@ -79,8 +79,8 @@ ActionOutcome TCompoundReplaceAction::DoAction(EditContext &ctx)
         if (m < n && doc.MarkedEnd() > m_at.front() + m) {
             m_removedMarks.resize(std::size_t(count * (n - m)));
             for (std::int64_t k = 0; k < count; ++k)
-                std::memcpy(m_removedMarks.data() + k * (n - m), doc.Marks() + m_at[std::size_t(k)] + m,
-                            std::size_t(n - m));
+                doc.MarkRuns().read(m_at[std::size_t(k)] + m, n - m,
+                                    m_removedMarks.data() + k * (n - m));
             if (std::all_of(m_removedMarks.begin(), m_removedMarks.end(),
                             [](std::uint8_t c) { return c == 0; }))
                 std::vector<std::uint8_t>().swap(m_removedMarks);

@@ -14,7 +14,7 @@ TDeleteAction::TDeleteAction(ActionKind kind, int group, std::int32_t pos, bool 
 ActionOutcome TDeleteAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
-    if (doc.Marks() && removedAt() >= 0 && Pos < doc.BufferSize())
+    if (removedAt() >= 0 && Pos < doc.BufferSize())
         RemoveByte(doc, removedAt());
     return ActionOutcome::Done;
 }

@@ -8,19 +8,6 @@
 
 namespace vtm {
 
-namespace {
-// Whether any of the n marks from p on is set; the marks past the marked end are all 0.
-bool AnyMarked(const Document &doc, std::int32_t p, std::int64_t n)
-{
-    const std::int64_t end = std::min<std::int64_t>(p + n, doc.MarkedEnd());
-    const std::uint8_t *m = doc.Marks();
-    for (std::int64_t i = p; i < end; ++i)
-        if (m[i] != 0)
-            return true;
-    return false;
-}
-} // namespace
-
 TDeleteBytesAction::TDeleteBytesAction(EditContext &ctx, int group, std::int32_t pos,
                                        std::int64_t count, bool charSide)
     : TAction(ActionKind::Delete, group)
@@ -33,13 +20,11 @@ TDeleteBytesAction::TDeleteBytesAction(EditContext &ctx, int group, std::int32_t
     Count = std::int32_t(std::clamp<std::int64_t>(count, 0, doc.BufferSize() - pos));
     try {
         Data = ByteBlock::copyOf(doc.Buffer() + Pos, Count);
-        // Unmarked bytes (the usual case) need no copy of their marks.
-        if (AnyMarked(doc, Pos, Count))
-            Data2 = ByteBlock::copyOf(doc.Marks() + Pos, Count);
+        m_removedMarks = doc.MarkRuns().slice(Pos, Count);
     } catch (const std::bad_alloc &) {
         Count = 0;
         Data = {};
-        Data2 = {};
+        m_removedMarks.clear();
         setPrepared(ActionOutcome::OutOfMemory);
     }
 }
@@ -47,7 +32,7 @@ TDeleteBytesAction::TDeleteBytesAction(EditContext &ctx, int group, std::int32_t
 ActionOutcome TDeleteBytesAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
-    if (Count > 0 && doc.Marks() && Pos >= 0 && Pos < doc.BufferSize()) {
+    if (Count > 0 && Pos >= 0 && Pos < doc.BufferSize()) {
         doc.closeGap(Pos, Count);
         ChangedData(doc);
     }
@@ -66,10 +51,18 @@ ActionOutcome TDeleteBytesAction::UndoAction(EditContext &ctx)
         return ActionOutcome::OutOfMemoryUndo;
     }
     std::memcpy(doc.Buffer() + Pos, Data.data(), std::size_t(Count));
-    if (Data2)
-        doc.SetMarks(Pos, Data2.data(), Count);
+    doc.PasteMarks(Pos, Count, m_removedMarks);
     UnchangedData(doc);
     return ActionOutcome::Done;
+}
+
+} // namespace vtm
+
+namespace vtm {
+
+std::int64_t TDeleteBytesAction::UndoBytes() const
+{
+    return TAction::UndoBytes() + m_removedMarks.bytesHeld();
 }
 
 } // namespace vtm

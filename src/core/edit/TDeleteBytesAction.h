@@ -15,6 +15,10 @@ public:
 
     ActionOutcome DoAction(EditContext &ctx) override;
     ActionOutcome UndoAction(EditContext &ctx) override;
+    std::int64_t UndoBytes() const override;
+
+private:
+    MarkMap m_removedMarks;
 };
 
 } // namespace vtm

@@ -29,7 +29,7 @@ ActionOutcome TInsertAction::DoAction(EditContext &ctx)
 ActionOutcome TInsertAction::UndoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
-    if (Applied() && doc.Marks() && Pos >= 0 && Pos < doc.BufferSize()) {
+    if (Applied() && Pos >= 0 && Pos < doc.BufferSize()) {
         doc.closeGap(Pos, 1);
         UnchangedData(doc);
     }

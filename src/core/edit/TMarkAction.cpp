@@ -16,8 +16,8 @@ TMarkAction::TMarkAction(ActionKind kind, int group, std::int32_t pos, bool char
 ActionOutcome TMarkAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
-    if (doc.Marks() && Pos >= 0 && Pos < doc.BufferSize()) {
-        OldValue = doc.Marks()[Pos];
+    if (Pos >= 0 && Pos < doc.BufferSize()) {
+        OldValue = doc.MarkAt(Pos);
         doc.SetMark(Pos, NewValue);
     }
     return ActionOutcome::Done;
@@ -26,7 +26,7 @@ ActionOutcome TMarkAction::DoAction(EditContext &ctx)
 ActionOutcome TMarkAction::UndoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
-    if (doc.Marks() && Pos >= 0 && Pos < doc.BufferSize())
+    if (Pos >= 0 && Pos < doc.BufferSize())
         doc.SetMark(Pos, OldValue);
     return ActionOutcome::Done;
 }

@@ -23,17 +23,14 @@ TReplaceAction::TReplaceAction(EditContext &ctx, int group, std::int32_t pos, bo
     try {
         Data = ByteBlock::copyOf(doc.Buffer() + pos, n);
         Data2 = ByteBlock::copyOf(replacement, m);
-        if (m < n && doc.MarkedEnd() > pos + m) {
-            const std::uint8_t *marks = doc.Marks() + pos + m;
-            if (std::any_of(marks, marks + (n - m), [](std::uint8_t c) { return c != 0; }))
-                m_removedMarks = ByteBlock::copyOf(marks, n - m);
-        }
+        if (m < n)
+            m_removedMarks = doc.MarkRuns().slice(pos + m, n - m);
         Count = std::int32_t(n);
         Length = std::int32_t(m);
     } catch (const std::bad_alloc &) {
         Data = {};
         Data2 = {};
-        m_removedMarks = {};
+        m_removedMarks.clear();
         setPrepared(ActionOutcome::OutOfMemoryReplace);
     }
 }
@@ -79,15 +76,15 @@ ActionOutcome TReplaceAction::UndoAction(EditContext &ctx)
         Count = 0;
         return ActionOutcome::OutOfMemoryReplace;
     }
-    if (m_removedMarks)
-        doc.SetMarks(Pos + Length, m_removedMarks.data(), m_removedMarks.size);
+    if (Count > Length)
+        doc.PasteMarks(Pos + Length, Count - Length, m_removedMarks);
     UnchangedData(doc);
     return ActionOutcome::Done;
 }
 
 std::int64_t TReplaceAction::UndoBytes() const
 {
-    return TAction::UndoBytes() + m_removedMarks.size;
+    return TAction::UndoBytes() + m_removedMarks.bytesHeld();
 }
 
 } // namespace vtm

@@ -20,7 +20,7 @@ public:
 private:
     // The marks of the bytes a shorter replacement removes, so that undoing brings
     // them back as they were (none kept when they were all unmarked).
-    ByteBlock m_removedMarks;
+    MarkMap m_removedMarks;
 };
 
 } // namespace vtm

@@ -1,6 +1,5 @@
 #include "marks/MarkCommands.h"
 
-#include "document/ByteScan.h"
 #include "edit/TActions.h"
 #include "edit/TCompoundMarkAction.h"
 #include "edit/TMarkAction.h"
@@ -16,62 +15,49 @@ bool Matches(std::uint8_t mark, int colour)
 {
     return colour == AnyMark ? mark != 0 : mark == colour;
 }
-
-// A word in which no byte can match.
-bool NoMatchIn(std::uint64_t w, int colour)
-{
-    if (colour == AnyMark)
-        return w == 0;
-    return HasZeroByte(w ^ (kByteOnes * std::uint64_t(colour))) == 0;
-}
 } // namespace
 
+// Both scans walk the runs of marks, never the bytes between them.
 std::int64_t FindMarkForward(const Document &doc, std::int64_t from, int colour)
 {
     const std::int64_t size = doc.BufferSize();
-    if (!doc.Marks() || from < 0 || from >= size)
+    if (from < 0 || from >= size)
         return -1;
-    const std::uint8_t *m = doc.Marks();
-    // Past the last mark every byte is unmarked.
-    const std::int64_t end = colour == 0 ? size : std::min<std::int64_t>(size, doc.MarkedEnd());
-    if (colour == 0 && from >= doc.MarkedEnd())
-        return from;
-    std::int64_t i = from;
-    if (colour > 0) {
-        const void *hit = i < end ? std::memchr(m + i, colour, std::size_t(end - i)) : nullptr;
-        return hit ? static_cast<const std::uint8_t *>(hit) - m : -1;
+    const MarkMap &marks = doc.MarkRuns();
+    if (colour == 0) { // the first byte outside every run
+        std::int64_t x = from;
+        for (MarkMap::Cursor c = marks.firstEndingAfter(x); c.valid() && c.run().start <= x;
+             c.next())
+            x = c.run().end;
+        return x < size ? x : -1;
     }
-    for (; i < end && (i & 7) != 0; ++i)
-        if (Matches(m[i], colour))
-            return i;
-    while (i + 8 <= end && NoMatchIn(LoadWord(m + i), colour))
-        i += 8;
-    for (; i < end; ++i)
-        if (Matches(m[i], colour))
-            return i;
-    return colour == 0 && end < size ? end : -1;
+    for (MarkMap::Cursor c = marks.firstEndingAfter(from); c.valid(); c.next()) {
+        const MarkRun r = c.run();
+        if (r.start >= size)
+            break;
+        if (Matches(r.colour, colour))
+            return std::max(r.start, from);
+    }
+    return -1;
 }
 
 std::int64_t FindMarkBackward(const Document &doc, std::int64_t from, int colour)
 {
-    if (!doc.Marks() || from < 0 || from >= doc.BufferSize())
+    if (from < 0 || from >= doc.BufferSize())
         return -1;
-    const std::uint8_t *m = doc.Marks();
-    std::int64_t i = from;
-    if (colour != 0 && i >= doc.MarkedEnd())
-        i = doc.MarkedEnd() - 1; // nothing marked past it
-    else if (colour == 0 && i >= doc.MarkedEnd())
-        return i;
-    if (colour != AnyMark)
-        return FindByteBackward(m, i, std::uint8_t(colour));
-    for (; i >= 0 && ((i + 1) & 7) != 0; --i)
-        if (Matches(m[i], colour))
-            return i;
-    while (i >= 7 && NoMatchIn(LoadWord(m + i - 7), colour))
-        i -= 8;
-    for (; i >= 0; --i)
-        if (Matches(m[i], colour))
-            return i;
+    const MarkMap &marks = doc.MarkRuns();
+    if (colour == 0) {
+        std::int64_t x = from;
+        for (MarkMap::Cursor c = marks.lastStartingAtOrBefore(x); c.valid() && c.run().end > x;
+             c.previous())
+            x = c.run().start - 1;
+        return x;
+    }
+    for (MarkMap::Cursor c = marks.lastStartingAtOrBefore(from); c.valid(); c.previous()) {
+        const MarkRun r = c.run();
+        if (Matches(r.colour, colour))
+            return std::min(r.end - 1, from);
+    }
     return -1;
 }
 
@@ -79,7 +65,7 @@ void MarkCursorByte(MarksContext &ctx, std::uint8_t colour)
 {
     const Document &doc = ctx.Doc();
     const std::int64_t b = ctx.CursorOffset();
-    if (doc.Marks() && b >= 0 && b < doc.BufferSize() && doc.Marks()[b] != colour) {
+    if (b >= 0 && b < doc.BufferSize() && doc.MarkAt(b) != colour) {
         const int group = ctx.NextCommandNumber();
         ctx.History().AddAction(
             std::make_unique<TMarkAction>(colour == 0 ? ActionKind::Unmark : ActionKind::Mark,
@@ -92,18 +78,21 @@ void MarkCursorByte(MarksContext &ctx, std::uint8_t colour)
 void UnmarkAll(MarksContext &ctx)
 {
     const Document &doc = ctx.Doc();
-    if (doc.BufferSize() > 0 && doc.Marks()) {
+    if (doc.BufferSize() > 0) {
         const int group = ctx.NextCommandNumber();
         auto unmark = std::make_unique<TCompoundMarkAction>(ActionKind::Unmark, group, false);
         const std::int64_t size = doc.BufferSize();
+        // One pass over the runs of each percentage of the offsets that holds a mark.
         int last = 0;
-        for (std::int64_t i = FindMarkForward(doc, 0, AnyMark); i >= 0;
-             i = FindMarkForward(doc, i + 1, AnyMark)) {
-            unmark->Add(doc, std::int32_t(i), 0);
-            const int p = int(i * 100 / size);
-            if (p != last) {
-                ctx.ShowProgress(std::to_string(p) + "%");
-                last = p;
+        for (int k = 0; k < 100; ++k) {
+            const std::int64_t lo = (k * size + 99) / 100, hi = ((k + 1) * size + 99) / 100;
+            const MarkMap::Cursor c = doc.MarkRuns().firstEndingAfter(lo);
+            if (!c.valid() || c.run().start >= hi)
+                continue;
+            unmark->AddMarks(doc, nullptr, 0, lo, hi);
+            if (k != last) {
+                ctx.ShowProgress(std::to_string(k) + "%");
+                last = k;
             }
         }
         if (!unmark->Empty())
@@ -132,9 +121,9 @@ void GotoIdentical(MarksContext &ctx, bool forward)
 {
     const Document &doc = ctx.Doc();
     const std::int64_t b = ctx.CursorOffset();
-    if (!doc.Marks() || b < 0 || b >= doc.BufferSize())
+    if (b < 0 || b >= doc.BufferSize())
         return;
-    GotoMark(ctx, doc.Marks()[b], forward);
+    GotoMark(ctx, doc.MarkAt(b), forward);
 }
 } // namespace
 

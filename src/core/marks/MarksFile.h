@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/MarkMap.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -43,13 +45,15 @@ public:
     void UnmarkRest();
 
 private:
+    void record();
+
     const Document &m_doc;
     TCompoundMarkAction &m_changes;
     MarksProgress m_progress;
-    const std::uint8_t *m_marks;
     std::int64_t m_size;
-    std::int64_t m_markedEnd;
     std::int64_t m_next = 0;
+    std::int64_t m_recorded = 0; // the runs before this are in m_changes
+    std::vector<MarkRun> m_runs;
     int m_percent = 0;
     std::int64_t m_nextReport = 0;
 };

@@ -84,7 +84,7 @@ ReadResult ReadMarksFile(const std::string &name, MarksDecoder &decoder)
 void OpenMarks(MarksContext &ctx)
 {
     Document &doc = ctx.Doc();
-    if (doc.BufferSize() <= 0 || !doc.Marks())
+    if (doc.BufferSize() <= 0)
         return;
     const std::string previous = ctx.MarksFileName();
     std::string chosen;

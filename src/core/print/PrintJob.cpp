@@ -124,16 +124,18 @@ PrintResult PrintPages(const PrintInput &in, PrintTarget &target, const PrintHoo
                 const std::int64_t start = r * layout.BytesPerRow;
                 const std::int64_t end =
                     std::min<std::int64_t>(start + layout.BytesPerRow, doc.BufferSize());
-                for (std::int64_t o = start; o < end && o < doc.MarkedEnd(); ++o) {
-                    const auto style = MarkStyle(doc.Marks()[o], in.PrintMarksHatched);
+                doc.MarkRuns().forEachRun(start, end, [&](const MarkRun &run) {
+                    const auto style = MarkStyle(run.colour, in.PrintMarksHatched);
                     if (!style)
-                        continue;
+                        return;
+                    for (std::int64_t o = run.start; o < run.end; ++o) {
                     const int j = int(o - start);
                     const PrintBox n = NumberBox(layout, j, x0, y, w, h);
                     target.box(n.x1, n.y1, n.x2, n.y2, *style);
                     const PrintBox c = CharBox(layout, j, x0, y, w, h);
                     target.box(c.x1, c.y1, c.x2, c.y2, *style);
-                }
+                    }
+                });
             }
             // Over the boxes, so the characters stay readable.
             target.cells(x0, y, PrintRowText(layout, doc, r, in.NoUnknown));

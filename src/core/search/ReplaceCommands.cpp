@@ -291,7 +291,7 @@ void FindAndMarkCommand(EditContext &ctx, SearchUi &ui, const FindState &state, 
             break;
         if (mark && run.confirm) {
             for (std::int64_t i = p; i < p + n; ++i)
-                if (doc.Marks()[i] != colour)
+                if (doc.MarkAt(i) != colour)
                     ctx.History().AddAction(
                         std::make_unique<TMarkAction>(ActionKind::Mark, run.group, std::int32_t(i),
                                                       run.side, colour),
@@ -301,12 +301,10 @@ void FindAndMarkCommand(EditContext &ctx, SearchUi &ui, const FindState &state, 
                 if (!bulk)
                     bulk = std::make_unique<TCompoundMarkAction>(ActionKind::Mark, run.group,
                                                                  run.side);
-                // Occurrences never overlap, so no byte here has been recorded yet.
-                for (std::int64_t i = p; i < p + n; ++i)
-                    if (doc.Marks()[i] != colour) {
-                        bulk->Add(doc, std::int32_t(i), colour);
-                        run.progress(ui, p, end);
-                    }
+                const std::int64_t before = bulk->MemberCount();
+                bulk->AddRun(doc, p, n, colour);
+                if (bulk->MemberCount() != before)
+                    run.progress(ui, p, end);
             } catch (const std::bad_alloc &) { // what was collected is still recorded
                 ctx.ShowMessageDlg(OutOfMemoryText(ctx.Language()), MessageKind::Error, mbOK, 0);
                 run.stop = true;

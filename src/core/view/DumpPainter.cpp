@@ -87,7 +87,7 @@ void PaintNumberCell(Canvas &canvas, const DumpScene &s, std::int64_t o)
     Color fonts[kMaxCellChars + 2];
     Color backs[kMaxCellChars + 2];
     if (o < s.doc.BufferSize()) {
-        const std::uint8_t mark = s.doc.Marks()[o];
+        const std::uint8_t mark = s.doc.MarkAt(o);
         appendCellText(text, s, s.doc.Buffer()[o]);
         std::fill_n(fonts, n + 2, colors::Black);
         std::fill_n(backs, n + 2, BrightMarkColor(mark));
@@ -133,7 +133,7 @@ void PaintCharRow(Canvas &canvas, const DumpScene &s, std::int64_t o)
         const std::int64_t i = start + k;
         if (i < size) {
             text += DisplayChar(s.doc.Buffer()[i], false, s.NoUnknown);
-            backs[k + 1] = BrightMarkColor(s.doc.Marks()[i]);
+            backs[k + 1] = BrightMarkColor(s.doc.MarkAt(i));
         } else {
             text += ' ';
         }
@@ -143,7 +143,7 @@ void PaintCharRow(Canvas &canvas, const DumpScene &s, std::int64_t o)
             const int k = s.view.CursorCol / s.view.CellChars;
             if (start + k < size) {
                 fonts[k + 1] = colors::White;
-                backs[k + 1] = DarkMarkColor(s.doc.Marks()[start + k]);
+                backs[k + 1] = DarkMarkColor(s.doc.MarkAt(start + k));
             }
         } else if (s.view.CursorVisible && s.view.CursorOffset() < size) {
             const std::size_t k = std::size_t(s.view.CursorCol - s.view.NumberColumns() + 1);
@@ -164,7 +164,6 @@ void PaintRows(Canvas &canvas, const DumpScene &s, int top, int bottom)
     const int last = std::min(s.view.VisibleRows - 1, bottom / m.RowHeight);
     const std::int32_t size = s.doc.BufferSize();
     const std::uint8_t *buffer = s.doc.Buffer();
-    const std::uint8_t *marks = s.doc.Marks();
     const int areaX = s.view.BytesPerRow * m.CellWidth;
     std::string run;
     run.reserve(std::size_t(2 + s.view.BytesPerRow * (s.view.CellChars + 2)));
@@ -173,10 +172,14 @@ void PaintRows(Canvas &canvas, const DumpScene &s, int top, int bottom)
         const std::int64_t row = std::int64_t(s.view.TopRow()) + b;
         const std::int64_t start = row * s.view.BytesPerRow;
         const std::int64_t end = std::min<std::int64_t>(start + s.view.BytesPerRow, size);
-        const std::uint8_t mark = start < size ? marks[start] : 0;
+        // One colour unless a run of marks begins or ends inside the row.
+        std::uint8_t mark = 0;
         bool mixed = false;
-        for (std::int64_t i = start + 1; i < end && !mixed; ++i)
-            mixed = marks[i] != mark;
+        if (const MarkMap::Cursor c = s.doc.MarkRuns().firstEndingAfter(start);
+            c.valid() && c.run().start < end) {
+            mark = c.run().colour;
+            mixed = c.run().start > start || c.run().end < end;
+        }
         const int y = b * m.RowHeight;
 
         if (mixed || row == s.view.CursorRow) {
