@@ -192,7 +192,7 @@ TEST(Actions, OutOfMemoryLeavesAConsistentDocument)
         EXPECT_FALSE(r.s.History.CanUndo());
         EXPECT_FALSE(r.s.History.CanRedo());
         EXPECT_GE(r.s.view.CursorOffset(), 0);
-        EXPECT_LT(r.s.view.CursorOffset(), std::max(1, r.s.doc.BufferSize()));
+        EXPECT_LT(r.s.view.CursorOffset(), std::max<std::int64_t>(1, r.s.doc.BufferSize()));
     };
     const Bytes full = Iota(65536);
     const Bytes pattern{1};

@@ -200,7 +200,7 @@ TEST(RandomEdits, MatchAPlainModel)
         ASSERT_TRUE(NoStaleMarks(r.s.doc));
         ASSERT_EQ(r.s.doc.BufferCapacity(), Document::StepFor(r.s.doc.BufferSize()));
         ASSERT_EQ(r.s.doc.MarksCapacity(), Document::StepFor(r.s.doc.BufferSize()));
-        ASSERT_LE(r.s.view.CursorOffset(), std::max(0, r.s.doc.BufferSize() - 1));
+        ASSERT_LE(r.s.view.CursorOffset(), std::max<std::int64_t>(0, r.s.doc.BufferSize() - 1));
         // Keep the documents small enough to check quickly.
         if (r.s.doc.BufferSize() > 70000 && pick(3) == 0) {
             r.s.doc.loadBytes(Iota(50).data(), 50);

@@ -241,7 +241,7 @@ void MarkCommon(const Document &doc, TCompoundMarkAction &action, const std::uin
     auto one = [&](std::int64_t k) {
         const std::uint8_t want = buf[k] == file[k] ? 0 : Red;
         if (marks[k] != want)
-            action.Add(doc, std::int32_t(from + k), want);
+            action.Add(doc, from + k, want);
     };
     std::int64_t k = 0;
     for (; k + 8 <= n; k += 8) {
@@ -296,7 +296,7 @@ Failure MarkingPass(MarksContext &ctx, const std::string &path, std::int64_t len
             const std::uint8_t *marks = doc.Marks();
             for (std::int64_t p = i; p < end; ++p)
                 if (marks[p] != Yellow)
-                    action->Add(doc, std::int32_t(p), Yellow);
+                    action->Add(doc, p, Yellow);
         }
         i = end;
     }

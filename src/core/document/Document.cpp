@@ -91,7 +91,7 @@ void Document::retreatMarkedEnd()
     m_marksEnd = e;
 }
 
-void Document::SetMark(std::int32_t p, std::uint8_t colour)
+void Document::SetMark(std::int64_t p, std::uint8_t colour)
 {
     if (p < 0 || p >= m_size)
         return;
@@ -99,12 +99,12 @@ void Document::SetMark(std::int32_t p, std::uint8_t colour)
     m_markedCount += (colour != 0) - (mark != 0);
     mark = colour;
     if (colour != 0 && p >= m_marksEnd)
-        m_marksEnd = std::int64_t(p) + 1;
+        m_marksEnd = p + 1;
     else if (colour == 0 && p + 1 == m_marksEnd)
         retreatMarkedEnd();
 }
 
-void Document::SetMarks(std::int32_t p, const std::uint8_t *colours, std::int64_t n)
+void Document::SetMarks(std::int64_t p, const std::uint8_t *colours, std::int64_t n)
 {
     if (p < 0 || n <= 0 || p >= m_size)
         return;
@@ -117,7 +117,7 @@ void Document::SetMarks(std::int32_t p, const std::uint8_t *colours, std::int64_
     }
 }
 
-void Document::XorMarks(std::int32_t p, const std::uint8_t *bits, std::int64_t n)
+void Document::XorMarks(std::int64_t p, const std::uint8_t *bits, std::int64_t n)
 {
     if (p < 0 || n <= 0 || p >= m_size)
         return;
@@ -133,11 +133,13 @@ void Document::XorMarks(std::int32_t p, const std::uint8_t *bits, std::int64_t n
     }
 }
 
-void Document::openGap(std::int32_t p, std::int64_t count)
+void Document::openGap(std::int64_t p, std::int64_t count)
 {
     if (count <= 0 || p < 0 || p > m_size)
         return;
-    const std::int64_t newSize = std::int64_t(m_size) + count;
+    if (count > MaxBufferSize - m_size) // no overflow on the way to the size check
+        throw OutOfMemoryError();
+    const std::int64_t newSize = m_size + count;
     reserveFor(newSize); // throws before anything has moved
     std::memmove(Buffer() + p + count, Buffer() + p, std::size_t(m_size - p));
     if (m_marksEnd > p) {
@@ -147,10 +149,10 @@ void Document::openGap(std::int32_t p, std::int64_t count)
         std::memset(m + p, 0, std::size_t(std::min(marked, count)));
         m_marksEnd += count;
     }
-    m_size = std::int32_t(newSize);
+    m_size = newSize;
 }
 
-void Document::closeGap(std::int32_t p, std::int64_t count)
+void Document::closeGap(std::int64_t p, std::int64_t count)
 {
     if (p < 0 || p >= m_size || count <= 0)
         return;
@@ -169,7 +171,7 @@ void Document::closeGap(std::int32_t p, std::int64_t count)
             m_marksEnd = p;
         }
     }
-    m_size = std::int32_t(m_size - count);
+    m_size -= count;
     // Shrinking cannot fail.
     SetBufferCapacity(m_size);
     SetMarksCapacity(m_size);
@@ -180,10 +182,10 @@ namespace {
 // back when runs shrink, back to front when they grow, so no byte moves twice.
 // run(k, dest, src) writes run k's new bytes at dest; src is where its old bytes are now.
 template <class Run>
-void SpliceRuns(std::uint8_t *a, std::int64_t size, const std::int32_t *at, std::int64_t count,
+void SpliceRuns(std::uint8_t *a, std::int64_t size, const std::int64_t *at, std::int64_t count,
                 std::int64_t spacing, std::int64_t from, std::int64_t to, Run run)
 {
-    const auto pos = [&](std::int64_t k) { return std::int64_t(at[k]) + k * spacing; };
+    const auto pos = [&](std::int64_t k) { return at[k] + k * spacing; };
     if (to <= from) {
         std::int64_t r = 0, w = 0;
         for (std::int64_t k = 0; k < count; ++k) {
@@ -212,16 +214,15 @@ void SpliceRuns(std::uint8_t *a, std::int64_t size, const std::int32_t *at, std:
 }
 } // namespace
 
-void Document::replaceRuns(const std::int32_t *at, std::int64_t count, std::int64_t spacing,
+void Document::replaceRuns(const std::int64_t *at, std::int64_t count, std::int64_t spacing,
                            std::int64_t from, std::int64_t to, const std::uint8_t *bytes,
                            std::int64_t bytesStride, const std::uint8_t *extraMarks)
 {
     if (count <= 0 || from < 0 || to < 0)
         return;
     for (std::int64_t k = 0; k < count; ++k) { // a caller's fault must not corrupt the bytes
-        const std::int64_t p = std::int64_t(at[k]) + k * spacing;
-        const std::int64_t next =
-            k + 1 < count ? std::int64_t(at[k + 1]) + (k + 1) * spacing : std::int64_t(m_size);
+        const std::int64_t p = at[k] + k * spacing;
+        const std::int64_t next = k + 1 < count ? at[k + 1] + (k + 1) * spacing : m_size;
         if (p < 0 || p + from > next)
             throw std::invalid_argument("replaceRuns: runs out of order");
     }
@@ -242,7 +243,7 @@ void Document::replaceRuns(const std::int32_t *at, std::int64_t count, std::int6
         std::int64_t dropped = 0;
         if (delta < 0)
             for (std::int64_t k = 0; k < count; ++k)
-                dropped += markedIn(std::int64_t(at[k]) + k * spacing + to, -delta);
+                dropped += markedIn(at[k] + k * spacing + to, -delta);
         SpliceRuns(m, oldSize, at, count, spacing, from, to,
                    [&](std::int64_t k, std::uint8_t *dest, const std::uint8_t *src) {
                        const std::int64_t keep = std::min(from, to);
@@ -261,13 +262,13 @@ void Document::replaceRuns(const std::int32_t *at, std::int64_t count, std::int6
         m_marksEnd = newSize;
         retreatMarkedEnd();
     }
-    m_size = std::int32_t(newSize);
+    m_size = newSize;
     // Shrinking cannot fail.
     SetBufferCapacity(m_size);
     SetMarksCapacity(m_size);
 }
 
-void Document::insertZeros(std::int32_t p, std::int32_t count)
+void Document::insertZeros(std::int64_t p, std::int64_t count)
 {
     if (count <= 0 || p < 0 || p > m_size)
         return;
@@ -275,7 +276,7 @@ void Document::insertZeros(std::int32_t p, std::int32_t count)
     std::memset(Buffer() + p, 0, std::size_t(count));
 }
 
-void Document::remove(std::int32_t p, std::int32_t count)
+void Document::remove(std::int64_t p, std::int64_t count)
 {
     closeGap(p, count);
 }
@@ -319,7 +320,7 @@ bool Document::adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks)
     m_markedCount = CountMarked(marks.data(), m_marksEnd);
     m_buffer = std::move(buffer);
     m_marks = std::move(marks);
-    m_size = std::int32_t(n);
+    m_size = n;
     freshContents();
     return true;
 }
@@ -342,7 +343,7 @@ bool Document::loadBytes(const std::uint8_t *bytes, std::int64_t n, bool keepMar
 bool Document::loadFile(const std::string &path, bool keepMarks)
 {
     InputFile file(path);
-    if (!file.isOpen())
+    if (!file.isOpen() || file.sizeAtOpen() > MaxBufferSize)
         return false;
     // Room for the size seen at opening and one step more, so that reading to the end
     // needs no growth unless the file grows; it is read until its end all the same.

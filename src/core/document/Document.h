@@ -24,8 +24,8 @@ class Document
 {
 public:
     static constexpr std::int64_t StorageStep = 65536;
-    // The largest length whose storage step still fits a signed 32-bit capacity.
-    static constexpr std::int32_t MaxBufferSize = 0x7FFF0000;
+    // The largest length a document may reach (1 TiB); memory usually runs out first.
+    static constexpr std::int64_t MaxBufferSize = std::int64_t(1) << 40;
 
     static std::int64_t StepFor(std::int64_t n)
     {
@@ -36,22 +36,22 @@ public:
     // Marks are written only through the calls below, which keep track of how far
     // marked bytes reach, so that moving the tail of an unmarked document is free.
     const std::uint8_t *Marks() const { return m_marks.data(); }
-    std::int32_t BufferSize() const { return m_size; }
-    std::int32_t BufferCapacity() const { return std::int32_t(m_buffer.size()); }
-    std::int32_t MarksCapacity() const { return std::int32_t(m_marks.size()); }
+    std::int64_t BufferSize() const { return m_size; }
+    std::int64_t BufferCapacity() const { return m_buffer.size(); }
+    std::int64_t MarksCapacity() const { return m_marks.size(); }
 
-    void SetMark(std::int32_t p, std::uint8_t colour);
-    void SetMarks(std::int32_t p, const std::uint8_t *colours, std::int64_t n);
+    void SetMark(std::int64_t p, std::uint8_t colour);
+    void SetMarks(std::int64_t p, const std::uint8_t *colours, std::int64_t n);
     // Flips the marks of n bytes from p on by XOR with the given bits.
-    void XorMarks(std::int32_t p, const std::uint8_t *bits, std::int64_t n);
+    void XorMarks(std::int64_t p, const std::uint8_t *bits, std::int64_t n);
     // Every mark at or past this offset is 0.
     std::int64_t MarkedEnd() const { return m_marksEnd; }
     // How many bytes carry a mark.
     std::int64_t MarkedCount() const { return m_markedCount; }
 
-    std::int32_t ChangeCount() const { return m_changeCount; }
-    void setChangeCount(std::int32_t n) { m_changeCount = n; }
-    void addChange(std::int32_t delta) { m_changeCount += delta; }
+    std::int64_t ChangeCount() const { return m_changeCount; }
+    void setChangeCount(std::int64_t n) { m_changeCount = n; }
+    void addChange(std::int64_t delta) { m_changeCount += delta; }
 
     // Exact "modified": every change of the bytes gets a state number of its own, and
     // undoing it returns to the number before, so the saved contents are recognised
@@ -73,21 +73,21 @@ public:
     // Enlarges first, then moves the tail from p on up by count: BufferSize grows by
     // count, the new marks are 0, the new bytes are left for the caller to fill.
     // Throws OutOfMemoryError (nothing changed) when the new size cannot be held.
-    void openGap(std::int32_t p, std::int64_t count);
+    void openGap(std::int64_t p, std::int64_t count);
     // Removes count bytes from p on with their marks and shrinks the storage.
-    void closeGap(std::int32_t p, std::int64_t count);
+    void closeGap(std::int64_t p, std::int64_t count);
     // Replaces, in one pass, the `from` bytes at each of `count` ascending, non-overlapping
     // offsets by `to` bytes; offset k is at[k] + k * spacing. Run k gets the bytes at
     // bytes + k * bytesStride. The marks of each run's first min(from, to) bytes stay; bytes
     // added to a run get the marks at extraMarks + k * (to - from), or 0 without them.
     // Throws OutOfMemoryError (nothing changed) when the new size cannot be held.
-    void replaceRuns(const std::int32_t *at, std::int64_t count, std::int64_t spacing,
+    void replaceRuns(const std::int64_t *at, std::int64_t count, std::int64_t spacing,
                      std::int64_t from, std::int64_t to, const std::uint8_t *bytes,
                      std::int64_t bytesStride, const std::uint8_t *extraMarks);
     // Puts count zero bytes with mark 0 in front of offset p (0 <= p <= BufferSize).
-    void insertZeros(std::int32_t p, std::int32_t count);
+    void insertZeros(std::int64_t p, std::int64_t count);
     // Removes count bytes from offset p on, with their marks (clamped to the end).
-    void remove(std::int32_t p, std::int32_t count);
+    void remove(std::int64_t p, std::int64_t count);
     // A new, empty document: no storage, nothing changed.
     void clear();
 
@@ -114,10 +114,10 @@ private:
 
     ByteStorage m_buffer{ByteStorage::Use::Bulk};
     ByteStorage m_marks{ByteStorage::Use::Sparse};
-    std::int32_t m_size = 0;
+    std::int64_t m_size = 0;
     std::int64_t m_marksEnd = 0; // never past m_size
     std::int64_t m_markedCount = 0;
-    std::int32_t m_changeCount = 0;
+    std::int64_t m_changeCount = 0;
     State m_state = 0, m_savedState = 0, m_lastState = 0;
     std::int64_t m_storageLimit = INT64_MAX;
     FileStamp m_sourceStamp;

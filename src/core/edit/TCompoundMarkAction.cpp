@@ -13,9 +13,9 @@ TCompoundMarkAction::TCompoundMarkAction(ActionKind kind, int group, bool charSi
     CharSide = charSide;
 }
 
-TCompoundMarkAction::Chunk *TCompoundMarkAction::chunkOf(std::int32_t p, bool create) const
+TCompoundMarkAction::Chunk *TCompoundMarkAction::chunkOf(std::int64_t p, bool create) const
 {
-    const std::int32_t index = p >> ChunkShift;
+    const std::int64_t index = p >> ChunkShift;
     if (index == m_lastIndex)
         return m_lastChunk;
     Chunk *c = nullptr;
@@ -32,7 +32,7 @@ TCompoundMarkAction::Chunk *TCompoundMarkAction::chunkOf(std::int32_t p, bool cr
     return c;
 }
 
-std::uint8_t TCompoundMarkAction::bitsAt(std::int32_t p) const
+std::uint8_t TCompoundMarkAction::bitsAt(std::int64_t p) const
 {
     const Chunk *chunk = chunkOf(p, false);
     if (!chunk)
@@ -45,7 +45,7 @@ std::uint8_t TCompoundMarkAction::bitsAt(std::int32_t p) const
     return e != c.sparse.end() && (*e >> 8) == offset ? std::uint8_t(*e & 0xFF) : 0;
 }
 
-void TCompoundMarkAction::setBits(std::int32_t p, std::uint8_t bits)
+void TCompoundMarkAction::setBits(std::int64_t p, std::uint8_t bits)
 {
     Chunk &c = *chunkOf(p, true);
     const std::uint32_t offset = std::uint32_t(p & (ChunkSize - 1));
@@ -74,7 +74,7 @@ void TCompoundMarkAction::setBits(std::int32_t p, std::uint8_t bits)
     std::vector<std::uint32_t>().swap(c.sparse);
 }
 
-void TCompoundMarkAction::Add(const Document &doc, std::int32_t p, std::uint8_t colour)
+void TCompoundMarkAction::Add(const Document &doc, std::int64_t p, std::uint8_t colour)
 {
     if (p < 0 || p >= doc.BufferSize())
         return;
@@ -85,7 +85,7 @@ void TCompoundMarkAction::Add(const Document &doc, std::int32_t p, std::uint8_t 
     ++m_members;
 }
 
-std::uint8_t TCompoundMarkAction::ColourAfter(const Document &doc, std::int32_t p) const
+std::uint8_t TCompoundMarkAction::ColourAfter(const Document &doc, std::int64_t p) const
 {
     if (p < 0 || p >= doc.BufferSize())
         return 0;
@@ -96,13 +96,13 @@ std::uint8_t TCompoundMarkAction::ColourAfter(const Document &doc, std::int32_t 
 void TCompoundMarkAction::apply(Document &doc) const
 {
     for (const auto &[index, c] : m_chunks) {
-        const std::int32_t base = index << ChunkShift;
+        const std::int64_t base = index << ChunkShift;
         if (c.dense) {
             doc.XorMarks(base, c.dense.get(), ChunkSize);
             continue;
         }
         for (const std::uint32_t entry : c.sparse) {
-            const std::int32_t p = base + std::int32_t(entry >> 8);
+            const std::int64_t p = base + std::int64_t(entry >> 8);
             if (p < doc.BufferSize())
                 doc.SetMark(p, std::uint8_t(doc.Marks()[p] ^ (entry & 0xFF)));
         }

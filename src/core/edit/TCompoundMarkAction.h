@@ -20,9 +20,9 @@ public:
 
     // Records that the byte at p gets this colour, after the changes recorded before.
     // Call before the action is performed; offsets outside the document are ignored.
-    void Add(const Document &doc, std::int32_t p, std::uint8_t colour);
+    void Add(const Document &doc, std::int64_t p, std::uint8_t colour);
     // The colour p has once the recorded changes are performed.
-    std::uint8_t ColourAfter(const Document &doc, std::int32_t p) const;
+    std::uint8_t ColourAfter(const Document &doc, std::int64_t p) const;
     bool Empty() const { return m_members == 0; }
 
     ActionOutcome DoAction(EditContext &ctx) override;
@@ -36,7 +36,7 @@ public:
 
 private:
     static constexpr int ChunkShift = 12;
-    static constexpr std::int32_t ChunkSize = 1 << ChunkShift;
+    static constexpr std::int64_t ChunkSize = 1 << ChunkShift;
     static constexpr std::size_t MaxSparse = 64;
 
     struct Chunk
@@ -46,17 +46,17 @@ private:
         std::unique_ptr<std::uint8_t[]> dense;
     };
 
-    Chunk *chunkOf(std::int32_t p, bool create) const;
-    std::uint8_t bitsAt(std::int32_t p) const;
-    void setBits(std::int32_t p, std::uint8_t bits);
+    Chunk *chunkOf(std::int64_t p, bool create) const;
+    std::uint8_t bitsAt(std::int64_t p) const;
+    void setBits(std::int64_t p, std::uint8_t bits);
     void apply(Document &doc) const;
 
-    mutable std::map<std::int32_t, Chunk> m_chunks;
+    mutable std::map<std::int64_t, Chunk> m_chunks;
     // Bulk commands record in order: the chunk used last is nearly always the next one.
     mutable Chunk *m_lastChunk = nullptr;
-    mutable std::int32_t m_lastIndex = -1;
+    mutable std::int64_t m_lastIndex = -1;
     std::int64_t m_members = 0;
-    std::int32_t m_firstPos = 0;
+    std::int64_t m_firstPos = 0;
 };
 
 } // namespace vtm

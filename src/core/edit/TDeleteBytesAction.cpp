@@ -10,7 +10,7 @@ namespace vtm {
 
 namespace {
 // Whether any of the n marks from p on is set; the marks past the marked end are all 0.
-bool AnyMarked(const Document &doc, std::int32_t p, std::int64_t n)
+bool AnyMarked(const Document &doc, std::int64_t p, std::int64_t n)
 {
     const std::int64_t end = std::min<std::int64_t>(p + n, doc.MarkedEnd());
     const std::uint8_t *m = doc.Marks();
@@ -21,7 +21,7 @@ bool AnyMarked(const Document &doc, std::int32_t p, std::int64_t n)
 }
 } // namespace
 
-TDeleteBytesAction::TDeleteBytesAction(EditContext &ctx, int group, std::int32_t pos,
+TDeleteBytesAction::TDeleteBytesAction(EditContext &ctx, int group, std::int64_t pos,
                                        std::int64_t count, bool charSide)
     : TAction(ActionKind::Delete, group)
 {
@@ -30,7 +30,7 @@ TDeleteBytesAction::TDeleteBytesAction(EditContext &ctx, int group, std::int32_t
     Document &doc = ctx.Doc();
     if (pos < 0 || pos >= doc.BufferSize())
         return;
-    Count = std::int32_t(std::clamp<std::int64_t>(count, 0, doc.BufferSize() - pos));
+    Count = std::clamp<std::int64_t>(count, 0, doc.BufferSize() - pos);
     try {
         Data = ByteBlock::copyOf(doc.Buffer() + Pos, Count);
         // Unmarked bytes (the usual case) need no copy of their marks.

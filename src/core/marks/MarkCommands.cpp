@@ -83,7 +83,7 @@ void MarkCursorByte(MarksContext &ctx, std::uint8_t colour)
         const int group = ctx.NextCommandNumber();
         ctx.History().AddAction(
             std::make_unique<TMarkAction>(colour == 0 ? ActionKind::Unmark : ActionKind::Mark,
-                                          group, std::int32_t(b), ctx.CursorInCharArea(), colour),
+                                          group, b, ctx.CursorInCharArea(), colour),
             true);
     }
     ctx.UpdateMenus();
@@ -99,7 +99,7 @@ void UnmarkAll(MarksContext &ctx)
         int last = 0;
         for (std::int64_t i = FindMarkForward(doc, 0, AnyMark); i >= 0;
              i = FindMarkForward(doc, i + 1, AnyMark)) {
-            unmark->Add(doc, std::int32_t(i), 0);
+            unmark->Add(doc, i, 0);
             const int p = int(i * 100 / size);
             if (p != last) {
                 ctx.ShowProgress(std::to_string(p) + "%");

@@ -130,7 +130,7 @@ bool MarksDecoder::Feed(const std::uint8_t *runs, std::size_t n)
         const std::int64_t stop = colour == 0 ? std::min(end, m_markedEnd) : end;
         for (std::int64_t p = m_next; p < stop; ++p)
             if (m_marks[p] != colour)
-                m_changes.Add(m_doc, std::int32_t(p), colour);
+                m_changes.Add(m_doc, p, colour);
         m_next = end;
         if (m_next >= m_nextReport)
             Report(m_next, m_size, m_percent, m_nextReport, m_progress);
@@ -144,7 +144,7 @@ void MarksDecoder::UnmarkRest()
         p = FindOther(m_marks, p, m_markedEnd, 0);
         if (p >= m_markedEnd)
             break;
-        m_changes.Add(m_doc, std::int32_t(p), 0);
+        m_changes.Add(m_doc, p, 0);
         if (p >= m_nextReport)
             Report(p, m_size, m_percent, m_nextReport, m_progress);
     }
