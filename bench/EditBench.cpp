@@ -91,7 +91,7 @@ double rssMiB()
     return 0;
 }
 
-bool overtype(BenchEditor &editor, std::int32_t pos, std::uint8_t value)
+bool overtype(BenchEditor &editor, std::int64_t pos, std::uint8_t value)
 {
     return editor.History().AddAction(
         std::make_unique<vtm::TEditAction>(editor.NextCommandNumber(), pos, false, value), true);
@@ -106,10 +106,10 @@ void overtypeLoop(benchmark::State &state, bool undo)
         state.SkipWithError("no document");
         return;
     }
-    const std::int32_t base = editor->Doc().BufferSize() / 2;
+    const std::int64_t base = editor->Doc().BufferSize() / 2;
     std::uint32_t i = 0;
     for (auto _ : state) {
-        if (!overtype(*editor, base + std::int32_t(i & 255), std::uint8_t(i)))
+        if (!overtype(*editor, base + std::int64_t(i & 255), std::uint8_t(i)))
             state.SkipWithError("AddAction failed");
         if (undo)
             editor->History().Undo();
@@ -222,7 +222,7 @@ void BM_InsertUndoFront(benchmark::State &state)
 struct MarkedEditor
 {
     std::unique_ptr<BenchEditor> editor = editorWith(kLarge);
-    std::int32_t lastPos = 0;
+    std::int64_t lastPos = 0;
     std::uint8_t lastColour = 0;
 
     MarkedEditor()
@@ -234,7 +234,7 @@ struct MarkedEditor
             vtm::ActionKind::Unmark, editor->NextCommandNumber(), false);
         std::uint64_t x = 0x2545F4914F6CDD1Dull;
         for (int i = 0; i < kMarkChanges; ++i) {
-            lastPos = std::int32_t(nextRandom(x) % std::uint64_t(doc.BufferSize()));
+            lastPos = std::int64_t(nextRandom(x) % std::uint64_t(doc.BufferSize()));
             lastColour = std::uint8_t(1 + nextRandom(x) % 6);
             action->Add(doc, lastPos, lastColour);
         }

@@ -45,7 +45,7 @@ public:
         std::mt19937_64 rng(1);
         const auto marked = std::int64_t(double(kSize) * markedShare);
         for (std::int64_t i = 0; i < marked; ++i)
-            Doc().SetMark(std::int32_t(rng() % std::uint64_t(kSize)), std::uint8_t(1 + rng() % 6));
+            Doc().SetMark(std::int64_t(rng() % std::uint64_t(kSize)), std::uint8_t(1 + rng() % 6));
     }
 
     const std::string &failure() const { return message; }
@@ -102,7 +102,7 @@ void BM_OpenMarks(benchmark::State &state)
 void BM_MarkScan(benchmark::State &state)
 {
     BenchMarks ctx(0, BenchFile());
-    ctx.Doc().SetMark(std::int32_t(kSize - 1), 3);
+    ctx.Doc().SetMark(std::int64_t(kSize - 1), 3);
     ctx.Doc().SetMark(0, 3);
     const int colour = int(state.range(0));
     for (auto _ : state) {

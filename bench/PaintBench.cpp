@@ -31,7 +31,6 @@ public:
     {
         m_position = vtm::ClampScrollPosition(range, page, position);
     }
-    int scrollPosition(int) const override { return m_position; }
     int trackPosition(int) const override { return m_position; }
 
 private:
@@ -59,14 +58,14 @@ vtm::DumpFont *g_font = nullptr;
 std::unique_ptr<View> g_small;
 std::unique_ptr<View> g_large;
 
-std::unique_ptr<View> makeView(std::int32_t n)
+std::unique_ptr<View> makeView(std::int64_t n)
 {
     auto v = std::make_unique<View>();
     vtm::Document &doc = v->state.doc;
     doc.openGap(0, n); // contents written below
     std::uint64_t x = 0x2545F4914F6CDD1Dull ^ std::uint64_t(n);
     std::uint8_t *b = doc.Buffer();
-    for (std::int32_t i = 0; i < n; ++i) { // xorshift64: varied bytes, all glyphs appear
+    for (std::int64_t i = 0; i < n; ++i) { // xorshift64: varied bytes, all glyphs appear
         x ^= x << 13;
         x ^= x >> 7;
         x ^= x << 17;
@@ -87,12 +86,12 @@ void configure(View &v, bool hex)
     s.view.HexMode = hex;
     vtm::ComputeLayout(s.view, s.doc.BufferSize());
     s.view.VisibleRows = kVisibleRows;
-    const int middle = s.view.RowCount / 2;
+    const std::int64_t middle = s.view.RowCount / 2;
     s.view.VertBar.SetParams(s.view.RowCount, kVisibleRows, middle);
-    const int top = s.view.TopRow();
+    const std::int64_t top = s.view.TopRow();
 
-    const std::int32_t bpr = s.view.BytesPerRow;
-    const std::int32_t first = top * bpr;
+    const std::int64_t bpr = s.view.BytesPerRow;
+    const std::int64_t first = top * bpr;
     const std::vector<std::uint8_t> none(std::size_t(kVisibleRows * bpr), 0), row(16, 2),
         part(5, 3);
     s.doc.SetMarks(first, none.data(), std::int64_t(none.size()));
@@ -163,8 +162,8 @@ int main(int argc, char **argv)
 
     vtm::DumpFont font;
     g_font = &font;
-    g_small = makeView(std::int32_t(1) << 20);
-    g_large = makeView(std::int32_t(256) << 20);
+    g_small = makeView(std::int64_t(1) << 20);
+    g_large = makeView(std::int64_t(256) << 20);
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

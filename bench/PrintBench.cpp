@@ -111,17 +111,17 @@ int main(int argc, char **argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
 
-    const std::int32_t size = std::int32_t(256) << 20;
+    const std::int64_t size = std::int64_t(256) << 20;
     g_doc = std::make_unique<vtm::Document>();
     g_doc->openGap(0, size);
     std::uint8_t *b = g_doc->Buffer();
-    for (std::int32_t i = 0; i < size; ++i)
+    for (std::int64_t i = 0; i < size; ++i)
         b[i] = std::uint8_t(i * 7);
     g_pages = vtm::PageCount(vtm::PrintRowCount(size, 16));
     // The same marks on the first and the last page.
     for (std::int64_t page : {std::int64_t(1), g_pages})
         for (std::int64_t o = 0; o < 16 * 68; o += 5)
-            g_doc->SetMark(std::int32_t(vtm::PageFirstRow(page) * 16 + o), std::uint8_t(1 + o % 6));
+            g_doc->SetMark(std::int64_t(vtm::PageFirstRow(page) * 16 + o), std::uint8_t(1 + o % 6));
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         PlainDecode(marks, data + vtm::MarksMagicSize, size - vtm::MarksMagicSize);
     std::vector<std::uint8_t> after(length);
     for (std::size_t p = 0; p < length; ++p)
-        after[p] = changes.ColourAfter(doc, std::int32_t(p));
+        after[p] = changes.ColourAfter(doc, std::int64_t(p));
     Check(after == expected);
 
     // What is loaded is saved to the same file the loaded part describes.
@@ -75,6 +75,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     vtm::TCompoundMarkAction again(vtm::ActionKind::LoadMark, 2, false);
     Check(vtm::DecodeMarks(fresh, again, file.data(), file.size()));
     for (std::size_t p = 0; p < length; ++p)
-        Check(again.ColourAfter(fresh, std::int32_t(p)) == after[p]);
+        Check(again.ColourAfter(fresh, std::int64_t(p)) == after[p]);
     return 0;
 }

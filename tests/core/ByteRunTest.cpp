@@ -201,7 +201,7 @@ TEST(ByteRun, InvalidAndOversizedCounts)
     EXPECT_EQ(BytesOf(r.s.doc), Iota(20));
 
     r.s.settings.Language = LanguageGerman;
-    for (std::int32_t count : {INT32_MAX, Document::MaxBufferSize - 19}) {
+    for (std::int64_t count : {INT64_MAX, Document::MaxBufferSize - 19}) {
         r.host.clearLog();
         InsertBytes(r.ed, m, count, {7});
         AppendBytes(r.ed, m, count, {7, 8});
@@ -229,14 +229,14 @@ TEST(ByteRunCommands, ThroughTheirDialogs)
     r.ed.runCommand(Command::Goto);
     EXPECT_EQ(r.s.view.CursorOffset(), 31);
     r.ed.runCommand(Command::Goto);
-    EXPECT_EQ(r.host.gotoOpened.back(), std::make_pair(GotoFormMode::Goto, 31));
+    EXPECT_EQ(r.host.gotoOpened.back(), std::make_pair(GotoFormMode::Goto, std::int64_t(31)));
 
     r.host.gotoAnswers = {4};
     r.ed.runCommand(Command::DeleteBytes);
     EXPECT_EQ(r.s.doc.BufferSize(), 60);
     EXPECT_EQ(r.host.menus.undoCaption, "&Undo (Delete)");
     r.ed.runCommand(Command::DeleteBytes);
-    EXPECT_EQ(r.host.gotoOpened.back(), std::make_pair(GotoFormMode::DeleteBytes, 4));
+    EXPECT_EQ(r.host.gotoOpened.back(), std::make_pair(GotoFormMode::DeleteBytes, std::int64_t(4)));
 
     r.host.insertAnswers = {{5, {0x12, 0x34}}};
     r.ed.runCommand(Command::InsertBytes);

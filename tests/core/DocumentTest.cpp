@@ -111,7 +111,7 @@ TEST(DocumentLoad, FailureLeavesThePreviousDocument)
     intact();
     EXPECT_FALSE(d.loadFile(tmp.string()));
     intact();
-    // Too long for a 32-bit length: refused before anything is read (the file is sparse).
+    // Longer than the largest document: refused before anything is read (the file is sparse).
     TempFile huge(Bytes{});
     std::filesystem::resize_file(huge.path, std::uintmax_t(Document::MaxBufferSize) + 1);
     EXPECT_FALSE(d.loadFile(huge.path));

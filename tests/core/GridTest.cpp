@@ -1,4 +1,7 @@
 #include "ScriptedHost.h"
+#include "document/StatusTexts.h"
+#include "view/DumpPainter.h"
+#include "view/Navigation.h"
 
 #include <gtest/gtest.h>
 
@@ -74,4 +77,50 @@ TEST(Grid, MouseToCell)
     Rig dec(Iota(100), 10, false);
     EXPECT_EQ(MouseToCell(dec.s.view, 31, 0), (CellPos{2, 0}));
     EXPECT_EQ(MouseToCell(dec.s.view, 406, 0), (CellPos{39, 0}));
+}
+
+// Rows and offsets past 2^31 and 2^32, from the layout to the status bar; the view needs
+// only the length, so no bytes are held.
+TEST(Grid, RowsAndOffsetsOfTheLargestDocument)
+{
+    const std::int64_t size = Document::MaxBufferSize - 3;
+    ScriptedHost host;
+    DumpView v;
+    v.fontCharWidth = 8;
+    v.fontCharHeight = 16;
+    v.VertBar.Owner = &host;
+    LayoutInput in;
+    in.clientHeight = 17 * 12;
+    LayoutView(v, size, in);
+    const std::int64_t rows = (size + 15) / 16;
+    EXPECT_EQ(v.RowCount, rows);
+    EXPECT_EQ(v.metrics.OffsetDigits, 10); // FFFFFFFFF0: the last row
+    // The window's bar gets a scaled range that fits an int.
+    EXPECT_EQ(host.range[1], int(rows / ScrollBarScale(rows)));
+    v.VertBar.HandleScroll(ScrollRequest::Bottom);
+    EXPECT_EQ(v.TopRow(), rows - v.VisibleRows);
+
+    const CellPos last{44, rows - 1}; // 13 bytes in the last row
+    EXPECT_EQ(v.Normalise({46, std::int64_t(1) << 50}, size), last);
+    EXPECT_EQ(v.CellToOffset(last.col, last.row), size - 1);
+    EXPECT_EQ(v.PositionOf(size - 1, false), (CellPos{24, rows - 1}));
+    const std::int64_t past32 = (std::int64_t(1) << 32) + 5;
+    EXPECT_EQ(v.PositionOf(past32 * 16 + 2, true), (CellPos{34, past32}));
+    v.CursorCol = 4;
+    v.CursorRow = past32;
+    EXPECT_EQ(v.CursorOffset(), past32 * 16 + 2);
+    EXPECT_EQ(MoveTarget(v, size, Move::PageDown), (CellPos{4, past32 + v.VisibleRows}));
+    EXPECT_EQ(MoveTarget(v, size, Move::End), (CellPos{31, rows}));
+    EXPECT_EQ(MouseToCell(v, 0, 17 * 2), (CellPos{0, v.TopRow() + 2}));
+
+    const Document empty;
+    EXPECT_EQ(OffsetLabel({v, empty, false}, rows - 1), "FFFFFFFFF0");
+    v.HexMode = false;
+    ComputeLayout(v, size);
+    EXPECT_EQ(v.metrics.OffsetDigits, 13); // 1099511627770
+    EXPECT_EQ(OffsetLabel({v, empty, false}, v.RowCount - 1), "1099511627770");
+
+    EXPECT_EQ(PositionText(past32), "Pos: 4294967301 $100000005");
+    EXPECT_EQ(DistanceText(-past32), "Dist: -4294967301 -$100000005");
+    EXPECT_EQ(DistanceText(INT64_MIN), "Dist: -9223372036854775808 -$8000000000000000");
 }

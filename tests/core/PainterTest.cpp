@@ -159,6 +159,13 @@ TEST(Painter, OffsetLabelsAndHeader)
     EXPECT_EQ(c.text(32 + 15 * 24 + 3, 0), " F");
     EXPECT_EQ(c.text(32 + 16 * 24 + 3, 0).substr(0, 16), "0123456789ABCDEF");
     EXPECT_EQ(c.text(3, 2 * 17), "010");
+    // Scrolled past row 2^32 of the largest document: the labels follow the 64-bit top row.
+    ComputeLayout(hex.s.view, Document::MaxBufferSize);
+    hex.s.view.VertBar.SetParams(hex.s.view.RowCount, hex.s.view.VisibleRows,
+                                 std::int64_t(1) << 33);
+    PixelCanvas far;
+    PaintPanel(far, hex.s.Scene());
+    EXPECT_EQ(far.text(3, 17), "2000000000");
 
     Rig dec(Iota(100), 10, false);
     EXPECT_EQ(OffsetLabel(dec.s.Scene(), 7), "070");

@@ -374,6 +374,10 @@ TEST(PrintFlow, DialogOffersAndErrorsShown)
     EXPECT_EQ(ChosenPages(plan, true, 3, 3), (PageRange{3, 3}));
     EXPECT_EQ(DialogPageNumber(0), 1);
     EXPECT_EQ(DialogPageNumber(std::int64_t(1) << 40), INT32_MAX);
+    // The largest document: the cursor's page lies past 2^31 rows.
+    const PrintPlan largest = PlanPrint(true, Document::MaxBufferSize, std::int64_t(1) << 33);
+    EXPECT_EQ(largest.pages, ((std::int64_t(1) << 36) + 67) / 68);
+    EXPECT_EQ(largest.proposedPage, (std::int64_t(1) << 33) / 68 + 1);
 
     PrintResult r;
     EXPECT_FALSE(PrintErrorText(r, "", LanguageEnglish));

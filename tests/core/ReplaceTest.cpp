@@ -44,9 +44,9 @@ TEST(RunsReplacement, OnePassEqualsReplacingEachRunInTurn)
             b = std::uint8_t(rng());
         for (auto &m : marks)
             m = rng() % 3 == 0 ? std::uint8_t(rng() % 7) : 0;
-        std::vector<std::int32_t> at;
+        std::vector<std::int64_t> at;
         for (std::int64_t p = rng() % 5; p + from <= size; p += from + rng() % 6)
-            at.push_back(std::int32_t(p));
+            at.push_back(std::int64_t(p));
         Bytes repl(std::size_t(at.size() * std::size_t(to))), extra;
         for (auto &b : repl)
             b = std::uint8_t(rng());
@@ -98,13 +98,13 @@ TEST(RunsReplacement, RunsOutOfOrderOrTooLargeChangeNothing)
     Document doc;
     const Bytes b{1, 2, 3, 4};
     doc.loadBytes(b.data(), 4);
-    const std::int32_t overlapping[] = {0, 1};
+    const std::int64_t overlapping[] = {0, 1};
     EXPECT_THROW(doc.replaceRuns(overlapping, 2, 0, 2, 1, b.data(), 0, nullptr),
                  std::invalid_argument);
-    const std::int32_t past[] = {3};
+    const std::int64_t past[] = {3};
     EXPECT_THROW(doc.replaceRuns(past, 1, 0, 2, 1, b.data(), 0, nullptr), std::invalid_argument);
     doc.setStorageLimit(Document::StorageStep);
-    std::vector<std::int32_t> all{0, 1, 2, 3};
+    std::vector<std::int64_t> all{0, 1, 2, 3};
     Bytes big(100000, 7);
     EXPECT_THROW(doc.replaceRuns(all.data(), 4, 0, 1, 40000, big.data(), 0, nullptr),
                  OutOfMemoryError);

@@ -140,9 +140,9 @@ public:
     void showAbout() override { ++aboutBoxes; }
     void launchCalculator() override { ++calculatorLaunches; }
     // The go-to dialog answers from this queue (none left: cancelled).
-    std::deque<std::int32_t> gotoAnswers;
-    std::vector<std::pair<vtm::GotoFormMode, std::int32_t>> gotoOpened;
-    bool runGotoDialog(vtm::GotoFormMode mode, std::int32_t initial, std::int32_t *value) override
+    std::deque<std::int64_t> gotoAnswers;
+    std::vector<std::pair<vtm::GotoFormMode, std::int64_t>> gotoOpened;
+    bool runGotoDialog(vtm::GotoFormMode mode, std::int64_t initial, std::int64_t *value) override
     {
         gotoOpened.emplace_back(mode, initial);
         if (gotoAnswers.empty())

@@ -86,23 +86,28 @@ TEST(ValueEntryInt, EditingKeysAtStartMiddleAndEnd)
 
 TEST(ValueEntryInt, DigitLimitsAndTheSignedRange)
 {
+    // Offsets past 2^31 and 2^32 go through both views unchanged.
     IntGroup g;
-    EXPECT_EQ(g.type(g.dec, "9999999999"), 1);
-    EXPECT_EQ(g.hex.Text(), "3B9AC9FF");
+    EXPECT_EQ(g.type(g.dec, "4294967296"), 0);
+    EXPECT_EQ(g.hex.Text(), "100000000");
+    g.hex.KeyDown(EntryKey::End);
+    EXPECT_EQ(g.type(g.hex, "8"), 0);
+    EXPECT_EQ(g.data.Value, 0x1000000008);
+    EXPECT_EQ(g.dec.Text(), "68719476744");
 
     IntGroup m; // refused with a beep, never wrapped
-    EXPECT_EQ(m.type(m.dec, "21474836487"), 1);
-    EXPECT_EQ(m.type(m.dec, "0"), 1); // the eleventh digit
-    EXPECT_EQ(m.hex.Text(), "7FFFFFFF");
-    EXPECT_EQ(m.type(m.hex, "8"), 1); // 8FFFFFFF
-    EXPECT_EQ(m.data.Value, 2147483647);
+    EXPECT_EQ(m.type(m.dec, "92233720368547758087"), 1);
+    EXPECT_EQ(m.type(m.dec, "0"), 1); // the twentieth digit
+    EXPECT_EQ(m.hex.Text(), "7FFFFFFFFFFFFFFF");
+    EXPECT_EQ(m.type(m.hex, "8"), 1); // 8FFFFFFFFFFFFFFF
+    EXPECT_EQ(m.data.Value, INT64_MAX);
 
     IntGroup s;
-    s.type(s.hex, "FFFFFFF");
-    EXPECT_TRUE(s.hex.KeyDown(EntryKey::Insert).beep); // would be FFFFFFF0
+    s.type(s.hex, "FFFFFFFFFFFFFFF");
+    EXPECT_TRUE(s.hex.KeyDown(EntryKey::Insert).beep); // would be FFFFFFFFFFFFFFF0
     s.hex.KeyDown(EntryKey::Home);
     s.hex.KeyDown(EntryKey::Insert);
-    EXPECT_EQ(s.hex.Text(), "0FFFFFFF");
+    EXPECT_EQ(s.hex.Text(), "0FFFFFFFFFFFFFFF");
     const EntryResult full = s.hex.KeyDown(EntryKey::Insert);
     EXPECT_FALSE(full.beep || full.dataChanged);
 }

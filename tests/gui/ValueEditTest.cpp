@@ -136,7 +136,7 @@ TEST(ValueEdit, LongStringScrollsToKeepTheCursorInSight)
 TEST(ValueEdit, GotoFormAnswersToEnterAndEscape)
 {
     TGotoForm form;
-    std::int32_t result = -1;
+    std::int64_t result = -1;
     bool sawFocus = false, arrowMoved = false, blinked = false;
     WhenModal([&](QWidget *dialog) {
         sawFocus = QApplication::focusWidget() == form.HexEdit();

@@ -153,8 +153,8 @@ std::vector<std::string> StatisticLines(const ByteStatistics &stats, std::int64_
     for (unsigned v = 0; v < 256; ++v) {
         const std::int64_t n = stats.values[v];
         const double share = size > 0 ? double(n) / double(size) * 100.0 : 0.0;
-        // Counts stay below 2^31, so n * 20 cannot overflow; nearbyint rounds ties to even.
-        const auto cells = max > 0 ? std::int64_t(std::nearbyint(double(n * 20) / double(max))) : 0;
+        // In doubles, so no count can overflow; nearbyint rounds ties to even.
+        const auto cells = max > 0 ? std::int64_t(std::nearbyint(double(n) * 20 / double(max))) : 0;
         std::string line = " " + PadNumber(v, 3, false) + "  " + ZeroPadded(v, 2, true) + "    "
                            + CharColumn(std::uint8_t(v), noUnknown) + "  " + BinaryString(v, 8)
                            + " " + PadNumber(n, 8, false) + "  "

@@ -14,6 +14,7 @@
 #include "edit/Typing.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace vtm {
 
@@ -53,7 +54,7 @@ void Editor::RepaintCursorCells()
     PaintCursor(true);
 }
 
-void Editor::MoveCursorTo(int col, int row, bool repaint)
+void Editor::MoveCursorTo(int col, std::int64_t row, bool repaint)
 {
     const bool wasVisible = m_s.view.CursorVisible;
     m_s.view.CursorVisible = true;
@@ -242,8 +243,7 @@ void Editor::FormKeyPress(char32_t key)
             m_host.beep();
         if (t.accepted) {
             const int group = NextCommandNumber();
-            m_s.History.AddAction(
-                std::make_unique<TEditAction>(group, std::int32_t(o), charArea, t.value), true);
+            m_s.History.AddAction(std::make_unique<TEditAction>(group, o, charArea, t.value), true);
             navigate(Move::Right);
         }
     }
@@ -267,7 +267,8 @@ void Editor::ScrollNotify()
     // A jump past the view's height repaints it whole anyway.
     const std::int64_t rows =
         std::clamp<std::int64_t>(m_s.view.LastScrollPos - p, -(1 << 20), 1 << 20);
-    m_host.scrollView(int(rows) * m_s.view.metrics.RowHeight);
+    m_host.scrollView(
+        int(std::clamp<std::int64_t>(rows * m_s.view.metrics.RowHeight, INT_MIN, INT_MAX)));
     m_host.invalidatePanel();
     m_host.updateNow();
     m_s.view.LastScrollPos = p;

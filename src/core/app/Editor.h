@@ -28,7 +28,7 @@ public:
     FileCommands &files() { return m_files; }
 
     // Cursor placement, used by every command that moves the cursor.
-    void MoveCursorTo(int col, int row, bool repaint);
+    void MoveCursorTo(int col, std::int64_t row, bool repaint);
     void MoveCursorToOffset(std::int64_t offset, bool charArea, bool repaint) override;
     // Asks for the cursor's number cell (and character row) to be repainted.
     void PaintCursor(bool withCharRow);

@@ -31,9 +31,9 @@ void Editor::runReplaceDialog(FindFormMode mode)
 
 void Editor::runGotoDialog(bool go)
 {
-    std::int32_t value = 0;
+    std::int64_t value = 0;
     const GotoFormMode mode = go ? GotoFormMode::Goto : GotoFormMode::DeleteBytes;
-    const std::int32_t initial = go ? m_s.GotoValues.LastGotoOffset : m_s.ByteRuns.LastDeleteCount;
+    const std::int64_t initial = go ? m_s.GotoValues.LastGotoOffset : m_s.ByteRuns.LastDeleteCount;
     if (!m_host.runGotoDialog(mode, initial, &value))
         return;
     if (go) {

@@ -58,7 +58,7 @@ public:
     virtual void launchCalculator() = 0;
     // The go-to dialog (offset, or a count in its delete mode) opened with `initial`;
     // false when cancelled.
-    virtual bool runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int32_t *value) = 0;
+    virtual bool runGotoDialog(GotoFormMode mode, std::int64_t initial, std::int64_t *value) = 0;
     // The insert-bytes dialog over the remembered count and pattern, which it updates
     // (also when cancelled); false when cancelled.
     virtual bool runInsertBytesDialog(bool append, ByteRunMemory &memory) = 0;

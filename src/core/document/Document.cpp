@@ -59,18 +59,20 @@ void Document::ApplyMarks(const MarkMap &changes, MarkMap *old)
     m_marks.truncate(m_size); // a change recorded for bytes that are gone
 }
 
-void Document::openGap(std::int32_t p, std::int64_t count)
+void Document::openGap(std::int64_t p, std::int64_t count)
 {
     if (count <= 0 || p < 0 || p > m_size)
         return;
-    const std::int64_t newSize = std::int64_t(m_size) + count;
+    if (count > MaxBufferSize - m_size) // no overflow on the way to the size check
+        throw OutOfMemoryError();
+    const std::int64_t newSize = m_size + count;
     reserveFor(newSize); // throws before anything has moved
     shiftMarks([&] { m_marks.insertGap(p, count); });
     std::memmove(Buffer() + p + count, Buffer() + p, std::size_t(m_size - p));
-    m_size = std::int32_t(newSize);
+    m_size = newSize;
 }
 
-void Document::closeGap(std::int32_t p, std::int64_t count)
+void Document::closeGap(std::int64_t p, std::int64_t count)
 {
     if (p < 0 || p >= m_size || count <= 0)
         return;
@@ -78,7 +80,7 @@ void Document::closeGap(std::int32_t p, std::int64_t count)
     const std::int64_t end = p + count;
     shiftMarks([&] { m_marks.erase(p, count); });
     std::memmove(Buffer() + p, Buffer() + end, std::size_t(m_size - end));
-    m_size = std::int32_t(m_size - count);
+    m_size -= count;
     SetBufferCapacity(m_size); // shrinking cannot fail
 }
 
@@ -87,10 +89,10 @@ namespace {
 // back when runs shrink, back to front when they grow, so no byte moves twice.
 // run(k, dest, src) writes run k's new bytes at dest; src is where its old bytes are now.
 template <class Run>
-void SpliceRuns(std::uint8_t *a, std::int64_t size, const std::int32_t *at, std::int64_t count,
+void SpliceRuns(std::uint8_t *a, std::int64_t size, const std::int64_t *at, std::int64_t count,
                 std::int64_t spacing, std::int64_t from, std::int64_t to, Run run)
 {
-    const auto pos = [&](std::int64_t k) { return std::int64_t(at[k]) + k * spacing; };
+    const auto pos = [&](std::int64_t k) { return at[k] + k * spacing; };
     if (to <= from) {
         std::int64_t r = 0, w = 0;
         for (std::int64_t k = 0; k < count; ++k) {
@@ -119,16 +121,15 @@ void SpliceRuns(std::uint8_t *a, std::int64_t size, const std::int32_t *at, std:
 }
 } // namespace
 
-void Document::replaceRuns(const std::int32_t *at, std::int64_t count, std::int64_t spacing,
+void Document::replaceRuns(const std::int64_t *at, std::int64_t count, std::int64_t spacing,
                            std::int64_t from, std::int64_t to, const std::uint8_t *bytes,
                            std::int64_t bytesStride, const std::uint8_t *extraMarks)
 {
     if (count <= 0 || from < 0 || to < 0)
         return;
     for (std::int64_t k = 0; k < count; ++k) { // a caller's fault must not corrupt the bytes
-        const std::int64_t p = std::int64_t(at[k]) + k * spacing;
-        const std::int64_t next =
-            k + 1 < count ? std::int64_t(at[k + 1]) + (k + 1) * spacing : std::int64_t(m_size);
+        const std::int64_t p = at[k] + k * spacing;
+        const std::int64_t next = k + 1 < count ? at[k + 1] + (k + 1) * spacing : m_size;
         if (p < 0 || p + from > next)
             throw std::invalid_argument("replaceRuns: runs out of order");
     }
@@ -154,12 +155,12 @@ void Document::replaceRuns(const std::int32_t *at, std::int64_t count, std::int6
 
     if (remark)
         m_marks = std::move(marks);
-    m_size = std::int32_t(newSize);
+    m_size = newSize;
     SetBufferCapacity(m_size); // shrinking cannot fail
 }
 
 // The marks after replaceRuns, rebuilt in one pass over the runs and the occurrences.
-MarkMap Document::replacedMarks(const std::int32_t *at, std::int64_t count, std::int64_t spacing,
+MarkMap Document::replacedMarks(const std::int64_t *at, std::int64_t count, std::int64_t spacing,
                                 std::int64_t from, std::int64_t to,
                                 const std::uint8_t *extraMarks) const
 {
@@ -190,7 +191,7 @@ MarkMap Document::replacedMarks(const std::int32_t *at, std::int64_t count, std:
     return out.finish();
 }
 
-void Document::insertZeros(std::int32_t p, std::int32_t count)
+void Document::insertZeros(std::int64_t p, std::int64_t count)
 {
     if (count <= 0 || p < 0 || p > m_size)
         return;
@@ -198,7 +199,7 @@ void Document::insertZeros(std::int32_t p, std::int32_t count)
     std::memset(Buffer() + p, 0, std::size_t(count));
 }
 
-void Document::remove(std::int32_t p, std::int32_t count)
+void Document::remove(std::int64_t p, std::int64_t count)
 {
     closeGap(p, count);
 }
@@ -225,7 +226,7 @@ bool Document::adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks)
     else
         m_marks.clear();
     m_buffer = std::move(buffer);
-    m_size = std::int32_t(n);
+    m_size = n;
     freshContents();
     return true;
 }
@@ -248,7 +249,7 @@ bool Document::loadBytes(const std::uint8_t *bytes, std::int64_t n, bool keepMar
 bool Document::loadFile(const std::string &path, bool keepMarks)
 {
     InputFile file(path);
-    if (!file.isOpen())
+    if (!file.isOpen() || file.sizeAtOpen() > MaxBufferSize)
         return false;
     // Room for the size seen at opening and one step more, so that reading to the end
     // needs no growth unless the file grows; it is read until its end all the same.

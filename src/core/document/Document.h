@@ -26,8 +26,8 @@ class Document
 {
 public:
     static constexpr std::int64_t StorageStep = 65536;
-    // The largest length whose storage step still fits a signed 32-bit capacity.
-    static constexpr std::int32_t MaxBufferSize = 0x7FFF0000;
+    // The largest length a document may reach (1 TiB); memory usually runs out first.
+    static constexpr std::int64_t MaxBufferSize = std::int64_t(1) << 40;
 
     static std::int64_t StepFor(std::int64_t n)
     {
@@ -54,9 +54,9 @@ public:
     // How many bytes carry a mark.
     std::int64_t MarkedCount() const { return m_marks.count(); }
 
-    std::int32_t ChangeCount() const { return m_changeCount; }
-    void setChangeCount(std::int32_t n) { m_changeCount = n; }
-    void addChange(std::int32_t delta) { m_changeCount += delta; }
+    std::int64_t ChangeCount() const { return m_changeCount; }
+    void setChangeCount(std::int64_t n) { m_changeCount = n; }
+    void addChange(std::int64_t delta) { m_changeCount += delta; }
 
     // Exact "modified": every change of the bytes gets a state number of its own, and
     // undoing it returns to the number before, so the saved contents are recognised
@@ -77,21 +77,21 @@ public:
     // Enlarges first, then moves the tail from p on up by count: BufferSize grows by
     // count, the new marks are 0, the new bytes are left for the caller to fill.
     // Throws OutOfMemoryError (nothing changed) when the new size cannot be held.
-    void openGap(std::int32_t p, std::int64_t count);
+    void openGap(std::int64_t p, std::int64_t count);
     // Removes count bytes from p on with their marks and shrinks the storage.
-    void closeGap(std::int32_t p, std::int64_t count);
+    void closeGap(std::int64_t p, std::int64_t count);
     // Replaces, in one pass, the `from` bytes at each of `count` ascending, non-overlapping
     // offsets by `to` bytes; offset k is at[k] + k * spacing. Run k gets the bytes at
     // bytes + k * bytesStride. The marks of each run's first min(from, to) bytes stay; bytes
     // added to a run get the marks at extraMarks + k * (to - from), or 0 without them.
     // Throws OutOfMemoryError (nothing changed) when the new size cannot be held.
-    void replaceRuns(const std::int32_t *at, std::int64_t count, std::int64_t spacing,
+    void replaceRuns(const std::int64_t *at, std::int64_t count, std::int64_t spacing,
                      std::int64_t from, std::int64_t to, const std::uint8_t *bytes,
                      std::int64_t bytesStride, const std::uint8_t *extraMarks);
     // Puts count zero bytes with mark 0 in front of offset p (0 <= p <= BufferSize).
-    void insertZeros(std::int32_t p, std::int32_t count);
+    void insertZeros(std::int64_t p, std::int64_t count);
     // Removes count bytes from offset p on, with their marks (clamped to the end).
-    void remove(std::int32_t p, std::int32_t count);
+    void remove(std::int64_t p, std::int64_t count);
     // A new, empty document: no storage, nothing changed.
     void clear();
 
@@ -123,14 +123,14 @@ private:
     }
     bool adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks);
     void freshContents();
-    MarkMap replacedMarks(const std::int32_t *at, std::int64_t count, std::int64_t spacing,
+    MarkMap replacedMarks(const std::int64_t *at, std::int64_t count, std::int64_t spacing,
                           std::int64_t from, std::int64_t to,
                           const std::uint8_t *extraMarks) const;
 
     ByteStorage m_buffer{ByteStorage::Use::Bulk};
     MarkMap m_marks; // never past m_size
     std::int64_t m_size = 0;
-    std::int32_t m_changeCount = 0;
+    std::int64_t m_changeCount = 0;
     State m_state = 0, m_savedState = 0, m_lastState = 0;
     std::int64_t m_storageLimit = INT64_MAX;
     FileStamp m_sourceStamp;

@@ -59,7 +59,7 @@ std::string BinaryString(std::uint32_t value, int n)
     return s;
 }
 
-std::string ShortHex(std::uint32_t value)
+std::string ShortHex(std::uint64_t value)
 {
     return ZeroPadded(value, 1, true);
 }

@@ -23,7 +23,7 @@ constexpr char HexDigit(unsigned value, HexCase letters = HexCase::Upper)
 }
 
 // Upper-case hexadecimal without leading zeros ("0" for 0).
-std::string ShortHex(std::uint32_t value);
+std::string ShortHex(std::uint64_t value);
 // The value in hexadecimal or in decimal, with leading zeros to at least width digits.
 std::string ZeroPadded(std::uint64_t value, int width, bool hex, HexCase letters = HexCase::Upper);
 // Two decimals, padded on the left to width; the separator is the user's locale's (UTF-8).

@@ -7,7 +7,7 @@ namespace vtm {
 
 std::string PositionText(std::int64_t offset)
 {
-    return "Pos: " + std::to_string(offset) + " $" + ShortHex(std::uint32_t(offset));
+    return "Pos: " + std::to_string(offset) + " $" + ShortHex(std::uint64_t(offset));
 }
 
 std::string ValueText(const std::string &valueLabel, std::uint8_t v)
@@ -22,9 +22,9 @@ std::string ValueText(const std::string &valueLabel, std::uint8_t v)
 
 std::string DistanceText(std::int64_t d)
 {
-    const std::uint64_t magnitude = d < 0 ? std::uint64_t(-d) : std::uint64_t(d);
-    return "Dist: " + std::to_string(d) + " " + (d < 0 ? "-$" : "$")
-           + ShortHex(std::uint32_t(magnitude));
+    // Negated unsigned, so the most negative distance has a magnitude too.
+    const std::uint64_t magnitude = d < 0 ? 0 - std::uint64_t(d) : std::uint64_t(d);
+    return "Dist: " + std::to_string(d) + " " + (d < 0 ? "-$" : "$") + ShortHex(magnitude);
 }
 
 } // namespace vtm

@@ -15,9 +15,8 @@ void DoBackspace(EditContext &ctx)
     if (o <= 0 || o >= ctx.Doc().BufferSize())
         return;
     const int group = ctx.NextCommandNumber();
-    ctx.History().AddAction(std::make_unique<TDeleteAction>(
-                                ActionKind::Back, group, std::int32_t(o), ctx.CursorInCharArea()),
-                            true);
+    ctx.History().AddAction(
+        std::make_unique<TDeleteAction>(ActionKind::Back, group, o, ctx.CursorInCharArea()), true);
 }
 
 void DoDelete(EditContext &ctx)
@@ -26,9 +25,9 @@ void DoDelete(EditContext &ctx)
     if (o < 0 || o >= ctx.Doc().BufferSize())
         return;
     const int group = ctx.NextCommandNumber();
-    ctx.History().AddAction(std::make_unique<TDeleteAction>(
-                                ActionKind::Delete, group, std::int32_t(o), ctx.CursorInCharArea()),
-                            true);
+    ctx.History().AddAction(
+        std::make_unique<TDeleteAction>(ActionKind::Delete, group, o, ctx.CursorInCharArea()),
+        true);
 }
 
 void DoInsert(EditContext &ctx)
@@ -37,7 +36,7 @@ void DoInsert(EditContext &ctx)
     const std::int64_t o = ctx.CursorOffset();
     const bool onByte = o >= 0 && o < ctx.Doc().BufferSize();
     ctx.History().AddAction(std::make_unique<TInsertAction>(ActionKind::Insert, group,
-                                                            onByte ? std::int32_t(o) : 0,
+                                                            onByte ? o : 0,
                                                             onByte && ctx.CursorInCharArea()),
                             true);
 }

@@ -17,7 +17,7 @@ bool CursorOnByte(EditContext &ctx)
     return o >= 0 && o < ctx.Doc().BufferSize();
 }
 
-bool AddInsertBytes(EditContext &ctx, std::int32_t pos, bool charSide, std::int32_t count,
+bool AddInsertBytes(EditContext &ctx, std::int64_t pos, bool charSide, std::int64_t count,
                     const std::vector<std::uint8_t> &pattern)
 {
     const int group = ctx.NextCommandNumber();
@@ -28,7 +28,7 @@ bool AddInsertBytes(EditContext &ctx, std::int32_t pos, bool charSide, std::int3
     return true;
 }
 
-void Remember(ByteRunMemory &memory, std::int32_t count, const std::vector<std::uint8_t> &pattern)
+void Remember(ByteRunMemory &memory, std::int64_t count, const std::vector<std::uint8_t> &pattern)
 {
     memory.InsertCount = count;
     memory.InsertPattern = pattern;
@@ -66,18 +66,18 @@ bool InsertBytesAcceptable(std::int64_t count, std::size_t patternLength)
     return count > 0 && patternLength > 0;
 }
 
-bool InsertBytes(EditContext &ctx, ByteRunMemory &memory, std::int32_t count,
+bool InsertBytes(EditContext &ctx, ByteRunMemory &memory, std::int64_t count,
                  const std::vector<std::uint8_t> &pattern)
 {
     Remember(memory, count, pattern);
     if (!InsertBytesAcceptable(count, pattern.size()))
         return false;
     const bool onByte = CursorOnByte(ctx);
-    const std::int32_t pos = onByte ? std::int32_t(ctx.CursorOffset()) : 0;
+    const std::int64_t pos = onByte ? ctx.CursorOffset() : 0;
     return AddInsertBytes(ctx, pos, onByte && ctx.CursorInCharArea(), count, pattern);
 }
 
-bool AppendBytes(EditContext &ctx, ByteRunMemory &memory, std::int32_t count,
+bool AppendBytes(EditContext &ctx, ByteRunMemory &memory, std::int64_t count,
                  const std::vector<std::uint8_t> &pattern)
 {
     Remember(memory, count, pattern);
@@ -86,7 +86,7 @@ bool AppendBytes(EditContext &ctx, ByteRunMemory &memory, std::int32_t count,
     return AddInsertBytes(ctx, ctx.Doc().BufferSize(), ctx.CursorInCharArea(), count, pattern);
 }
 
-bool DeleteBytes(EditContext &ctx, ByteRunMemory &memory, std::int32_t count)
+bool DeleteBytes(EditContext &ctx, ByteRunMemory &memory, std::int64_t count)
 {
     memory.LastDeleteCount = count;
     // Without a cursor byte there is nothing to delete from; an empty step would only
@@ -95,8 +95,8 @@ bool DeleteBytes(EditContext &ctx, ByteRunMemory &memory, std::int32_t count)
         return false;
     const int group = ctx.NextCommandNumber();
     // The action itself cuts the count down to the bytes left from the cursor on.
-    auto action = std::make_unique<TDeleteBytesAction>(ctx, group, std::int32_t(ctx.CursorOffset()),
-                                                       count, ctx.CursorInCharArea());
+    auto action = std::make_unique<TDeleteBytesAction>(ctx, group, ctx.CursorOffset(), count,
+                                                       ctx.CursorInCharArea());
     // Without memory for its copies it deletes nothing, and is recorded all the same.
     ctx.History().reportFailure(action->prepared());
     ctx.History().AddAction(std::move(action), true);

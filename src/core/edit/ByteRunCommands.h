@@ -13,8 +13,8 @@ class EditContext;
 // its count and pattern from one showing to the next, also when it was cancelled.
 struct ByteRunMemory
 {
-    std::int32_t LastDeleteCount = 0;
-    std::int32_t InsertCount = 0;
+    std::int64_t LastDeleteCount = 0;
+    std::int64_t InsertCount = 0;
     std::vector<std::uint8_t> InsertPattern{0x00};
 };
 
@@ -32,11 +32,11 @@ bool InsertBytesAcceptable(std::int64_t count, std::size_t patternLength);
 // Insert count bytes, the pattern repeated, in front of the cursor byte (offset 0 without
 // one); Append puts them after the last byte. Both remember count and pattern. Each
 // returns whether it recorded a command, after which the menus want refreshing.
-bool InsertBytes(EditContext &ctx, ByteRunMemory &memory, std::int32_t count,
+bool InsertBytes(EditContext &ctx, ByteRunMemory &memory, std::int64_t count,
                  const std::vector<std::uint8_t> &pattern);
-bool AppendBytes(EditContext &ctx, ByteRunMemory &memory, std::int32_t count,
+bool AppendBytes(EditContext &ctx, ByteRunMemory &memory, std::int64_t count,
                  const std::vector<std::uint8_t> &pattern);
 // Remove up to count bytes from the cursor byte on; remembers count for the next time.
-bool DeleteBytes(EditContext &ctx, ByteRunMemory &memory, std::int32_t count);
+bool DeleteBytes(EditContext &ctx, ByteRunMemory &memory, std::int64_t count);
 
 } // namespace vtm

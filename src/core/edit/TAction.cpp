@@ -35,7 +35,7 @@ ActionOutcome TAction::UndoAction(EditContext &)
 
 void TAction::PlaceCursorAtPos(EditContext &ctx)
 {
-    const std::int64_t last = std::int64_t(ctx.Doc().BufferSize()) - 1;
+    const std::int64_t last = ctx.Doc().BufferSize() - 1;
     ctx.MoveCursorToOffset(std::max<std::int64_t>(0, std::min<std::int64_t>(Pos, last)), CharSide,
                            false);
 }
@@ -77,7 +77,7 @@ void TAction::UnchangedData(Document &doc)
     m_applied = false;
 }
 
-void TAction::RemoveByte(Document &doc, std::int32_t at)
+void TAction::RemoveByte(Document &doc, std::int64_t at)
 {
     NewValue = doc.Buffer()[at];
     OldValue = doc.MarkAt(at);
@@ -85,7 +85,7 @@ void TAction::RemoveByte(Document &doc, std::int32_t at)
     ChangedData(doc);
 }
 
-ActionOutcome TAction::RestoreByte(EditContext &ctx, std::int32_t at)
+ActionOutcome TAction::RestoreByte(EditContext &ctx, std::int64_t at)
 {
     Document &doc = ctx.Doc();
     if (!m_applied || at < 0 || at > doc.BufferSize())

@@ -56,12 +56,12 @@ public:
 
     ActionKind Kind;
     int Group;
-    std::int32_t Pos = 0;
+    std::int64_t Pos = 0;
     bool CharSide = false;
     std::uint8_t NewValue = 0;
     std::uint8_t OldValue = 0;
-    std::int32_t Count = 0;
-    std::int32_t Length = 0;
+    std::int64_t Count = 0;
+    std::int64_t Length = 0;
     ByteBlock Data;
     ByteBlock Data2;
 
@@ -73,9 +73,9 @@ protected:
     // The base cursor rule: onto min(Pos, BufferSize - 1), in the recorded area.
     void PlaceCursorAtPos(EditContext &ctx);
     // Removes the byte at `at` with its mark, keeping both in NewValue and OldValue.
-    void RemoveByte(Document &doc, std::int32_t at);
+    void RemoveByte(Document &doc, std::int64_t at);
     // Puts that byte back, unless the storage cannot grow.
-    ActionOutcome RestoreByte(EditContext &ctx, std::int32_t at);
+    ActionOutcome RestoreByte(EditContext &ctx, std::int64_t at);
     void setPrepared(ActionOutcome outcome) { m_prepared = outcome; }
 
 private:

@@ -20,7 +20,7 @@ TCompoundReplaceAction::TCompoundReplaceAction(int group, bool charSide, bool ba
     CharSide = charSide;
 }
 
-void TCompoundReplaceAction::Add(std::int32_t p)
+void TCompoundReplaceAction::Add(std::int64_t p)
 {
     m_at.push_back(p);
 }
@@ -33,7 +33,7 @@ std::int64_t TCompoundReplaceAction::FinalOffset(std::int64_t p) const
         before = std::lower_bound(m_at.begin(), m_at.end(), p) - m_at.begin();
     else
         before = m_at.end() - std::partition_point(m_at.begin(), m_at.end(),
-                                                   [p](std::int32_t a) { return a >= p; });
+                                                   [p](std::int64_t a) { return a >= p; });
     return p + before * delta;
 }
 
@@ -62,7 +62,7 @@ ActionOutcome TCompoundReplaceAction::DoAction(EditContext &ctx)
             }
             // Folded matches keep their own bytes for undoing.
             const std::uint8_t *buf = doc.Buffer();
-            const bool same = std::all_of(m_at.begin(), m_at.end(), [&](std::int32_t p) {
+            const bool same = std::all_of(m_at.begin(), m_at.end(), [&](std::int64_t p) {
                 return n == 0 || std::memcmp(buf + p, m_pattern.data(), std::size_t(n)) == 0;
             });
             if (!same) {
@@ -72,7 +72,7 @@ ActionOutcome TCompoundReplaceAction::DoAction(EditContext &ctx)
                                 std::size_t(n));
             }
             const std::int64_t delta = m - n;
-            Pos = std::int32_t(m_backward ? m_at.front() : m_at.back() + (count - 1) * delta);
+            Pos = m_backward ? m_at.front() : m_at.back() + (count - 1) * delta;
             m_oldestPos = m_backward ? m_at.back() : m_at.front();
         }
         m_removedMarks.clear();
@@ -92,7 +92,7 @@ ActionOutcome TCompoundReplaceAction::DoAction(EditContext &ctx)
         return failed();
     }
     ChangedData(doc);
-    doc.addChange(std::int32_t(std::min<std::int64_t>(count - 1, INT32_MAX)));
+    doc.addChange(count - 1);
     return ActionOutcome::Done;
 }
 
@@ -113,13 +113,13 @@ ActionOutcome TCompoundReplaceAction::UndoAction(EditContext &ctx)
         return failed();
     }
     UnchangedData(doc);
-    doc.addChange(-std::int32_t(std::min<std::int64_t>(count - 1, INT32_MAX)));
+    doc.addChange(-(count - 1));
     return ActionOutcome::Done;
 }
 
 void TCompoundReplaceAction::SetUndoActionCursorPos(EditContext &ctx)
 {
-    const std::int64_t last = std::int64_t(ctx.Doc().BufferSize()) - 1;
+    const std::int64_t last = ctx.Doc().BufferSize() - 1;
     ctx.MoveCursorToOffset(std::max<std::int64_t>(0, std::min(m_oldestPos, last)), CharSide, false);
 }
 
@@ -130,7 +130,7 @@ bool TCompoundReplaceAction::SizeChanged() const
 
 std::int64_t TCompoundReplaceAction::UndoBytes() const
 {
-    return std::int64_t(m_at.capacity() * sizeof(std::int32_t) + m_pattern.size() +
+    return std::int64_t(m_at.capacity() * sizeof(std::int64_t) + m_pattern.size() +
                         m_replacement.size() + m_original.size() + m_removedMarks.size());
 }
 

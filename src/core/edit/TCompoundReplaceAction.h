@@ -20,7 +20,7 @@ public:
 
     // An occurrence found in the document as it is before the action (in the order found:
     // ascending forwards, descending backwards, never overlapping). Throws std::bad_alloc.
-    void Add(std::int32_t p);
+    void Add(std::int64_t p);
     bool Empty() const { return m_at.empty(); }
     // Where the occurrence at p (in the document before) begins once the members recorded
     // before it are performed.
@@ -39,7 +39,7 @@ private:
     ActionOutcome failed();
 
     // Ascending offsets in the document before; the order found is kept by m_backward.
-    std::vector<std::int32_t> m_at;
+    std::vector<std::int64_t> m_at;
     bool m_backward;
     bool m_sorted = false;
     std::vector<std::uint8_t> m_pattern, m_replacement;

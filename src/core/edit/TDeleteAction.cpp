@@ -4,7 +4,7 @@
 
 namespace vtm {
 
-TDeleteAction::TDeleteAction(ActionKind kind, int group, std::int32_t pos, bool charSide)
+TDeleteAction::TDeleteAction(ActionKind kind, int group, std::int64_t pos, bool charSide)
     : TAction(kind, group)
 {
     Pos = pos;

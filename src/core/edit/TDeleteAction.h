@@ -9,14 +9,14 @@ class TDeleteAction : public TAction
 {
 public:
     // kind: Delete or Back.
-    TDeleteAction(ActionKind kind, int group, std::int32_t pos, bool charSide);
+    TDeleteAction(ActionKind kind, int group, std::int64_t pos, bool charSide);
 
     ActionOutcome DoAction(EditContext &ctx) override;
     ActionOutcome UndoAction(EditContext &ctx) override;
     void SetDoActionCursorPos(EditContext &ctx) override;
 
 private:
-    std::int32_t removedAt() const { return Kind == ActionKind::Back ? Pos - 1 : Pos; }
+    std::int64_t removedAt() const { return Kind == ActionKind::Back ? Pos - 1 : Pos; }
 };
 
 } // namespace vtm

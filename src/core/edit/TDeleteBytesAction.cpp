@@ -8,7 +8,7 @@
 
 namespace vtm {
 
-TDeleteBytesAction::TDeleteBytesAction(EditContext &ctx, int group, std::int32_t pos,
+TDeleteBytesAction::TDeleteBytesAction(EditContext &ctx, int group, std::int64_t pos,
                                        std::int64_t count, bool charSide)
     : TAction(ActionKind::Delete, group)
 {
@@ -17,7 +17,7 @@ TDeleteBytesAction::TDeleteBytesAction(EditContext &ctx, int group, std::int32_t
     Document &doc = ctx.Doc();
     if (pos < 0 || pos >= doc.BufferSize())
         return;
-    Count = std::int32_t(std::clamp<std::int64_t>(count, 0, doc.BufferSize() - pos));
+    Count = std::clamp<std::int64_t>(count, 0, doc.BufferSize() - pos);
     try {
         Data = ByteBlock::copyOf(doc.Buffer() + Pos, Count);
         m_removedMarks = doc.MarkRuns().slice(Pos, Count);

@@ -10,7 +10,7 @@ class TDeleteBytesAction : public TAction
 public:
     // Takes the count up to the end of the document and copies the bytes at once; without
     // memory for the copies it does nothing (Count 0, prepared() tells why).
-    TDeleteBytesAction(EditContext &ctx, int group, std::int32_t pos, std::int64_t count,
+    TDeleteBytesAction(EditContext &ctx, int group, std::int64_t pos, std::int64_t count,
                        bool charSide);
 
     ActionOutcome DoAction(EditContext &ctx) override;

@@ -4,7 +4,7 @@
 
 namespace vtm {
 
-TEditAction::TEditAction(int group, std::int32_t pos, bool charSide, std::uint8_t value)
+TEditAction::TEditAction(int group, std::int64_t pos, bool charSide, std::uint8_t value)
     : TAction(ActionKind::ChangeValue, group)
 {
     Pos = pos;

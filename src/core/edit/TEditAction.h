@@ -8,7 +8,7 @@ namespace vtm {
 class TEditAction : public TAction
 {
 public:
-    TEditAction(int group, std::int32_t pos, bool charSide, std::uint8_t value);
+    TEditAction(int group, std::int64_t pos, bool charSide, std::uint8_t value);
 
     ActionOutcome DoAction(EditContext &ctx) override;
     ActionOutcome UndoAction(EditContext &ctx) override;

@@ -4,7 +4,7 @@
 
 namespace vtm {
 
-TInsertAction::TInsertAction(ActionKind kind, int group, std::int32_t pos, bool charSide)
+TInsertAction::TInsertAction(ActionKind kind, int group, std::int64_t pos, bool charSide)
     : TAction(kind, group)
 {
     Pos = pos;

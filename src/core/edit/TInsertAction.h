@@ -9,7 +9,7 @@ class TInsertAction : public TAction
 {
 public:
     // kind: Insert or Append.
-    TInsertAction(ActionKind kind, int group, std::int32_t pos, bool charSide);
+    TInsertAction(ActionKind kind, int group, std::int64_t pos, bool charSide);
 
     ActionOutcome DoAction(EditContext &ctx) override;
     ActionOutcome UndoAction(EditContext &ctx) override;

@@ -7,7 +7,7 @@
 
 namespace vtm {
 
-TInsertBytesAction::TInsertBytesAction(int group, std::int32_t pos, bool charSide,
+TInsertBytesAction::TInsertBytesAction(int group, std::int64_t pos, bool charSide,
                                        std::int64_t count, const std::uint8_t *pattern,
                                        std::int64_t patternLength)
     : TAction(ActionKind::InsertBytes, group)
@@ -18,8 +18,8 @@ TInsertBytesAction::TInsertBytesAction(int group, std::int32_t pos, bool charSid
     if (count <= 0 || patternLength <= 0 || !pattern)
         return;
     // Past the largest document the storage refuses it as out of memory.
-    Count = std::int32_t(std::min<std::int64_t>(count, INT32_MAX));
-    Length = std::int32_t(std::min<std::int64_t>(patternLength, Count));
+    Count = std::min(count, Document::MaxBufferSize + 1);
+    Length = std::min(patternLength, Count);
     Data = ByteBlock::copyOf(pattern, Length);
 }
 

@@ -8,7 +8,7 @@ namespace vtm {
 class TInsertBytesAction : public TAction
 {
 public:
-    TInsertBytesAction(int group, std::int32_t pos, bool charSide, std::int64_t count,
+    TInsertBytesAction(int group, std::int64_t pos, bool charSide, std::int64_t count,
                        const std::uint8_t *pattern, std::int64_t patternLength);
 
     ActionOutcome DoAction(EditContext &ctx) override;

@@ -4,7 +4,7 @@
 
 namespace vtm {
 
-TMarkAction::TMarkAction(ActionKind kind, int group, std::int32_t pos, bool charSide,
+TMarkAction::TMarkAction(ActionKind kind, int group, std::int64_t pos, bool charSide,
                          std::uint8_t colour)
     : TAction(kind, group)
 {

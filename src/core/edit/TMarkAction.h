@@ -9,7 +9,7 @@ class TMarkAction : public TAction
 {
 public:
     // kind: Mark or Unmark.
-    TMarkAction(ActionKind kind, int group, std::int32_t pos, bool charSide, std::uint8_t colour);
+    TMarkAction(ActionKind kind, int group, std::int64_t pos, bool charSide, std::uint8_t colour);
 
     ActionOutcome DoAction(EditContext &ctx) override;
     ActionOutcome UndoAction(EditContext &ctx) override;

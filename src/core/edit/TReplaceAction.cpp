@@ -8,7 +8,7 @@
 
 namespace vtm {
 
-TReplaceAction::TReplaceAction(EditContext &ctx, int group, std::int32_t pos, bool charSide,
+TReplaceAction::TReplaceAction(EditContext &ctx, int group, std::int64_t pos, bool charSide,
                                std::int64_t count, const std::uint8_t *replacement,
                                std::int64_t length)
     : TAction(ActionKind::Replace, group)
@@ -25,8 +25,8 @@ TReplaceAction::TReplaceAction(EditContext &ctx, int group, std::int32_t pos, bo
         Data2 = ByteBlock::copyOf(replacement, m);
         if (m < n)
             m_removedMarks = doc.MarkRuns().slice(pos + m, n - m);
-        Count = std::int32_t(n);
-        Length = std::int32_t(m);
+        Count = n;
+        Length = m;
     } catch (const std::bad_alloc &) {
         Data = {};
         Data2 = {};
@@ -38,13 +38,13 @@ TReplaceAction::TReplaceAction(EditContext &ctx, int group, std::int32_t pos, bo
 namespace {
 // Turns the `from` bytes at p into `to` bytes: enlarge first, then move the tail;
 // new bytes come with mark 0, the marks of the first min(from, to) bytes stay.
-void Swap(Document &doc, std::int32_t p, std::int64_t from, std::int64_t to,
+void Swap(Document &doc, std::int64_t p, std::int64_t from, std::int64_t to,
           const std::uint8_t *bytes)
 {
     if (from < to)
-        doc.openGap(std::int32_t(p + from), to - from);
+        doc.openGap(p + from, to - from);
     else if (to < from)
-        doc.closeGap(std::int32_t(p + to), from - to);
+        doc.closeGap(p + to, from - to);
     if (to > 0)
         std::memcpy(doc.Buffer() + p, bytes, std::size_t(to));
 }
@@ -53,7 +53,7 @@ void Swap(Document &doc, std::int32_t p, std::int64_t from, std::int64_t to,
 ActionOutcome TReplaceAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
-    if (Count == 0 || std::int64_t(Pos) + Count > doc.BufferSize())
+    if (Count == 0 || Pos + Count > doc.BufferSize())
         return ActionOutcome::Done;
     try {
         Swap(doc, Pos, Count, Length, Data2.data());
@@ -68,7 +68,7 @@ ActionOutcome TReplaceAction::DoAction(EditContext &ctx)
 ActionOutcome TReplaceAction::UndoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
-    if (Count == 0 || !Applied() || std::int64_t(Pos) + Length > doc.BufferSize())
+    if (Count == 0 || !Applied() || Pos + Length > doc.BufferSize())
         return ActionOutcome::Done;
     try {
         Swap(doc, Pos, Length, Count, Data.data());

@@ -10,7 +10,7 @@ class TReplaceAction : public TAction
 public:
     // Copies the bytes to be replaced and the replacement at once; without memory for
     // them it does nothing (Count 0, prepared() tells why).
-    TReplaceAction(EditContext &ctx, int group, std::int32_t pos, bool charSide, std::int64_t count,
+    TReplaceAction(EditContext &ctx, int group, std::int64_t pos, bool charSide, std::int64_t count,
                    const std::uint8_t *replacement, std::int64_t length);
 
     ActionOutcome DoAction(EditContext &ctx) override;

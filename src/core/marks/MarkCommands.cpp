@@ -69,7 +69,7 @@ void MarkCursorByte(MarksContext &ctx, std::uint8_t colour)
         const int group = ctx.NextCommandNumber();
         ctx.History().AddAction(
             std::make_unique<TMarkAction>(colour == 0 ? ActionKind::Unmark : ActionKind::Mark,
-                                          group, std::int32_t(b), ctx.CursorInCharArea(), colour),
+                                          group, b, ctx.CursorInCharArea(), colour),
             true);
     }
     ctx.UpdateMenus();

@@ -103,11 +103,11 @@ std::int64_t SearchFind(const Document &doc, const FindState &state, std::int64_
                        backward, !state.CaseSensitive);
 }
 
-std::int64_t FindStartOffset(const FindState &state, std::int64_t cursor, std::int32_t bufferSize)
+std::int64_t FindStartOffset(const FindState &state, std::int64_t cursor, std::int64_t bufferSize)
 {
     if (state.BeginAtCursor)
         return cursor;
-    return state.Backward ? std::int64_t(bufferSize) - 1 : 0;
+    return state.Backward ? bufferSize - 1 : 0;
 }
 
 bool ShowFound(EditContext &ctx, std::int64_t p)

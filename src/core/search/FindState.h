@@ -70,7 +70,7 @@ std::int64_t SearchFind(const Document &doc, const FindState &state, std::int64_
                         bool backward);
 
 // Where a confirmed search starts: the cursor's byte, or the end the direction leaves from.
-std::int64_t FindStartOffset(const FindState &state, std::int64_t cursor, std::int32_t bufferSize);
+std::int64_t FindStartOffset(const FindState &state, std::int64_t cursor, std::int64_t bufferSize);
 
 // The cursor to the occurrence at p in its current area; a beep and no move when p < 0.
 // Returns whether something was found. The caller refreshes the menus afterwards.

@@ -25,14 +25,14 @@ GotoFormTexts GotoTexts(Language language, GotoFormMode mode)
             "Cancel"};
 }
 
-std::int64_t GotoTarget(std::int32_t value, std::int32_t bufferSize)
+std::int64_t GotoTarget(std::int64_t value, std::int64_t bufferSize)
 {
-    return std::min<std::int64_t>(value, std::int64_t(bufferSize) - 1);
+    return std::min<std::int64_t>(value, bufferSize - 1);
 }
 
-void GotoOffset(EditContext &ctx, GotoMemory &memory, std::int32_t value)
+void GotoOffset(EditContext &ctx, GotoMemory &memory, std::int64_t value)
 {
-    const std::int32_t size = ctx.Doc().BufferSize();
+    const std::int64_t size = ctx.Doc().BufferSize();
     if (size <= 0)
         return;
     memory.LastGotoOffset = value;

@@ -23,15 +23,15 @@ std::string ClearFieldText(Language language);
 // The offset of the last confirmed go-to, offered again next time; never saved.
 struct GotoMemory
 {
-    std::int32_t LastGotoOffset = 0;
+    std::int64_t LastGotoOffset = 0;
 };
 
 // Where a go-to to value lands: the last byte at most. Below 0 it is left to the cursor
 // placement, which keeps it in the first row.
-std::int64_t GotoTarget(std::int32_t value, std::int32_t bufferSize);
+std::int64_t GotoTarget(std::int64_t value, std::int64_t bufferSize);
 
 // The confirmed go-to: remembers value, moves the cursor there in its current area, and
 // beeps when value lay past the last byte. Does nothing on an empty document.
-void GotoOffset(EditContext &ctx, GotoMemory &memory, std::int32_t value);
+void GotoOffset(EditContext &ctx, GotoMemory &memory, std::int64_t value);
 
 } // namespace vtm

@@ -8,25 +8,39 @@ namespace vtm {
 
 namespace {
 
-constexpr std::uint64_t MaxValue = std::numeric_limits<std::int32_t>::max();
+constexpr std::uint64_t MaxValue = std::numeric_limits<std::int64_t>::max();
 
 int digitValue(char ch)
 {
     return ch <= '9' ? ch - '0' : ch - 'A' + 10;
 }
 
-// At most 10 digits, so the sum cannot leave 64 bits.
+// Saturates at the largest std::uint64_t, which no field accepts.
 std::uint64_t parse(const std::string &text, IntBase base)
 {
+    constexpr std::uint64_t top = std::numeric_limits<std::uint64_t>::max();
+    const auto b = std::uint64_t(base);
     std::uint64_t v = 0;
-    for (char ch : text)
-        v = v * std::uint64_t(base) + std::uint64_t(digitValue(ch));
+    for (char ch : text) {
+        const auto d = std::uint64_t(digitValue(ch));
+        if (v > (top - d) / b)
+            return top;
+        v = v * b + d;
+    }
     return v;
+}
+
+int digitCount(std::uint64_t v, IntBase base)
+{
+    int n = 1;
+    for (; v >= std::uint64_t(base); v /= std::uint64_t(base))
+        ++n;
+    return n;
 }
 
 } // namespace
 
-void TIntData::SetValue(std::int32_t value, const void *sender)
+void TIntData::SetValue(std::int64_t value, const void *sender)
 {
     if (value == Value)
         return;
@@ -43,7 +57,12 @@ IntEditModel::IntEditModel(TIntData &intData, IntBase base)
 
 int IntEditModel::MaxLen() const
 {
-    return m_base == IntBase::Hex ? 8 : 10;
+    return digitCount(MaxValue, m_base);
+}
+
+int IntFieldChars()
+{
+    return digitCount(MaxValue, IntBase::Dec);
 }
 
 bool IntEditModel::LegalChar(char32_t &ch) const
@@ -57,14 +76,14 @@ bool IntEditModel::LegalChar(char32_t &ch) const
 
 void IntEditModel::CalcDataStr()
 {
-    const std::uint32_t v = m_intData.Value > 0 ? std::uint32_t(m_intData.Value) : 0;
+    const std::uint64_t v = m_intData.Value > 0 ? std::uint64_t(m_intData.Value) : 0;
     m_text = ZeroPadded(v, 1, m_base == IntBase::Hex);
 }
 
 void IntEditModel::CalcData()
 {
     // Texts that would not fit are refused before they get here.
-    m_intData.SetValue(std::int32_t(parse(m_text, m_base)), this);
+    m_intData.SetValue(std::int64_t(parse(m_text, m_base)), this);
 }
 
 bool IntEditModel::DataChanged(const void *sender)

@@ -35,16 +35,19 @@ public:
     // Observers get the sender, so a view can tell its own change from another's.
     using Observer = std::function<void(const void *sender)>;
 
-    std::int32_t Value = 0;
+    std::int64_t Value = 0;
     Observer Observer1;
     Observer Observer2;
     Observer Observer3;
 
     // Notifies only when the value really changes.
-    void SetValue(std::int32_t value, const void *sender);
+    void SetValue(std::int64_t value, const void *sender);
 };
 
 enum class IntBase { Hex = 16, Dec = 10 };
+
+// The characters an integer field must show: the longer of its two texts.
+int IntFieldChars();
 
 // The text, cursor and keys of one integer view. The view being typed in keeps its text as
 // typed (leading zeros, blanks); the other view shows the canonical form.
@@ -58,7 +61,7 @@ public:
     const std::string &Text() const { return m_text; }
     int CursorPos() const { return m_cursorPos; }
 
-    // Enough digits for any offset of the largest document: 8 hex, 10 decimal.
+    // The digits of the largest 64-bit offset: 16 hex, 19 decimal.
     int MaxLen() const;
     int MaxCursorPos() const { return int(m_text.size()); }
     // Upper-cases the character in place, then tests it.
@@ -90,7 +93,7 @@ public:
 
 private:
     EntryResult moveTo(int n);
-    // Whether the text names a value the signed 32-bit Value can hold.
+    // Whether the text names a value the signed 64-bit Value can hold.
     bool fits(const std::string &text) const;
     EntryResult takeText(std::string text, int cursor);
 

@@ -16,11 +16,12 @@
 
 namespace vtm {
 
-QuestionPlace PlaceQuestion(int screenWidth, int screenHeight, int viewTopOnScreen, int cursorRow,
-                            int topRow, int rowHeight)
+QuestionPlace PlaceQuestion(int screenWidth, int screenHeight, int viewTopOnScreen,
+                            std::int64_t cursorRow, std::int64_t topRow, int rowHeight)
 {
-    const std::int64_t y =
-        std::int64_t(viewTopOnScreen) + (std::int64_t(cursorRow) - topRow) * rowHeight;
+    // Only the half of the screen matters, so rows far off the view just saturate.
+    const std::int64_t rows = std::clamp<std::int64_t>(cursorRow - topRow, -(1 << 20), 1 << 20);
+    const std::int64_t y = viewTopOnScreen + rows * rowHeight;
     const int top =
         y > screenHeight / 2 ? screenHeight / 6 : int((4 * std::int64_t(screenHeight)) / 6);
     return {screenWidth / 6, top};
@@ -227,8 +228,8 @@ void ReplaceCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int 
         }
         bool shown = false; // replaced in the document at once
         if (replace && run.confirm) {
-            auto action = std::make_unique<TReplaceAction>(
-                ctx, run.group, std::int32_t(p), run.side, n, state.ReplaceBytes.data(), m);
+            auto action = std::make_unique<TReplaceAction>(ctx, run.group, p, run.side, n,
+                                                           state.ReplaceBytes.data(), m);
             ctx.History().reportFailure(action->prepared());
             if (action->Count == 0 || !ctx.History().AddAction(std::move(action), true))
                 run.stop = true;
@@ -239,9 +240,8 @@ void ReplaceCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int 
                 if (!bulk)
                     bulk = std::make_unique<TCompoundReplaceAction>(
                         run.group, run.side, run.backward, state.FindBytes, state.ReplaceBytes);
-                bulk->Add(std::int32_t(p));
-                const std::int64_t size =
-                    std::int64_t(doc.BufferSize()) + bulk->MemberCount() * (m - n);
+                bulk->Add(p);
+                const std::int64_t size = doc.BufferSize() + bulk->MemberCount() * (m - n);
                 run.progress(ui, bulk->FinalOffset(p), run.backward ? 0 : size - 1);
             } catch (const std::bad_alloc &) {
                 ctx.ShowMessageDlg(OutOfMemoryText(ctx.Language()), MessageKind::Error, mbOK, 0);
@@ -279,7 +279,7 @@ void FindAndMarkCommand(EditContext &ctx, SearchUi &ui, const FindState &state, 
     RunState run(ctx, state, result);
     const std::uint8_t colour =
         std::uint8_t(state.MarkColor >= 1 && state.MarkColor <= 6 ? state.MarkColor : 1);
-    const std::int64_t end = run.backward ? 0 : std::int64_t(doc.BufferSize()) - 1;
+    const std::int64_t end = run.backward ? 0 : doc.BufferSize() - 1;
     const std::int64_t n = run.n;
     // Colourings made without asking, as one action recorded at the end.
     std::unique_ptr<TCompoundMarkAction> bulk;
@@ -292,10 +292,9 @@ void FindAndMarkCommand(EditContext &ctx, SearchUi &ui, const FindState &state, 
         if (mark && run.confirm) {
             for (std::int64_t i = p; i < p + n; ++i)
                 if (doc.MarkAt(i) != colour)
-                    ctx.History().AddAction(
-                        std::make_unique<TMarkAction>(ActionKind::Mark, run.group, std::int32_t(i),
-                                                      run.side, colour),
-                        true);
+                    ctx.History().AddAction(std::make_unique<TMarkAction>(
+                                                ActionKind::Mark, run.group, i, run.side, colour),
+                                            true);
         } else if (mark) {
             try {
                 if (!bulk)

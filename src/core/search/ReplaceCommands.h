@@ -30,8 +30,8 @@ struct QuestionPlace
 {
     int left, top;
 };
-QuestionPlace PlaceQuestion(int screenWidth, int screenHeight, int viewTopOnScreen, int cursorRow,
-                            int topRow, int rowHeight);
+QuestionPlace PlaceQuestion(int screenWidth, int screenHeight, int viewTopOnScreen,
+                            std::int64_t cursorRow, std::int64_t topRow, int rowHeight);
 
 std::string ReplaceQuestionText(Language language);
 std::string MarkQuestionText(Language language);

@@ -36,7 +36,7 @@ void appendCellText(std::string &out, const DumpScene &s, std::uint8_t v)
 
 bool rowVisible(const DumpScene &s, std::int64_t rowStart, int *viewRow)
 {
-    const std::int64_t top = std::int64_t(s.view.TopRow()) * s.view.BytesPerRow;
+    const std::int64_t top = s.view.TopRow() * s.view.BytesPerRow;
     if (s.view.BytesPerRow <= 0 || rowStart < top
         || rowStart >= top + std::int64_t(s.view.VisibleRows) * s.view.BytesPerRow)
         return false;
@@ -128,7 +128,7 @@ void PaintCharRow(Canvas &canvas, const DumpScene &s, std::int64_t o)
     Color backs[kMaxCellChars + 2];
     std::fill_n(fonts, n + 2, colors::Black);
     std::fill_n(backs, n + 2, colors::White);
-    const std::int32_t size = s.doc.BufferSize();
+    const std::int64_t size = s.doc.BufferSize();
     for (int k = 0; k < n; ++k) {
         const std::int64_t i = start + k;
         if (i < size) {
@@ -162,14 +162,14 @@ void PaintRows(Canvas &canvas, const DumpScene &s, int top, int bottom)
         return;
     const int first = std::max(0, top / m.RowHeight);
     const int last = std::min(s.view.VisibleRows - 1, bottom / m.RowHeight);
-    const std::int32_t size = s.doc.BufferSize();
+    const std::int64_t size = s.doc.BufferSize();
     const std::uint8_t *buffer = s.doc.Buffer();
     const int areaX = s.view.BytesPerRow * m.CellWidth;
     std::string run;
     run.reserve(std::size_t(2 + s.view.BytesPerRow * (s.view.CellChars + 2)));
 
     for (int b = first; b <= last; ++b) {
-        const std::int64_t row = std::int64_t(s.view.TopRow()) + b;
+        const std::int64_t row = s.view.TopRow() + b;
         const std::int64_t start = row * s.view.BytesPerRow;
         const std::int64_t end = std::min<std::int64_t>(start + s.view.BytesPerRow, size);
         // One colour unless a run of marks begins or ends inside the row.
@@ -234,7 +234,7 @@ void PaintPanel(Canvas &canvas, const DumpScene &s)
         PaintCell(canvas, m, x, y, std::string_view(text).substr(0, kMaxCellChars), fonts, backs,
                   colors::ButtonShadow);
     };
-    const int top = s.view.TopRow();
+    const std::int64_t top = s.view.TopRow();
     for (int i = 0; i <= s.view.VisibleRows; ++i) {
         cell(0, i * m.RowHeight,
              i == 0 ? std::string(std::size_t(m.OffsetDigits), ' ') : OffsetLabel(s, top + i - 1));

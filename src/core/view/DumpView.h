@@ -23,7 +23,7 @@ struct Metrics
 struct CellPos
 {
     int col = 0;
-    int row = 0;
+    std::int64_t row = 0;
     friend bool operator==(CellPos, CellPos) = default;
 };
 
@@ -35,10 +35,10 @@ struct DumpView
     bool HexMode = true;
     int BytesPerRow = 0;
     int CellChars = 1;
-    int RowCount = 0;
-    int VisibleRows = 0;
+    std::int64_t RowCount = 0;
+    int VisibleRows = 0; // screen rows, so an int
     int CursorCol = 0;
-    int CursorRow = 0;
+    std::int64_t CursorRow = 0;
     int MouseX = -1;
     int MouseY = -1;
     bool CursorVisible = true;
@@ -63,7 +63,7 @@ struct DumpView
     int ColumnCount() const { return BytesPerRow * (CellChars + 1); }
     bool InCharArea(int col) const { return col >= NumberColumns(); }
     // Not clamped: may lie past the end of the document.
-    std::int64_t CellToOffset(int col, int row) const;
+    std::int64_t CellToOffset(int col, std::int64_t row) const;
     std::int64_t CursorOffset() const { return CellToOffset(CursorCol, CursorRow); }
     // The cursor stands on one of a document's `size` bytes.
     bool CursorOnByte(std::int64_t size) const;

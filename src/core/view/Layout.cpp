@@ -4,12 +4,13 @@
 
 namespace vtm {
 
-int OffsetDigitsFor(int rowCount, int bytesPerRow)
+int OffsetDigitsFor(std::int64_t rowCount, int bytesPerRow)
 {
     if (rowCount <= 0 || bytesPerRow <= 1)
         return 3;
+    // The digits of the largest row index, by division so no power can overflow.
     int d = 0;
-    for (std::int64_t power = 1; power < rowCount; power *= bytesPerRow)
+    for (std::int64_t v = rowCount - 1; v > 0; v /= bytesPerRow)
         ++d;
     return std::max(3, d + 1);
 }
@@ -31,7 +32,7 @@ void ComputeLayout(DumpView &view, std::int64_t size)
     m = MetricsForFont(view.fontCharWidth, view.fontCharHeight);
     view.BytesPerRow = view.HexMode ? 16 : 10;
     view.CellChars = view.HexMode ? 2 : 3;
-    view.RowCount = int((size + view.BytesPerRow - 1) / view.BytesPerRow);
+    view.RowCount = (size + view.BytesPerRow - 1) / view.BytesPerRow;
     m.OffsetDigits = OffsetDigitsFor(view.RowCount, view.BytesPerRow);
     m.OffsetColumnWidth = (m.OffsetDigits + 1) * m.CharWidth;
     m.CellWidth = (view.CellChars + 1) * m.CharWidth;
@@ -58,7 +59,7 @@ int characterAt(int r, const Metrics &m, int maxSteps)
 CellPos MouseToCell(const DumpView &view, int x, int y)
 {
     const Metrics &m = view.metrics;
-    const int row = view.TopRow() + (m.RowHeight > 0 ? y / m.RowHeight : 0);
+    const std::int64_t row = view.TopRow() + (m.RowHeight > 0 ? y / m.RowHeight : 0);
     const int numberWidth = view.BytesPerRow * m.CellWidth;
     if (x < numberWidth) {
         const int k = m.CellWidth > 0 ? x / m.CellWidth : 0;

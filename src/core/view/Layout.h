@@ -7,7 +7,7 @@
 namespace vtm {
 
 // Base-BytesPerRow digits of the largest row index plus one, at least 3.
-int OffsetDigitsFor(int rowCount, int bytesPerRow);
+int OffsetDigitsFor(std::int64_t rowCount, int bytesPerRow);
 // The font's share of the metrics: character size, row height and the gaps beside a cell's
 // characters. The dump and the value-entry fields both take theirs from here.
 Metrics MetricsForFont(int charWidth, int charHeight);

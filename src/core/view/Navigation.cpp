@@ -4,7 +4,8 @@ namespace vtm {
 
 std::optional<CellPos> MoveTarget(const DumpView &v, std::int64_t size, Move move)
 {
-    const int col = v.CursorCol, row = v.CursorRow;
+    const int col = v.CursorCol;
+    const std::int64_t row = v.CursorRow;
     const bool charArea = v.InCharArea(col);
     const int firstCol = charArea ? v.NumberColumns() : 0;
     const int lastCol = charArea ? v.ColumnCount() - 1 : v.NumberColumns() - 1;
@@ -17,7 +18,7 @@ std::optional<CellPos> MoveTarget(const DumpView &v, std::int64_t size, Move mov
         if (col != lastCol)
             return CellPos{col + 1, row};
         // At the end of a full last row there is no next row: stay on the last byte.
-        if (std::int64_t(row + 1) * v.BytesPerRow >= size)
+        if ((row + 1) * v.BytesPerRow >= size)
             return CellPos{col, row};
         return CellPos{firstCol, row + 1};
     case Move::Left:

@@ -86,7 +86,7 @@ public:
     {
         return m_dialogs.runFileDialog(kind, title, directory, name, chosen);
     }
-    bool runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int32_t *value) override
+    bool runGotoDialog(GotoFormMode mode, std::int64_t initial, std::int64_t *value) override
     {
         return m_dialogs.runGotoDialog(mode, initial, value);
     }

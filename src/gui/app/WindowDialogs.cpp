@@ -56,7 +56,7 @@ bool WindowDialogs::runFileDialog(FileDialogKind kind, const std::string &title,
     return !chosen->empty();
 }
 
-bool WindowDialogs::runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int32_t *value)
+bool WindowDialogs::runGotoDialog(GotoFormMode mode, std::int64_t initial, std::int64_t *value)
 {
     return m_gotoForm->ask(mode, m_state.settings.Language, initial, value);
 }

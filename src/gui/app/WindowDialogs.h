@@ -35,7 +35,7 @@ public:
     int showMessage(const MessageRequest &request);
     bool runFileDialog(FileDialogKind kind, const std::string &title, const std::string &directory,
                        const std::string &name, std::string *chosen);
-    bool runGotoDialog(GotoFormMode mode, std::int32_t initial, std::int32_t *value);
+    bool runGotoDialog(GotoFormMode mode, std::int64_t initial, std::int64_t *value);
     bool runInsertBytesDialog(bool append, ByteRunMemory &memory);
     bool runFindDialog(FindFormMode mode, FindState &state, int *result);
     bool runClipboardChooser(const std::vector<std::string> &lines, int *index);

@@ -81,7 +81,7 @@ void TGotoForm::prepare(GotoFormMode mode, Language language)
     m_hexEdit->setFocus(Qt::OtherFocusReason);
 }
 
-bool TGotoForm::ask(GotoFormMode mode, Language language, std::int32_t value, std::int32_t *result)
+bool TGotoForm::ask(GotoFormMode mode, Language language, std::int64_t value, std::int64_t *result)
 {
     m_gotoData.SetValue(value, this);
     prepare(mode, language);

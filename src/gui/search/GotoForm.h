@@ -28,7 +28,7 @@ public:
 
     // Offers value, shows the dialog modally and, on OK, stores the entered number in
     // *result. Returns whether the user confirmed.
-    bool ask(GotoFormMode mode, Language language, std::int32_t value, std::int32_t *result);
+    bool ask(GotoFormMode mode, Language language, std::int64_t value, std::int64_t *result);
     // The texts for language and mode, and the focus in the hex view; ask() does this.
     void prepare(GotoFormMode mode, Language language);
 

@@ -197,7 +197,7 @@ THexIntEdit::THexIntEdit(TIntData &intData, IntBase base, QWidget *parent)
 QSize THexIntEdit::sizeHint() const
 {
     const Metrics &m = metrics();
-    return {m.LeftGap + m.RightGap + 10 * m.CharWidth - 1, m.RowHeight - 1};
+    return {m.LeftGap + m.RightGap + IntFieldChars() * m.CharWidth - 1, m.RowHeight - 1};
 }
 
 void THexIntEdit::DataChanged(const void *sender)
@@ -221,8 +221,10 @@ QString THexIntEdit::valueText() const
 void THexIntEdit::paintValue(Canvas &canvas)
 {
     std::string text = m_model.Text();
-    if (text.size() < 11)
-        text.resize(11, ' ');
+    // One cell past the longest text, for the cursor behind the last digit.
+    const auto cells = std::size_t(IntFieldChars() + 1);
+    if (text.size() < cells)
+        text.resize(cells, ' ');
     std::vector<Color> fonts(text.size() + 2, colors::Black);
     std::vector<Color> backs(text.size() + 2, colors::White);
     if (hasFocus() && CursorVisible()) {
