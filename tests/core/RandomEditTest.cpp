@@ -40,15 +40,12 @@ Snapshot Take(const Document &d)
 }
 
 // No mark lies past the end, so that growing the document again can never bring an old
-// mark back.
+// mark back, and the count of marked bytes is exact.
 bool NoStaleMarks(const Document &d)
 {
-    if (d.MarkRuns().end() > d.BufferSize())
-        return false;
-    std::int64_t marked = 0;
-    for (std::int64_t i = 0; i < d.BufferSize(); ++i)
-        marked += d.MarkAt(i) != 0;
-    return d.MarkedEnd() <= d.BufferSize() && marked == d.MarkedCount();
+    const Snapshot s = Take(d);
+    const auto marked = std::count_if(s.marks.begin(), s.marks.end(), [](auto m) { return m; });
+    return d.MarkRuns().end() <= d.BufferSize() && marked == d.MarkedCount();
 }
 } // namespace
 

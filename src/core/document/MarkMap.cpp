@@ -196,14 +196,19 @@ void MarkMap::splice(std::int64_t a, std::int64_t b, std::int64_t newLength,
     const auto last = std::upper_bound(
         first, m_chunks.end(), b,
         [](std::int64_t v, const Chunk &c) { return v < c.base + c.runs.front().start; });
-    const std::size_t i0 = std::size_t(first - m_chunks.begin());
-    const std::size_t i1 = std::size_t(last - m_chunks.begin());
+    std::size_t i0 = std::size_t(first - m_chunks.begin());
+    std::size_t i1 = std::size_t(last - m_chunks.begin());
     if (i0 == i1 && fresh.empty()) {
         if (delta != 0)
             for (std::size_t i = i1; i < m_chunks.size(); ++i)
                 m_chunks[i].base += delta;
         return;
     }
+    // New runs between two chunks join a neighbour rather than start a chunk of their own.
+    if (i0 == i1 && i0 > 0)
+        --i0;
+    else if (i0 == i1 && i1 < m_chunks.size())
+        ++i1;
 
     std::vector<MarkRun> out;
     std::int64_t removed = 0, removedRuns = 0;
@@ -233,14 +238,17 @@ void MarkMap::splice(std::int64_t a, std::int64_t b, std::int64_t newLength,
     std::vector<Chunk> made;
     rechunk(out, made);
     const std::size_t tail = i0 + made.size();
-    if (made.size() == i1 - i0) { // the usual case: no chunk vector shuffling
-        std::move(made.begin(), made.end(), m_chunks.begin() + std::ptrdiff_t(i0));
-    } else {
-        m_chunks.erase(m_chunks.begin() + std::ptrdiff_t(i0),
+    // In place where they overlap; the tail moves once, and only when the count changes.
+    const std::size_t same = std::min(made.size(), i1 - i0);
+    std::move(made.begin(), made.begin() + std::ptrdiff_t(same),
+              m_chunks.begin() + std::ptrdiff_t(i0));
+    if (made.size() > same)
+        m_chunks.insert(m_chunks.begin() + std::ptrdiff_t(i1),
+                        std::make_move_iterator(made.begin() + std::ptrdiff_t(same)),
+                        std::make_move_iterator(made.end()));
+    else if (i1 - i0 > same)
+        m_chunks.erase(m_chunks.begin() + std::ptrdiff_t(i0 + same),
                        m_chunks.begin() + std::ptrdiff_t(i1));
-        m_chunks.insert(m_chunks.begin() + std::ptrdiff_t(i0),
-                        std::make_move_iterator(made.begin()), std::make_move_iterator(made.end()));
-    }
     if (delta != 0)
         for (std::size_t i = tail; i < m_chunks.size(); ++i)
             m_chunks[i].base += delta;

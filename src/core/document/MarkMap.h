@@ -16,7 +16,7 @@ struct MarkRun
 };
 
 // The marks of a document as runs, so that unmarked bytes cost nothing to keep, scan,
-// shift or clear. Runs are kept in chunks of a few hundred with offsets relative to the
+// shift or clear. Runs are kept in chunks of a few dozen with offsets relative to the
 // chunk, so an insertion or deletion moves one chunk's runs and the bases of the rest.
 // Adjacent runs of one colour are always merged: a run's start is where a marked area of
 // its colour begins.
@@ -129,7 +129,7 @@ private:
         std::int64_t absEnd() const { return base + runs.back().end; }
     };
 
-    static constexpr std::size_t ChunkRuns = 256;
+    static constexpr std::size_t ChunkRuns = 64;
 
     // Replaces [a, b) by newLength bytes marked as `fresh` says (offsets from a, ascending,
     // inside [0, newLength)); bytes past b move by newLength - (b - a).
