@@ -19,7 +19,8 @@ void MarkMap::push(std::vector<MarkRun> &out, MarkRun r)
 
 void MarkMap::Builder::append(std::int64_t start, std::int64_t end, std::uint8_t colour)
 {
-    push(m_runs, MarkRun{start, end, colour});
+    if (colour != 0 && end > start)
+        m_map.appendRun(start, end, colour);
 }
 
 void MarkMap::Builder::appendColours(std::int64_t start, const std::uint8_t *colours,
@@ -45,9 +46,8 @@ void MarkMap::Builder::appendColours(std::int64_t start, const std::uint8_t *col
 
 MarkMap MarkMap::Builder::finish()
 {
-    MarkMap map;
-    map.adopt(std::move(m_runs));
-    m_runs = {};
+    MarkMap map = std::move(m_map);
+    m_map.clear();
     return map;
 }
 
@@ -99,16 +99,6 @@ void MarkMap::rechunk(const std::vector<MarkRun> &runs, std::vector<Chunk> &out)
             c.runs.push_back(Run{runs[k].start - c.base, runs[k].end - c.base, runs[k].colour});
         out.push_back(std::move(c));
     }
-}
-
-void MarkMap::adopt(std::vector<MarkRun> &&runs)
-{
-    m_chunks.clear();
-    m_count = 0;
-    for (const MarkRun &r : runs)
-        m_count += r.end - r.start;
-    m_runCount = std::int64_t(runs.size());
-    rechunk(runs, m_chunks);
 }
 
 std::size_t MarkMap::chunkFor(std::int64_t p) const
@@ -367,8 +357,7 @@ void MarkMap::apply(const MarkMap &changes, MarkMap *old)
         return;
     }
     // Otherwise one pass over both.
-    std::vector<MarkRun> out;
-    out.reserve(std::size_t(m_runCount + changes.m_runCount));
+    Builder out;
     Cursor mine = begin();
     std::int64_t pos = INT64_MIN;
     auto keepUpTo = [&](std::int64_t limit) { // this map's runs in [pos, limit)
@@ -376,7 +365,7 @@ void MarkMap::apply(const MarkMap &changes, MarkMap *old)
             const MarkRun r = mine.run();
             if (r.start >= limit)
                 break;
-            push(out, MarkRun{std::max(r.start, pos), std::min(r.end, limit), r.colour});
+            out.append(std::max(r.start, pos), std::min(r.end, limit), r.colour);
             if (r.end > limit)
                 break;
             mine.next();
@@ -400,11 +389,11 @@ void MarkMap::apply(const MarkMap &changes, MarkMap *old)
         }
         while (mine.valid() && mine.run().end <= ch.end)
             mine.next();
-        push(out, MarkRun{ch.start, ch.end, std::uint8_t(ch.colour & 0x7F)});
+        out.append(ch.start, ch.end, std::uint8_t(ch.colour & 0x7F));
         pos = ch.end;
     }
     keepUpTo(INT64_MAX);
-    adopt(std::move(out));
+    *this = out.finish();
     if (old)
         *old = before.finish();
 }

@@ -23,19 +23,7 @@ struct MarkRun
 class MarkMap
 {
 public:
-    // Builds a map from runs given in ascending order (adjacent runs of a colour merge,
-    // colour 0 is skipped), in one pass.
-    class Builder
-    {
-    public:
-        void append(std::int64_t start, std::int64_t end, std::uint8_t colour);
-        void appendColours(std::int64_t start, const std::uint8_t *colours, std::int64_t n);
-        MarkMap finish();
-        std::int64_t lastEnd() const { return m_runs.empty() ? 0 : m_runs.back().end; }
-
-    private:
-        std::vector<MarkRun> m_runs;
-    };
+    class Builder;
 
     // Walks runs in ascending order.
     class Cursor
@@ -135,7 +123,6 @@ private:
     // inside [0, newLength)); bytes past b move by newLength - (b - a).
     void splice(std::int64_t a, std::int64_t b, std::int64_t newLength,
                 const std::vector<MarkRun> &fresh);
-    void adopt(std::vector<MarkRun> &&runs);
     // A run past every other one (start >= end()).
     void appendRun(std::int64_t start, std::int64_t end, std::uint8_t colour);
     std::size_t chunkFor(std::int64_t p) const;
@@ -145,6 +132,23 @@ private:
     std::vector<Chunk> m_chunks;
     std::int64_t m_count = 0;
     std::int64_t m_runCount = 0;
+};
+
+// Builds a map from runs given in ascending order (adjacent runs of a colour merge, colour 0
+// is skipped), in one pass, chunk by chunk: the runs are written once.
+class MarkMap::Builder
+{
+public:
+    Builder() = default;
+    Builder(const Builder &) = delete;
+    Builder &operator=(const Builder &) = delete;
+
+    void append(std::int64_t start, std::int64_t end, std::uint8_t colour);
+    void appendColours(std::int64_t start, const std::uint8_t *colours, std::int64_t n);
+    MarkMap finish();
+
+private:
+    MarkMap m_map;
 };
 
 } // namespace vtm

@@ -63,7 +63,9 @@ void TCompoundMarkAction::record(const Document &doc, std::int64_t p, std::int64
     p = std::max<std::int64_t>(p, 0);
     MapWalk change{m_changes.firstEndingAfter(p)};
     MapWalk mark{doc.MarkRuns().firstEndingAfter(p)};
-    // Stretches to change are gathered first: recording them moves the cursor's runs.
+    // Past every recorded change (bulk commands go forwards) a stretch is appended at once;
+    // elsewhere they are gathered first, as recording them moves the runs the walk is on.
+    const bool append = p >= m_changes.end();
     std::vector<MarkRun> stretches;
     for (std::int64_t x = p; x < end;) {
         std::int64_t limit = end;
@@ -71,8 +73,10 @@ void TCompoundMarkAction::record(const Document &doc, std::int64_t p, std::int64
         const std::uint8_t recorded = change.at(x, limit);
         const std::uint8_t now = recorded ? std::uint8_t(recorded & 0x7F) : mark.at(x, limit);
         if (now != wanted) {
-            if (!stretches.empty() && stretches.back().end == x
-                && stretches.back().colour == (wanted | 0x80))
+            if (append)
+                m_changes.fill(x, limit - x, std::uint8_t(wanted | 0x80));
+            else if (!stretches.empty() && stretches.back().end == x
+                     && stretches.back().colour == (wanted | 0x80))
                 stretches.back().end = limit;
             else
                 stretches.push_back(MarkRun{x, limit, std::uint8_t(wanted | 0x80)});
