@@ -107,9 +107,10 @@ private:
     struct Run
     {
         std::int64_t start; // relative to the chunk's base
-        std::int64_t end;
-        std::uint8_t colour;
+        std::int64_t end : 56;
+        std::uint8_t colour; // 16 bytes a run, with end
     };
+    static_assert(sizeof(Run) == 16);
     struct Chunk
     {
         std::int64_t base = 0;
