@@ -212,8 +212,11 @@ Counted CountingPass(const Document &doc, const std::string &path)
             return c;
         }
         if (i < size)
-            c.differences += CountDifferences(doc.Buffer() + i, block.data(),
-                                              std::size_t(std::min(r, size - i)));
+            doc.ForEachSpan(i, i + std::min(r, size - i), [&](const Document::Span &s) {
+                c.differences += CountDifferences(s.data, block.data() + (s.offset - i),
+                                                  std::size_t(s.size));
+                return true;
+            });
         i += r;
         if (r < std::int64_t(n)) {
             if (file.sized()) { // ended before the size it had
@@ -230,12 +233,11 @@ Counted CountingPass(const Document &doc, const std::string &path)
 }
 
 // Records what [from, to) of the common part needs: red where the bytes differ, 0 where
-// they agree. `file` holds the file's bytes from offset `from` on. Stretches of equal
-// bytes are unmarked as runs; and so are differing ones.
-void MarkCommon(const Document &doc, TCompoundMarkAction &action, const std::uint8_t *file,
-                std::int64_t from, std::int64_t to)
+// they agree. `file` and `buf` hold the file's and the document's bytes from `from` on.
+// Equal stretches are unmarked and differing ones marked, each as one run.
+void MarkCommonSpan(const Document &doc, TCompoundMarkAction &action, const std::uint8_t *file,
+                    const std::uint8_t *buf, std::int64_t from, std::int64_t to)
 {
-    const std::uint8_t *buf = doc.Buffer() + from;
     const std::int64_t n = to - from;
     const bool anyMarked = doc.MarkRuns().countIn(from, n) > 0;
     std::int64_t k = 0;
@@ -255,6 +257,16 @@ void MarkCommon(const Document &doc, TCompoundMarkAction &action, const std::uin
             action.AddRun(doc, from + e, d - e, Red);
         k = d;
     }
+}
+
+void MarkCommon(const Document &doc, TCompoundMarkAction &action, const std::uint8_t *file,
+                std::int64_t from, std::int64_t to)
+{
+    doc.ForEachSpan(from, to, [&](const Document::Span &s) {
+        MarkCommonSpan(doc, action, file + (s.offset - from), s.data, s.offset,
+                       s.offset + s.size);
+        return true;
+    });
 }
 
 // The second pass, recorded in full before anything changes.
@@ -321,7 +333,7 @@ void CompareWithFile(MarksContext &ctx, const std::string &path)
 {
     const Document &doc = ctx.Doc();
     const std::int64_t size = doc.BufferSize();
-    if (size <= 0 || !doc.Buffer())
+    if (size <= 0)
         return;
     Counted counted;
     try {

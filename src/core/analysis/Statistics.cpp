@@ -48,22 +48,33 @@ private:
 // Far below the 32-bit limit of a table, whatever the mix of values.
 constexpr std::int64_t FlushEvery = std::int64_t(1) << 30;
 
-void CountBytes(const std::uint8_t *p, std::int64_t n, std::int64_t *out)
+// Counts the bytes of every span, flushing the 32-bit tables before they could overflow.
+void CountBytes(const Document &doc, std::int64_t *out)
 {
     Histogram h;
-    while (n > 0) {
-        const std::int64_t len = std::min(n, FlushEvery);
-        std::int64_t i = 0;
-        for (; i + 16 <= len; i += 16) {
-            h.addWord(LoadWord(p + i));
-            h.addWord(LoadWord(p + i + 8));
+    std::int64_t pending = 0;
+    doc.ForEachSpan(0, doc.BufferSize(), [&](const Document::Span &s) {
+        const std::uint8_t *p = s.data;
+        for (std::int64_t n = s.size; n > 0;) {
+            const std::int64_t len = std::min(n, FlushEvery - pending);
+            std::int64_t i = 0;
+            for (; i + 16 <= len; i += 16) {
+                h.addWord(LoadWord(p + i));
+                h.addWord(LoadWord(p + i + 8));
+            }
+            for (; i < len; ++i)
+                h.addByte(p[i]);
+            pending += len;
+            if (pending == FlushEvery) {
+                h.flushInto(out);
+                pending = 0;
+            }
+            p += len;
+            n -= len;
         }
-        for (; i < len; ++i)
-            h.addByte(p[i]);
-        h.flushInto(out);
-        p += len;
-        n -= len;
-    }
+        return true;
+    });
+    h.flushInto(out);
 }
 
 std::string MarkCount(std::int64_t n)
@@ -112,9 +123,9 @@ ByteStatistics CountStatistics(const Document &doc)
 {
     ByteStatistics s;
     const std::int64_t size = doc.BufferSize();
-    if (size <= 0 || !doc.Buffer())
+    if (size <= 0)
         return s;
-    CountBytes(doc.Buffer(), size, s.values.data());
+    CountBytes(doc, s.values.data());
     if (doc.MarkedCount() == 0) {
         s.marks[0] = size;
         return s;

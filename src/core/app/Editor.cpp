@@ -234,11 +234,11 @@ void Editor::runCommand(Command command)
 
 void Editor::FormKeyPress(char32_t key)
 {
-    if (m_s.doc.Buffer() && m_s.CursorOnByte()) {
+    if (m_s.CursorOnByte()) {
         const std::int64_t o = m_s.view.CursorOffset();
         const bool charArea = m_s.view.InCharArea(m_s.view.CursorCol);
         const TypedByte t =
-            TypeIntoByte(charArea, m_s.view.HexMode, m_s.view.CursorCol, m_s.doc.Buffer()[o], key);
+            TypeIntoByte(charArea, m_s.view.HexMode, m_s.view.CursorCol, m_s.doc.ByteAt(o), key);
         if (t.beep)
             m_host.beep();
         if (t.accepted) {
@@ -312,7 +312,7 @@ void Editor::UpdateStatusBar()
     } else {
         const std::int64_t o = m_s.view.CursorOffset();
         m_host.setStatusText(0, PositionText(o));
-        m_host.setStatusText(1, ValueText(m_s.ValueLabel, m_s.doc.Buffer()[o]));
+        m_host.setStatusText(1, ValueText(m_s.ValueLabel, m_s.doc.ByteAt(o)));
     }
     UpdateDistance();
 }

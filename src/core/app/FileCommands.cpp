@@ -132,7 +132,8 @@ bool FileCommands::SaveToFile(const std::string &name, bool force)
         return false;
     }
     const WriteOutcome outcome =
-        WriteFileSafely(target, m_s.doc.Buffer(), m_s.doc.BufferSize(), m_s.settings.CreateBackUp);
+        WriteFileSafely(target, [&](int fd) { return m_s.doc.WriteTo(fd); }, m_s.doc.BufferSize(),
+                        m_s.settings.CreateBackUp);
     const OutcomeMessage message = WriteOutcomeMessage(m_s.settings.Language, outcome);
     if (outcome.result != WriteResult::Written && outcome.result != WriteResult::WrittenNoBackup) {
         m_editor.ShowMessageDlg(message.text, message.kind, mbOK, 0);

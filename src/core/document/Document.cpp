@@ -1,6 +1,7 @@
 #include "document/Document.h"
 
 #include "document/InputFile.h"
+#include "document/SafeFile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,6 +25,62 @@ void Document::reserveFor(std::int64_t n)
     if (n < 0 || n > MaxBufferSize)
         throw OutOfMemoryError();
     SetBufferCapacity(n);
+}
+
+void Document::ReadBytes(std::int64_t p, std::int64_t n, std::uint8_t *out) const
+{
+    ForEachSpan(p, p + n, [&](const Span &s) {
+        std::memcpy(out + (s.offset - p), s.data, std::size_t(s.size));
+        return true;
+    });
+}
+
+bool Document::WriteTo(int fd) const
+{
+    return ForEachSpan(0, m_size,
+                       [&](const Span &s) { return WriteAllAt(fd, s.data, s.size, s.offset); });
+}
+
+void Document::WriteBytes(std::int64_t p, const std::uint8_t *bytes, std::int64_t n)
+{
+    if (p >= 0 && n > 0 && p + n <= m_size)
+        std::memcpy(Buffer() + p, bytes, std::size_t(n));
+}
+
+void Document::InsertBytes(std::int64_t p, const std::uint8_t *bytes, std::int64_t n)
+{
+    if (n <= 0 || p < 0 || p > m_size)
+        return;
+    openGap(p, n);
+    std::memcpy(Buffer() + p, bytes, std::size_t(n));
+}
+
+void Document::InsertPattern(std::int64_t p, const std::uint8_t *pattern, std::int64_t length,
+                             std::int64_t count)
+{
+    if (count <= 0 || length <= 0 || p < 0 || p > m_size)
+        return;
+    openGap(p, count);
+    // Lay the pattern down once, then keep doubling what is already filled.
+    std::uint8_t *to = Buffer() + p;
+    std::memcpy(to, pattern, std::size_t(std::min(length, count)));
+    for (std::int64_t filled = std::min(length, count); filled < count;) {
+        const std::int64_t n = std::min(filled, count - filled);
+        std::memcpy(to + filled, to, std::size_t(n));
+        filled += n;
+    }
+}
+
+void Document::ReplaceBytes(std::int64_t p, std::int64_t from, const std::uint8_t *bytes,
+                            std::int64_t to)
+{
+    // Enlarge first, then move the tail: a failure changes nothing.
+    if (from < to)
+        openGap(p + from, to - from);
+    else if (to < from)
+        closeGap(p + to, from - to);
+    if (to > 0)
+        std::memcpy(Buffer() + p, bytes, std::size_t(to));
 }
 
 void Document::SetMark(std::int64_t p, std::uint8_t colour)

@@ -4,6 +4,7 @@
 #include "document/InputFile.h"
 #include "document/MarkMap.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 #include <stdexcept>
@@ -36,6 +37,51 @@ public:
 
     std::uint8_t *Buffer() const { return m_buffer.data(); }
     std::int64_t BufferSize() const { return m_size; }
+
+    // Reading goes through spans: contiguous runs of the bytes, in order. Nothing outside
+    // the document indexes its bytes across the whole of it.
+    struct Span
+    {
+        const std::uint8_t *data;
+        std::int64_t size;
+        std::int64_t offset;
+    };
+    std::uint8_t ByteAt(std::int64_t p) const { return m_buffer.data()[p]; }
+    // n bytes from p on (within the document) into out.
+    void ReadBytes(std::int64_t p, std::int64_t n, std::uint8_t *out) const;
+    // Calls f(Span) for the spans covering [a, b), in order, while f returns true; false
+    // when f stopped the walk.
+    template <class F>
+    bool ForEachSpan(std::int64_t a, std::int64_t b, F f) const
+    {
+        a = std::max<std::int64_t>(a, 0);
+        b = std::min(b, m_size);
+        for (std::int64_t p = a; p < b;) {
+            const std::int64_t n = std::min(b - p, m_maxSpan);
+            if (!f(Span{m_buffer.data() + p, n, p}))
+                return false;
+            p += n;
+        }
+        return true;
+    }
+    // The same from b down to a.
+    template <class F>
+    bool ForEachSpanBackward(std::int64_t a, std::int64_t b, F f) const
+    {
+        a = std::max<std::int64_t>(a, 0);
+        b = std::min(b, m_size);
+        for (std::int64_t p = b; p > a;) {
+            const std::int64_t n = std::min(p - a, m_maxSpan);
+            p -= n;
+            if (!f(Span{m_buffer.data() + p, n, p}))
+                return false;
+        }
+        return true;
+    }
+    // Writes the whole contents to the file open as fd, from offset 0 on (see SafeFile).
+    bool WriteTo(int fd) const;
+    // Lets tests cut the spans short, so that every reader meets span boundaries.
+    void setMaxSpanForTesting(std::int64_t n) { m_maxSpan = n > 0 ? n : INT64_MAX; }
     std::int64_t BufferCapacity() const { return m_buffer.size(); }
 
     // The marks, as runs: unmarked bytes cost nothing. They change only through the calls
@@ -88,6 +134,18 @@ public:
     void replaceRuns(const std::int64_t *at, std::int64_t count, std::int64_t spacing,
                      std::int64_t from, std::int64_t to, const std::uint8_t *bytes,
                      std::int64_t bytesStride, const std::uint8_t *extraMarks);
+    // Overwrites n bytes from p on (within the document); marks stay.
+    void WriteBytes(std::int64_t p, const std::uint8_t *bytes, std::int64_t n);
+    // Puts n bytes with mark 0 in front of offset p; throws OutOfMemoryError (nothing
+    // changed) when they cannot be held.
+    void InsertBytes(std::int64_t p, const std::uint8_t *bytes, std::int64_t n);
+    // The same with count bytes that repeat a pattern of length bytes.
+    void InsertPattern(std::int64_t p, const std::uint8_t *pattern, std::int64_t length,
+                       std::int64_t count);
+    // Turns the `from` bytes at p into the `to` given bytes; the marks of the first
+    // min(from, to) stay, added bytes are unmarked. Throws OutOfMemoryError (nothing changed).
+    void ReplaceBytes(std::int64_t p, std::int64_t from, const std::uint8_t *bytes,
+                      std::int64_t to);
     // Puts count zero bytes with mark 0 in front of offset p (0 <= p <= BufferSize).
     void insertZeros(std::int64_t p, std::int64_t count);
     // Removes count bytes from offset p on, with their marks (clamped to the end).
@@ -133,6 +191,7 @@ private:
     std::int64_t m_changeCount = 0;
     State m_state = 0, m_savedState = 0, m_lastState = 0;
     std::int64_t m_storageLimit = INT64_MAX;
+    std::int64_t m_maxSpan = INT64_MAX;
     FileStamp m_sourceStamp;
 };
 

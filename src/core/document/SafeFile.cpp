@@ -39,26 +39,6 @@ private:
     int m_errno;
 };
 
-bool WriteAllAt(int fd, const std::uint8_t *data, std::int64_t n, std::int64_t at)
-{
-    while (n > 0) {
-        const ssize_t w =
-            ::pwrite(fd, data, std::size_t(std::min<std::int64_t>(n, 1 << 30)), off_t(at));
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (w == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        data += w;
-        n -= w;
-        at += w;
-    }
-    return true;
-}
 
 // Copies everything from `in` (from its start) to `out` at offset 0, by the kernel where
 // it can; *copied is the number of bytes. False on any failure.
@@ -166,10 +146,9 @@ FileStamp StampOf(int fd)
 }
 
 // Overwrites the file open as fd with n bytes and syncs it.
-bool WriteInPlace(int fd, const std::uint8_t *data, std::int64_t n)
+bool WriteInPlace(int fd, const ContentWriter &write, std::int64_t n)
 {
-    return (n == 0 || WriteAllAt(fd, data, n, 0)) && ::ftruncate(fd, off_t(n)) == 0
-           && Sync(fd) == 0;
+    return (n == 0 || write(fd)) && ::ftruncate(fd, off_t(n)) == 0 && Sync(fd) == 0;
 }
 
 // Puts the bytes of the copy back into the file open as fd.
@@ -186,7 +165,7 @@ bool Restore(int fd, const std::string &copy, std::int64_t size)
 }
 
 WriteOutcome WriteOver(WriteOutcome out, const struct stat &old, const std::string &dir,
-                       const std::uint8_t *data, std::int64_t n, bool backup)
+                       const ContentWriter &write, std::int64_t n, bool backup)
 {
     const int fd = ::open(out.target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
@@ -210,7 +189,7 @@ WriteOutcome WriteOver(WriteOutcome out, const struct stat &old, const std::stri
         }
         copy = out.backup;
     }
-    if (WriteInPlace(fd, data, n)) {
+    if (WriteInPlace(fd, write, n)) {
         out.stamp = StampOf(fd);
         if (::close(fd) == 0) {
             if (!backup)
@@ -349,6 +328,13 @@ std::string ResolveLinks(const std::string &path)
 WriteOutcome WriteFileSafely(const std::string &path, const std::uint8_t *data, std::int64_t n,
                              bool backup)
 {
+    return WriteFileSafely(
+        path, [&](int fd) { return WriteAllAt(fd, data, n, 0); }, n, backup);
+}
+
+WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write, std::int64_t n,
+                             bool backup)
+{
     WriteOutcome out;
     out.target = ResolveLinks(path);
     std::string dir = DirectoryOf(out.target);
@@ -371,7 +357,7 @@ WriteOutcome WriteFileSafely(const std::string &path, const std::uint8_t *data, 
         out.backup = BackupNameFor(out.target);
     // Another name of the same file must see the new bytes.
     if (exists && old.st_nlink > 1)
-        return WriteOver(out, old, dir, data, n, backup);
+        return WriteOver(out, old, dir, write, n, backup);
 
     std::string temp;
     const int fd = MakeTemp(dir, &temp);
@@ -397,13 +383,13 @@ WriteOutcome WriteFileSafely(const std::string &path, const std::uint8_t *data, 
             && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
             ::close(fd);
             ::unlink(temp.c_str());
-            return WriteOver(out, old, dir, data, n, backup);
+            return WriteOver(out, old, dir, write, n, backup);
         }
     }
     const mode_t mask = ::umask(0);
     ::umask(mask);
     const mode_t mode = exists ? old.st_mode & 07777 : 0666 & ~mask;
-    if (n > 0 && !WriteAllAt(fd, data, n, 0))
+    if (n > 0 && !write(fd))
         return ::close(fd), abandon("writing " + temp);
     if (::fchmod(fd, mode) != 0 || Sync(fd) != 0)
         return ::close(fd), abandon("syncing " + temp);
@@ -427,6 +413,27 @@ WriteOutcome WriteFileSafely(const std::string &path, const std::uint8_t *data, 
         out.result = WriteResult::Failed;
     }
     return out;
+}
+
+bool WriteAllAt(int fd, const std::uint8_t *data, std::int64_t n, std::int64_t at)
+{
+    while (n > 0) {
+        const ssize_t w =
+            ::pwrite(fd, data, std::size_t(std::min<std::int64_t>(n, 1 << 30)), off_t(at));
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (w == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        data += w;
+        n -= w;
+        at += w;
+    }
+    return true;
 }
 
 } // namespace vtm

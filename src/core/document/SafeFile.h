@@ -3,6 +3,7 @@
 #include "document/InputFile.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vtm {
@@ -55,6 +56,14 @@ struct WriteOutcome
 // bytes back where it can. With `backup`, the old file ends up under BackupNameFor(target).
 WriteOutcome WriteFileSafely(const std::string &path, const std::uint8_t *data, std::int64_t n,
                              bool backup = false);
+// The same with the new contents written by a function: it writes n bytes to the file open
+// as fd, from offset 0 on, and returns false (errno set) when a write fails.
+using ContentWriter = std::function<bool(int fd)>;
+WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write, std::int64_t n,
+                             bool backup = false);
+
+// Writes n bytes at offset `at` of fd, every write checked; a full disk is ENOSPC.
+bool WriteAllAt(int fd, const std::uint8_t *data, std::int64_t n, std::int64_t at);
 
 // Lets tests watch the sync calls of WriteFileSafely; nullptr restores fsync.
 using SyncCall = int (*)(int fd);

@@ -18,6 +18,17 @@ ByteBlock ByteBlock::copyOf(const std::uint8_t *from, std::int64_t n)
     return b;
 }
 
+ByteBlock ByteBlock::copyOf(const Document &doc, std::int64_t p, std::int64_t n)
+{
+    ByteBlock b;
+    if (n <= 0)
+        return b;
+    b.bytes = std::make_unique_for_overwrite<std::uint8_t[]>(std::size_t(n));
+    doc.ReadBytes(p, n, b.bytes.get());
+    b.size = n;
+    return b;
+}
+
 TAction::TAction(ActionKind kind, int group)
     : Kind(kind)
     , Group(group)
@@ -79,7 +90,7 @@ void TAction::UnchangedData(Document &doc)
 
 void TAction::RemoveByte(Document &doc, std::int64_t at)
 {
-    NewValue = doc.Buffer()[at];
+    NewValue = doc.ByteAt(at);
     OldValue = doc.MarkAt(at);
     doc.closeGap(at, 1);
     ChangedData(doc);
@@ -91,11 +102,10 @@ ActionOutcome TAction::RestoreByte(EditContext &ctx, std::int64_t at)
     if (!m_applied || at < 0 || at > doc.BufferSize())
         return ActionOutcome::Done;
     try {
-        doc.openGap(at, 1);
+        doc.InsertBytes(at, &NewValue, 1);
     } catch (const OutOfMemoryError &) {
         return ActionOutcome::OutOfMemoryUndo;
     }
-    doc.Buffer()[at] = NewValue;
     doc.SetMark(at, OldValue);
     UnchangedData(doc);
     ctx.UpdateView();

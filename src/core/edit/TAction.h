@@ -29,6 +29,8 @@ struct ByteBlock
     std::uint8_t *data() const { return bytes.get(); }
     // Throws std::bad_alloc when there is no memory for it.
     static ByteBlock copyOf(const std::uint8_t *from, std::int64_t n);
+    // n bytes of the document from p on.
+    static ByteBlock copyOf(const Document &doc, std::int64_t p, std::int64_t n);
 };
 
 // One undoable change of the document; the history performs, undoes and redoes it.

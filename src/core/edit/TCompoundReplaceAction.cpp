@@ -61,16 +61,15 @@ ActionOutcome TCompoundReplaceAction::DoAction(EditContext &ctx)
                 return ActionOutcome::Done;
             }
             // Folded matches keep their own bytes for undoing.
-            const std::uint8_t *buf = doc.Buffer();
-            const bool same = std::all_of(m_at.begin(), m_at.end(), [&](std::int64_t p) {
-                return n == 0 || std::memcmp(buf + p, m_pattern.data(), std::size_t(n)) == 0;
-            });
-            if (!same) {
-                m_original.resize(std::size_t(count * n));
-                for (std::int64_t k = 0; k < count; ++k)
-                    std::memcpy(m_original.data() + k * n, buf + m_at[std::size_t(k)],
-                                std::size_t(n));
+            m_original.resize(std::size_t(count * n));
+            bool same = true;
+            for (std::int64_t k = 0; k < count; ++k) {
+                std::uint8_t *own = m_original.data() + k * n;
+                doc.ReadBytes(m_at[std::size_t(k)], n, own);
+                same = same && std::memcmp(own, m_pattern.data(), std::size_t(n)) == 0;
             }
+            if (same)
+                std::vector<std::uint8_t>().swap(m_original);
             const std::int64_t delta = m - n;
             Pos = m_backward ? m_at.front() : m_at.back() + (count - 1) * delta;
             m_oldestPos = m_backward ? m_at.back() : m_at.front();

@@ -19,7 +19,7 @@ TDeleteBytesAction::TDeleteBytesAction(EditContext &ctx, int group, std::int64_t
         return;
     Count = std::clamp<std::int64_t>(count, 0, doc.BufferSize() - pos);
     try {
-        Data = ByteBlock::copyOf(doc.Buffer() + Pos, Count);
+        Data = ByteBlock::copyOf(doc, Pos, Count);
         m_removedMarks = doc.MarkRuns().slice(Pos, Count);
     } catch (const std::bad_alloc &) {
         Count = 0;
@@ -45,12 +45,11 @@ ActionOutcome TDeleteBytesAction::UndoAction(EditContext &ctx)
     if (Count <= 0 || !Applied() || Pos < 0 || Pos > doc.BufferSize())
         return ActionOutcome::Done;
     try {
-        doc.openGap(Pos, Count);
+        doc.InsertBytes(Pos, Data.data(), Count);
     } catch (const OutOfMemoryError &) {
         Count = 0;
         return ActionOutcome::OutOfMemoryUndo;
     }
-    std::memcpy(doc.Buffer() + Pos, Data.data(), std::size_t(Count));
     doc.PasteMarks(Pos, Count, m_removedMarks);
     UnchangedData(doc);
     return ActionOutcome::Done;

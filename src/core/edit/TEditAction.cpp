@@ -15,9 +15,9 @@ TEditAction::TEditAction(int group, std::int64_t pos, bool charSide, std::uint8_
 ActionOutcome TEditAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
-    if (doc.Buffer() && Pos >= 0 && Pos < doc.BufferSize()) {
-        OldValue = doc.Buffer()[Pos];
-        doc.Buffer()[Pos] = NewValue;
+    if (Pos >= 0 && Pos < doc.BufferSize()) {
+        OldValue = doc.ByteAt(Pos);
+        doc.WriteBytes(Pos, &NewValue, 1);
         ChangedData(doc);
     }
     return ActionOutcome::Done;
@@ -26,8 +26,8 @@ ActionOutcome TEditAction::DoAction(EditContext &ctx)
 ActionOutcome TEditAction::UndoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
-    if (Applied() && doc.Buffer() && Pos >= 0 && Pos < doc.BufferSize()) {
-        doc.Buffer()[Pos] = OldValue;
+    if (Applied() && Pos >= 0 && Pos < doc.BufferSize()) {
+        doc.WriteBytes(Pos, &OldValue, 1);
         UnchangedData(doc);
     }
     return ActionOutcome::Done;

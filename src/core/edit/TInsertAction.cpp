@@ -17,11 +17,10 @@ ActionOutcome TInsertAction::DoAction(EditContext &ctx)
     if (Pos < 0 || Pos > doc.BufferSize())
         return ActionOutcome::Done;
     try {
-        doc.openGap(Pos, 1);
+        doc.insertZeros(Pos, 1);
     } catch (const OutOfMemoryError &) {
         return ActionOutcome::OutOfMemory;
     }
-    doc.Buffer()[Pos] = 0;
     ChangedData(doc);
     return ActionOutcome::Done;
 }

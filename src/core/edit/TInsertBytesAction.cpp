@@ -29,19 +29,10 @@ ActionOutcome TInsertBytesAction::DoAction(EditContext &ctx)
     if (Count <= 0 || Pos < 0 || Pos > doc.BufferSize())
         return ActionOutcome::Done;
     try {
-        doc.openGap(Pos, Count);
+        doc.InsertPattern(Pos, Data.data(), Length, Count);
     } catch (const OutOfMemoryError &) {
         Count = 0;
         return ActionOutcome::OutOfMemory;
-    }
-    // Lay the pattern down once, then keep doubling what is already filled.
-    std::uint8_t *to = doc.Buffer() + Pos;
-    std::memcpy(to, Data.data(), std::size_t(Length));
-    std::int64_t filled = Length;
-    while (filled < Count) {
-        const std::int64_t n = std::min<std::int64_t>(filled, Count - filled);
-        std::memcpy(to + filled, to, std::size_t(n));
-        filled += n;
     }
     ChangedData(doc);
     return ActionOutcome::Done;

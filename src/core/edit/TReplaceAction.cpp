@@ -21,7 +21,7 @@ TReplaceAction::TReplaceAction(EditContext &ctx, int group, std::int64_t pos, bo
     const std::int64_t n = std::clamp<std::int64_t>(count, 0, doc.BufferSize() - pos);
     const std::int64_t m = std::clamp<std::int64_t>(length, 0, Document::MaxBufferSize);
     try {
-        Data = ByteBlock::copyOf(doc.Buffer() + pos, n);
+        Data = ByteBlock::copyOf(doc, pos, n);
         Data2 = ByteBlock::copyOf(replacement, m);
         if (m < n)
             m_removedMarks = doc.MarkRuns().slice(pos + m, n - m);
@@ -35,28 +35,13 @@ TReplaceAction::TReplaceAction(EditContext &ctx, int group, std::int64_t pos, bo
     }
 }
 
-namespace {
-// Turns the `from` bytes at p into `to` bytes: enlarge first, then move the tail;
-// new bytes come with mark 0, the marks of the first min(from, to) bytes stay.
-void Swap(Document &doc, std::int64_t p, std::int64_t from, std::int64_t to,
-          const std::uint8_t *bytes)
-{
-    if (from < to)
-        doc.openGap(p + from, to - from);
-    else if (to < from)
-        doc.closeGap(p + to, from - to);
-    if (to > 0)
-        std::memcpy(doc.Buffer() + p, bytes, std::size_t(to));
-}
-} // namespace
-
 ActionOutcome TReplaceAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Count == 0 || Pos + Count > doc.BufferSize())
         return ActionOutcome::Done;
     try {
-        Swap(doc, Pos, Count, Length, Data2.data());
+        doc.ReplaceBytes(Pos, Count, Data2.data(), Length);
     } catch (const OutOfMemoryError &) {
         Count = 0;
         return ActionOutcome::OutOfMemoryReplace;
@@ -71,7 +56,7 @@ ActionOutcome TReplaceAction::UndoAction(EditContext &ctx)
     if (Count == 0 || !Applied() || Pos + Length > doc.BufferSize())
         return ActionOutcome::Done;
     try {
-        Swap(doc, Pos, Length, Count, Data.data());
+        doc.ReplaceBytes(Pos, Length, Data.data(), Count);
     } catch (const OutOfMemoryError &) {
         Count = 0;
         return ActionOutcome::OutOfMemoryReplace;

@@ -3,6 +3,7 @@
 #include "document/Format.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace vtm {
 
@@ -94,12 +95,11 @@ std::string PrintRowText(const PrintLayout &layout, const Document &doc, std::in
     const std::string offset = offsetText(layout.HexMode, start, layout.OffsetDigits);
     s.replace(0, offset.size(), offset);
     const std::int64_t size = doc.BufferSize();
-    const std::uint8_t *buffer = doc.Buffer();
-    for (int j = 0; j < layout.BytesPerRow; ++j) {
-        const std::int64_t o = start + j;
-        if (o >= size)
-            break;
-        const std::uint8_t b = buffer[o];
+    const int count = int(std::clamp<std::int64_t>(size - start, 0, layout.BytesPerRow));
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));
+    doc.ReadBytes(start, count, bytes.data());
+    for (int j = 0; j < count; ++j) {
+        const std::uint8_t b = bytes[std::size_t(j)];
         const std::size_t at = std::size_t(layout.NumberPos(j));
         if (layout.HexMode) {
             s[at] = HexDigit(b >> 4u);

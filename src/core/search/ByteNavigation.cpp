@@ -10,18 +10,32 @@ namespace vtm {
 std::int64_t NextIdenticalByte(const Document &doc, std::int64_t from)
 {
     const std::int64_t size = doc.BufferSize();
-    if (!doc.Buffer() || from < 0 || from + 1 >= size)
+    if (from < 0 || from + 1 >= size)
         return -1;
-    const std::uint8_t *b = doc.Buffer();
-    const void *hit = std::memchr(b + from + 1, b[from], std::size_t(size - from - 1));
-    return hit ? static_cast<const std::uint8_t *>(hit) - b : -1;
+    const std::uint8_t value = doc.ByteAt(from);
+    std::int64_t found = -1;
+    doc.ForEachSpan(from + 1, size, [&](const Document::Span &s) {
+        const void *hit = std::memchr(s.data, value, std::size_t(s.size));
+        if (hit)
+            found = s.offset + (static_cast<const std::uint8_t *>(hit) - s.data);
+        return !hit;
+    });
+    return found;
 }
 
 std::int64_t PreviousIdenticalByte(const Document &doc, std::int64_t from)
 {
-    if (!doc.Buffer() || from <= 0 || from >= doc.BufferSize())
+    if (from <= 0 || from >= doc.BufferSize())
         return -1;
-    return FindByteBackward(doc.Buffer(), from - 1, doc.Buffer()[from]);
+    const std::uint8_t value = doc.ByteAt(from);
+    std::int64_t found = -1;
+    doc.ForEachSpanBackward(0, from, [&](const Document::Span &s) {
+        const std::int64_t hit = FindByteBackward(s.data, s.size - 1, value);
+        if (hit >= 0)
+            found = s.offset + hit;
+        return hit < 0;
+    });
+    return found;
 }
 
 namespace {

@@ -99,8 +99,7 @@ std::int64_t SearchFind(const Document &doc, const FindState &state, std::int64_
 {
     if (state.FindBytes.empty() || doc.BufferSize() <= 0)
         return -1;
-    return SearchBytes({doc.Buffer(), std::size_t(doc.BufferSize())}, state.FindBytes, start,
-                       backward, !state.CaseSensitive);
+    return SearchDocument(doc, state.FindBytes, start, backward, !state.CaseSensitive);
 }
 
 std::int64_t FindStartOffset(const FindState &state, std::int64_t cursor, std::int64_t bufferSize)

@@ -4,6 +4,7 @@
 #include "search/BytesData.h"
 
 #include <algorithm>
+#include <vector>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -387,11 +388,71 @@ std::int64_t SearchBytes(std::span<const std::uint8_t> buffer,
     return -1;
 }
 
+std::int64_t SearchDocument(const Document &doc, std::span<const std::uint8_t> pattern,
+                            std::int64_t start, bool backward, bool fold)
+{
+    const std::int64_t size = doc.BufferSize();
+    const std::int64_t n = std::int64_t(pattern.size());
+    if (size <= 0)
+        return -1;
+    const std::int64_t last = size - n;
+    if (backward) {
+        start = std::min(start, last);
+        if (start < 0)
+            return -1;
+    } else {
+        start = std::max<std::int64_t>(start, 0);
+        if (start > last)
+            return -1;
+    }
+    if (n == 0)
+        return start;
+
+    // Occurrences inside a span are found in its memory; those that cross from one span
+    // into the next in a small window copied across the boundary.
+    std::vector<std::uint8_t> window;
+    const auto across = [&](std::int64_t lo, std::int64_t hi) -> std::int64_t {
+        if (lo > hi)
+            return -1;
+        window.resize(std::size_t(hi - lo + n));
+        doc.ReadBytes(lo, hi - lo + n, window.data());
+        const std::int64_t r = SearchBytes(window, pattern, backward ? hi - lo : 0, backward, fold);
+        return r < 0 ? -1 : lo + r;
+    };
+    std::int64_t found = -1;
+    if (!backward) {
+        doc.ForEachSpan(start, size, [&](const Document::Span &s) {
+            const std::int64_t end = s.offset + s.size;
+            const std::int64_t r =
+                SearchBytes({s.data, std::size_t(s.size)}, pattern,
+                            std::max(start, s.offset) - s.offset, false, fold);
+            if (r >= 0)
+                found = s.offset + r;
+            else if (end < size)
+                found = across(std::max(start, end - n + 1), std::min(last, end - 1));
+            return found < 0;
+        });
+        return found;
+    }
+    doc.ForEachSpanBackward(0, start + n, [&](const Document::Span &s) {
+        const std::int64_t end = s.offset + s.size;
+        found = across(std::max<std::int64_t>(0, std::max(s.offset, end - n + 1)),
+                       std::min(start, end - 1));
+        if (found < 0 && std::min(start, end - n) >= s.offset) {
+            const std::int64_t r = SearchBytes({s.data, std::size_t(s.size)}, pattern,
+                                               std::min(start, end - n) - s.offset, true, fold);
+            if (r >= 0)
+                found = s.offset + r;
+        }
+        return found < 0;
+    });
+    return found;
+}
+
 std::int64_t SearchBytes(const Document &doc, const TBytesData &findData, bool caseSensitive,
                          std::int64_t start, bool backward)
 {
-    const std::span<const std::uint8_t> buffer(doc.Buffer(), std::size_t(doc.BufferSize()));
-    return SearchBytes(buffer, findData.Bytes(), start, backward, !caseSensitive);
+    return SearchDocument(doc, findData.Bytes(), start, backward, !caseSensitive);
 }
 
 } // namespace vtm

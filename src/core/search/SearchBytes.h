@@ -25,6 +25,11 @@ std::int64_t SearchBytes(std::span<const std::uint8_t> buffer,
                          std::span<const std::uint8_t> pattern, std::int64_t start, bool backward,
                          bool fold);
 
+// The same over a document's spans: an occurrence that crosses from one span into the next
+// is found as well.
+std::int64_t SearchDocument(const Document &doc, std::span<const std::uint8_t> pattern,
+                            std::int64_t start, bool backward, bool fold);
+
 // The find dialog's search: the document's bytes for the dialog's search string, folded
 // unless the case-sensitive option is checked.
 std::int64_t SearchBytes(const Document &doc, const TBytesData &findData, bool caseSensitive,

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
 namespace vtm {
 
@@ -88,7 +89,7 @@ void PaintNumberCell(Canvas &canvas, const DumpScene &s, std::int64_t o)
     Color backs[kMaxCellChars + 2];
     if (o < s.doc.BufferSize()) {
         const std::uint8_t mark = s.doc.MarkAt(o);
-        appendCellText(text, s, s.doc.Buffer()[o]);
+        appendCellText(text, s, s.doc.ByteAt(o));
         std::fill_n(fonts, n + 2, colors::Black);
         std::fill_n(backs, n + 2, BrightMarkColor(mark));
         if (o / s.view.BytesPerRow == s.view.CursorRow) {
@@ -132,7 +133,7 @@ void PaintCharRow(Canvas &canvas, const DumpScene &s, std::int64_t o)
     for (int k = 0; k < n; ++k) {
         const std::int64_t i = start + k;
         if (i < size) {
-            text += DisplayChar(s.doc.Buffer()[i], false, s.NoUnknown);
+            text += DisplayChar(s.doc.ByteAt(i), false, s.NoUnknown);
             backs[k + 1] = BrightMarkColor(s.doc.MarkAt(i));
         } else {
             text += ' ';
@@ -163,7 +164,7 @@ void PaintRows(Canvas &canvas, const DumpScene &s, int top, int bottom)
     const int first = std::max(0, top / m.RowHeight);
     const int last = std::min(s.view.VisibleRows - 1, bottom / m.RowHeight);
     const std::int64_t size = s.doc.BufferSize();
-    const std::uint8_t *buffer = s.doc.Buffer();
+    std::vector<std::uint8_t> bytes(std::size_t(std::max(s.view.BytesPerRow, 0)));
     const int areaX = s.view.BytesPerRow * m.CellWidth;
     std::string run;
     run.reserve(std::size_t(2 + s.view.BytesPerRow * (s.view.CellChars + 2)));
@@ -190,16 +191,18 @@ void PaintRows(Canvas &canvas, const DumpScene &s, int top, int bottom)
         }
 
         // A row in one colour without the cursor: one text run.
+        if (end > start)
+            s.doc.ReadBytes(start, end - start, bytes.data());
         run.assign(1, ' ');
         for (std::int64_t o = start; o < start + s.view.BytesPerRow; ++o) {
             if (o < end)
-                appendCellText(run, s, buffer[o]);
+                appendCellText(run, s, bytes[std::size_t(o - start)]);
             else
                 run.append(std::size_t(s.view.CellChars), ' ');
             run += ' ';
         }
         for (std::int64_t o = start; o < start + s.view.BytesPerRow; ++o)
-            run += o < end ? DisplayChar(buffer[o], false, s.NoUnknown) : ' ';
+            run += o < end ? DisplayChar(bytes[std::size_t(o - start)], false, s.NoUnknown) : ' ';
         run += ' ';
         const Color back = BrightMarkColor(mark);
         canvas.drawText(m.LeftGap - m.CharWidth, y, run, colors::Black, back);

@@ -78,7 +78,7 @@ TInfoStatisticForm::TInfoStatisticForm(QWidget *parent)
 void TInfoStatisticForm::showStatistics(const EditorState &state)
 {
     const Document &doc = state.doc;
-    if (doc.BufferSize() <= 0 || !doc.Buffer())
+    if (doc.BufferSize() <= 0)
         return;
     const ByteStatistics stats = CountStatistics(doc);
     const std::string separator = QLocale::system().decimalPoint().toStdString();
