@@ -115,7 +115,7 @@ void overtypeLoop(benchmark::State &state, bool undo)
             editor->History().Undo();
         ++i;
     }
-    benchmark::DoNotOptimize(editor->Doc().Buffer()[base]);
+    benchmark::DoNotOptimize(editor->Doc().ByteAt(base));
     editor->History().Forget();
 }
 
@@ -193,7 +193,7 @@ void BM_InsertUndoFront(benchmark::State &state)
         return;
     }
     vtm::Document &doc = editor->Doc();
-    const std::uint8_t first = doc.Buffer()[0];
+    const std::uint8_t first = doc.ByteAt(0);
     double editorSeconds = 0, baselineSeconds = 0;
     for (auto _ : state) {
         auto t0 = Clock::now();
@@ -203,7 +203,7 @@ void BM_InsertUndoFront(benchmark::State &state)
         const double s = secondsSince(t0);
         state.SetIterationTime(s);
         editorSeconds += s;
-        if (!inserted || !grown || doc.BufferSize() != kLarge || doc.Buffer()[0] != first) {
+        if (!inserted || !grown || doc.BufferSize() != kLarge || doc.ByteAt(0) != first) {
             state.SkipWithError("insert or undo went wrong");
             break;
         }

@@ -241,8 +241,8 @@ TEST(Actions, OutOfMemoryLeavesAConsistentDocument)
                   "Vorgang fehlgeschlagen! Vermutlich nicht genug Speicher. Bitte beenden Sie "
                   "das Programm!");
         EXPECT_EQ(r.s.doc.BufferSize(), 65536);
-        EXPECT_EQ(r.s.doc.Buffer()[0], 0); // the newer step was undone, nothing older
-        EXPECT_EQ(r.s.doc.Buffer()[9], which == 1 ? 10 : 7);
+        EXPECT_EQ(r.s.doc.ByteAt(0), 0); // the newer step was undone, nothing older
+        EXPECT_EQ(r.s.doc.ByteAt(9), which == 1 ? 10 : 7);
         consistent(r, BytesOf(r.s.doc));
     }
     {

@@ -241,8 +241,8 @@ TEST(ByteRunCommands, ThroughTheirDialogs)
     r.host.insertAnswers = {{5, {0x12, 0x34}}};
     r.ed.runCommand(Command::InsertBytes);
     EXPECT_EQ(r.s.doc.BufferSize(), 65);
-    EXPECT_EQ(r.s.doc.Buffer()[31], 0x12);
-    EXPECT_EQ(r.s.doc.Buffer()[35], 0x12);
+    EXPECT_EQ(r.s.doc.ByteAt(31), 0x12);
+    EXPECT_EQ(r.s.doc.ByteAt(35), 0x12);
     EXPECT_EQ(r.host.menus.undoCaption, "&Undo (Insert bytes)");
 
     // An empty document takes appending only.

@@ -32,7 +32,7 @@ TEST(DocumentStorage, CapacityIsTheNextStepOf64KiB)
     d.insertZeros(0, 1);
     EXPECT_EQ(d.BufferSize(), 1);
     EXPECT_EQ(d.BufferCapacity(), 65536);
-    EXPECT_EQ(d.Buffer()[0] + d.MarkAt(0), 0);
+    EXPECT_EQ(d.ByteAt(0) + d.MarkAt(0), 0);
 }
 
 TEST(DocumentStorage, InsertAndRemoveMoveMarksWithTheirBytes)

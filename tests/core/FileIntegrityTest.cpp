@@ -273,7 +273,7 @@ TEST(FileIntegrity, ReadingFollowsTheSystem)
     const bool loaded = r.ed.LoadFromFile("sym/../x.bin");
     fs::current_path(before);
     ASSERT_TRUE(loaded);
-    EXPECT_EQ(r.s.doc.Buffer()[0], 0x52);
+    EXPECT_EQ(r.s.doc.ByteAt(0), 0x52);
     EXPECT_EQ(r.s.OpenName, dir / "sym/../x.bin");
     r.ed.runCommand(Command::AppendByte);
     ASSERT_TRUE(r.ed.files().SaveToFile(r.s.SaveName, false));
@@ -285,7 +285,8 @@ TEST(FileIntegrity, ReadingFollowsTheSystem)
     Rig p({});
     ASSERT_TRUE(p.ed.LoadFromFile("/proc/version"));
     EXPECT_GT(p.s.doc.BufferSize(), 10);
-    EXPECT_EQ(std::string(reinterpret_cast<const char *>(p.s.doc.Buffer()), 5), "Linux");
+    const auto version = BytesOf(p.s.doc);
+    EXPECT_EQ(std::string(version.begin(), version.begin() + 5), "Linux");
     CompareWithFile(p.ed, "/proc/version");
     EXPECT_EQ(p.host.messages.back().text,
               "The contents of the file is identical to the bytes in memory!");
@@ -315,5 +316,6 @@ TEST(FileIntegrity, ReadingFollowsTheSystem)
     const Bytes now = ReadFile(growing);
     ASSERT_GE(std::size_t(g.s.doc.BufferSize()), start.size());
     ASSERT_LE(std::size_t(g.s.doc.BufferSize()), now.size());
-    EXPECT_TRUE(std::equal(g.s.doc.Buffer(), g.s.doc.Buffer() + g.s.doc.BufferSize(), now.begin()));
+    const auto held = BytesOf(g.s.doc);
+    EXPECT_TRUE(std::equal(held.begin(), held.end(), now.begin()));
 }

@@ -18,10 +18,11 @@ namespace {
 
 Document MakeDocument(std::int64_t n, std::uint8_t first = 0x41)
 {
-    Document doc;
-    doc.openGap(0, n);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(n));
     for (std::int64_t i = 0; i < n; ++i)
-        doc.Buffer()[i] = std::uint8_t(first + i);
+        bytes[std::size_t(i)] = std::uint8_t(first + i);
+    Document doc;
+    doc.loadBytes(bytes.data(), n);
     return doc;
 }
 
@@ -147,7 +148,8 @@ TEST(PrintPages, RowTextsAndColumnHeaders)
 
     // Characters pass the same filter as the view's.
     Document odd = MakeDocument(3, 0);
-    odd.Buffer()[2] = 0x81;
+    const std::uint8_t odd81 = 0x81;
+    odd.WriteBytes(2, &odd81, 1);
     EXPECT_EQ(PrintRowText(hex, odd, 0, true).substr(hex.CharPos(0), 3), "   ");
     EXPECT_EQ(PrintRowText(hex, odd, 0, false).substr(hex.CharPos(0), 3),
               std::string("\x00\x01\x81", 3));
@@ -194,10 +196,10 @@ TEST(PrintPages, BoxesSitUnderTheirCharacters)
                 EXPECT_EQ(n.x2 - n.x1, std::int64_t(l.CellChars + 1) * w);
                 const std::string value =
                     row.substr(std::size_t(firstChar), std::size_t(l.CellChars));
-                EXPECT_EQ(std::stoi(value, nullptr, hexMode ? 16 : 10), int(doc.Buffer()[o]))
+                EXPECT_EQ(std::stoi(value, nullptr, hexMode ? 16 : 10), int(doc.ByteAt(o)))
                     << "column " << j << " width " << w;
                 const PrintBox c = CharBox(l, j, 100, 50, w, 9);
-                EXPECT_EQ(row[std::size_t((c.x1 - 100) / w)], char(doc.Buffer()[o]));
+                EXPECT_EQ(row[std::size_t((c.x1 - 100) / w)], char(doc.ByteAt(o)));
                 EXPECT_EQ(c.x2 - c.x1, w);
                 EXPECT_EQ(c.y2 - c.y1, 9);
             }

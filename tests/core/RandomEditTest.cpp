@@ -36,7 +36,9 @@ Snapshot Take(const Document &d)
 {
     std::vector<std::uint8_t> marks(static_cast<std::size_t>(d.BufferSize()));
     d.MarkRuns().read(0, d.BufferSize(), marks.data());
-    return {{d.Buffer(), d.Buffer() + d.BufferSize()}, std::move(marks)};
+    std::vector<std::uint8_t> bytes(marks.size());
+    d.ReadBytes(0, d.BufferSize(), bytes.data());
+    return {std::move(bytes), std::move(marks)};
 }
 
 // No mark lies past the end, so that growing the document again can never bring an old

@@ -15,6 +15,12 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+std::int64_t CountOf(const Document &doc, std::uint8_t value)
+{
+    const Bytes bytes = BytesOf(doc);
+    return std::count(bytes.begin(), bytes.end(), value);
+}
+
 // The dialog closes with `result` after setting the strings and options.
 void Script(Rig &r, Bytes find, Bytes replace, int result, bool confirm, bool backward = false,
             bool fromCursor = false)
@@ -216,7 +222,7 @@ TEST(Replace, ConfirmationAsksPlacedOffTheCursorAndAllTakesOver)
     r.host.answers = {mrYes, mrAll};
     r.ed.runCommand(Command::Replace);
     EXPECT_EQ(r.host.messages.size(), 2u);
-    EXPECT_EQ(std::count(r.s.doc.Buffer(), r.s.doc.Buffer() + r.s.doc.BufferSize(), 0x42), 40);
+    EXPECT_EQ(CountOf(r.s.doc, 0x42), 40);
     EXPECT_EQ(r.host.menus.undoCaption, "&Undo (40 * Replace)");
     EXPECT_EQ(r.host.progress.front(), "3%"); // 17 of 679
     EXPECT_EQ(r.host.status[2], "");
@@ -229,7 +235,7 @@ TEST(Replace, ConfirmationAsksPlacedOffTheCursorAndAllTakesOver)
     Script(r, {0x41}, {0x44}, FindResultAll, true);
     r.host.answers = {mrYes, mrNo, mrYes, mrCancel};
     r.ed.runCommand(Command::Replace);
-    EXPECT_EQ(std::count(r.s.doc.Buffer(), r.s.doc.Buffer() + r.s.doc.BufferSize(), 0x44), 2);
+    EXPECT_EQ(CountOf(r.s.doc, 0x44), 2);
     EXPECT_EQ(r.s.view.CursorOffset(), 3 * 16);
     EXPECT_EQ(r.host.menus.undoCaption, "&Undo (2 * Replace)");
 }
@@ -261,7 +267,8 @@ TEST(Replace, TimeQuestionStopsALongRun)
     ASSERT_EQ(r.host.messages.size(), 1u);
     EXPECT_EQ(r.host.messages[0].kind, MessageKind::Warning);
     EXPECT_EQ(r.host.messages[0].buttons, unsigned(mbYesNoCancel));
-    const auto replaced = std::count(r.s.doc.Buffer(), r.s.doc.Buffer() + 10, 0x42);
+    const Bytes now = BytesOf(r.s.doc);
+    const auto replaced = std::count(now.begin(), now.begin() + 10, 0x42);
     EXPECT_GT(replaced, 0);
     EXPECT_LT(replaced, 10);
     EXPECT_EQ(r.host.menus.undoCaption, "&Undo (" + std::to_string(replaced) + " * Replace)");

@@ -258,7 +258,9 @@ public:
 
 inline std::vector<std::uint8_t> BytesOf(const vtm::Document &d)
 {
-    return {d.Buffer(), d.Buffer() + d.BufferSize()};
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(d.BufferSize()));
+    d.ReadBytes(0, d.BufferSize(), bytes.data());
+    return bytes;
 }
 
 inline std::vector<std::uint8_t> MarksOf(const vtm::Document &d)

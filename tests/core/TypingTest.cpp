@@ -66,10 +66,10 @@ TEST(Typing, HexDigitsStepThroughTheNibbles)
 {
     Rig r({0x4F, 0x10, 0x20});
     Type(r, U"a");
-    EXPECT_EQ(r.s.doc.Buffer()[0], 0xAF);
+    EXPECT_EQ(r.s.doc.ByteAt(0), 0xAF);
     EXPECT_EQ(r.cursor(), (CellPos{1, 0}));
     Type(r, U"3");
-    EXPECT_EQ(r.s.doc.Buffer()[0], 0xA3);
+    EXPECT_EQ(r.s.doc.ByteAt(0), 0xA3);
     EXPECT_EQ(r.cursor(), (CellPos{2, 0}));
     EXPECT_EQ(r.s.History.ActionCount(), 2);
     EXPECT_NE(r.s.History.At(0).Group, r.s.History.At(1).Group);
@@ -78,7 +78,7 @@ TEST(Typing, HexDigitsStepThroughTheNibbles)
     r.host.clearLog();
     Type(r, U"g"); // not a digit: beep, nothing changes
     EXPECT_EQ(r.host.beepCount, 1);
-    EXPECT_EQ(r.s.doc.Buffer()[1], 0x10);
+    EXPECT_EQ(r.s.doc.ByteAt(1), 0x10);
     EXPECT_EQ(r.cursor(), (CellPos{2, 0}));
 
     // At the last byte the keys keep overwriting its last digit.
@@ -89,7 +89,7 @@ TEST(Typing, HexDigitsStepThroughTheNibbles)
     // The character area takes the character itself.
     r.ed.runCommand(Command::Tab);
     Type(r, U"g\u20AC");
-    EXPECT_EQ(r.s.doc.Buffer()[2], 0x80);
+    EXPECT_EQ(r.s.doc.ByteAt(2), 0x80);
     EXPECT_EQ(r.s.view.CursorOffset(), 2);
     EXPECT_TRUE(r.s.view.InCharArea(r.s.view.CursorCol));
     EXPECT_EQ(r.s.doc.ChangeCount(), 9);
@@ -100,22 +100,22 @@ TEST(Typing, AtTheEndOfAFullRowAndInDecimal)
     Rig r(Iota(32));
     r.place(31, 1);
     Type(r, U"ff");
-    EXPECT_EQ(r.s.doc.Buffer()[31], 0x1F); // f into the low nibble, then again
-    EXPECT_EQ(r.s.doc.Buffer()[31] & 0x0F, 0x0F);
+    EXPECT_EQ(r.s.doc.ByteAt(31), 0x1F); // f into the low nibble, then again
+    EXPECT_EQ(r.s.doc.ByteAt(31) & 0x0F, 0x0F);
     EXPECT_EQ(r.cursor(), (CellPos{31, 1}));
     r.place(47, 1);
     Type(r, U"xy");
-    EXPECT_EQ(r.s.doc.Buffer()[31], 'y');
+    EXPECT_EQ(r.s.doc.ByteAt(31), 'y');
     EXPECT_EQ(r.cursor(), (CellPos{47, 1}));
 
     Rig d({199, 250}, 10, false);
     Type(d, U"2");
-    EXPECT_EQ(d.s.doc.Buffer()[0], 255);
+    EXPECT_EQ(d.s.doc.ByteAt(0), 255);
     EXPECT_EQ(d.host.beepCount, 1);
     EXPECT_EQ(d.cursor(), (CellPos{1, 0}));
     d.place(4, 0);
     Type(d, U"6");
-    EXPECT_EQ(d.s.doc.Buffer()[1], 250);
+    EXPECT_EQ(d.s.doc.ByteAt(1), 250);
     EXPECT_EQ(d.host.beepCount, 1); // place() cleared the log
 }
 
@@ -162,7 +162,7 @@ TEST(Typing, SingleByteCommands)
     EXPECT_EQ(BytesOf(r.s.doc).back(), 18);
     EXPECT_EQ(r.s.view.CursorOffset(), 17);
     r.ed.runCommand(Command::Insert);
-    EXPECT_EQ(r.s.doc.Buffer()[17], 0);
+    EXPECT_EQ(r.s.doc.ByteAt(17), 0);
     EXPECT_EQ(r.s.CommandNumber, before + 3);
     EXPECT_EQ(r.host.status[0], "Pos: 17 $11");
 

@@ -114,7 +114,7 @@ TEST_F(MainWindowTest, TypingUndoAndRedoByKey)
 {
     MainWindow w;
     openWindow(w, writeFile(QStringLiteral("type.bin"), counting(40)), 40);
-    const auto byte = [&](int i) { return int(w.state().doc.Buffer()[i]); };
+    const auto byte = [&](int i) { return int(w.state().doc.ByteAt(i)); };
 
     QTest::keyClicks(&w, QStringLiteral("a3"));
     EXPECT_EQ(byte(0), 0xA3);
@@ -320,7 +320,7 @@ TEST_F(MainWindowTest, EmptyFileAndDroppedFile)
 {
     MainWindow w;
     openWindow(w, writeFile(QStringLiteral("empty.bin"), QByteArray()), 0);
-    EXPECT_EQ(w.state().doc.Buffer(), nullptr);
+    EXPECT_EQ(w.state().doc.BufferSize(), 0);
     EXPECT_EQ(status(w, 0), QString());
     EXPECT_EQ(status(w, 1), QString());
     const QImage img = w.view()->client()->grab().toImage();

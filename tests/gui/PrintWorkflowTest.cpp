@@ -31,10 +31,10 @@ namespace {
 
 void Fill(EditorState &s, std::int64_t n)
 {
-    s.doc.clear();
-    s.doc.openGap(0, n);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(n));
     for (std::int64_t i = 0; i < n; ++i)
-        s.doc.Buffer()[i] = std::uint8_t(0x30 + i % 64);
+        bytes[std::size_t(i)] = std::uint8_t(0x30 + i % 64);
+    s.doc.loadBytes(bytes.data(), n);
     s.view.fontCharWidth = 8;
     s.view.fontCharHeight = 16;
     s.settings.Language = LanguageEnglish;
