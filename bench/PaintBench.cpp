@@ -62,15 +62,15 @@ std::unique_ptr<View> makeView(std::int64_t n)
 {
     auto v = std::make_unique<View>();
     vtm::Document &doc = v->state.doc;
-    doc.openGap(0, n); // contents written below
+    std::vector<std::uint8_t> b(static_cast<std::size_t>(n));
     std::uint64_t x = 0x2545F4914F6CDD1Dull ^ std::uint64_t(n);
-    std::uint8_t *b = doc.Buffer();
     for (std::int64_t i = 0; i < n; ++i) { // xorshift64: varied bytes, all glyphs appear
         x ^= x << 13;
         x ^= x >> 7;
         x ^= x << 17;
-        b[i] = std::uint8_t(x >> 24);
+        b[std::size_t(i)] = std::uint8_t(x >> 24);
     }
+    doc.loadBytes(b.data(), n);
     v->state.view.VertBar.Owner = &v->vert;
     v->state.view.HorzBar.Owner = &v->horz;
     v->state.view.fontCharWidth = g_font->charWidth();

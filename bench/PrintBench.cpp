@@ -113,10 +113,12 @@ int main(int argc, char **argv)
 
     const std::int64_t size = std::int64_t(256) << 20;
     g_doc = std::make_unique<vtm::Document>();
-    g_doc->openGap(0, size);
-    std::uint8_t *b = g_doc->Buffer();
-    for (std::int64_t i = 0; i < size; ++i)
-        b[i] = std::uint8_t(i * 7);
+    {
+        std::vector<std::uint8_t> b(static_cast<std::size_t>(size));
+        for (std::int64_t i = 0; i < size; ++i)
+            b[std::size_t(i)] = std::uint8_t(i * 7);
+        g_doc->loadBytes(b.data(), size);
+    }
     g_pages = vtm::PageCount(vtm::PrintRowCount(size, 16));
     // The same marks on the first and the last page.
     for (std::int64_t page : {std::int64_t(1), g_pages})
