@@ -210,6 +210,38 @@ TEST(FileIntegrity, InPlaceFailureLeavesTheOldBytes)
     EXPECT_EQ(ReadFile(a), old);
 }
 
+std::int64_t TenBytesFree(const std::string &)
+{
+    return 10;
+}
+
+// A shortfall known before writing is reported before anything is created, on both paths.
+TEST(FileIntegrity, TooLittleDiskSpaceChangesNothing)
+{
+    TempDir dir;
+    const std::string a = dir / "a.bin";
+    const Bytes old(20, 1);
+    WriteFile(a, old);
+    Rig r({});
+    r.s.settings.OverwriteWarning = false;
+    LoadAndChange(r, a);
+    r.s.doc.loadBytes(Bytes(100, 7).data(), 100);
+    r.s.doc.setChangeCount(1);
+    SetFreeSpaceCallForTesting(&TenBytesFree);
+    EXPECT_FALSE(r.ed.files().SaveToFile(a, true));
+    fs::create_hard_link(a, dir / "other.bin"); // in place: the old 20 bytes aside, then 100
+    const WriteOutcome linked = WriteFileSafely(a, Bytes(100, 7).data(), 100, true);
+    SetFreeSpaceCallForTesting(nullptr);
+    EXPECT_EQ(r.host.messages.back().text,
+              "Writing failed!\rNot enough free disk space: 100 bytes are needed, 10 are free.");
+    EXPECT_EQ(linked.result, WriteResult::FailedNoSpace);
+    EXPECT_EQ(linked.needed, 100);
+    EXPECT_EQ(ReadFile(a), old);
+    EXPECT_FALSE(fs::exists(dir / "a.~bi"));
+    EXPECT_TRUE(NoTemporaryLeft(dir.path));
+    EXPECT_EQ(r.s.doc.ChangeCount(), 1); // still unsaved
+}
+
 TEST(FileIntegrity, LongNamesAndTheDirectorySync)
 {
     TempDir dir;

@@ -34,6 +34,16 @@ OutcomeMessage WriteOutcomeMessage(Language language, const WriteOutcome &outcom
         return {WriteFailedKeptText(language, outcome.keptCopy), MessageKind::Error};
     case WriteResult::WrittenNoBackup:
         return {BackupFailedText(language, outcome.backup), MessageKind::Warning};
+    case WriteResult::FailedNoSpace:
+        return {WriteFailedText(language)
+                    + (IsGerman(language)
+                           ? "\rNicht genug freier Speicherplatz: " + std::to_string(outcome.needed)
+                                 + " Bytes werden gebraucht, " + std::to_string(outcome.available)
+                                 + " sind frei."
+                           : "\rNot enough free disk space: " + std::to_string(outcome.needed)
+                                 + " bytes are needed, " + std::to_string(outcome.available)
+                                 + " are free."),
+                MessageKind::Error};
     }
     return {};
 }

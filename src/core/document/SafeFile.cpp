@@ -9,12 +9,39 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace vtm {
 
 namespace {
 SyncCall g_sync = nullptr;
+FreeSpaceCall g_freeSpace = nullptr;
+
+std::int64_t FreeSpace(const std::string &dir)
+{
+    if (g_freeSpace)
+        return g_freeSpace(dir);
+    struct statvfs fs;
+    if (::statvfs(dir.c_str(), &fs) != 0)
+        return -1;
+    const std::uint64_t unit = fs.f_frsize ? fs.f_frsize : 1;
+    const std::uint64_t blocks = fs.f_bavail;
+    return blocks > std::uint64_t(INT64_MAX) / unit ? INT64_MAX : std::int64_t(blocks * unit);
+}
+
+// Checked before anything is created: a shortfall known in advance changes nothing.
+bool RoomFor(WriteOutcome &out, const std::string &dir, std::int64_t needed)
+{
+    const std::int64_t free = FreeSpace(dir);
+    if (free < 0 || needed <= free)
+        return true;
+    out.result = WriteResult::FailedNoSpace;
+    out.needed = needed;
+    out.available = free;
+    out.error = "not enough free space in " + dir;
+    return false;
+}
 
 int Sync(int fd)
 {
@@ -243,6 +270,11 @@ bool KeepOldFile(const std::string &path, const struct stat &old, const std::str
 }
 } // namespace
 
+void SetFreeSpaceCallForTesting(FreeSpaceCall call)
+{
+    g_freeSpace = call;
+}
+
 void SetSyncCallForTesting(SyncCall call)
 {
     g_sync = call;
@@ -355,8 +387,14 @@ WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write
     backup = backup && exists;
     if (backup)
         out.backup = BackupNameFor(out.target);
+    // In place, the old bytes are copied aside first and the file grows to n; otherwise a
+    // new file of n bytes stands beside the old one until the rename.
+    const std::int64_t oldSize = exists ? std::int64_t(old.st_size) : 0;
+    const bool inPlace = exists && old.st_nlink > 1;
+    if (!RoomFor(out, dir, inPlace ? oldSize + std::max<std::int64_t>(0, n - oldSize) : n))
+        return out;
     // Another name of the same file must see the new bytes.
-    if (exists && old.st_nlink > 1)
+    if (inPlace)
         return WriteOver(out, old, dir, write, n, backup);
 
     std::string temp;

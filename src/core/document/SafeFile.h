@@ -35,6 +35,7 @@ enum class WriteResult {
     Failed,          // not written (or not known to be on disk); the file is as it was
     FailedOldKept,   // writing in place failed; keptCopy holds the file's old bytes
     WrittenNoBackup, // the file is written, but the old one could not become the backup
+    FailedNoSpace,   // not begun: the disk has too little free space; nothing changed
 };
 
 struct WriteOutcome
@@ -45,6 +46,7 @@ struct WriteOutcome
     std::string keptCopy; // with FailedOldKept: the copy of the old bytes
     std::string error;    // what failed
     FileStamp stamp;      // the file as written
+    std::int64_t needed = 0, available = 0; // with FailedNoSpace: bytes
 };
 
 // Writes data to the file the name leads to, keeping the identity of an existing one: a
@@ -64,6 +66,11 @@ WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write
 
 // Writes n bytes at offset `at` of fd, every write checked; a full disk is ENOSPC.
 bool WriteAllAt(int fd, const std::uint8_t *data, std::int64_t n, std::int64_t at);
+
+// The free bytes of the file system holding a directory, -1 when unknown; tests may put a
+// stand-in in place of statvfs (nullptr restores it).
+using FreeSpaceCall = std::int64_t (*)(const std::string &dir);
+void SetFreeSpaceCallForTesting(FreeSpaceCall call);
 
 // Lets tests watch the sync calls of WriteFileSafely; nullptr restores fsync.
 using SyncCall = int (*)(int fd);
