@@ -92,7 +92,7 @@ void TAction::RemoveByte(Document &doc, std::int64_t at)
 {
     NewValue = doc.ByteAt(at);
     OldValue = doc.MarkAt(at);
-    doc.closeGap(at, 1);
+    doc.remove(at, 1);
     ChangedData(doc);
 }
 

@@ -33,7 +33,7 @@ ActionOutcome TDeleteBytesAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Count > 0 && Pos >= 0 && Pos < doc.BufferSize()) {
-        doc.closeGap(Pos, Count);
+        doc.remove(Pos, Count);
         ChangedData(doc);
     }
     return ActionOutcome::Done;

@@ -29,7 +29,7 @@ ActionOutcome TInsertAction::UndoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Applied() && Pos >= 0 && Pos < doc.BufferSize()) {
-        doc.closeGap(Pos, 1);
+        doc.remove(Pos, 1);
         UnchangedData(doc);
     }
     return ActionOutcome::Done;

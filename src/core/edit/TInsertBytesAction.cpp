@@ -42,7 +42,7 @@ ActionOutcome TInsertBytesAction::UndoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Count > 0 && Applied() && doc.BufferSize() > 0) {
-        doc.closeGap(Pos, Count);
+        doc.remove(Pos, Count);
         UnchangedData(doc);
     }
     return ActionOutcome::Done;
