@@ -481,7 +481,7 @@ void PieceTable::replaceRuns(const std::int64_t *at, std::int64_t count, std::in
     };
     std::int64_t reached = 0;
     for (std::int64_t k = 0; k < count; ++k) {
-        std::int64_t s;
+        std::int64_t s = 0;
         if (!runAt(k, s) || s < reached || s > m_size - from)
             throw std::invalid_argument("PieceTable::replaceRuns: runs out of order or outside");
         reached = s + from;
@@ -517,12 +517,12 @@ void PieceTable::replaceRuns(const std::int64_t *at, std::int64_t count, std::in
         }
     }
     try {
-        std::int64_t first, last;
+        std::int64_t first = 0, last = 0;
         runAt(0, first);
         runAt(count - 1, last);
         Rebuild r(*this, first, last + from);
         for (std::int64_t k = 0; k < count; ++k) {
-            std::int64_t s;
+            std::int64_t s = 0;
             runAt(k, s);
             r.copyTo(s);
             if (to > 0)
