@@ -260,7 +260,11 @@ TEST(PieceTable, RandomOperationsMatchAPlainArray)
                                  std::invalid_argument);
                     break;
                 }
+                const std::int64_t added = t.addedBytes();
                 t.replaceRuns(at.data(), count, spacing, from, to, src.data(), stride);
+                if (count > 0 && (from > 0 || to > 0)) { // shared bytes are added once
+                    EXPECT_EQ(t.addedBytes() - added, stride == 0 ? to : count * to);
+                }
                 for (std::int64_t k = count - 1; k >= 0; --k) {
                     const auto where = model.begin() + at[std::size_t(k)] + k * spacing;
                     model.erase(where, where + from);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -284,6 +285,7 @@ void PieceTable::clear()
 
 PieceTable::Cursor PieceTable::locate(std::int64_t p) const
 {
+    assert(p >= 0 && p < m_size);
     const auto it = std::upper_bound(m_chunks.begin(), m_chunks.end(), p,
                                      [](std::int64_t v, const Chunk &c) { return v < c.end(); });
     const auto s = std::upper_bound(it->slots.begin(), it->slots.end(), p - it->base,
@@ -361,15 +363,19 @@ void PieceTable::reserveAdded(std::int64_t n)
         throw std::bad_alloc();
 }
 
-std::int64_t PieceTable::appendAdded(const std::uint8_t *bytes, std::int64_t n)
+const std::uint8_t *PieceTable::reserveKeeping(std::int64_t n, const std::uint8_t *bytes)
 {
     // The bytes may come from this table's own added buffer, which growing may move.
     const auto from = reinterpret_cast<std::uintptr_t>(bytes);
     const auto own = reinterpret_cast<std::uintptr_t>(m_added.data());
     const bool inside = m_added.data() && from >= own && from < own + std::uintptr_t(m_addedUsed);
     reserveAdded(n);
-    if (inside)
-        bytes = m_added.data() + (from - own);
+    return inside ? m_added.data() + (from - own) : bytes;
+}
+
+std::int64_t PieceTable::appendAdded(const std::uint8_t *bytes, std::int64_t n)
+{
+    bytes = reserveKeeping(n, bytes);
     const std::int64_t at = m_addedUsed;
     std::memcpy(m_added.data() + at, bytes, std::size_t(n));
     m_addedUsed += n;
@@ -499,13 +505,7 @@ void PieceTable::replaceRuns(const std::int64_t *at, std::int64_t count, std::in
             std::int64_t total;
             if (__builtin_mul_overflow(count, to, &total))
                 throw std::bad_alloc();
-            const auto from0 = reinterpret_cast<std::uintptr_t>(bytes);
-            const auto own = reinterpret_cast<std::uintptr_t>(m_added.data());
-            const bool inside =
-                m_added.data() && from0 >= own && from0 < own + std::uintptr_t(m_addedUsed);
-            reserveAdded(total);
-            if (inside)
-                bytes = m_added.data() + (from0 - own);
+            bytes = reserveKeeping(total, bytes);
             shared = m_addedUsed;
             each = to;
             if (bytesStride == to) {

@@ -105,11 +105,13 @@ public:
     // The contiguous bytes from p on, up to the end of p's piece at most; empty at the end.
     Span spanAt(std::int64_t p) const;
 
-    // Calls f(Span) for the spans covering [a, b) in ascending order, until f returns false.
-    // Returns whether every span was visited.
+    // Calls f(Span) for the spans covering [a, b) (clipped to the table) in ascending order,
+    // until f returns false. Returns whether every span was visited.
     template <class F>
     bool forEachSpan(std::int64_t a, std::int64_t b, F f) const
     {
+        a = a < 0 ? 0 : a;
+        b = b > m_size ? m_size : b;
         if (a >= b)
             return true;
         Cursor c = locate(a);
@@ -137,6 +139,8 @@ public:
     template <class F>
     bool forEachSpanBackward(std::int64_t a, std::int64_t b, F f) const
     {
+        a = a < 0 ? 0 : a;
+        b = b > m_size ? m_size : b;
         if (a >= b)
             return true;
         Cursor c = locate(b - 1);
@@ -215,6 +219,8 @@ private:
 
     // Room for n more added bytes; throws std::bad_alloc.
     void reserveAdded(std::int64_t n);
+    // The same, for bytes that may lie in the added buffer: returns where they are after.
+    const std::uint8_t *reserveKeeping(std::int64_t n, const std::uint8_t *bytes);
     // Appends n bytes (room reserved or not) and returns where they start.
     std::int64_t appendAdded(const std::uint8_t *bytes, std::int64_t n);
     // Replaces [a, b) by the given pieces.
