@@ -178,7 +178,8 @@ public:
     PieceList extract(std::int64_t p, std::int64_t n) const;
     // Puts the bytes of `pieces` back at p.
     void insertPieces(std::int64_t p, const PieceList &pieces) { replace(p, 0, pieces); }
-    // Replaces [p, p + n) by the bytes of `pieces` (undoes an overtyping).
+    // Replaces [p, p + n) by the bytes of `pieces` (undoes an overtyping). Pieces of another
+    // table, or from before an adopt() or clear(), throw std::invalid_argument.
     void replace(std::int64_t p, std::int64_t n, const PieceList &pieces);
 
     // Replaces, in one pass over the pieces, the `from` bytes at each of `count` offsets by
