@@ -1,0 +1,241 @@
+#pragma once
+
+#include "document/ByteStorage.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vtm {
+
+// The bytes of a document as a list of pieces, each a run of an immutable source: the
+// original file's bytes, an append-only buffer of every byte the user added, or a fill of
+// one value that takes no memory at all. An edit splits and replaces pieces; nothing already
+// referenced ever changes, so the pieces an edit removes can be kept for undo without
+// copying bytes.
+//
+// Pieces are kept in chunks of a few dozen with offsets relative to the chunk's base (as the
+// marks are): finding an offset is a binary search over chunks and then within one, and an
+// edit rebuilds the chunks it touches and moves the bases of the later ones.
+//
+// Offsets passed in must lie inside the table (edits may touch its end); bad ones make
+// the editing calls throw std::out_of_range before anything changes. When memory runs out
+// an edit throws std::bad_alloc and the table is exactly as it was.
+class PieceTable
+{
+    // Where a piece's bytes live. Another kind (a file read on demand) only needs a case in
+    // sourceSpan.
+    enum class Source : std::uint8_t { Original, Added, Fill };
+
+    // A run of a source. For a fill, `offset` holds the byte value.
+    struct Piece
+    {
+        std::int64_t offset;
+        std::int64_t length : 56;
+        Source source;
+    };
+    static_assert(sizeof(Piece) == 16);
+
+public:
+    // Both limits exist for production too; tests make them tiny so boundaries are hit often.
+    struct Limits
+    {
+        // Pieces per chunk: an edit costs this many piece moves plus one base per chunk.
+        int chunkPieces = 64;
+        // Longest span handed out, so that long scans come back often enough to report
+        // progress or stop; callers must cope with any span length anyway (a fill's spans
+        // are at most FillSpan, and a file read on demand will yield its cache blocks).
+        std::int64_t maxSpan = std::int64_t(1) << 20;
+    };
+
+    // Longest span of a fill piece: fills are read from one shared block per value.
+    static constexpr std::int64_t FillSpan = 64 * 1024;
+
+    // Contiguous bytes at document offset `offset`. Valid until the next edit (the added
+    // buffer may move when it grows).
+    struct Span
+    {
+        const std::uint8_t *data = nullptr;
+        std::int64_t size = 0;
+        std::int64_t offset = 0;
+    };
+
+    // Pieces taken out of a table, to be put back by insertPieces or replace: the bytes are
+    // not copied. Valid for the table they came from until its next adopt() or clear().
+    class PieceList
+    {
+    public:
+        std::int64_t size() const { return m_size; }
+        bool empty() const { return m_pieces.empty(); }
+        // Memory held, for the history's accounting.
+        std::int64_t bytesHeld() const
+        {
+            return std::int64_t(sizeof(*this) + m_pieces.capacity() * sizeof(Piece));
+        }
+
+    private:
+        friend class PieceTable;
+        std::vector<Piece> m_pieces;
+        std::int64_t m_size = 0;
+        std::uint64_t m_owner = 0;
+    };
+
+    PieceTable();
+    explicit PieceTable(Limits limits);
+    // The moved-from table is empty.
+    PieceTable(PieceTable &&other) noexcept;
+    PieceTable &operator=(PieceTable &&other) noexcept;
+    PieceTable(const PieceTable &) = delete;
+    PieceTable &operator=(const PieceTable &) = delete;
+
+    std::int64_t size() const { return m_size; }
+    std::int64_t pieceCount() const { return m_pieceCount; }
+    // Bytes appended for insertions and overtyping so far (kept until adopt or clear).
+    std::int64_t addedBytes() const { return m_addedUsed; }
+
+    // The contents become the first n bytes of `original` (0 <= n <= original.size()).
+    // Earlier PieceLists become invalid.
+    void adopt(ByteStorage &&original, std::int64_t n);
+    // Empty, every source released. Earlier PieceLists become invalid.
+    void clear();
+
+    std::uint8_t at(std::int64_t p) const;
+    // [p, p + n) into out.
+    void read(std::int64_t p, std::int64_t n, std::uint8_t *out) const;
+    // The contiguous bytes from p on, up to the end of p's piece at most; empty at the end.
+    Span spanAt(std::int64_t p) const;
+
+    // Calls f(Span) for the spans covering [a, b) (clipped to the table) in ascending order,
+    // until f returns false. Returns whether every span was visited.
+    template <class F>
+    bool forEachSpan(std::int64_t a, std::int64_t b, F f) const
+    {
+        a = a < 0 ? 0 : a;
+        b = b > m_size ? m_size : b;
+        if (a >= b)
+            return true;
+        Cursor c = locate(a);
+        std::int64_t p = a;
+        while (p < b) {
+            const Chunk &k = m_chunks[c.chunk];
+            const Slot &s = k.slots[c.slot];
+            const std::int64_t start = k.base + s.start;
+            const std::int64_t stop = b < start + s.piece.length ? b : start + s.piece.length;
+            while (p < stop) {
+                const Span span = sourceSpan(s.piece, start, p - start, stop - start, false);
+                if (!f(span))
+                    return false;
+                p += span.size;
+            }
+            if (++c.slot == k.slots.size()) {
+                ++c.chunk;
+                c.slot = 0;
+            }
+        }
+        return true;
+    }
+
+    // The same, from b down to a: the last span first.
+    template <class F>
+    bool forEachSpanBackward(std::int64_t a, std::int64_t b, F f) const
+    {
+        a = a < 0 ? 0 : a;
+        b = b > m_size ? m_size : b;
+        if (a >= b)
+            return true;
+        Cursor c = locate(b - 1);
+        std::int64_t p = b;
+        while (p > a) {
+            const Chunk &k = m_chunks[c.chunk];
+            const Slot &s = k.slots[c.slot];
+            const std::int64_t start = k.base + s.start;
+            const std::int64_t stop = a > start ? a : start;
+            while (p > stop) {
+                const Span span = sourceSpan(s.piece, start, stop - start, p - start, true);
+                if (!f(span))
+                    return false;
+                p = span.offset;
+            }
+            if (c.slot > 0) {
+                --c.slot;
+            } else if (c.chunk > 0) {
+                --c.chunk;
+                c.slot = m_chunks[c.chunk].slots.size() - 1;
+            }
+        }
+        return true;
+    }
+
+    // Editing. Inserted and overtyped bytes are appended to the added buffer first.
+    void insert(std::int64_t p, const std::uint8_t *bytes, std::int64_t n);
+    // n bytes of one value, held as a fill piece: no memory however long.
+    void insertFill(std::int64_t p, std::uint8_t value, std::int64_t n);
+    // Overtypes [p, p + n); bytes past the end extend the table.
+    void overwrite(std::int64_t p, const std::uint8_t *bytes, std::int64_t n);
+    void erase(std::int64_t p, std::int64_t n);
+
+    // The pieces of [p, p + n), for undo.
+    PieceList extract(std::int64_t p, std::int64_t n) const;
+    // Puts the bytes of `pieces` back at p.
+    void insertPieces(std::int64_t p, const PieceList &pieces) { replace(p, 0, pieces); }
+    // Replaces [p, p + n) by the bytes of `pieces` (undoes an overtyping). Pieces of another
+    // table, or from before an adopt() or clear(), throw std::invalid_argument.
+    void replace(std::int64_t p, std::int64_t n, const PieceList &pieces);
+
+    // Replaces, in one pass over the pieces, the `from` bytes at each of `count` offsets by
+    // `to` bytes. Offset k is at[k] + k * spacing (at may be null: 0), counted in the table as
+    // it is before the call; offsets ascend and runs do not overlap, or std::invalid_argument
+    // is thrown and nothing changes. Run k's new bytes are at bytes + k * bytesStride; with
+    // stride 0 every run gets the same bytes, added to the buffer once.
+    void replaceRuns(const std::int64_t *at, std::int64_t count, std::int64_t spacing,
+                     std::int64_t from, std::int64_t to, const std::uint8_t *bytes,
+                     std::int64_t bytesStride);
+
+private:
+    struct Slot
+    {
+        std::int64_t start; // relative to the chunk's base
+        Piece piece;
+    };
+    struct Chunk
+    {
+        std::int64_t base = 0;
+        std::vector<Slot> slots;
+        std::int64_t end() const { return base + slots.back().start + slots.back().piece.length; }
+    };
+    struct Cursor
+    {
+        std::size_t chunk = 0;
+        std::size_t slot = 0;
+    };
+    class Rebuild;
+
+    // The slot holding p (0 <= p < size()).
+    Cursor locate(std::int64_t p) const;
+    // Every read goes through here: the contiguous bytes of `piece` starting at `from`
+    // (forward) or ending at `to` (backward), inside [from, to) and at most maxSpan long.
+    // `start` is the piece's offset in the table.
+    Span sourceSpan(const Piece &piece, std::int64_t start, std::int64_t from, std::int64_t to,
+                    bool backward) const;
+
+    // Room for n more added bytes; throws std::bad_alloc.
+    void reserveAdded(std::int64_t n);
+    // The same, for bytes that may lie in the added buffer: returns where they are after.
+    const std::uint8_t *reserveKeeping(std::int64_t n, const std::uint8_t *bytes);
+    // Appends n bytes (room reserved or not) and returns where they start.
+    std::int64_t appendAdded(const std::uint8_t *bytes, std::int64_t n);
+    // Replaces [a, b) by the given pieces.
+    void splice(std::int64_t a, std::int64_t b, const Piece *pieces, std::size_t count);
+    void checkRange(std::int64_t p, std::int64_t n, bool mayPassEnd) const;
+
+    Limits m_limits;
+    ByteStorage m_original;
+    ByteStorage m_added;
+    std::int64_t m_addedUsed = 0;
+    std::vector<Chunk> m_chunks;
+    std::int64_t m_size = 0;
+    std::int64_t m_pieceCount = 0;
+    std::uint64_t m_id = 0; // which PieceLists belong to the current sources
+};
+
+} // namespace vtm
