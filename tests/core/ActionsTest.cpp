@@ -99,7 +99,6 @@ TEST(Actions, UndoAndRedoRestoreBytesAndMarksExactly)
         ASSERT_TRUE(Add(r, make(r)));
         const Bytes doneBytes = BytesOf(r.s.doc), doneMarks = MarksOf(r.s.doc);
         EXPECT_TRUE(doneBytes != bytes || doneMarks != marks);
-        EXPECT_EQ(r.s.doc.BufferCapacity(), Document::StepFor(r.s.doc.BufferSize()));
         r.s.History.Undo();
         EXPECT_EQ(BytesOf(r.s.doc), bytes);
         EXPECT_EQ(MarksOf(r.s.doc), marks);
@@ -179,48 +178,43 @@ TEST(Actions, ModifiedIsExact)
 }
 
 // Growth that fails: the message of the action, the document consistent and unchanged,
-// the history gone.
+// the history gone. Every byte typed or inserted is kept in memory; zeros, removed bytes
+// and bytes put back need none.
 TEST(Actions, OutOfMemoryLeavesAConsistentDocument)
 {
     const std::string shortText = "Operation failed! Possible reason: Not enough memory.";
     const std::string replaceText = shortText + " Close application!";
     auto consistent = [](Rig &r, const Bytes &bytes) {
         EXPECT_EQ(BytesOf(r.s.doc), bytes);
-        EXPECT_EQ(r.s.doc.BufferCapacity(), Document::StepFor(r.s.doc.BufferSize()));
         EXPECT_FALSE(r.s.History.CanUndo());
         EXPECT_FALSE(r.s.History.CanRedo());
         EXPECT_GE(r.s.view.CursorOffset(), 0);
         EXPECT_LT(r.s.view.CursorOffset(), std::max<std::int64_t>(1, r.s.doc.BufferSize()));
     };
     const Bytes full = Iota(65536);
-    const Bytes pattern{1};
+    const Bytes pattern{1, 2};
     {
         Rig r(full);
         Add(r, std::make_unique<TEditAction>(G(r), 0, false, 7));
-        r.s.doc.setStorageLimit(65536);
+        r.s.doc.setStorageLimit(65536 + 1); // the byte typed, and nothing more
         EXPECT_FALSE(
-            Add(r, std::make_unique<TInsertBytesAction>(G(r), 0, false, 1, pattern.data(), 1)));
+            Add(r, std::make_unique<TInsertBytesAction>(G(r), 0, false, 2, pattern.data(), 2)));
         ASSERT_EQ(r.host.messages.size(), 1u);
         EXPECT_EQ(r.host.messages[0].text, shortText);
         EXPECT_EQ(r.host.messages[0].kind, MessageKind::Error);
         Bytes b = full;
         b[0] = 7;
         consistent(r, b);
-        EXPECT_FALSE(Add(r, std::make_unique<TInsertAction>(ActionKind::Insert, G(r), 3, false)));
+        EXPECT_FALSE(Add(r, std::make_unique<TEditAction>(G(r), 3, false, 9)));
         consistent(r, b);
-    }
-    {
-        Rig r(full);
-        r.s.doc.setStorageLimit(65536); // appending needs a second step
-        EXPECT_FALSE(
-            Add(r, std::make_unique<TInsertAction>(ActionKind::Append, G(r), 65536, false)));
-        consistent(r, full);
-        EXPECT_EQ(r.host.messages.back().text, shortText);
+        // A zero inserted needs no memory.
+        EXPECT_TRUE(Add(r, std::make_unique<TInsertAction>(ActionKind::Append, G(r), 65536, false)));
+        EXPECT_EQ(r.s.doc.BufferSize(), 65537);
     }
     for (int which = 0; which < 3; ++which) {
         SCOPED_TRACE(which);
         const int removed = which == 2 ? 20 : 1;
-        Rig r(Iota(65536 + removed)); // deleting goes down a storage step, undoing must grow
+        Rig r(Iota(65536 + removed));
         r.s.settings.Language = LanguageGerman;
         Stripe(r.s.doc);
         Add(r, std::make_unique<TEditAction>(G(r), 9, false, 7)); // an older step
@@ -232,10 +226,15 @@ TEST(Actions, OutOfMemoryLeavesAConsistentDocument)
             Add(r, std::make_unique<TDeleteAction>(ActionKind::Back, g, 10, false));
         else
             Add(r, std::make_unique<TDeleteBytesAction>(r.ed, g, 10, 20, false));
-        Add(r, std::make_unique<TEditAction>(g, 0, false, 0xEE));
-        r.s.doc.setStorageLimit(65536);
+        Add(r, std::make_unique<TInsertAction>(ActionKind::Insert, g, 0, false));
+        r.s.doc.setStorageLimit(0); // nothing more can be added
         r.place(30, 100);
         r.s.History.Undo();
+        if (which == 2) { // the removed bytes come back as the pieces they were
+            EXPECT_TRUE(r.host.messages.empty());
+            EXPECT_EQ(r.s.doc.BufferSize(), 65536 + removed);
+            continue;
+        }
         ASSERT_FALSE(r.host.messages.empty());
         EXPECT_EQ(r.host.messages.back().text,
                   "Vorgang fehlgeschlagen! Vermutlich nicht genug Speicher. Bitte beenden Sie "
@@ -255,15 +254,14 @@ TEST(Actions, OutOfMemoryLeavesAConsistentDocument)
         consistent(r, full);
     }
     {
-        // Shrinking never fails; growing back on undo can.
+        // Undoing puts the replaced bytes back as pieces: no memory needed.
         Rig r(Iota(65537));
         const Bytes two{5, 6};
         Add(r, std::make_unique<TReplaceAction>(r.ed, G(r), 0, false, 2, two.data(), 1));
-        r.s.doc.setStorageLimit(65536);
+        r.s.doc.setStorageLimit(0);
         r.s.History.Undo();
-        EXPECT_EQ(r.host.messages.back().text, replaceText);
-        consistent(r, BytesOf(r.s.doc));
-        EXPECT_EQ(r.s.doc.BufferSize(), 65536);
+        EXPECT_TRUE(r.host.messages.empty());
+        EXPECT_EQ(BytesOf(r.s.doc), Iota(65537));
     }
     {
         // Past the largest document: out of memory, computed without overflow.
@@ -329,9 +327,9 @@ TEST(Actions, FailureMessageAfterTheLayoutPass)
     {
         LoggingContext c(Iota(65536));
         c.doc.setStorageLimit(65536);
-        EXPECT_FALSE(c.history.AddAction(
-            std::make_unique<TInsertAction>(ActionKind::Insert, c.NextCommandNumber(), 3, false),
-            true));
+        EXPECT_FALSE(c.history.AddAction(std::make_unique<TInsertBytesAction>(
+                                             c.NextCommandNumber(), 3, false, 2, two.data(), 2),
+                                         true));
         EXPECT_EQ(c.log, (Log{"layout", "update", OutOfMemoryText(LanguageEnglish), "layout",
                               "cursor", "update"}));
         c.log.clear();

@@ -214,7 +214,7 @@ TEST(ByteRun, InvalidAndOversizedCounts)
     // The largest document exactly still fits in size terms: the storage limit decides.
     r.s.doc.setStorageLimit(65536);
     r.host.clearLog();
-    AppendBytes(r.ed, m, 65536, {1});
+    AppendBytes(r.ed, m, 65536, {1, 2});
     EXPECT_EQ(r.host.messages.size(), 1u);
     EXPECT_EQ(r.s.doc.BufferSize(), 20);
 }

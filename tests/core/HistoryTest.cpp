@@ -4,6 +4,7 @@
 #include "edit/TCompoundMarkAction.h"
 #include "edit/TDeleteAction.h"
 #include "edit/TDeleteBytesAction.h"
+#include "edit/TInsertBytesAction.h"
 #include "edit/TMarkAction.h"
 
 #include <gtest/gtest.h>
@@ -169,20 +170,23 @@ TEST(History, UndoMemoryDropsWholeOldestCommands)
     Rig r(Iota(4000));
     TActions &h = r.s.History;
     h.setUndoByteLimit(2500);
+    const Bytes pattern(1000, 9); // each insertion keeps its 1000 bytes
+    const auto insert = [&] {
+        h.AddAction(std::make_unique<TInsertBytesAction>(r.ed.NextCommandNumber(), 0, false, 1000,
+                                                         pattern.data(), 1000),
+                    true);
+    };
     for (int i = 0; i < 3; ++i)
-        h.AddAction(
-            std::make_unique<TDeleteBytesAction>(r.ed, r.ed.NextCommandNumber(), 0, 1000, false),
-            true);
+        insert();
     EXPECT_EQ(h.ActionCount(), 2);
     EXPECT_EQ(h.UndoBytes(), 2000);
     // The newest command stays, however large.
-    h.AddAction(
-        std::make_unique<TDeleteBytesAction>(r.ed, r.ed.NextCommandNumber(), 0, 1000, false), true);
+    insert();
     h.setUndoByteLimit(10);
     Mark(r, 0);
-    h.AddAction(
-        std::make_unique<TDeleteBytesAction>(r.ed, r.ed.NextCommandNumber(), 0, 1000, false),
-        true); // nothing left to delete: an empty step
+    h.AddAction(std::make_unique<TDeleteBytesAction>(r.ed, r.ed.NextCommandNumber(),
+                                                     r.s.doc.BufferSize(), 1000, false),
+                true); // nothing to delete past the end: an empty step
     EXPECT_EQ(h.ActionCount(), 2);
     EXPECT_EQ(h.UndoBytes(), 0);
 }

@@ -362,7 +362,9 @@ TEST(FileWorkflow, OpenClipboardThroughTheChooser)
         lines.contains(QStringLiteral("         1 $00000001          5 $00000005 (CF_TEXT)")))
         << lines.join(QLatin1Char('\n')).toStdString();
     const Document &doc = w.state().doc;
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(doc.Buffer()), doc.BufferSize()), bytes);
+    QByteArray held(doc.BufferSize(), '\0');
+    doc.ReadBytes(0, doc.BufferSize(), reinterpret_cast<std::uint8_t *>(held.data()));
+    EXPECT_EQ(held, bytes);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantreelmorbisco"));
 
     QGuiApplication::clipboard()->clear();

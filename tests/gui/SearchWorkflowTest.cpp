@@ -40,7 +40,9 @@ struct Window
     QByteArray bytes()
     {
         const Document &d = w.state().doc;
-        return QByteArray(reinterpret_cast<const char *>(d.Buffer()), d.BufferSize());
+        QByteArray bytes(d.BufferSize(), '\0');
+        d.ReadBytes(0, d.BufferSize(), reinterpret_cast<std::uint8_t *>(bytes.data()));
+        return bytes;
     }
     QByteArray marks()
     {

@@ -6,177 +6,160 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace vtm {
 
-void Document::SetBufferCapacity(std::int64_t n)
+void Document::checkGrowth(std::int64_t added, std::int64_t grown) const
 {
-    const std::int64_t step = StepFor(n);
-    if (step == m_buffer.size())
-        return;
-    if (step > m_buffer.size() && !fitsLimit(step))
+    if (added < 0 || grown > MaxBufferSize - m_bytes.size()
+        || (added > 0
+            && added > m_storageLimit - m_bytes.originalCapacity() - m_bytes.addedBytes()))
         throw OutOfMemoryError();
-    if (!m_buffer.resize(step))
-        throw OutOfMemoryError();
-}
-
-void Document::reserveFor(std::int64_t n)
-{
-    if (n < 0 || n > MaxBufferSize)
-        throw OutOfMemoryError();
-    SetBufferCapacity(n);
-}
-
-void Document::ReadBytes(std::int64_t p, std::int64_t n, std::uint8_t *out) const
-{
-    ForEachSpan(p, p + n, [&](const Span &s) {
-        std::memcpy(out + (s.offset - p), s.data, std::size_t(s.size));
-        return true;
-    });
 }
 
 bool Document::WriteTo(int fd) const
 {
-    return ForEachSpan(0, m_size,
+    return ForEachSpan(0, BufferSize(),
                        [&](const Span &s) { return WriteAllAt(fd, s.data, s.size, s.offset); });
 }
 
 void Document::WriteBytes(std::int64_t p, const std::uint8_t *bytes, std::int64_t n)
 {
-    if (p >= 0 && n > 0 && p + n <= m_size)
-        std::memcpy(Buffer() + p, bytes, std::size_t(n));
+    if (p < 0 || n <= 0 || p + n > BufferSize())
+        return;
+    checkGrowth(n, 0);
+    edit([&] { m_bytes.overwrite(p, bytes, n); });
 }
 
 void Document::InsertBytes(std::int64_t p, const std::uint8_t *bytes, std::int64_t n)
 {
-    if (n <= 0 || p < 0 || p > m_size)
+    if (n <= 0 || p < 0 || p > BufferSize())
         return;
-    openGap(p, n);
-    std::memcpy(Buffer() + p, bytes, std::size_t(n));
+    checkGrowth(n, n);
+    edit([&] { m_bytes.insert(p, bytes, n); });
+    shiftMarksAfter(p, n);
 }
 
 void Document::InsertPattern(std::int64_t p, const std::uint8_t *pattern, std::int64_t length,
                              std::int64_t count)
 {
-    if (count <= 0 || length <= 0 || p < 0 || p > m_size)
+    if (count <= 0 || length <= 0 || p < 0 || p > BufferSize())
         return;
-    openGap(p, count);
-    // Lay the pattern down once, then keep doubling what is already filled.
-    std::uint8_t *to = Buffer() + p;
-    std::memcpy(to, pattern, std::size_t(std::min(length, count)));
-    for (std::int64_t filled = std::min(length, count); filled < count;) {
-        const std::int64_t n = std::min(filled, count - filled);
-        std::memcpy(to + filled, to, std::size_t(n));
-        filled += n;
+    length = std::min(length, count);
+    if (length == 1) { // one value repeated takes no memory
+        checkGrowth(0, count);
+        edit([&] { m_bytes.insertFill(p, pattern[0], count); });
+    } else {
+        checkGrowth(count, count);
+        // Whole repeats a block at a time; the added bytes follow each other, so the
+        // blocks join into one piece.
+        std::vector<std::uint8_t> block;
+        std::int64_t done = 0;
+        try {
+            const std::int64_t each = std::min(count, (std::int64_t(1) << 20) / length * length + length);
+            block.resize(std::size_t(each));
+            for (std::int64_t k = 0; k < each; ++k)
+                block[std::size_t(k)] = pattern[k % length];
+            while (done < count) {
+                const std::int64_t n = std::min(each, count - done);
+                m_bytes.insert(p + done, block.data(), n);
+                done += n;
+            }
+        } catch (const std::bad_alloc &) {
+            if (done > 0)
+                m_bytes.erase(p, done);
+            throw OutOfMemoryError();
+        }
     }
+    shiftMarksAfter(p, count);
 }
 
 void Document::ReplaceBytes(std::int64_t p, std::int64_t from, const std::uint8_t *bytes,
                             std::int64_t to)
 {
-    // Enlarge first, then move the tail: a failure changes nothing.
-    if (from < to)
-        openGap(p + from, to - from);
-    else if (to < from)
-        closeGap(p + to, from - to);
-    if (to > 0)
-        std::memcpy(Buffer() + p, bytes, std::size_t(to));
+    if (p < 0 || from < 0 || to < 0 || p + from > BufferSize())
+        return;
+    checkGrowth(to, to - from);
+    const std::int64_t at = p;
+    edit([&] { m_bytes.replaceRuns(&at, 1, 0, from, to, bytes, 0); });
+    resizeMarksAt(p, from, to);
+}
+
+Document::Pieces Document::Extract(std::int64_t p, std::int64_t n) const
+{
+    return m_bytes.extract(p, n);
+}
+
+void Document::ReplaceWithPieces(std::int64_t p, std::int64_t n, const Pieces &pieces)
+{
+    checkGrowth(0, pieces.size() - n);
+    try {
+        edit([&] { m_bytes.replace(p, n, pieces); });
+    } catch (const std::invalid_argument &) { // pieces of contents since replaced
+        throw OutOfMemoryError();
+    }
+    resizeMarksAt(p, n, pieces.size());
+}
+
+void Document::shiftMarksAfter(std::int64_t p, std::int64_t n)
+{
+    try {
+        m_marks.insertGap(p, n);
+    } catch (const std::bad_alloc &) {
+        m_bytes.erase(p, n); // the bytes go back out: nothing changed
+        throw OutOfMemoryError();
+    }
+}
+
+// After [p, p + from) became `to` bytes: the marks of the first min(from, to) stay, bytes
+// added are unmarked, marks of bytes removed go.
+void Document::resizeMarksAt(std::int64_t p, std::int64_t from, std::int64_t to)
+{
+    try {
+        if (to > from)
+            m_marks.insertGap(p + from, to - from);
+        else if (from > to)
+            m_marks.erase(p + to, from - to);
+    } catch (const std::bad_alloc &) {
+        // Marks past the edit are off by the difference; clear what cannot be trusted.
+        m_marks.truncate(p);
+        throw OutOfMemoryError();
+    }
 }
 
 void Document::SetMark(std::int64_t p, std::uint8_t colour)
 {
-    if (p >= 0 && p < m_size)
+    if (p >= 0 && p < BufferSize())
         m_marks.fill(p, 1, colour);
 }
 
 void Document::SetMarks(std::int64_t p, const std::uint8_t *colours, std::int64_t n)
 {
-    if (p < 0 || n <= 0 || p >= m_size)
+    if (p < 0 || n <= 0 || p >= BufferSize())
         return;
-    m_marks.assign(p, colours, std::min<std::int64_t>(n, m_size - p));
+    m_marks.assign(p, colours, std::min<std::int64_t>(n, BufferSize() - p));
 }
 
 void Document::FillMarks(std::int64_t p, std::int64_t n, std::uint8_t colour)
 {
-    if (p < 0 || n <= 0 || p >= m_size)
+    if (p < 0 || n <= 0 || p >= BufferSize())
         return;
-    m_marks.fill(p, std::min<std::int64_t>(n, m_size - p), colour);
+    m_marks.fill(p, std::min<std::int64_t>(n, BufferSize() - p), colour);
 }
 
 void Document::PasteMarks(std::int64_t p, std::int64_t n, const MarkMap &src)
 {
-    if (p < 0 || n <= 0 || p >= m_size)
+    if (p < 0 || n <= 0 || p >= BufferSize())
         return;
-    m_marks.paste(p, std::min<std::int64_t>(n, m_size - p), src);
+    m_marks.paste(p, std::min<std::int64_t>(n, BufferSize() - p), src);
 }
 
 void Document::ApplyMarks(const MarkMap &changes, MarkMap *old)
 {
     m_marks.apply(changes, old);
-    m_marks.truncate(m_size); // a change recorded for bytes that are gone
+    m_marks.truncate(BufferSize()); // a change recorded for bytes that are gone
 }
-
-void Document::openGap(std::int64_t p, std::int64_t count)
-{
-    if (count <= 0 || p < 0 || p > m_size)
-        return;
-    if (count > MaxBufferSize - m_size) // no overflow on the way to the size check
-        throw OutOfMemoryError();
-    const std::int64_t newSize = m_size + count;
-    reserveFor(newSize); // throws before anything has moved
-    shiftMarks([&] { m_marks.insertGap(p, count); });
-    std::memmove(Buffer() + p + count, Buffer() + p, std::size_t(m_size - p));
-    m_size = newSize;
-}
-
-void Document::closeGap(std::int64_t p, std::int64_t count)
-{
-    if (p < 0 || p >= m_size || count <= 0)
-        return;
-    count = std::min<std::int64_t>(count, m_size - p);
-    const std::int64_t end = p + count;
-    shiftMarks([&] { m_marks.erase(p, count); });
-    std::memmove(Buffer() + p, Buffer() + end, std::size_t(m_size - end));
-    m_size -= count;
-    SetBufferCapacity(m_size); // shrinking cannot fail
-}
-
-namespace {
-// Moves one array's bytes into their places after replaceRuns in a single pass: front to
-// back when runs shrink, back to front when they grow, so no byte moves twice.
-// run(k, dest, src) writes run k's new bytes at dest; src is where its old bytes are now.
-template <class Run>
-void SpliceRuns(std::uint8_t *a, std::int64_t size, const std::int64_t *at, std::int64_t count,
-                std::int64_t spacing, std::int64_t from, std::int64_t to, Run run)
-{
-    const auto pos = [&](std::int64_t k) { return at[k] + k * spacing; };
-    if (to <= from) {
-        std::int64_t r = 0, w = 0;
-        for (std::int64_t k = 0; k < count; ++k) {
-            const std::int64_t p = pos(k);
-            if (w != r)
-                std::memmove(a + w, a + r, std::size_t(p - r));
-            w += p - r;
-            run(k, a + w, a + p);
-            w += to;
-            r = p + from;
-        }
-        if (w != r)
-            std::memmove(a + w, a + r, std::size_t(size - r));
-        return;
-    }
-    std::int64_t r = size, w = size + count * (to - from);
-    for (std::int64_t k = count; k-- > 0;) {
-        const std::int64_t p = pos(k);
-        const std::int64_t tail = r - (p + from);
-        w -= tail;
-        std::memmove(a + w, a + p + from, std::size_t(tail));
-        w -= to;
-        run(k, a + w, a + p);
-        r = p;
-    }
-}
-} // namespace
 
 void Document::replaceRuns(const std::int64_t *at, std::int64_t count, std::int64_t spacing,
                            std::int64_t from, std::int64_t to, const std::uint8_t *bytes,
@@ -184,36 +167,27 @@ void Document::replaceRuns(const std::int64_t *at, std::int64_t count, std::int6
 {
     if (count <= 0 || from < 0 || to < 0)
         return;
+    const std::int64_t size = BufferSize();
     for (std::int64_t k = 0; k < count; ++k) { // a caller's fault must not corrupt the bytes
         const std::int64_t p = at[k] + k * spacing;
-        const std::int64_t next = k + 1 < count ? at[k + 1] + (k + 1) * spacing : m_size;
+        const std::int64_t next = k + 1 < count ? at[k + 1] + (k + 1) * spacing : size;
         if (p < 0 || p + from > next)
             throw std::invalid_argument("replaceRuns: runs out of order");
     }
     const std::int64_t delta = to - from;
-    const std::int64_t oldSize = m_size;
-    const std::int64_t newSize = oldSize + count * delta;
-    reserveFor(std::max(oldSize, newSize)); // throws before anything has moved
-    // The new marks are built first as well, so that nothing has moved if that fails.
+    if (delta > 0 && count > (MaxBufferSize - size) / delta)
+        throw OutOfMemoryError();
+    checkGrowth(bytesStride != 0 ? std::min(count, MaxBufferSize) * to : to, count * delta);
+    // The new marks are built first, so that nothing has changed if that fails.
     const bool remark = delta != 0 && (!m_marks.empty() || (delta > 0 && extraMarks));
     MarkMap marks;
-    try {
+    edit([&] {
         if (remark)
             marks = replacedMarks(at, count, spacing, from, to, extraMarks);
-    } catch (const std::bad_alloc &) {
-        throw OutOfMemoryError();
-    }
-
-    SpliceRuns(Buffer(), oldSize, at, count, spacing, from, to,
-               [&](std::int64_t k, std::uint8_t *dest, const std::uint8_t *) {
-                   if (to > 0)
-                       std::memcpy(dest, bytes + k * bytesStride, std::size_t(to));
-               });
-
+        m_bytes.replaceRuns(at, count, spacing, from, to, bytes, bytesStride);
+    });
     if (remark)
         m_marks = std::move(marks);
-    m_size = newSize;
-    SetBufferCapacity(m_size); // shrinking cannot fail
 }
 
 // The marks after replaceRuns, rebuilt in one pass over the runs and the occurrences.
@@ -238,27 +212,36 @@ MarkMap Document::replacedMarks(const std::int64_t *at, std::int64_t count, std:
     };
     std::int64_t done = 0;
     for (std::int64_t k = 0; k < count; ++k) {
-        const std::int64_t p = std::int64_t(at[k]) + k * spacing;
+        const std::int64_t p = at[k] + k * spacing;
         copy(done, p + keep, k * delta);
         if (delta > 0 && extraMarks)
             out.appendColours(p + from + k * delta, extraMarks + k * delta, delta);
         done = p + from;
     }
-    copy(done, m_size, count * delta);
+    copy(done, BufferSize(), count * delta);
     return out.finish();
 }
 
 void Document::insertZeros(std::int64_t p, std::int64_t count)
 {
-    if (count <= 0 || p < 0 || p > m_size)
+    if (count <= 0 || p < 0 || p > BufferSize())
         return;
-    openGap(p, count);
-    std::memset(Buffer() + p, 0, std::size_t(count));
+    checkGrowth(0, count);
+    edit([&] { m_bytes.insertFill(p, 0, count); });
+    shiftMarksAfter(p, count);
 }
 
 void Document::remove(std::int64_t p, std::int64_t count)
 {
-    closeGap(p, count);
+    if (p < 0 || p >= BufferSize() || count <= 0)
+        return;
+    count = std::min(count, BufferSize() - p);
+    edit([&] { m_bytes.erase(p, count); });
+    try {
+        m_marks.erase(p, count);
+    } catch (const std::bad_alloc &) {
+        m_marks.truncate(p); // cannot be trusted past the edit
+    }
 }
 
 void Document::freshContents()
@@ -270,20 +253,26 @@ void Document::freshContents()
 
 void Document::clear()
 {
-    m_buffer.release();
+    m_bytes.clear();
     m_marks.clear();
-    m_size = 0;
     freshContents();
 }
 
 bool Document::adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks)
 {
-    if (keepMarks)
-        m_marks.truncate(n); // marks past the new end must not survive
-    else
+    try {
+        m_bytes.adopt(std::move(buffer), n);
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    try {
+        if (keepMarks)
+            m_marks.truncate(n); // marks past the new end must not survive
+        else
+            m_marks.clear();
+    } catch (const std::bad_alloc &) {
         m_marks.clear();
-    m_buffer = std::move(buffer);
-    m_size = n;
+    }
     freshContents();
     return true;
 }

@@ -3,6 +3,7 @@
 #include "document/ByteStorage.h"
 #include "document/InputFile.h"
 #include "document/MarkMap.h"
+#include "document/PieceTable.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -21,8 +22,8 @@ public:
     {}
 };
 
-// The edited bytes, held whole in memory in 64 KiB steps, and one marker colour per byte,
-// held as runs.
+// The edited bytes, as pieces over the loaded contents and the bytes the user added, and
+// one marker colour per byte, held as runs.
 class Document
 {
 public:
@@ -35,54 +36,50 @@ public:
         return (n + StorageStep - 1) / StorageStep * StorageStep;
     }
 
-    std::uint8_t *Buffer() const { return m_buffer.data(); }
-    std::int64_t BufferSize() const { return m_size; }
+    std::int64_t BufferSize() const { return m_bytes.size(); }
+    // Memory the bytes hold: the original contents and the buffer of added bytes.
+    std::int64_t BufferCapacity() const { return m_bytes.memoryHeld(); }
 
     // Reading goes through spans: contiguous runs of the bytes, in order. Nothing outside
     // the document indexes its bytes across the whole of it.
-    struct Span
-    {
-        const std::uint8_t *data;
-        std::int64_t size;
-        std::int64_t offset;
-    };
-    std::uint8_t ByteAt(std::int64_t p) const { return m_buffer.data()[p]; }
+    using Span = PieceTable::Span;
+    std::uint8_t ByteAt(std::int64_t p) const { return m_bytes.at(p); }
     // n bytes from p on (within the document) into out.
-    void ReadBytes(std::int64_t p, std::int64_t n, std::uint8_t *out) const;
+    void ReadBytes(std::int64_t p, std::int64_t n, std::uint8_t *out) const
+    {
+        if (n > 0)
+            m_bytes.read(p, n, out);
+    }
     // Calls f(Span) for the spans covering [a, b), in order, while f returns true; false
     // when f stopped the walk.
     template <class F>
     bool ForEachSpan(std::int64_t a, std::int64_t b, F f) const
     {
-        a = std::max<std::int64_t>(a, 0);
-        b = std::min(b, m_size);
-        for (std::int64_t p = a; p < b;) {
-            const std::int64_t n = std::min(b - p, m_maxSpan);
-            if (!f(Span{m_buffer.data() + p, n, p}))
-                return false;
-            p += n;
-        }
-        return true;
+        return m_bytes.forEachSpan(a, b, [&](const Span &s) {
+            for (std::int64_t k = 0; k < s.size; k += m_maxSpan)
+                if (!f(Span{s.data + k, std::min(s.size - k, m_maxSpan), s.offset + k}))
+                    return false;
+            return true;
+        });
     }
     // The same from b down to a.
     template <class F>
     bool ForEachSpanBackward(std::int64_t a, std::int64_t b, F f) const
     {
-        a = std::max<std::int64_t>(a, 0);
-        b = std::min(b, m_size);
-        for (std::int64_t p = b; p > a;) {
-            const std::int64_t n = std::min(p - a, m_maxSpan);
-            p -= n;
-            if (!f(Span{m_buffer.data() + p, n, p}))
-                return false;
-        }
-        return true;
+        return m_bytes.forEachSpanBackward(a, b, [&](const Span &s) {
+            for (std::int64_t e = s.size; e > 0;) {
+                const std::int64_t n = std::min(e, m_maxSpan);
+                e -= n;
+                if (!f(Span{s.data + e, n, s.offset + e}))
+                    return false;
+            }
+            return true;
+        });
     }
     // Writes the whole contents to the file open as fd, from offset 0 on (see SafeFile).
     bool WriteTo(int fd) const;
     // Lets tests cut the spans short, so that every reader meets span boundaries.
     void setMaxSpanForTesting(std::int64_t n) { m_maxSpan = n > 0 ? n : INT64_MAX; }
-    std::int64_t BufferCapacity() const { return m_buffer.size(); }
 
     // The marks, as runs: unmarked bytes cost nothing. They change only through the calls
     // below, which keep them within the document.
@@ -114,18 +111,6 @@ public:
     void markSaved() { m_savedState = m_state; }
     bool isModified() const { return m_state != m_savedState; }
 
-    // Make room for n bytes in the next 64 KiB step; n == 0 releases the storage.
-    // Throw OutOfMemoryError when the storage cannot grow, leaving it as it was.
-    void SetBufferCapacity(std::int64_t n);
-    // The capacity for n bytes (strong guarantee); the length is unchanged.
-    void reserveFor(std::int64_t n);
-
-    // Enlarges first, then moves the tail from p on up by count: BufferSize grows by
-    // count, the new marks are 0, the new bytes are left for the caller to fill.
-    // Throws OutOfMemoryError (nothing changed) when the new size cannot be held.
-    void openGap(std::int64_t p, std::int64_t count);
-    // Removes count bytes from p on with their marks and shrinks the storage.
-    void closeGap(std::int64_t p, std::int64_t count);
     // Replaces, in one pass, the `from` bytes at each of `count` ascending, non-overlapping
     // offsets by `to` bytes; offset k is at[k] + k * spacing. Run k gets the bytes at
     // bytes + k * bytesStride. The marks of each run's first min(from, to) bytes stay; bytes
@@ -146,6 +131,13 @@ public:
     // min(from, to) stay, added bytes are unmarked. Throws OutOfMemoryError (nothing changed).
     void ReplaceBytes(std::int64_t p, std::int64_t from, const std::uint8_t *bytes,
                       std::int64_t to);
+    // The bytes of [p, p + n) as pieces, without copying them, to be put back later (until
+    // the next load or clear).
+    using Pieces = PieceTable::PieceList;
+    Pieces Extract(std::int64_t p, std::int64_t n) const;
+    // Replaces [p, p + n) by extracted pieces; marks as with ReplaceBytes. Throws
+    // OutOfMemoryError (nothing changed).
+    void ReplaceWithPieces(std::int64_t p, std::int64_t n, const Pieces &pieces);
     // Puts count zero bytes with mark 0 in front of offset p (0 <= p <= BufferSize).
     void insertZeros(std::int64_t p, std::int64_t count);
     // Removes count bytes from offset p on, with their marks (clamped to the end).
@@ -163,15 +155,18 @@ public:
     const FileStamp &sourceStamp() const { return m_sourceStamp; }
     void setSourceStamp(const FileStamp &stamp) { m_sourceStamp = stamp; }
 
-    // Lets tests make storage growth fail: the byte storage may hold at most this.
+    // Lets tests make storage growth fail: the original bytes and the added ones together
+    // may come to at most this.
     void setStorageLimit(std::int64_t bytes) { m_storageLimit = bytes; }
 
 private:
     bool fitsLimit(std::int64_t bytes) const { return bytes <= m_storageLimit; }
-    // Marks move before the bytes: a run split needs a little memory, and without it
-    // nothing may have changed.
+    // Throws OutOfMemoryError when `added` more added bytes, or a size grown by `grown`,
+    // would pass the limits.
+    void checkGrowth(std::int64_t added, std::int64_t grown) const;
+    // Runs an edit of the bytes; memory that runs out is OutOfMemoryError, nothing changed.
     template <class F>
-    void shiftMarks(F f)
+    void edit(F f)
     {
         try {
             f();
@@ -179,15 +174,16 @@ private:
             throw OutOfMemoryError();
         }
     }
+    void shiftMarksAfter(std::int64_t p, std::int64_t n);
+    void resizeMarksAt(std::int64_t p, std::int64_t from, std::int64_t to);
     bool adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks);
     void freshContents();
     MarkMap replacedMarks(const std::int64_t *at, std::int64_t count, std::int64_t spacing,
                           std::int64_t from, std::int64_t to,
                           const std::uint8_t *extraMarks) const;
 
-    ByteStorage m_buffer{ByteStorage::Use::Bulk};
-    MarkMap m_marks; // never past m_size
-    std::int64_t m_size = 0;
+    PieceTable m_bytes;
+    MarkMap m_marks; // never past the end
     std::int64_t m_changeCount = 0;
     State m_state = 0, m_savedState = 0, m_lastState = 0;
     std::int64_t m_storageLimit = INT64_MAX;

@@ -72,7 +72,7 @@ public:
         const auto &cs = m_table.m_chunks;
         while (m_chunk < m_i1) {
             const Chunk &c = cs[m_chunk];
-            const Slot &s = c.slots[m_slot];
+            const Slot &s = c.entries[m_slot];
             const std::int64_t ps = c.base + s.start, pe = ps + s.piece.length;
             if (pe > m_pos) {
                 if (ps >= y)
@@ -82,7 +82,7 @@ public:
                 if (pe > y)
                     break;
             }
-            if (++m_slot == c.slots.size()) {
+            if (++m_slot == c.entries.size()) {
                 ++m_chunk;
                 m_slot = 0;
             }
@@ -108,24 +108,24 @@ public:
         copyTo(m_end);
         const auto &cs = m_table.m_chunks;
         for (std::size_t i = m_i0; i < m_i1; ++i)
-            m_oldSlots += cs[i].slots.size();
+            m_oldSlots += cs[i].entries.size();
         // A small result takes in a neighbour, so that chunks do not dwindle to single pieces.
         if (m_out.size() < std::size_t(m_table.m_limits.chunkPieces) / 2) {
             if (m_i1 < cs.size()) {
-                for (const Slot &s : cs[m_i1].slots)
+                for (const Slot &s : cs[m_i1].entries)
                     push(m_out, s.piece);
-                m_oldSlots += cs[m_i1].slots.size();
+                m_oldSlots += cs[m_i1].entries.size();
                 ++m_i1;
             } else if (m_i0 > 0) {
                 const Chunk &c = cs[m_i0 - 1];
                 std::vector<Piece> joined;
-                joined.reserve(c.slots.size() + m_out.size());
-                for (const Slot &s : c.slots)
+                joined.reserve(c.entries.size() + m_out.size());
+                for (const Slot &s : c.entries)
                     push(joined, s.piece);
                 for (const Piece &p : m_out)
                     push(joined, p);
                 m_out.swap(joined);
-                m_oldSlots += c.slots.size();
+                m_oldSlots += c.entries.size();
                 m_base = c.base;
                 --m_i0;
             }
@@ -142,9 +142,9 @@ public:
                 Chunk c;
                 c.base = pos;
                 const std::size_t stop = std::min(n, i + each);
-                c.slots.reserve(stop - i);
+                c.entries.reserve(stop - i);
                 for (std::size_t k = i; k < stop; ++k) {
-                    c.slots.push_back(Slot{pos - c.base, m_out[k]});
+                    c.entries.push_back(Slot{pos - c.base, m_out[k]});
                     pos += m_out[k].length;
                 }
                 m_made.push_back(std::move(c));
@@ -260,7 +260,7 @@ void PieceTable::adopt(ByteStorage &&original, std::int64_t n)
     std::vector<Chunk> chunks;
     if (n > 0) {
         chunks.resize(1);
-        chunks[0].slots.push_back(Slot{0, Piece{0, n, Source::Original}});
+        chunks[0].entries.push_back(Slot{0, Piece{0, n, Source::Original}});
     }
     m_original = std::move(original);
     m_added.release();
@@ -288,9 +288,9 @@ PieceTable::Cursor PieceTable::locate(std::int64_t p) const
     assert(p >= 0 && p < m_size);
     const auto it = std::upper_bound(m_chunks.begin(), m_chunks.end(), p,
                                      [](std::int64_t v, const Chunk &c) { return v < c.end(); });
-    const auto s = std::upper_bound(it->slots.begin(), it->slots.end(), p - it->base,
+    const auto s = std::upper_bound(it->entries.begin(), it->entries.end(), p - it->base,
                                     [](std::int64_t v, const Slot &slot) { return v < slot.start; });
-    return Cursor{std::size_t(it - m_chunks.begin()), std::size_t(s - it->slots.begin()) - 1};
+    return Cursor{std::size_t(it - m_chunks.begin()), std::size_t(s - it->entries.begin()) - 1};
 }
 
 PieceTable::Span PieceTable::sourceSpan(const Piece &piece, std::int64_t start, std::int64_t from,
@@ -318,7 +318,7 @@ std::uint8_t PieceTable::at(std::int64_t p) const
 {
     const Cursor c = locate(p);
     const Chunk &k = m_chunks[c.chunk];
-    const Slot &s = k.slots[c.slot];
+    const Slot &s = k.entries[c.slot];
     return *sourceSpan(s.piece, k.base + s.start, p - k.base - s.start,
                        p - k.base - s.start + 1, false)
                 .data;
@@ -338,7 +338,7 @@ PieceTable::Span PieceTable::spanAt(std::int64_t p) const
         return Span{nullptr, 0, p};
     const Cursor c = locate(p);
     const Chunk &k = m_chunks[c.chunk];
-    const Slot &s = k.slots[c.slot];
+    const Slot &s = k.entries[c.slot];
     return sourceSpan(s.piece, k.base + s.start, p - k.base - s.start, s.piece.length, false);
 }
 
@@ -452,13 +452,13 @@ PieceTable::PieceList PieceTable::extract(std::int64_t p, std::int64_t n) const
     const std::int64_t e = p + n;
     for (Cursor c = locate(p);; ) {
         const Chunk &k = m_chunks[c.chunk];
-        const Slot &s = k.slots[c.slot];
+        const Slot &s = k.entries[c.slot];
         const std::int64_t ps = k.base + s.start, pe = ps + s.piece.length;
         const std::int64_t lo = std::max(ps, p), hi = std::min(pe, e);
         list.m_pieces.push_back(Rebuild::Sub(s.piece, lo - ps, hi - lo));
         if (pe >= e)
             break;
-        if (++c.slot == k.slots.size()) {
+        if (++c.slot == k.entries.size()) {
             ++c.chunk;
             c.slot = 0;
         }

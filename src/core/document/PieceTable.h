@@ -70,7 +70,7 @@ public:
         // Memory held, for the history's accounting.
         std::int64_t bytesHeld() const
         {
-            return std::int64_t(sizeof(*this) + m_pieces.capacity() * sizeof(Piece));
+            return std::int64_t(m_pieces.capacity() * sizeof(Piece));
         }
 
     private:
@@ -92,6 +92,9 @@ public:
     std::int64_t pieceCount() const { return m_pieceCount; }
     // Bytes appended for insertions and overtyping so far (kept until adopt or clear).
     std::int64_t addedBytes() const { return m_addedUsed; }
+    // Memory the sources hold: the original bytes and the added buffer's capacity.
+    std::int64_t memoryHeld() const { return m_original.size() + m_added.size(); }
+    std::int64_t originalCapacity() const { return m_original.size(); }
 
     // The contents become the first n bytes of `original` (0 <= n <= original.size()).
     // Earlier PieceLists become invalid.
@@ -118,7 +121,7 @@ public:
         std::int64_t p = a;
         while (p < b) {
             const Chunk &k = m_chunks[c.chunk];
-            const Slot &s = k.slots[c.slot];
+            const Slot &s = k.entries[c.slot];
             const std::int64_t start = k.base + s.start;
             const std::int64_t stop = b < start + s.piece.length ? b : start + s.piece.length;
             while (p < stop) {
@@ -127,7 +130,7 @@ public:
                     return false;
                 p += span.size;
             }
-            if (++c.slot == k.slots.size()) {
+            if (++c.slot == k.entries.size()) {
                 ++c.chunk;
                 c.slot = 0;
             }
@@ -147,7 +150,7 @@ public:
         std::int64_t p = b;
         while (p > a) {
             const Chunk &k = m_chunks[c.chunk];
-            const Slot &s = k.slots[c.slot];
+            const Slot &s = k.entries[c.slot];
             const std::int64_t start = k.base + s.start;
             const std::int64_t stop = a > start ? a : start;
             while (p > stop) {
@@ -160,7 +163,7 @@ public:
                 --c.slot;
             } else if (c.chunk > 0) {
                 --c.chunk;
-                c.slot = m_chunks[c.chunk].slots.size() - 1;
+                c.slot = m_chunks[c.chunk].entries.size() - 1;
             }
         }
         return true;
@@ -200,8 +203,8 @@ private:
     struct Chunk
     {
         std::int64_t base = 0;
-        std::vector<Slot> slots;
-        std::int64_t end() const { return base + slots.back().start + slots.back().piece.length; }
+        std::vector<Slot> entries;
+        std::int64_t end() const { return base + entries.back().start + entries.back().piece.length; }
     };
     struct Cursor
     {

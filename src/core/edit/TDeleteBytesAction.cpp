@@ -19,11 +19,11 @@ TDeleteBytesAction::TDeleteBytesAction(EditContext &ctx, int group, std::int64_t
         return;
     Count = std::clamp<std::int64_t>(count, 0, doc.BufferSize() - pos);
     try {
-        Data = ByteBlock::copyOf(doc, Pos, Count);
+        m_removed = doc.Extract(Pos, Count); // the pieces, not a copy of the bytes
         m_removedMarks = doc.MarkRuns().slice(Pos, Count);
     } catch (const std::bad_alloc &) {
         Count = 0;
-        Data = {};
+        m_removed = {};
         m_removedMarks.clear();
         setPrepared(ActionOutcome::OutOfMemory);
     }
@@ -45,7 +45,7 @@ ActionOutcome TDeleteBytesAction::UndoAction(EditContext &ctx)
     if (Count <= 0 || !Applied() || Pos < 0 || Pos > doc.BufferSize())
         return ActionOutcome::Done;
     try {
-        doc.InsertBytes(Pos, Data.data(), Count);
+        doc.ReplaceWithPieces(Pos, 0, m_removed);
     } catch (const OutOfMemoryError &) {
         Count = 0;
         return ActionOutcome::OutOfMemoryUndo;
@@ -61,7 +61,7 @@ namespace vtm {
 
 std::int64_t TDeleteBytesAction::UndoBytes() const
 {
-    return TAction::UndoBytes() + m_removedMarks.bytesHeld();
+    return TAction::UndoBytes() + m_removed.bytesHeld() + m_removedMarks.bytesHeld();
 }
 
 } // namespace vtm

@@ -18,6 +18,7 @@ public:
     std::int64_t UndoBytes() const override;
 
 private:
+    Document::Pieces m_removed;
     MarkMap m_removedMarks;
 };
 

@@ -17,7 +17,15 @@ ActionOutcome TEditAction::DoAction(EditContext &ctx)
     Document &doc = ctx.Doc();
     if (Pos >= 0 && Pos < doc.BufferSize()) {
         OldValue = doc.ByteAt(Pos);
-        doc.WriteBytes(Pos, &NewValue, 1);
+        try {
+            // The old byte's piece, so that undoing needs no memory.
+            m_old = doc.Extract(Pos, 1);
+            doc.WriteBytes(Pos, &NewValue, 1);
+        } catch (const std::bad_alloc &) {
+            return ActionOutcome::OutOfMemory;
+        } catch (const OutOfMemoryError &) {
+            return ActionOutcome::OutOfMemory;
+        }
         ChangedData(doc);
     }
     return ActionOutcome::Done;
@@ -27,7 +35,11 @@ ActionOutcome TEditAction::UndoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Applied() && Pos >= 0 && Pos < doc.BufferSize()) {
-        doc.WriteBytes(Pos, &OldValue, 1);
+        try {
+            doc.ReplaceWithPieces(Pos, 1, m_old);
+        } catch (const OutOfMemoryError &) {
+            return ActionOutcome::OutOfMemoryUndo;
+        }
         UnchangedData(doc);
     }
     return ActionOutcome::Done;

@@ -14,6 +14,10 @@ public:
     ActionOutcome UndoAction(EditContext &ctx) override;
     void SetDoActionCursorPos(EditContext &ctx) override;
     bool SizeChanged() const override;
+    std::int64_t UndoBytes() const override { return TAction::UndoBytes() + m_old.bytesHeld(); }
+
+private:
+    Document::Pieces m_old;
 };
 
 } // namespace vtm

@@ -21,14 +21,14 @@ TReplaceAction::TReplaceAction(EditContext &ctx, int group, std::int64_t pos, bo
     const std::int64_t n = std::clamp<std::int64_t>(count, 0, doc.BufferSize() - pos);
     const std::int64_t m = std::clamp<std::int64_t>(length, 0, Document::MaxBufferSize);
     try {
-        Data = ByteBlock::copyOf(doc, pos, n);
+        m_old = doc.Extract(pos, n);
         Data2 = ByteBlock::copyOf(replacement, m);
         if (m < n)
             m_removedMarks = doc.MarkRuns().slice(pos + m, n - m);
         Count = n;
         Length = m;
     } catch (const std::bad_alloc &) {
-        Data = {};
+        m_old = {};
         Data2 = {};
         m_removedMarks.clear();
         setPrepared(ActionOutcome::OutOfMemoryReplace);
@@ -56,7 +56,7 @@ ActionOutcome TReplaceAction::UndoAction(EditContext &ctx)
     if (Count == 0 || !Applied() || Pos + Length > doc.BufferSize())
         return ActionOutcome::Done;
     try {
-        doc.ReplaceBytes(Pos, Length, Data.data(), Count);
+        doc.ReplaceWithPieces(Pos, Length, m_old);
     } catch (const OutOfMemoryError &) {
         Count = 0;
         return ActionOutcome::OutOfMemoryReplace;
@@ -69,7 +69,7 @@ ActionOutcome TReplaceAction::UndoAction(EditContext &ctx)
 
 std::int64_t TReplaceAction::UndoBytes() const
 {
-    return TAction::UndoBytes() + m_removedMarks.bytesHeld();
+    return TAction::UndoBytes() + m_old.bytesHeld() + m_removedMarks.bytesHeld();
 }
 
 } // namespace vtm

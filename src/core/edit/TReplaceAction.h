@@ -20,6 +20,7 @@ public:
 private:
     // The marks of the bytes a shorter replacement removes, so that undoing brings
     // them back as they were (none kept when they were all unmarked).
+    Document::Pieces m_old; // the bytes replaced, as pieces
     MarkMap m_removedMarks;
 };
 
