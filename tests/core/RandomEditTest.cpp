@@ -58,6 +58,9 @@ TEST(RandomEdits, MatchAPlainModel)
     std::mt19937 rng(12345);
     auto pick = [&](int n) { return int(rng() % unsigned(std::max(n, 1))); };
     Rig r(Iota(40));
+    // Chunks of four pieces and spans of seven bytes: every edit meets their boundaries.
+    r.s.doc.setPieceLimitsForTesting(4, 7);
+    r.s.doc.loadBytes(Iota(40).data(), 40);
     TActions &h = r.s.History;
     std::vector<Snapshot> path{Take(r.s.doc)}; // path[i]: after i steps of the history
     int at = 0;

@@ -78,6 +78,14 @@ public:
     }
     // Writes the whole contents to the file open as fd, from offset 0 on (see SafeFile).
     bool WriteTo(int fd) const;
+    // Lets tests use tiny chunks of pieces and short spans, so that edits meet chunk
+    // boundaries all the time; the document becomes empty.
+    void setPieceLimitsForTesting(int chunkPieces, std::int64_t maxSpan)
+    {
+        m_bytes = PieceTable(PieceTable::Limits{chunkPieces, maxSpan});
+        m_marks.clear();
+        freshContents();
+    }
     // Lets tests cut the spans short, so that every reader meets span boundaries.
     void setMaxSpanForTesting(std::int64_t n) { m_maxSpan = n > 0 ? n : INT64_MAX; }
 
