@@ -14,7 +14,6 @@ namespace vtm {
 ByteStorage::ByteStorage(ByteStorage &&other) noexcept
     : m_data(std::exchange(other.m_data, nullptr))
     , m_size(std::exchange(other.m_size, 0))
-    , m_use(other.m_use)
 {}
 
 ByteStorage &ByteStorage::operator=(ByteStorage &&other) noexcept
@@ -23,7 +22,6 @@ ByteStorage &ByteStorage::operator=(ByteStorage &&other) noexcept
         release();
         m_data = std::exchange(other.m_data, nullptr);
         m_size = std::exchange(other.m_size, 0);
-        m_use = other.m_use;
     }
     return *this;
 }
@@ -46,11 +44,8 @@ bool ByteStorage::resize(std::int64_t n)
         p = mremap(m_data, std::size_t(m_size), std::size_t(n), MREMAP_MAYMOVE);
     if (p == MAP_FAILED)
         return false;
-    // Huge pages make filling a large document several times faster; sparse storage
-    // (the marks) stays on small pages so that one mark costs one page.
-    if (m_use == Use::Sparse)
-        madvise(p, std::size_t(n), MADV_NOHUGEPAGE);
-    else if (n >= (std::int64_t(4) << 20))
+    // Huge pages make filling a large document several times faster.
+    if (n >= (std::int64_t(4) << 20))
         madvise(p, std::size_t(n), MADV_HUGEPAGE);
     m_data = static_cast<std::uint8_t *>(p);
     m_size = n;

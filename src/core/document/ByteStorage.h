@@ -10,11 +10,7 @@ namespace vtm {
 class ByteStorage
 {
 public:
-    enum class Use { Bulk, Sparse };
-
-    explicit ByteStorage(Use use = Use::Bulk)
-        : m_use(use)
-    {}
+    ByteStorage() = default;
     ~ByteStorage() { release(); }
     ByteStorage(const ByteStorage &) = delete;
     ByteStorage &operator=(const ByteStorage &) = delete;
@@ -32,7 +28,6 @@ public:
 private:
     std::uint8_t *m_data = nullptr;
     std::int64_t m_size = 0;
-    Use m_use;
 };
 
 } // namespace vtm

@@ -59,6 +59,7 @@ void Document::InsertPattern(std::int64_t p, const std::uint8_t *pattern, std::i
         try {
             const std::int64_t each = std::min(count, (std::int64_t(1) << 20) / length * length + length);
             block.resize(std::size_t(each));
+            m_bytes.reserve(count);
             for (std::int64_t k = 0; k < each; ++k)
                 block[std::size_t(k)] = pattern[k % length];
             while (done < count) {
@@ -284,7 +285,7 @@ bool Document::loadBytes(const std::uint8_t *bytes, std::int64_t n, bool keepMar
     const std::int64_t step = StepFor(n);
     if (!fitsLimit(step))
         return false;
-    ByteStorage buffer(ByteStorage::Use::Bulk);
+    ByteStorage buffer;
     if (!buffer.resize(step))
         return false;
     if (n > 0)
@@ -301,7 +302,7 @@ bool Document::loadFile(const std::string &path, bool keepMarks)
     // needs no growth unless the file grows; it is read until its end all the same.
     // One step past the largest document tells a file that is too large.
     constexpr std::int64_t ceiling = MaxBufferSize + StorageStep;
-    ByteStorage buffer(ByteStorage::Use::Bulk);
+    ByteStorage buffer;
     std::int64_t room = std::min(StepFor(file.sizeAtOpen() + 1), ceiling);
     std::int64_t got = 0;
     for (;;) {

@@ -169,6 +169,10 @@ public:
         return true;
     }
 
+    // Room for n more added bytes, so that a long insertion made in parts grows the buffer
+    // once; throws std::bad_alloc.
+    void reserve(std::int64_t n) { reserveAdded(n); }
+
     // Editing. Inserted and overtyped bytes are appended to the added buffer first.
     void insert(std::int64_t p, const std::uint8_t *bytes, std::int64_t n);
     // n bytes of one value, held as a fill piece: no memory however long.
