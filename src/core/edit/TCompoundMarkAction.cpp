@@ -100,6 +100,19 @@ void TCompoundMarkAction::AddRun(const Document &doc, std::int64_t p, std::int64
 void TCompoundMarkAction::AddMarks(const Document &doc, const MarkRun *runs, std::size_t count,
                                    std::int64_t from, std::int64_t to)
 {
+    from = std::max<std::int64_t>(from, 0);
+    to = std::min(to, doc.BufferSize());
+    if (count == 0 && from >= m_changes.end()) {
+        // Unmarking past every recorded change: the document's runs are the changes.
+        doc.MarkRuns().forEachRun(from, to, [&](const MarkRun &r) {
+            m_changes.fill(r.start, r.end - r.start, 0x80);
+            if (m_members == 0)
+                m_firstPos = r.start;
+            Pos = r.end - 1;
+            m_members += r.end - r.start;
+        });
+        return;
+    }
     ArrayWalk walk{runs, runs + count};
     record(doc, from, to,
            [&walk](std::int64_t x, std::int64_t &limit) { return walk.at(x, limit); });
