@@ -81,7 +81,15 @@ TEST(RunsReplacement, OnePassEqualsReplacingEachRunInTurn)
         }
 
         Document doc;
-        doc.loadBytes(bytes.data(), size);
+        if (round % 2) { // the same bytes in many small pieces and chunks
+            doc.setPieceLimitsForTesting(4, 7);
+            doc.loadBytes(bytes.data(), size / 2);
+            doc.InsertBytes(size / 2, bytes.data() + size / 2, size - size / 2);
+            for (int i = 0; i < size; i += 1 + int(rng() % 5))
+                doc.WriteBytes(i, &bytes[std::size_t(i)], 1);
+        } else {
+            doc.loadBytes(bytes.data(), size);
+        }
         for (int i = 0; i < size; ++i)
             doc.SetMark(i, marks[std::size_t(i)]);
         doc.replaceRuns(at.data(), std::int64_t(at.size()), 0, from, to, repl.data(), to,
