@@ -36,4 +36,16 @@ TEST(ScrollBar, HandleScrollStaysWithinTheRange)
     bar.SetParams(4, 10, 0); // fewer rows than fit
     EXPECT_EQ(after(ScrollRequest::Bottom), 0);
     EXPECT_EQ(after(ScrollRequest::LineDown), 0);
+
+    // 64 GiB in rows of 16, one more than a whole number of bar units: the window's bar
+    // shows a scaled range, and dragging its thumb to the end reaches the last row.
+    const std::int64_t rows = (std::int64_t(64) << 30) / 16 + 1;
+    bar.SetParams(rows, 40, 0);
+    EXPECT_LE(host.range[1], 1 << 30);
+    host.track[1] = host.range[1] - host.page[1];
+    EXPECT_EQ(after(ScrollRequest::ThumbTrack), rows - 40);
+    host.track[1] = 1000;
+    EXPECT_EQ(after(ScrollRequest::ThumbTrack), 1000 * ScrollBarScale(rows));
+    EXPECT_EQ(after(ScrollRequest::LineDown), 1000 * ScrollBarScale(rows) + 1);
+    EXPECT_EQ(after(ScrollRequest::Bottom), rows - 40);
 }

@@ -41,10 +41,18 @@ void TPlixScrollBar::HandleScroll(ScrollRequest request)
     case ScrollRequest::LineDown: SetPosition(p + 1); break;
     case ScrollRequest::PageUp: SetPosition(p - PageSize); break;
     case ScrollRequest::PageDown: SetPosition(p + PageSize); break;
-    case ScrollRequest::ThumbTrack:
-        SetPosition(Owner ? std::int64_t(Owner->trackPosition(BarKind)) * ScrollBarScale(Range)
-                          : p);
+    case ScrollRequest::ThumbTrack: {
+        if (!Owner)
+            break;
+        // Scaled, the bar's last unit may fall short of the last rows: its end is the end.
+        const std::int64_t scale = ScrollBarScale(Range);
+        const std::int64_t track = Owner->trackPosition(BarKind);
+        const std::int64_t shownPage =
+            scale == 1 ? PageSize : std::max<std::int64_t>(PageSize / scale, 1);
+        const bool atEnd = scale > 1 && track >= Range / scale - shownPage;
+        SetPosition(atEnd ? Range - PageSize : track * scale);
         break;
+    }
     case ScrollRequest::Top: SetPosition(0); break;
     case ScrollRequest::Bottom: SetPosition(Range - PageSize); break;
     case ScrollRequest::EndScroll: break;
