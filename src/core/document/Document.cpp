@@ -37,8 +37,7 @@ void Document::InsertBytes(std::int64_t p, const std::uint8_t *bytes, std::int64
     if (n <= 0 || p < 0 || p > BufferSize())
         return;
     checkGrowth(n, n);
-    edit([&] { m_bytes.insert(p, bytes, n); });
-    shiftMarksAfter(p, n);
+    spliceBytes(p, 0, n, [&] { m_bytes.insert(p, bytes, n); });
 }
 
 void Document::InsertPattern(std::int64_t p, const std::uint8_t *pattern, std::int64_t length,
@@ -49,31 +48,31 @@ void Document::InsertPattern(std::int64_t p, const std::uint8_t *pattern, std::i
     length = std::min(length, count);
     if (length == 1) { // one value repeated takes no memory
         checkGrowth(0, count);
-        edit([&] { m_bytes.insertFill(p, pattern[0], count); });
-    } else {
-        checkGrowth(count, count);
+        spliceBytes(p, 0, count, [&] { m_bytes.insertFill(p, pattern[0], count); });
+        return;
+    }
+    checkGrowth(count, count);
+    spliceBytes(p, 0, count, [&] {
         // Whole repeats a block at a time; the added bytes follow each other, so the
         // blocks join into one piece.
-        std::vector<std::uint8_t> block;
-        std::int64_t done = 0;
-        try {
-            const std::int64_t each = std::min(count, (std::int64_t(1) << 20) / length * length + length);
-            block.resize(std::size_t(each));
-            m_bytes.reserve(count);
-            for (std::int64_t k = 0; k < each; ++k)
-                block[std::size_t(k)] = pattern[k % length];
-            while (done < count) {
-                const std::int64_t n = std::min(each, count - done);
+        const std::int64_t each =
+            std::min(count, (std::int64_t(1) << 20) / length * length + length);
+        std::vector<std::uint8_t> block(static_cast<std::size_t>(each));
+        for (std::int64_t k = 0; k < each; ++k)
+            block[std::size_t(k)] = pattern[k % length];
+        m_bytes.reserve(count);
+        for (std::int64_t done = 0; done < count;) {
+            const std::int64_t n = std::min(each, count - done);
+            try {
                 m_bytes.insert(p + done, block.data(), n);
-                done += n;
+            } catch (const std::bad_alloc &) {
+                if (done > 0)
+                    m_bytes.erase(p, done);
+                throw;
             }
-        } catch (const std::bad_alloc &) {
-            if (done > 0)
-                m_bytes.erase(p, done);
-            throw OutOfMemoryError();
+            done += n;
         }
-    }
-    shiftMarksAfter(p, count);
+    });
 }
 
 void Document::ReplaceBytes(std::int64_t p, std::int64_t from, const std::uint8_t *bytes,
@@ -83,8 +82,7 @@ void Document::ReplaceBytes(std::int64_t p, std::int64_t from, const std::uint8_
         return;
     checkGrowth(to, to - from);
     const std::int64_t at = p;
-    edit([&] { m_bytes.replaceRuns(&at, 1, 0, from, to, bytes, 0); });
-    resizeMarksAt(p, from, to);
+    spliceBytes(p, from, to, [&] { m_bytes.replaceRuns(&at, 1, 0, from, to, bytes, 0); });
 }
 
 Document::Pieces Document::Extract(std::int64_t p, std::int64_t n) const
@@ -96,35 +94,8 @@ void Document::ReplaceWithPieces(std::int64_t p, std::int64_t n, const Pieces &p
 {
     checkGrowth(0, pieces.size() - n);
     try {
-        edit([&] { m_bytes.replace(p, n, pieces); });
+        spliceBytes(p, n, pieces.size(), [&] { m_bytes.replace(p, n, pieces); });
     } catch (const std::invalid_argument &) { // pieces of contents since replaced
-        throw OutOfMemoryError();
-    }
-    resizeMarksAt(p, n, pieces.size());
-}
-
-void Document::shiftMarksAfter(std::int64_t p, std::int64_t n)
-{
-    try {
-        m_marks.insertGap(p, n);
-    } catch (const std::bad_alloc &) {
-        m_bytes.erase(p, n); // the bytes go back out: nothing changed
-        throw OutOfMemoryError();
-    }
-}
-
-// After [p, p + from) became `to` bytes: the marks of the first min(from, to) stay, bytes
-// added are unmarked, marks of bytes removed go.
-void Document::resizeMarksAt(std::int64_t p, std::int64_t from, std::int64_t to)
-{
-    try {
-        if (to > from)
-            m_marks.insertGap(p + from, to - from);
-        else if (from > to)
-            m_marks.erase(p + to, from - to);
-    } catch (const std::bad_alloc &) {
-        // Marks past the edit are off by the difference; clear what cannot be trusted.
-        m_marks.truncate(p);
         throw OutOfMemoryError();
     }
 }
@@ -228,8 +199,7 @@ void Document::insertZeros(std::int64_t p, std::int64_t count)
     if (count <= 0 || p < 0 || p > BufferSize())
         return;
     checkGrowth(0, count);
-    edit([&] { m_bytes.insertFill(p, 0, count); });
-    shiftMarksAfter(p, count);
+    spliceBytes(p, 0, count, [&] { m_bytes.insertFill(p, 0, count); });
 }
 
 void Document::remove(std::int64_t p, std::int64_t count)
@@ -237,12 +207,7 @@ void Document::remove(std::int64_t p, std::int64_t count)
     if (p < 0 || p >= BufferSize() || count <= 0)
         return;
     count = std::min(count, BufferSize() - p);
-    edit([&] { m_bytes.erase(p, count); });
-    try {
-        m_marks.erase(p, count);
-    } catch (const std::bad_alloc &) {
-        m_marks.truncate(p); // cannot be trusted past the edit
-    }
+    spliceBytes(p, count, 0, [&] { m_bytes.erase(p, count); });
 }
 
 void Document::freshContents()

@@ -182,8 +182,32 @@ private:
             throw OutOfMemoryError();
         }
     }
-    void shiftMarksAfter(std::int64_t p, std::int64_t n);
-    void resizeMarksAt(std::int64_t p, std::int64_t from, std::int64_t to);
+    // Runs a change of the bytes that turns [p, p + from) into `to` bytes, then moves the
+    // marks to match (the first min(from, to) keep theirs, added bytes are unmarked). When
+    // memory runs out it is OutOfMemoryError with nothing changed: should the marks not be
+    // able to follow, the old pieces go back.
+    template <class F>
+    void spliceBytes(std::int64_t p, std::int64_t from, std::int64_t to, F change)
+    {
+        Pieces old;
+        edit([&] {
+            old = m_bytes.extract(p, from);
+            change();
+        });
+        try {
+            if (to > from)
+                m_marks.insertGap(p + from, to - from);
+            else if (from > to)
+                m_marks.erase(p + to, from - to);
+        } catch (const std::bad_alloc &) {
+            try {
+                m_bytes.replace(p, to, old);
+            } catch (...) {
+                m_marks.truncate(p); // out of step past p: no stale colours shown
+            }
+            throw OutOfMemoryError();
+        }
+    }
     bool adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks);
     void freshContents();
     MarkMap replacedMarks(const std::int64_t *at, std::int64_t count, std::int64_t spacing,

@@ -88,12 +88,17 @@ void TAction::UnchangedData(Document &doc)
     m_applied = false;
 }
 
-void TAction::RemoveByte(Document &doc, std::int64_t at)
+ActionOutcome TAction::RemoveByte(Document &doc, std::int64_t at)
 {
     NewValue = doc.ByteAt(at);
     OldValue = doc.MarkAt(at);
-    doc.remove(at, 1);
+    try {
+        doc.remove(at, 1);
+    } catch (const OutOfMemoryError &) {
+        return ActionOutcome::OutOfMemory;
+    }
     ChangedData(doc);
+    return ActionOutcome::Done;
 }
 
 ActionOutcome TAction::RestoreByte(EditContext &ctx, std::int64_t at)

@@ -75,7 +75,7 @@ protected:
     // The base cursor rule: onto min(Pos, BufferSize - 1), in the recorded area.
     void PlaceCursorAtPos(EditContext &ctx);
     // Removes the byte at `at` with its mark, keeping both in NewValue and OldValue.
-    void RemoveByte(Document &doc, std::int64_t at);
+    ActionOutcome RemoveByte(Document &doc, std::int64_t at);
     // Puts that byte back, unless the storage cannot grow.
     ActionOutcome RestoreByte(EditContext &ctx, std::int64_t at);
     void setPrepared(ActionOutcome outcome) { m_prepared = outcome; }

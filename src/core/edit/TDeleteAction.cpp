@@ -15,7 +15,7 @@ ActionOutcome TDeleteAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (removedAt() >= 0 && Pos < doc.BufferSize())
-        RemoveByte(doc, removedAt());
+        return RemoveByte(doc, removedAt());
     return ActionOutcome::Done;
 }
 

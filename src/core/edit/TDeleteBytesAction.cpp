@@ -33,7 +33,11 @@ ActionOutcome TDeleteBytesAction::DoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Count > 0 && Pos >= 0 && Pos < doc.BufferSize()) {
-        doc.remove(Pos, Count);
+        try {
+            doc.remove(Pos, Count);
+        } catch (const OutOfMemoryError &) {
+            return ActionOutcome::OutOfMemory;
+        }
         ChangedData(doc);
     }
     return ActionOutcome::Done;

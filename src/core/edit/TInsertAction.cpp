@@ -29,7 +29,11 @@ ActionOutcome TInsertAction::UndoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Applied() && Pos >= 0 && Pos < doc.BufferSize()) {
-        doc.remove(Pos, 1);
+        try {
+            doc.remove(Pos, 1);
+        } catch (const OutOfMemoryError &) {
+            return ActionOutcome::OutOfMemoryUndo;
+        }
         UnchangedData(doc);
     }
     return ActionOutcome::Done;

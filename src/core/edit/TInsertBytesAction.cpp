@@ -42,7 +42,11 @@ ActionOutcome TInsertBytesAction::UndoAction(EditContext &ctx)
 {
     Document &doc = ctx.Doc();
     if (Count > 0 && Applied() && doc.BufferSize() > 0) {
-        doc.remove(Pos, Count);
+        try {
+            doc.remove(Pos, Count);
+        } catch (const OutOfMemoryError &) {
+            return ActionOutcome::OutOfMemoryUndo;
+        }
         UnchangedData(doc);
     }
     return ActionOutcome::Done;
