@@ -106,10 +106,16 @@ void configure(View &v, bool hex)
     s.view.CursorVisible = true;
 }
 
-void paintView(benchmark::State &state, View &v, bool hex)
+// Times painting the visible rows; atEnd scrolls to the last rows with the cursor there.
+void paintView(benchmark::State &state, View &v, bool hex, bool atEnd = false)
 {
     configure(v, hex);
-    const vtm::EditorState &s = v.state;
+    vtm::EditorState &s = v.state;
+    if (atEnd) {
+        const std::int64_t last = s.view.RowCount - 1;
+        s.view.VertBar.SetParams(s.view.RowCount, kVisibleRows, last - kVisibleRows + 1);
+        s.view.CursorRow = last;
+    }
     const vtm::Metrics &m = s.view.metrics;
     const int width = s.view.BytesPerRow * m.CellWidth + m.CharAreaWidth - 1;
     const int height = kVisibleRows * m.RowHeight - 1;
@@ -125,7 +131,7 @@ void paintView(benchmark::State &state, View &v, bool hex)
         benchmark::DoNotOptimize(image.constBits());
     }
     state.counters["docMiB"] = double(s.doc.BufferSize()) / (1024.0 * 1024.0);
-    state.counters["topRow"] = s.view.TopRow();
+    state.counters["topRow"] = double(s.view.TopRow());
     state.counters["texts"] = counted.texts;
     state.counters["fills"] = counted.fills;
 }
@@ -134,25 +140,7 @@ void paintView(benchmark::State &state, View &v, bool hex)
 // as a fill): painting reads through the pieces as fast as in 1 MiB.
 void BM_PaintHex64GiBEnd(benchmark::State &state)
 {
-    View &v = *g_huge;
-    configure(v, true);
-    vtm::EditorState &s = v.state;
-    const std::int64_t last = s.view.RowCount - 1;
-    s.view.VertBar.SetParams(s.view.RowCount, kVisibleRows, last - kVisibleRows + 1);
-    s.view.CursorRow = last;
-    const vtm::Metrics &m = s.view.metrics;
-    QImage image(s.view.BytesPerRow * m.CellWidth + m.CharAreaWidth - 1,
-                 kVisibleRows * m.RowHeight - 1, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    for (auto _ : state) {
-        QPainter painter(&image);
-        vtm::QtCanvas canvas(painter, *g_font);
-        vtm::PaintRows(canvas, s.Scene(), 0, kVisibleRows * m.RowHeight - 1);
-        painter.end();
-        benchmark::DoNotOptimize(image.constBits());
-    }
-    state.counters["docGiB"] = double(s.doc.BufferSize()) / double(std::int64_t(1) << 30);
-    state.counters["topRow"] = double(s.view.TopRow());
+    paintView(state, *g_huge, true, true);
 }
 
 void BM_PaintHex1MiB(benchmark::State &state)

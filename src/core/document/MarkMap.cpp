@@ -334,6 +334,25 @@ void MarkMap::clear()
     m_runCount = 0;
 }
 
+namespace {
+// The marks a change replaces, walking the map's runs from `from` on: their colours with
+// bit 7 set, unmarked bytes as 0x80.
+void KeepReplaced(MarkMap::Cursor from, const MarkRun &change, MarkMap::Builder &before)
+{
+    std::int64_t at = change.start;
+    for (MarkMap::Cursor m = from; m.valid(); m.next()) {
+        const MarkRun r = m.run();
+        if (r.start >= change.end)
+            break;
+        const std::int64_t s = std::max(r.start, change.start), e = std::min(r.end, change.end);
+        before.append(at, s, 0x80);
+        before.append(s, e, std::uint8_t(r.colour | 0x80));
+        at = e;
+    }
+    before.append(at, change.end, 0x80);
+}
+} // namespace
+
 void MarkMap::apply(const MarkMap &changes, MarkMap *old)
 {
     Builder before;
@@ -341,15 +360,8 @@ void MarkMap::apply(const MarkMap &changes, MarkMap *old)
     if (changes.m_runCount * 512 <= m_runCount) {
         for (Cursor c = changes.begin(); c.valid(); c.next()) {
             const MarkRun ch = c.run();
-            if (old) {
-                std::int64_t at = ch.start;
-                forEachRun(ch.start, ch.end, [&](const MarkRun &r) {
-                    before.append(at, r.start, 0x80);
-                    before.append(r.start, r.end, std::uint8_t(r.colour | 0x80));
-                    at = r.end;
-                });
-                before.append(at, ch.end, 0x80);
-            }
+            if (old)
+                KeepReplaced(firstEndingAfter(ch.start), ch, before);
             fill(ch.start, ch.end - ch.start, std::uint8_t(ch.colour & 0x7F));
         }
         if (old)
@@ -374,19 +386,8 @@ void MarkMap::apply(const MarkMap &changes, MarkMap *old)
     for (Cursor c = changes.begin(); c.valid(); c.next()) {
         const MarkRun ch = c.run();
         keepUpTo(ch.start);
-        if (old) {
-            std::int64_t at = ch.start;
-            for (Cursor m = mine; m.valid(); m.next()) {
-                const MarkRun r = m.run();
-                if (r.start >= ch.end)
-                    break;
-                const std::int64_t s = std::max(r.start, ch.start), e = std::min(r.end, ch.end);
-                before.append(at, s, 0x80);
-                before.append(s, e, std::uint8_t(r.colour | 0x80));
-                at = e;
-            }
-            before.append(at, ch.end, 0x80);
-        }
+        if (old)
+            KeepReplaced(mine, ch, before);
         while (mine.valid() && mine.run().end <= ch.end)
             mine.next();
         out.append(ch.start, ch.end, std::uint8_t(ch.colour & 0x7F));

@@ -395,19 +395,25 @@ void PieceTable::splice(std::int64_t a, std::int64_t b, const Piece *pieces, std
     r.commit();
 }
 
-void PieceTable::insert(std::int64_t p, const std::uint8_t *bytes, std::int64_t n)
+// The n bytes are appended first and stand for [p, end); a failure takes them back.
+void PieceTable::spliceAdded(std::int64_t p, std::int64_t end, const std::uint8_t *bytes,
+                             std::int64_t n)
 {
-    checkRange(p, n, true);
-    if (n == 0)
-        return;
     const std::int64_t used = m_addedUsed;
     const Piece piece{appendAdded(bytes, n), n, Source::Added};
     try {
-        splice(p, p, &piece, 1);
+        splice(p, end, &piece, 1);
     } catch (...) {
         m_addedUsed = used;
         throw;
     }
+}
+
+void PieceTable::insert(std::int64_t p, const std::uint8_t *bytes, std::int64_t n)
+{
+    checkRange(p, n, true);
+    if (n != 0)
+        spliceAdded(p, p, bytes, n);
 }
 
 void PieceTable::insertFill(std::int64_t p, std::uint8_t value, std::int64_t n)
@@ -423,16 +429,8 @@ void PieceTable::insertFill(std::int64_t p, std::uint8_t value, std::int64_t n)
 void PieceTable::overwrite(std::int64_t p, const std::uint8_t *bytes, std::int64_t n)
 {
     checkRange(p, n, true);
-    if (n == 0)
-        return;
-    const std::int64_t used = m_addedUsed;
-    const Piece piece{appendAdded(bytes, n), n, Source::Added};
-    try {
-        splice(p, std::min(m_size - p, n) + p, &piece, 1);
-    } catch (...) {
-        m_addedUsed = used;
-        throw;
-    }
+    if (n != 0)
+        spliceAdded(p, p + std::min(m_size - p, n), bytes, n);
 }
 
 void PieceTable::erase(std::int64_t p, std::int64_t n)

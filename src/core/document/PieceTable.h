@@ -231,6 +231,8 @@ private:
     const std::uint8_t *reserveKeeping(std::int64_t n, const std::uint8_t *bytes);
     // Appends n bytes (room reserved or not) and returns where they start.
     std::int64_t appendAdded(const std::uint8_t *bytes, std::int64_t n);
+    // Appends n bytes and puts them in place of [p, end).
+    void spliceAdded(std::int64_t p, std::int64_t end, const std::uint8_t *bytes, std::int64_t n);
     // Replaces [a, b) by the given pieces.
     void splice(std::int64_t a, std::int64_t b, const Piece *pieces, std::size_t count);
     void checkRange(std::int64_t p, std::int64_t n, bool mayPassEnd) const;
