@@ -29,8 +29,8 @@ TEST(SpanReaders, ShortSpansGiveWhatTheWholeBufferGives)
             b = std::uint8_t("aAbB\0"[rng() % 5]);
         Document whole, cut;
         ASSERT_TRUE(whole.loadBytes(bytes.data(), std::int64_t(bytes.size())));
+        cut.setPieceLimitsForTesting(4, 1 + rng() % 7);
         ASSERT_TRUE(cut.loadBytes(bytes.data(), std::int64_t(bytes.size())));
-        cut.setMaxSpanForTesting(1 + rng() % 7);
         const std::int64_t size = whole.BufferSize();
         const std::span<const std::uint8_t> all(bytes);
 

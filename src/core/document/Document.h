@@ -55,26 +55,13 @@ public:
     template <class F>
     bool ForEachSpan(std::int64_t a, std::int64_t b, F f) const
     {
-        return m_bytes.forEachSpan(a, b, [&](const Span &s) {
-            for (std::int64_t k = 0; k < s.size; k += m_maxSpan)
-                if (!f(Span{s.data + k, std::min(s.size - k, m_maxSpan), s.offset + k}))
-                    return false;
-            return true;
-        });
+        return m_bytes.forEachSpan(a, b, f);
     }
     // The same from b down to a.
     template <class F>
     bool ForEachSpanBackward(std::int64_t a, std::int64_t b, F f) const
     {
-        return m_bytes.forEachSpanBackward(a, b, [&](const Span &s) {
-            for (std::int64_t e = s.size; e > 0;) {
-                const std::int64_t n = std::min(e, m_maxSpan);
-                e -= n;
-                if (!f(Span{s.data + e, n, s.offset + e}))
-                    return false;
-            }
-            return true;
-        });
+        return m_bytes.forEachSpanBackward(a, b, f);
     }
     // Writes the whole contents to the file open as fd, from offset 0 on (see SafeFile).
     bool WriteTo(int fd) const;
@@ -86,8 +73,6 @@ public:
         m_marks.clear();
         freshContents();
     }
-    // Lets tests cut the spans short, so that every reader meets span boundaries.
-    void setMaxSpanForTesting(std::int64_t n) { m_maxSpan = n > 0 ? n : INT64_MAX; }
 
     // The marks, as runs: unmarked bytes cost nothing. They change only through the calls
     // below, which keep them within the document.
@@ -219,7 +204,6 @@ private:
     std::int64_t m_changeCount = 0;
     State m_state = 0, m_savedState = 0, m_lastState = 0;
     std::int64_t m_storageLimit = INT64_MAX;
-    std::int64_t m_maxSpan = INT64_MAX;
     FileStamp m_sourceStamp;
 };
 
