@@ -118,7 +118,53 @@ void Editor::DecClick()
     switchLayout(false);
 }
 
+template <class F>
+void Editor::guarded(F f)
+{
+    try {
+        f();
+    } catch (const SourceReadError &) {
+        SourceFailed();
+    }
+}
+
 void Editor::runCommand(Command command)
+{
+    guarded([&] { dispatch(command); });
+}
+
+void Editor::FormKeyPress(char32_t key)
+{
+    guarded([&] { typeKey(key); });
+}
+
+void Editor::CheckSource()
+{
+    if (!m_s.doc.ReadsOnDemand() || m_s.SourceFailureReported || m_askingAboutSource)
+        return;
+    if (!m_s.doc.CheckSource() || m_s.doc.SourceFailed())
+        SourceFailed();
+}
+
+void Editor::SourceFailed()
+{
+    InvalidateView();
+    UpdateStatusBar();
+    const SourceReadError *failure = m_s.doc.SourceFailure();
+    if (!failure || m_askingAboutSource)
+        return;
+    m_s.SourceFailureReported = true;
+    m_askingAboutSource = true;
+    const int answer = ShowMessageDlgDefault(
+        SourceFailedQuestion(m_s.settings.Language, m_s.OpenName,
+                             failure->why == SourceReadError::Why::Changed, failure->error),
+        MessageKind::Error, mbYes | mbNo, 0, mbYes);
+    m_askingAboutSource = false;
+    if (answer == mrYes)
+        m_files.Reload();
+}
+
+void Editor::dispatch(Command command)
 {
     // A key, item or button of a command that may not be used now does nothing.
     if (!CanRun(command, m_s))
@@ -232,7 +278,7 @@ void Editor::runCommand(Command command)
     }
 }
 
-void Editor::FormKeyPress(char32_t key)
+void Editor::typeKey(char32_t key)
 {
     if (m_s.CursorOnByte()) {
         const std::int64_t o = m_s.view.CursorOffset();
@@ -253,6 +299,7 @@ void Editor::FormKeyPress(char32_t key)
 
 void Editor::CursorTimerTimer(bool pointerInView)
 {
+    CheckSource();
     m_s.view.CursorVisible = !m_s.view.CursorVisible;
     PaintCursor(true);
     if (!pointerInView) {
@@ -312,7 +359,14 @@ void Editor::UpdateStatusBar()
     } else {
         const std::int64_t o = m_s.view.CursorOffset();
         m_host.setStatusText(0, PositionText(o));
-        m_host.setStatusText(1, ValueText(m_s.ValueLabel, m_s.doc.ByteAt(o)));
+        // No value of a file that can no longer be read.
+        std::string value;
+        try {
+            if (!m_s.doc.SourceFailed())
+                value = ValueText(m_s.ValueLabel, m_s.doc.ByteAt(o));
+        } catch (const SourceReadError &) {
+        }
+        m_host.setStatusText(1, value);
     }
     UpdateDistance();
 }

@@ -36,9 +36,18 @@ public:
 
     void HexClick();
     void DecClick();
+    // Commands and typing report a failure of the file under the document instead of
+    // letting it escape.
     void runCommand(Command command);
     // A typed character that no shortcut took: overtypes the byte under the cursor.
     void FormKeyPress(char32_t key);
+
+    // Watches the file a document reads on demand (the cursor tick calls it): once another
+    // program has changed it, says so and offers to reload.
+    void CheckSource();
+    // The file under the document has failed: its bytes disappear from the view and the
+    // user is asked whether to reload it.
+    void SourceFailed();
 
     // The 500 ms tick: blink, and forget the pointer once it has left the view.
     void CursorTimerTimer(bool pointerInView);
@@ -100,6 +109,10 @@ public:
     std::int64_t TickCount() override { return m_host.tickCount(); }
 
 private:
+    template <class F>
+    void guarded(F f);
+    void dispatch(Command command);
+    void typeKey(char32_t key);
     void switchLayout(bool hex);
     // Go-to (go) or delete bytes, through the go-to dialog.
     void runGotoDialog(bool go);
@@ -113,6 +126,7 @@ private:
     EditorState &m_s;
     Host &m_host;
     FileCommands m_files{*this, m_s, m_host};
+    bool m_askingAboutSource = false;
 };
 
 } // namespace vtm

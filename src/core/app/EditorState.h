@@ -35,6 +35,8 @@ struct EditorState
     // an unnamed document.
     std::string OpenName;
     std::string SaveName;
+    // The failure of the file read on demand has been reported (until the next load).
+    bool SourceFailureReported = false;
     // The marks file last opened or saved; both marks-file dialogs start with it.
     std::string MarksFileName;
     // What the go-to and byte-run dialogs offer again.

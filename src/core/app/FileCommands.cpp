@@ -46,8 +46,20 @@ bool FileCommands::LoadFromFile(const std::string &given)
     return true;
 }
 
+bool FileCommands::Reload()
+{
+    const std::string name = m_s.OpenName;
+    if (name.empty() || !m_s.doc.loadFile(name, m_s.settings.KeepMarksOnLoad)) {
+        readFailed(name);
+        return false;
+    }
+    adoptContents(name);
+    return true;
+}
+
 void FileCommands::adoptContents(const std::string &name)
 {
+    m_s.SourceFailureReported = false;
     SetCurrentFileName(name);
     m_editor.MoveCursorTo(0, 0, false);
     m_s.view.VertBar.SetPosition(0);
@@ -131,13 +143,26 @@ bool FileCommands::SaveToFile(const std::string &name, bool force)
         SetCurrentFileName(m_s.OpenName);
         return false;
     }
-    const WriteOutcome outcome =
-        WriteFileSafely(target, [&](int fd) { return m_s.doc.WriteTo(fd); }, m_s.doc.BufferSize(),
-                        m_s.settings.CreateBackUp);
+    // Bytes of a file read on demand that has changed cannot be saved.
+    if (!m_s.doc.CheckSource()) {
+        SetCurrentFileName(m_s.OpenName);
+        m_editor.SourceFailed();
+        return false;
+    }
+    // Writing in place over the very file the document reads on demand: it reads the copy
+    // of the old bytes from then on.
+    const WriteOutcome outcome = WriteFileSafely(
+        target, [&](int fd) { return m_s.doc.WriteTo(fd); }, m_s.doc.BufferSize(),
+        m_s.settings.CreateBackUp,
+        [&](const std::string &copy, std::uint64_t device, std::uint64_t inode) {
+            return m_s.doc.MoveSourceBeforeOverwrite(copy, device, inode);
+        });
     const OutcomeMessage message = WriteOutcomeMessage(m_s.settings.Language, outcome);
     if (outcome.result != WriteResult::Written && outcome.result != WriteResult::WrittenNoBackup) {
         m_editor.ShowMessageDlg(message.text, message.kind, mbOK, 0);
         SetCurrentFileName(m_s.OpenName);
+        if (m_s.doc.SourceFailed())
+            m_editor.SourceFailed();
         return false;
     }
     m_s.doc.setChangeCount(0);

@@ -18,6 +18,9 @@ public:
     bool CloseQuery();
     // Replaces the document by the file's bytes, after the close query.
     bool LoadFromFile(const std::string &name);
+    // Loads the document's file anew, dropping the contents without asking (they can no
+    // longer be saved); reports a failure.
+    bool Reload();
     bool SaveToFile(const std::string &name, bool force);
     void SetCurrentFileName(const std::string &name);
 

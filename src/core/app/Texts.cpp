@@ -1,5 +1,7 @@
 #include "app/Texts.h"
 
+#include <cstring>
+
 namespace vtm {
 
 std::string ValueLabelText(Language language)
@@ -38,6 +40,24 @@ std::string ChangedOnDiskQuestion(Language language, const std::string &name)
     return "File " + name
            + " has been changed by another program since it was last opened or saved.\r\r"
              "Overwrite it anyway? The other program's changes will be lost.";
+}
+
+std::string SourceFailedQuestion(Language language, const std::string &name, bool changed,
+                                 int error)
+{
+    if (IsGerman(language))
+        return (changed ? "Die Datei " + name
+                              + " wurde von einem anderen Programm geändert oder gekürzt, während "
+                                "sie geöffnet war."
+                        : "Konnte " + name + " nicht lesen (" + std::strerror(error) + ").")
+               + "\r\rIhre Bytes werden nicht mehr angezeigt, und aus ihnen kann nichts "
+                 "gespeichert werden. Die Datei jetzt neu laden? Nicht gespeicherte Änderungen "
+                 "gehen dabei verloren.";
+    return (changed ? "File " + name
+                          + " has been changed or truncated by another program while it was open."
+                    : "Reading " + name + " failed (" + std::strerror(error) + ").")
+           + "\r\rIts bytes are no longer shown, and nothing can be saved from them. Reload the "
+             "file now? Changes not saved will be lost.";
 }
 
 std::string SaveChangesQuestion(Language language, const std::string &openName)

@@ -12,6 +12,10 @@ std::string ReadFailedText(Language language, const std::string &name);
 std::string OverwriteQuestion(Language language, const std::string &name);
 // Another program changed the file since the editor last read or wrote it.
 std::string ChangedOnDiskQuestion(Language language, const std::string &name);
+// The file a document reads on demand was changed by another program, or reading it failed;
+// asks whether to load it anew.
+std::string SourceFailedQuestion(Language language, const std::string &name, bool changed,
+                                 int error);
 // openName empty: the unnamed document.
 std::string SaveChangesQuestion(Language language, const std::string &openName);
 std::string OverwriteWarningOffQuestion(Language language);

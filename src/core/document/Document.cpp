@@ -4,9 +4,13 @@
 #include "document/SafeFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace vtm {
 
@@ -20,8 +24,50 @@ void Document::checkGrowth(std::int64_t added, std::int64_t grown) const
 
 bool Document::WriteTo(int fd) const
 {
-    return ForEachSpan(0, BufferSize(),
-                       [&](const Span &s) { return WriteAllAt(fd, s.data, s.size, s.offset); });
+    try {
+        return m_bytes.forEachRun(
+            [&](std::int64_t from, std::int64_t n, std::int64_t at) {
+                return m_bytes.file()->copyTo(fd, from, n, at);
+            },
+            [&](const Span &s) { return WriteAllAt(fd, s.data, s.size, s.offset); });
+    } catch (const SourceReadError &) {
+        errno = EIO;
+        return false;
+    }
+}
+
+namespace {
+std::int64_t g_onDemandThreshold = -1;
+FileSource::Limits g_fileLimits;
+} // namespace
+
+std::int64_t Document::OnDemandThreshold()
+{
+    if (g_onDemandThreshold >= 0)
+        return g_onDemandThreshold;
+    std::int64_t threshold = std::int64_t(1) << 30;
+    const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages > 0 && pageSize > 0)
+        threshold = std::min(threshold, std::int64_t(pages) / 4 * pageSize);
+    return threshold;
+}
+
+void Document::SetReadingOnDemandForTesting(std::int64_t threshold, FileSource::Limits limits)
+{
+    g_onDemandThreshold = threshold;
+    g_fileLimits = threshold < 0 ? FileSource::Limits{} : limits;
+}
+
+bool Document::MoveSourceBeforeOverwrite(const std::string &copy, std::uint64_t device,
+                                         std::uint64_t inode)
+{
+    FileSource *file = m_bytes.file();
+    if (!file || file->stamp().device != device || file->stamp().inode != inode)
+        return true;
+    // The copy holds the document's bytes only if the file was still as it was opened.
+    if (!file->check())
+        return false;
+    return file->moveTo(::open(copy.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
 }
 
 void Document::WriteBytes(std::int64_t p, const std::uint8_t *bytes, std::int64_t n)
@@ -231,6 +277,28 @@ bool Document::adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks)
     } catch (const std::bad_alloc &) {
         return false;
     }
+    adoptMarks(n, keepMarks);
+    return true;
+}
+
+bool Document::adoptOnDemand(InputFile &file, bool keepMarks)
+{
+    const FileStamp stamp = file.stamp();
+    if (!stamp.known || stamp.size > MaxBufferSize)
+        return false;
+    try {
+        auto source = std::make_unique<FileSource>(file.release(), stamp, g_fileLimits);
+        m_bytes.adoptFile(std::move(source));
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    adoptMarks(stamp.size, keepMarks);
+    m_sourceStamp = stamp;
+    return true;
+}
+
+void Document::adoptMarks(std::int64_t n, bool keepMarks)
+{
     try {
         if (keepMarks)
             m_marks.truncate(n); // marks past the new end must not survive
@@ -240,7 +308,6 @@ bool Document::adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks)
         m_marks.clear();
     }
     freshContents();
-    return true;
 }
 
 bool Document::loadBytes(const std::uint8_t *bytes, std::int64_t n, bool keepMarks)
@@ -263,6 +330,8 @@ bool Document::loadFile(const std::string &path, bool keepMarks)
     InputFile file(path);
     if (!file.isOpen() || file.sizeAtOpen() > MaxBufferSize)
         return false;
+    if (file.sizeAtOpen() > OnDemandThreshold())
+        return adoptOnDemand(file, keepMarks);
     // Room for the size seen at opening and one step more, so that reading to the end
     // needs no growth unless the file grows; it is read until its end all the same.
     // One step past the largest document tells a file that is too large.

@@ -63,8 +63,34 @@ public:
     {
         return m_bytes.forEachSpanBackward(a, b, f);
     }
-    // Writes the whole contents to the file open as fd, from offset 0 on (see SafeFile).
+    // Writes the whole contents to the file open as fd, from offset 0 on (see SafeFile);
+    // unchanged runs of a file read on demand are copied by the kernel. False with errno
+    // set when writing failed; when reading the file under the document did, errno is EIO
+    // and SourceFailed() tells.
     bool WriteTo(int fd) const;
+
+    // Files larger than this are read on demand instead of whole: the smaller of 1 GiB and
+    // a quarter of the memory.
+    static std::int64_t OnDemandThreshold();
+    // Lets tests read small files on demand, through tiny blocks; threshold < 0 restores.
+    static void SetReadingOnDemandForTesting(std::int64_t threshold, FileSource::Limits limits);
+    // The contents rest on a file read on demand.
+    bool ReadsOnDemand() const { return m_bytes.file() != nullptr; }
+    // The file under the document has changed or could not be read: its bytes are no longer
+    // shown or read (reads throw SourceReadError) until the document is loaded anew.
+    bool SourceFailed() const { return m_bytes.file() && m_bytes.file()->failed(); }
+    const SourceReadError *SourceFailure() const
+    {
+        return SourceFailed() ? &m_bytes.file()->failure() : nullptr;
+    }
+    // Checks the file under the document now; false when it has failed.
+    bool CheckSource() { return !m_bytes.file() || m_bytes.file()->check(); }
+    // Saving in place is about to overwrite the file the document reads on demand, whose
+    // bytes were first copied to `copy`: reads go to the copy from then on. True when the
+    // document does not read from the file with this device and inode, or the copy holds
+    // the bytes the document reads; false when the save must stop.
+    bool MoveSourceBeforeOverwrite(const std::string &copy, std::uint64_t device,
+                                   std::uint64_t inode);
     // Lets tests use tiny chunks of pieces and short spans, so that edits meet chunk
     // boundaries all the time; the document becomes empty.
     void setPieceLimitsForTesting(int chunkPieces, std::int64_t maxSpan)
@@ -198,6 +224,9 @@ private:
     MarkMap replacedMarks(const std::int64_t *at, std::int64_t count, std::int64_t spacing,
                           std::int64_t from, std::int64_t to,
                           const std::uint8_t *extraMarks) const;
+
+    bool adoptOnDemand(InputFile &file, bool keepMarks);
+    void adoptMarks(std::int64_t n, bool keepMarks);
 
     PieceTable m_bytes;
     MarkMap m_marks; // never past the end

@@ -77,6 +77,14 @@ std::int64_t InputFile::read(std::uint8_t *into, std::int64_t n)
     return got;
 }
 
+int InputFile::release()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    m_status = Status::CannotOpen;
+    return fd;
+}
+
 FileStamp InputFile::stamp() const
 {
     struct stat st;

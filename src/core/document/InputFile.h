@@ -47,6 +47,8 @@ public:
     std::int64_t read(std::uint8_t *into, std::int64_t n);
     // The open file's stamp now.
     FileStamp stamp() const;
+    // Hands the open descriptor over to the caller, who closes it; the file is closed here.
+    int release();
 
 private:
     int m_fd = -1;

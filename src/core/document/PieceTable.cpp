@@ -227,6 +227,7 @@ PieceTable::PieceTable(Limits limits)
 PieceTable::PieceTable(PieceTable &&other) noexcept
     : m_limits(other.m_limits)
     , m_original(std::move(other.m_original))
+    , m_file(std::move(other.m_file))
     , m_added(std::move(other.m_added))
     , m_addedUsed(std::exchange(other.m_addedUsed, 0))
     , m_chunks(std::move(other.m_chunks))
@@ -242,6 +243,7 @@ PieceTable &PieceTable::operator=(PieceTable &&other) noexcept
     if (this != &other) {
         m_limits = other.m_limits;
         m_original = std::move(other.m_original);
+        m_file = std::move(other.m_file);
         m_added = std::move(other.m_added);
         m_addedUsed = std::exchange(other.m_addedUsed, 0);
         m_chunks = std::move(other.m_chunks);
@@ -263,6 +265,25 @@ void PieceTable::adopt(ByteStorage &&original, std::int64_t n)
         chunks[0].entries.push_back(Slot{0, Piece{0, n, Source::Original}});
     }
     m_original = std::move(original);
+    m_file.reset();
+    m_added.release();
+    m_addedUsed = 0;
+    m_chunks.swap(chunks);
+    m_size = n;
+    m_pieceCount = n > 0 ? 1 : 0;
+    m_id = NextId();
+}
+
+void PieceTable::adoptFile(std::unique_ptr<FileSource> file)
+{
+    const std::int64_t n = file ? file->size() : 0;
+    std::vector<Chunk> chunks;
+    if (n > 0) {
+        chunks.resize(1);
+        chunks[0].entries.push_back(Slot{0, Piece{0, n, Source::File}});
+    }
+    m_original.release();
+    m_file = std::move(file);
     m_added.release();
     m_addedUsed = 0;
     m_chunks.swap(chunks);
@@ -274,6 +295,7 @@ void PieceTable::adopt(ByteStorage &&original, std::int64_t n)
 void PieceTable::clear()
 {
     m_original.release();
+    m_file.reset();
     m_added.release();
     m_addedUsed = 0;
     m_chunks.clear();
@@ -309,6 +331,20 @@ PieceTable::Span PieceTable::sourceSpan(const Piece &piece, std::int64_t start, 
         // Every position of a fill reads the same block.
         n = std::min(n, FillSpan);
         return Span{FillBlock(std::uint8_t(piece.offset)), n, start + (backward ? to - n : from)};
+    case Source::File: {
+        // The cache hands out at most the rest of a block (or, backwards, its front part).
+        std::int64_t blockStart = 0, blockEnd = 0;
+        if (backward) {
+            const std::int64_t last = piece.offset + to - 1;
+            const std::uint8_t *at = m_file->blockAt(last, &blockStart, &blockEnd);
+            n = std::min(n, last + 1 - blockStart);
+            return Span{at - (n - 1), n, start + to - n};
+        }
+        const std::int64_t first = piece.offset + from;
+        const std::uint8_t *at = m_file->blockAt(first, &blockStart, &blockEnd);
+        n = std::min(n, blockEnd - first);
+        return Span{at, n, start + from};
+    }
     }
     const std::int64_t lo = backward ? to - n : from;
     return Span{data + lo, n, start + lo};

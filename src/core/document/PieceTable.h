@@ -1,9 +1,11 @@
 #pragma once
 
 #include "document/ByteStorage.h"
+#include "document/FileSource.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace vtm {
@@ -23,9 +25,9 @@ namespace vtm {
 // an edit throws std::bad_alloc and the table is exactly as it was.
 class PieceTable
 {
-    // Where a piece's bytes live. Another kind (a file read on demand) only needs a case in
-    // sourceSpan.
-    enum class Source : std::uint8_t { Original, Added, Fill };
+    // Where a piece's bytes live: the loaded bytes, the added buffer, a fill, or the file
+    // read on demand (for which `offset` is the file offset).
+    enum class Source : std::uint8_t { Original, Added, Fill, File };
 
     // A run of a source. For a fill, `offset` holds the byte value.
     struct Piece
@@ -92,13 +94,20 @@ public:
     std::int64_t pieceCount() const { return m_pieceCount; }
     // Bytes appended for insertions and overtyping so far (kept until adopt or clear).
     std::int64_t addedBytes() const { return m_addedUsed; }
-    // Memory the sources hold: the original bytes and the added buffer's capacity.
+    // Memory the sources hold: the original bytes and the added buffer's capacity (a file
+    // read on demand holds only its small cache, not counted here).
     std::int64_t memoryHeld() const { return m_original.size() + m_added.size(); }
     std::int64_t originalCapacity() const { return m_original.size(); }
 
     // The contents become the first n bytes of `original` (0 <= n <= original.size()).
     // Earlier PieceLists become invalid.
     void adopt(ByteStorage &&original, std::int64_t n);
+    // The contents become the whole file, read on demand from now on. Earlier PieceLists
+    // become invalid.
+    void adoptFile(std::unique_ptr<FileSource> file);
+    // The file read on demand, if any. Reads of its pieces throw SourceReadError once it
+    // has failed.
+    FileSource *file() const { return m_file.get(); }
     // Empty, every source released. Earlier PieceLists become invalid.
     void clear();
 
@@ -164,6 +173,31 @@ public:
             } else if (c.chunk > 0) {
                 --c.chunk;
                 c.slot = m_chunks[c.chunk].entries.size() - 1;
+            }
+        }
+        return true;
+    }
+
+    // For saving: calls fileRun(fileOffset, length, offset) for each run of the file read on
+    // demand and span(Span) for the other bytes, in order, until one returns false. Returns
+    // whether every run was visited.
+    template <class F, class G>
+    bool forEachRun(F fileRun, G span) const
+    {
+        for (const Chunk &k : m_chunks) {
+            for (const Slot &s : k.entries) {
+                const std::int64_t start = k.base + s.start;
+                if (s.piece.source == Source::File) {
+                    if (!fileRun(s.piece.offset, std::int64_t(s.piece.length), start))
+                        return false;
+                    continue;
+                }
+                for (std::int64_t r = 0; r < s.piece.length;) {
+                    const Span sp = sourceSpan(s.piece, start, r, s.piece.length, false);
+                    if (!span(sp))
+                        return false;
+                    r += sp.size;
+                }
             }
         }
         return true;
@@ -239,6 +273,7 @@ private:
 
     Limits m_limits;
     ByteStorage m_original;
+    std::unique_ptr<FileSource> m_file;
     ByteStorage m_added;
     std::int64_t m_addedUsed = 0;
     std::vector<Chunk> m_chunks;

@@ -192,7 +192,8 @@ bool Restore(int fd, const std::string &copy, std::int64_t size)
 }
 
 WriteOutcome WriteOver(WriteOutcome out, const struct stat &old, const std::string &dir,
-                       const ContentWriter &write, std::int64_t n, bool backup)
+                       const ContentWriter &write, std::int64_t n, bool backup,
+                       const AsideHook &aside)
 {
     const int fd = ::open(out.target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
@@ -203,6 +204,12 @@ WriteOutcome WriteOver(WriteOutcome out, const struct stat &old, const std::stri
     std::int64_t oldSize = 0;
     if (!CopyAside(fd, old, dir, &copy, &oldSize)) {
         out.error = Reason("copying the old contents aside");
+        ::close(fd);
+        return out;
+    }
+    if (aside && !aside(copy, std::uint64_t(old.st_dev), std::uint64_t(old.st_ino))) {
+        out.error = out.target + " has been changed by another program";
+        ::unlink(copy.c_str());
         ::close(fd);
         return out;
     }
@@ -365,7 +372,7 @@ WriteOutcome WriteFileSafely(const std::string &path, const std::uint8_t *data, 
 }
 
 WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write, std::int64_t n,
-                             bool backup)
+                             bool backup, const AsideHook &aside)
 {
     WriteOutcome out;
     out.target = ResolveLinks(path);
@@ -395,7 +402,7 @@ WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write
         return out;
     // Another name of the same file must see the new bytes.
     if (inPlace)
-        return WriteOver(out, old, dir, write, n, backup);
+        return WriteOver(out, old, dir, write, n, backup, aside);
 
     std::string temp;
     const int fd = MakeTemp(dir, &temp);
@@ -421,7 +428,7 @@ WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write
             && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
             ::close(fd);
             ::unlink(temp.c_str());
-            return WriteOver(out, old, dir, write, n, backup);
+            return WriteOver(out, old, dir, write, n, backup, aside);
         }
     }
     const mode_t mask = ::umask(0);

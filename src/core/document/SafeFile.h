@@ -60,9 +60,15 @@ WriteOutcome WriteFileSafely(const std::string &path, const std::uint8_t *data, 
                              bool backup = false);
 // The same with the new contents written by a function: it writes n bytes to the file open
 // as fd, from offset 0 on, and returns false (errno set) when a write fails.
+// Writing in place first copies the old bytes aside; `aside`, when given, is then told the
+// copy's name and the overwritten file's device and inode, before anything is overwritten,
+// so that a writer reading that very file can read the copy instead. Returning false stops
+// the save with the file untouched.
 using ContentWriter = std::function<bool(int fd)>;
+using AsideHook =
+    std::function<bool(const std::string &copy, std::uint64_t device, std::uint64_t inode)>;
 WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write, std::int64_t n,
-                             bool backup = false);
+                             bool backup = false, const AsideHook &aside = {});
 
 // Writes n bytes at offset `at` of fd, every write checked; a full disk is ENOSPC.
 bool WriteAllAt(int fd, const std::uint8_t *data, std::int64_t n, std::int64_t at);

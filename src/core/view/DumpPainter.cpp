@@ -45,6 +45,25 @@ bool rowVisible(const DumpScene &s, std::int64_t rowStart, int *viewRow)
     return true;
 }
 
+// The bytes the dump may show: none of a file that can no longer be read, whose rows paint
+// as past the end rather than as bytes nobody can vouch for.
+std::int64_t shownSize(const DumpScene &s)
+{
+    return s.doc.SourceFailed() ? 0 : s.doc.BufferSize();
+}
+
+// Paints with f; when the file under the document fails during it, paints again without
+// its bytes. Whoever checks the document next reports the failure.
+template <class F>
+void paintGuarded(F f)
+{
+    try {
+        f();
+    } catch (const SourceReadError &) {
+        f();
+    }
+}
+
 void fillGaps(Canvas &c, const Metrics &m, int x0, int y0, int n, Color left, Color right)
 {
     const int h = m.RowHeight - 1;
@@ -77,7 +96,9 @@ void PaintCell(Canvas &canvas, const Metrics &m, int x, int y, std::string_view 
     canvas.fillRect(right, y, 1, m.RowHeight, grid);
 }
 
-void PaintNumberCell(Canvas &canvas, const DumpScene &s, std::int64_t o)
+namespace {
+
+void paintNumberCell(Canvas &canvas, const DumpScene &s, std::int64_t o)
 {
     int viewRow;
     if (o < 0 || s.view.BytesPerRow <= 0 || !rowVisible(s, o - o % s.view.BytesPerRow, &viewRow))
@@ -87,7 +108,7 @@ void PaintNumberCell(Canvas &canvas, const DumpScene &s, std::int64_t o)
     std::string text;
     Color fonts[kMaxCellChars + 2];
     Color backs[kMaxCellChars + 2];
-    if (o < s.doc.BufferSize()) {
+    if (o < shownSize(s)) {
         const std::uint8_t mark = s.doc.MarkAt(o);
         appendCellText(text, s, s.doc.ByteAt(o));
         std::fill_n(fonts, n + 2, colors::Black);
@@ -114,7 +135,7 @@ void PaintNumberCell(Canvas &canvas, const DumpScene &s, std::int64_t o)
               fonts, backs, colors::ButtonFace);
 }
 
-void PaintCharRow(Canvas &canvas, const DumpScene &s, std::int64_t o)
+void paintCharRow(Canvas &canvas, const DumpScene &s, std::int64_t o)
 {
     int viewRow;
     if (o < 0 || s.view.BytesPerRow <= 0)
@@ -129,7 +150,7 @@ void PaintCharRow(Canvas &canvas, const DumpScene &s, std::int64_t o)
     Color backs[kMaxCellChars + 2];
     std::fill_n(fonts, n + 2, colors::Black);
     std::fill_n(backs, n + 2, colors::White);
-    const std::int64_t size = s.doc.BufferSize();
+    const std::int64_t size = shownSize(s);
     for (int k = 0; k < n; ++k) {
         const std::int64_t i = start + k;
         if (i < size) {
@@ -156,14 +177,14 @@ void PaintCharRow(Canvas &canvas, const DumpScene &s, std::int64_t o)
               backs, colors::ButtonFace);
 }
 
-void PaintRows(Canvas &canvas, const DumpScene &s, int top, int bottom)
+void paintRows(Canvas &canvas, const DumpScene &s, int top, int bottom)
 {
     const Metrics &m = s.view.metrics;
     if (s.view.BytesPerRow <= 0 || m.RowHeight <= 0)
         return;
     const int first = std::max(0, top / m.RowHeight);
     const int last = std::min(s.view.VisibleRows - 1, bottom / m.RowHeight);
-    const std::int64_t size = s.doc.BufferSize();
+    const std::int64_t size = shownSize(s);
     std::vector<std::uint8_t> bytes(std::size_t(std::max(s.view.BytesPerRow, 0)));
     const int areaX = s.view.BytesPerRow * m.CellWidth;
     std::string run;
@@ -217,6 +238,23 @@ void PaintRows(Canvas &canvas, const DumpScene &s, int top, int bottom)
         canvas.fillRect(areaX + m.CharAreaWidth - 1, y, 1, m.RowHeight - 1, colors::ButtonFace);
         canvas.fillRect(0, y + m.RowHeight - 1, areaX + m.CharAreaWidth, 1, colors::ButtonFace);
     }
+}
+
+} // namespace
+
+void PaintNumberCell(Canvas &canvas, const DumpScene &s, std::int64_t o)
+{
+    paintGuarded([&] { paintNumberCell(canvas, s, o); });
+}
+
+void PaintCharRow(Canvas &canvas, const DumpScene &s, std::int64_t o)
+{
+    paintGuarded([&] { paintCharRow(canvas, s, o); });
+}
+
+void PaintRows(Canvas &canvas, const DumpScene &s, int top, int bottom)
+{
+    paintGuarded([&] { paintRows(canvas, s, top, bottom); });
 }
 
 std::string OffsetLabel(const DumpScene &s, std::int64_t row)

@@ -1,0 +1,189 @@
+#include "document/FileSource.h"
+
+#include "document/SafeFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <new>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vtm {
+
+FileSource::FileSource(int fd, const FileStamp &stamp, Limits limits)
+    : m_fd(fd)
+    , m_stamp(stamp)
+    , m_limits(limits)
+{
+    m_limits.blockSize = std::max<std::int64_t>(m_limits.blockSize, 1);
+    m_limits.blocks = std::max(m_limits.blocks, 2);
+}
+
+FileSource::~FileSource()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void FileSource::fail(SourceReadError::Why why, int error)
+{
+    m_failed = true;
+    m_failure = SourceReadError(why, error);
+    // The cached bytes are not dropped while a reader may still hold a span of them; no
+    // read hands them out again.
+    throw m_failure;
+}
+
+bool FileSource::check()
+{
+    if (m_failed)
+        return false;
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0) {
+        m_failed = true;
+        m_failure = SourceReadError(SourceReadError::Why::ReadFailed, errno);
+        return false;
+    }
+    if (!(FileStamp::Of(st) == m_stamp)) {
+        m_failed = true;
+        m_failure = SourceReadError(SourceReadError::Why::Changed, 0);
+        return false;
+    }
+    return true;
+}
+
+void FileSource::verify()
+{
+    if (!check())
+        throw m_failure;
+}
+
+FileSource::Block &FileSource::fetch(std::int64_t index)
+{
+    if (m_failed)
+        throw m_failure;
+    if (m_last < m_blocks.size() && m_blocks[m_last].index == index) {
+        m_blocks[m_last].used = ++m_clock;
+        return m_blocks[m_last];
+    }
+    std::size_t slot = m_blocks.size();
+    for (std::size_t i = 0; i < m_blocks.size(); ++i) {
+        if (m_blocks[i].index == index) {
+            m_blocks[i].used = ++m_clock;
+            m_last = i;
+            return m_blocks[i];
+        }
+        if (slot == m_blocks.size() || m_blocks[i].used < m_blocks[slot].used)
+            slot = i;
+    }
+    if (m_blocks.size() < std::size_t(m_limits.blocks)) {
+        try {
+            Block b;
+            b.bytes.reset(new std::uint8_t[std::size_t(m_limits.blockSize)]);
+            m_blocks.push_back(std::move(b));
+            slot = m_blocks.size() - 1;
+        } catch (const std::bad_alloc &) {
+            // Not a fault of the file: the source has not failed. With two blocks the least
+            // recently used one is reused instead.
+            if (m_blocks.size() < 2)
+                throw SourceReadError(SourceReadError::Why::ReadFailed, ENOMEM);
+        }
+    }
+    Block &b = m_blocks[slot];
+    b.index = -1; // empty until the read has succeeded
+    verify();
+    const std::int64_t start = index * m_limits.blockSize;
+    const std::int64_t want = std::min(m_limits.blockSize, m_stamp.size - start);
+    std::int64_t got = 0;
+    while (got < want) {
+        const ssize_t r =
+            ::pread(m_fd, b.bytes.get() + got, std::size_t(want - got), off_t(start + got));
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(SourceReadError::Why::ReadFailed, errno);
+        }
+        if (r == 0) // shorter than when it was opened
+            fail(SourceReadError::Why::Changed, 0);
+        got += r;
+    }
+    // A write racing with the read shows in the stamp afterwards.
+    verify();
+    b.index = index;
+    b.used = ++m_clock;
+    m_last = slot;
+    return b;
+}
+
+const std::uint8_t *FileSource::blockAt(std::int64_t p, std::int64_t *blockStart,
+                                        std::int64_t *blockEnd)
+{
+    const std::int64_t index = p / m_limits.blockSize;
+    Block &b = fetch(index);
+    *blockStart = index * m_limits.blockSize;
+    *blockEnd = std::min(*blockStart + m_limits.blockSize, m_stamp.size);
+    return b.bytes.get() + (p - *blockStart);
+}
+
+bool FileSource::copyTo(int outFd, std::int64_t p, std::int64_t n, std::int64_t at)
+{
+    if (m_failed)
+        throw m_failure;
+    verify();
+    bool kernel = true;
+    while (n > 0) {
+        if (kernel) {
+            loff_t in = p, out = at;
+            const ssize_t c = ::copy_file_range(
+                m_fd, &in, outFd, &out, std::size_t(std::min<std::int64_t>(n, 1 << 30)), 0);
+            if (c > 0) {
+                p += c;
+                at += c;
+                n -= c;
+                continue;
+            }
+            if (c == 0)
+                fail(SourceReadError::Why::Changed, 0);
+            if (errno == EINTR)
+                continue;
+            if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP
+                && errno != EBADF && errno != ETXTBSY)
+                return false; // ENOSPC, EIO of the target and the like
+            kernel = false; // across file systems or unsupported: copy through a block
+        }
+        std::int64_t start = 0, end = 0;
+        const std::uint8_t *bytes = blockAt(p, &start, &end);
+        const std::int64_t k = std::min(n, end - p);
+        if (!WriteAllAt(outFd, bytes, k, at))
+            return false;
+        p += k;
+        at += k;
+        n -= k;
+    }
+    verify();
+    return true;
+}
+
+bool FileSource::moveTo(int fd)
+{
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
+        || std::int64_t(st.st_size) != m_stamp.size) {
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    ::close(m_fd);
+    m_fd = fd;
+    m_stamp = FileStamp::Of(st);
+    return true;
+}
+
+std::int64_t FileSource::memoryHeld() const
+{
+    return std::int64_t(m_blocks.size()) * m_limits.blockSize;
+}
+
+} // namespace vtm

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "document/InputFile.h"
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vtm {
+
+// The file under a document can no longer be read, or is no longer the file that was
+// opened: another program changed or truncated it, or the disk reported an error. Readers
+// of the document let it pass; the commands report it.
+class SourceReadError : public std::runtime_error
+{
+public:
+    enum class Why { Changed, ReadFailed };
+    SourceReadError(Why why, int error)
+        : std::runtime_error(why == Why::Changed ? "File changed" : "Read error")
+        , why(why)
+        , error(error)
+    {}
+    Why why;
+    int error; // errno of a failed read
+};
+
+// A file read on demand. It stays open and is read with pread in aligned blocks into a
+// small cache, the least recently used block dropped first. Never a mapping: a file that
+// another program truncates would kill the process on the next touch of a mapped page.
+//
+// The source vouches only for the bytes of the file as it was opened: before and after
+// every block read it checks the open file's stamp (size, modification time, identity).
+// Once that differs, or a read fails, the source has failed for good and every later read
+// throws SourceReadError, so old and new bytes are never mixed.
+class FileSource
+{
+public:
+    struct Limits
+    {
+        std::int64_t blockSize = std::int64_t(1) << 20;
+        int blocks = 16; // the cache holds at most this many blocks
+    };
+
+    // Takes over fd, a regular file open for reading whose stamp is `stamp`.
+    FileSource(int fd, const FileStamp &stamp, Limits limits);
+    ~FileSource();
+    FileSource(const FileSource &) = delete;
+    FileSource &operator=(const FileSource &) = delete;
+
+    std::int64_t size() const { return m_stamp.size; }
+    // The file the bytes are read from, as it was when opened.
+    const FileStamp &stamp() const { return m_stamp; }
+    bool failed() const { return m_failed; }
+    const SourceReadError &failure() const { return m_failure; }
+
+    // The bytes from p on (0 <= p < size()) up to the end of p's block: returns where p's
+    // byte is and sets *blockStart to the block's first offset and *blockEnd past its last
+    // byte. Throws SourceReadError. The two blocks fetched last stay valid.
+    const std::uint8_t *blockAt(std::int64_t p, std::int64_t *blockStart, std::int64_t *blockEnd);
+
+    // Checks the open file's stamp now; false, and failed from now on, when it has changed.
+    bool check();
+
+    // Copies n bytes from offset p on to outFd at offset `at`, by the kernel where it can
+    // (copy_file_range clones on file systems that can); checks the file before and after.
+    // False with errno set when writing failed; throws SourceReadError when reading did.
+    bool copyTo(int outFd, std::int64_t p, std::int64_t n, std::int64_t at);
+
+    // Reads go to another file with the same bytes from now on (saving in place is about
+    // to overwrite this one, and a copy of it was made first). Takes over fd; false (fd
+    // closed, nothing changed) when it is not a regular file of the same size.
+    bool moveTo(int fd);
+
+    // Memory the cache holds.
+    std::int64_t memoryHeld() const;
+
+private:
+    struct Block
+    {
+        std::int64_t index = -1;
+        std::uint64_t used = 0;
+        std::unique_ptr<std::uint8_t[]> bytes;
+    };
+
+    [[noreturn]] void fail(SourceReadError::Why why, int error);
+    void verify();
+    Block &fetch(std::int64_t index);
+
+    int m_fd = -1;
+    FileStamp m_stamp;
+    Limits m_limits;
+    std::vector<Block> m_blocks;
+    std::uint64_t m_clock = 0;
+    std::size_t m_last = 0; // the block hit last: most reads stay in it
+    bool m_failed = false;
+    SourceReadError m_failure{SourceReadError::Why::Changed, 0};
+};
+
+} // namespace vtm
