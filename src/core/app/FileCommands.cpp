@@ -115,6 +115,11 @@ void FileCommands::OpenClipboard()
 
 bool FileCommands::SaveToFile(const std::string &name, bool force)
 {
+    // Bytes of a file read on demand that has changed cannot be saved, under any name.
+    if (!m_s.doc.CheckSource()) {
+        m_editor.SourceFailed();
+        return false;
+    }
     m_s.SaveName = name;
     for (;;) {
         if (!RegularFileExists(m_s.SaveName) || !(m_s.settings.OverwriteWarning || force))
@@ -141,12 +146,6 @@ bool FileCommands::SaveToFile(const std::string &name, bool force)
                                           MessageKind::Warning, mbYes | mbNo, 0, mbNo)
                != mrYes) {
         SetCurrentFileName(m_s.OpenName);
-        return false;
-    }
-    // Bytes of a file read on demand that has changed cannot be saved.
-    if (!m_s.doc.CheckSource()) {
-        SetCurrentFileName(m_s.OpenName);
-        m_editor.SourceFailed();
         return false;
     }
     // Writing in place over the very file the document reads on demand: it reads the copy

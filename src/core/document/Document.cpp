@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vtm {
@@ -24,12 +25,17 @@ void Document::checkGrowth(std::int64_t added, std::int64_t grown) const
 
 bool Document::WriteTo(int fd) const
 {
+    // An empty new file reads as zeros wherever nothing is written, so the holes of a sparse
+    // file under the document stay holes; its length is set at the end.
+    struct stat st;
+    const bool fresh = ::fstat(fd, &st) == 0 && st.st_size == 0;
     try {
         return m_bytes.forEachRun(
-            [&](std::int64_t from, std::int64_t n, std::int64_t at) {
-                return m_bytes.file()->copyTo(fd, from, n, at);
-            },
-            [&](const Span &s) { return WriteAllAt(fd, s.data, s.size, s.offset); });
+                   [&](std::int64_t from, std::int64_t n, std::int64_t at) {
+                       return m_bytes.file()->copyTo(fd, from, n, at, fresh);
+                   },
+                   [&](const Span &s) { return WriteAllAt(fd, s.data, s.size, s.offset); })
+               && (!fresh || ::ftruncate(fd, off_t(BufferSize())) == 0);
     } catch (const SourceReadError &) {
         errno = EIO;
         return false;

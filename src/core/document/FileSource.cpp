@@ -127,11 +127,8 @@ const std::uint8_t *FileSource::blockAt(std::int64_t p, std::int64_t *blockStart
     return b.bytes.get() + (p - *blockStart);
 }
 
-bool FileSource::copyTo(int outFd, std::int64_t p, std::int64_t n, std::int64_t at)
+bool FileSource::copyData(int outFd, std::int64_t p, std::int64_t n, std::int64_t at)
 {
-    if (m_failed)
-        throw m_failure;
-    verify();
     bool kernel = true;
     while (n > 0) {
         if (kernel) {
@@ -161,6 +158,41 @@ bool FileSource::copyTo(int outFd, std::int64_t p, std::int64_t n, std::int64_t 
         p += k;
         at += k;
         n -= k;
+    }
+    return true;
+}
+
+bool FileSource::copyTo(int outFd, std::int64_t p, std::int64_t n, std::int64_t at,
+                        bool skipHoles)
+{
+    if (m_failed)
+        throw m_failure;
+    verify();
+    while (n > 0) {
+        if (skipHoles) {
+            const off_t d = ::lseek(m_fd, off_t(p), SEEK_DATA);
+            if (d < 0 && errno == ENXIO)
+                break; // holes to the end
+            if (d >= 0) {
+                if (d >= p + n)
+                    break;
+                at += d - p;
+                n -= d - p;
+                p = d;
+                const off_t h = ::lseek(m_fd, off_t(p), SEEK_HOLE);
+                const std::int64_t run = h > p ? std::min<std::int64_t>(n, h - p) : n;
+                if (!copyData(outFd, p, run, at))
+                    return false;
+                p += run;
+                at += run;
+                n -= run;
+                continue;
+            }
+            skipHoles = false; // the file system cannot tell: copy everything
+        }
+        if (!copyData(outFd, p, n, at))
+            return false;
+        break;
     }
     verify();
     return true;

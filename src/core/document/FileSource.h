@@ -65,8 +65,10 @@ public:
 
     // Copies n bytes from offset p on to outFd at offset `at`, by the kernel where it can
     // (copy_file_range clones on file systems that can); checks the file before and after.
-    // False with errno set when writing failed; throws SourceReadError when reading did.
-    bool copyTo(int outFd, std::int64_t p, std::int64_t n, std::int64_t at);
+    // With skipHoles (the target is known to read as zeros there) the holes of a sparse file
+    // are left out, so that the copy stays sparse. False with errno set when writing failed;
+    // throws SourceReadError when reading did.
+    bool copyTo(int outFd, std::int64_t p, std::int64_t n, std::int64_t at, bool skipHoles);
 
     // Reads go to another file with the same bytes from now on (saving in place is about
     // to overwrite this one, and a copy of it was made first). Takes over fd; false (fd
@@ -84,6 +86,7 @@ private:
         std::unique_ptr<std::uint8_t[]> bytes;
     };
 
+    bool copyData(int outFd, std::int64_t p, std::int64_t n, std::int64_t at);
     [[noreturn]] void fail(SourceReadError::Why why, int error);
     void verify();
     Block &fetch(std::int64_t index);
