@@ -250,6 +250,16 @@ TEST_F(OnDemandSmall, FileChangedUnderTheDocumentIsReportedAndNothingIsSavedSile
     for (const auto &m : r.host.messages)
         EXPECT_NE(m.text.find("changed or truncated"), std::string::npos) << m.text;
 
+    // Undo needs no bytes of the file; redoing the overtype reads the old byte, fails, and
+    // leaves a history that no longer offers a step it cannot take.
+    r.host.clearLog();
+    r.host.answers = {mrNo};
+    r.ed.runCommand(Command::Undo);
+    r.ed.runCommand(Command::Redo);
+    EXPECT_FALSE(r.s.History.CanRedo());
+    EXPECT_FALSE(r.s.History.CanUndo());
+    EXPECT_EQ(r.host.messages.size(), 1u);
+
     // In German too; Yes reloads what the file holds now.
     r.ed.SetLanguage(LanguageGerman);
     r.host.clearLog();

@@ -2,6 +2,7 @@
 
 #include "edit/EditContext.h"
 #include "edit/EditTexts.h"
+#include "document/FileSource.h"
 
 #include <algorithm>
 
@@ -57,7 +58,15 @@ bool TActions::AddAction(std::unique_ptr<TAction> action, bool show)
     m_list.push_back(std::move(action));
     ++m_current;
 
-    const ActionOutcome outcome = a.DoAction(*m_ctx);
+    ActionOutcome outcome;
+    try {
+        outcome = a.DoAction(*m_ctx);
+    } catch (const SourceReadError &) {
+        // An action reads before it changes anything: it was not done.
+        m_list.pop_back();
+        --m_current;
+        throw;
+    }
     if (outcome != ActionOutcome::Done) {
         reportFailure(outcome);
         m_ctx->RequestLayout();
@@ -145,11 +154,16 @@ void TActions::Undo()
     const int group = m_list[std::size_t(m_current)]->Group;
     TAction *last = nullptr;
     ActionOutcome outcome = ActionOutcome::Done;
-    while (outcome == ActionOutcome::Done && CanUndo()
-           && m_list[std::size_t(m_current)]->Group == group) {
-        last = m_list[std::size_t(m_current)].get();
-        outcome = last->UndoAction(*m_ctx);
-        --m_current;
+    try {
+        while (outcome == ActionOutcome::Done && CanUndo()
+               && m_list[std::size_t(m_current)]->Group == group) {
+            last = m_list[std::size_t(m_current)].get();
+            outcome = last->UndoAction(*m_ctx);
+            --m_current;
+        }
+    } catch (const SourceReadError &) {
+        abandonStep();
+        throw;
     }
     finishStep(outcome, *last, true);
 }
@@ -161,13 +175,27 @@ void TActions::Redo()
     const int group = m_list[std::size_t(m_current) + 1]->Group;
     TAction *last = nullptr;
     ActionOutcome outcome = ActionOutcome::Done;
-    while (outcome == ActionOutcome::Done && CanRedo()
-           && m_list[std::size_t(m_current) + 1]->Group == group) {
-        ++m_current;
-        last = m_list[std::size_t(m_current)].get();
-        outcome = last->DoAction(*m_ctx);
+    try {
+        while (outcome == ActionOutcome::Done && CanRedo()
+               && m_list[std::size_t(m_current) + 1]->Group == group) {
+            last = m_list[std::size_t(m_current) + 1].get();
+            outcome = last->DoAction(*m_ctx);
+            ++m_current;
+        }
+    } catch (const SourceReadError &) {
+        abandonStep();
+        throw;
     }
     finishStep(outcome, *last, false);
+}
+
+void TActions::abandonStep()
+{
+    // The file under the document failed part-way through a command: what is done stays,
+    // but a half-undone command cannot be undone or redone as a whole any more.
+    afterFailure();
+    m_ctx->InvalidateView();
+    m_ctx->UpdateMainWindow();
 }
 
 void TActions::Forget()

@@ -61,6 +61,8 @@ private:
     void afterFailure();
     // After a group was undone or redone: relayout and the cursor at `last`, or after a
     // failure the history dropped.
+    // After the file under the document failed during an undo or redo.
+    void abandonStep();
     void finishStep(ActionOutcome outcome, TAction &last, bool undone);
 
     EditContext *m_ctx = nullptr;
