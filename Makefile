@@ -38,6 +38,7 @@ bench: build-release
 	@$(RELEASE_DIR)/bench/vtm_bench_search
 	@$(RELEASE_DIR)/bench/vtm_bench_replace
 	@$(RELEASE_DIR)/bench/vtm_bench_analysis
+	@$(RELEASE_DIR)/bench/vtm_bench_ondemand
 	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_gui
 	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_print
 

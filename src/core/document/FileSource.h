@@ -40,7 +40,7 @@ public:
     struct Limits
     {
         std::int64_t blockSize = std::int64_t(1) << 20;
-        int blocks = 16; // the cache holds at most this many blocks
+        int blocks = 4; // the cache holds at most this many (few: a scan stays in the CPU cache)
     };
 
     // Takes over fd, a regular file open for reading whose stamp is `stamp`.

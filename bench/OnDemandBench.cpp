@@ -1,0 +1,343 @@
+// Files read on demand: opening a 64 GiB sparse image and a 4 GiB file of real data to a
+// first view, editing at the front, and finding, counting, comparing and saving through
+// 4 GiB, each against reading or copying the same file in the same run. The 4 GiB file is
+// read once first, so that it is in the page cache as the targets assume.
+#include "analysis/Compare.h"
+#include "analysis/Statistics.h"
+#include "document/Document.h"
+#include "document/SafeFile.h"
+#include "edit/TInsertBytesAction.h"
+#include "search/SearchBytes.h"
+
+#include "BenchContext.h"
+#include "BenchReport.h"
+
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::int64_t kMiB = std::int64_t(1) << 20;
+constexpr std::int64_t kBig = std::int64_t(4) << 30;
+constexpr std::int64_t kSparse = std::int64_t(64) << 30;
+constexpr std::int64_t kNeedleAt = kBig - kMiB - 7; // near the end, off any block boundary
+const std::uint8_t kNeedle[16] = {'n', 'e', 'e', 'd', 'l', 'e', 0xF0, 0x0D,
+                                  'o', 'n', ' ', 'd', 'e', 'm', 0xA4, 'd'};
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point t0)
+{
+    return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+// Removed with everything in it by its destructor, which also runs at exit().
+struct TempDir
+{
+    std::string path;
+    ~TempDir()
+    {
+        if (!path.empty()) {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    }
+    std::string operator/(const char *name) const { return path + "/" + name; }
+};
+TempDir g_dir;
+
+bool makeFiles()
+{
+    g_dir.path = (std::filesystem::temp_directory_path()
+                  / ("vtm_bench_ondemand_" + std::to_string(::getpid())))
+                     .string();
+    std::filesystem::create_directories(g_dir.path);
+    // 4 GiB that do not compress, with the needle near the end.
+    {
+        const int fd = ::open((g_dir / "big.bin").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0)
+            return false;
+        std::vector<std::uint64_t> chunk(std::size_t(kMiB) / 8);
+        std::uint64_t x = 0x9E3779B97F4A7C15ull;
+        for (std::int64_t done = 0; done < kBig; done += kMiB) {
+            for (auto &w : chunk) { // xorshift64
+                x ^= x << 13;
+                x ^= x >> 7;
+                x ^= x << 17;
+                w = x;
+            }
+            if (!vtm::WriteAllAt(fd, reinterpret_cast<const std::uint8_t *>(chunk.data()), kMiB,
+                                 done)) {
+                ::close(fd);
+                return false;
+            }
+        }
+        const bool ok = vtm::WriteAllAt(fd, kNeedle, 16, kNeedleAt);
+        if (::close(fd) != 0 || !ok)
+            return false;
+    }
+    // 64 GiB of holes with a few bytes at both ends.
+    const int fd = ::open((g_dir / "sparse.bin").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return false;
+    const bool ok = ::ftruncate(fd, off_t(kSparse)) == 0
+                    && vtm::WriteAllAt(fd, kNeedle, 16, 0)
+                    && vtm::WriteAllAt(fd, kNeedle, 16, kSparse - 16);
+    return ::close(fd) == 0 && ok;
+}
+
+// Reading the file with 1 MiB preads: the rate every pass over it is held against.
+std::int64_t preadAll(const std::string &path)
+{
+    std::vector<std::uint8_t> block(static_cast<std::size_t>(kMiB));
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    std::int64_t total = 0;
+    for (ssize_t r; fd >= 0 && (r = ::pread(fd, block.data(), block.size(), off_t(total))) > 0;)
+        total += r;
+    if (fd >= 0)
+        ::close(fd);
+    return total;
+}
+
+double residentMiB()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024.0;
+    return 0;
+}
+
+// The editor without a window, its document opened on demand.
+struct OpenDoc final : vtmbench::BenchContext
+{
+    explicit OpenDoc(const std::string &path)
+    {
+        answer = vtm::mrNo;
+        ok = Doc().loadFile(path) && Doc().ReadsOnDemand();
+    }
+    bool ok = false;
+};
+
+// The first view: 40 rows of 16 bytes.
+void readView(const vtm::Document &doc, std::int64_t at)
+{
+    std::uint8_t view[640];
+    const std::int64_t n = std::min<std::int64_t>(640, doc.BufferSize() - at);
+    doc.ReadBytes(at, n, view);
+    benchmark::DoNotOptimize(view);
+}
+
+// Arg 0: the 64 GiB sparse image; 1: the 4 GiB file. Each iteration opens it anew.
+void BM_OpenToFirstView(benchmark::State &state)
+{
+    const std::string path = g_dir / (state.range(0) == 0 ? "sparse.bin" : "big.bin");
+    double rss = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        OpenDoc d(path);
+        if (!d.ok) {
+            state.SkipWithError("not opened on demand");
+            return;
+        }
+        readView(d.Doc(), 0);
+        state.SetIterationTime(secondsSince(t0));
+        rss = residentMiB();
+    }
+    state.counters["rss_MiB"] = rss;
+}
+
+// Going to the last byte of 64 GiB and reading the view there.
+void BM_ReadLastView64GiB(benchmark::State &state)
+{
+    for (auto _ : state) {
+        OpenDoc d(g_dir / "sparse.bin");
+        const auto t0 = Clock::now();
+        readView(d.Doc(), d.Doc().BufferSize() - 640);
+        state.SetIterationTime(secondsSince(t0));
+    }
+}
+
+// Inserting one byte at offset 0 of the 4 GiB file through the history, and undoing it.
+void BM_InsertFrontAndUndo4GiB(benchmark::State &state)
+{
+    OpenDoc d(g_dir / "big.bin");
+    const std::uint8_t b = 0x5A;
+    double insert = 0, undo = 0;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        d.History().AddAction(
+            std::make_unique<vtm::TInsertBytesAction>(d.NextCommandNumber(), 0, false, 1, &b, 1),
+            true);
+        insert += secondsSince(t0);
+        t0 = Clock::now();
+        d.History().Undo();
+        undo += secondsSince(t0);
+        state.SetIterationTime(insert + undo);
+        insert = undo = 0;
+    }
+}
+
+void BM_Pread4GiB(benchmark::State &state)
+{
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        benchmark::DoNotOptimize(preadAll(g_dir / "big.bin"));
+        state.SetIterationTime(secondsSince(t0));
+    }
+}
+
+void BM_Find4GiB(benchmark::State &state)
+{
+    OpenDoc d(g_dir / "big.bin");
+    const std::vector<std::uint8_t> needle(kNeedle, kNeedle + 16);
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        const std::int64_t at = vtm::SearchDocument(d.Doc(), needle, 0, false, false);
+        state.SetIterationTime(secondsSince(t0));
+        if (at != kNeedleAt)
+            state.SkipWithError("needle not found where it is");
+    }
+}
+
+void BM_Statistics4GiB(benchmark::State &state)
+{
+    OpenDoc d(g_dir / "big.bin");
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        const vtm::ByteStatistics s = vtm::CountStatistics(d.Doc());
+        state.SetIterationTime(secondsSince(t0));
+        benchmark::DoNotOptimize(s);
+    }
+}
+
+// Comparing the document with the file it was opened from: both are read whole.
+void BM_Compare4GiB(benchmark::State &state)
+{
+    OpenDoc d(g_dir / "big.bin");
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        vtm::CompareWithFile(d, g_dir / "big.bin");
+        state.SetIterationTime(secondsSince(t0));
+    }
+}
+
+// Reading both: the rate compare is held against.
+void BM_PreadTwice4GiB(benchmark::State &state)
+{
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        benchmark::DoNotOptimize(preadAll(g_dir / "big.bin") + preadAll(g_dir / "big.bin"));
+        state.SetIterationTime(secondsSince(t0));
+    }
+}
+
+int noSync(int)
+{
+    return 0;
+}
+
+// The kernel copying the whole file to a new one; neither copy nor save waits for the disk.
+void BM_CopyFileRange4GiB(benchmark::State &state)
+{
+    const std::string to = g_dir / "copy.bin";
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        const int in = ::open((g_dir / "big.bin").c_str(), O_RDONLY);
+        const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::int64_t left = kBig;
+        while (left > 0) {
+            const ssize_t c = ::copy_file_range(in, nullptr, out, nullptr, std::size_t(left), 0);
+            if (c <= 0)
+                break;
+            left -= c;
+        }
+        ::close(in);
+        ::close(out);
+        state.SetIterationTime(secondsSince(t0));
+        ::unlink(to.c_str());
+        if (left != 0)
+            state.SkipWithError("copy_file_range failed");
+    }
+}
+
+// Saving after one overtyped byte in the middle of the 4 GiB file, to a new name.
+void BM_SaveAfterOvertype4GiB(benchmark::State &state)
+{
+    OpenDoc d(g_dir / "big.bin");
+    const std::uint8_t b = 0xEE;
+    d.Doc().WriteBytes(kBig / 2, &b, 1);
+    const std::string to = g_dir / "saved.bin";
+    vtm::SetSyncCallForTesting(noSync);
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        const vtm::WriteOutcome out = vtm::WriteFileSafely(
+            to, [&](int fd) { return d.Doc().WriteTo(fd); }, d.Doc().BufferSize());
+        state.SetIterationTime(secondsSince(t0));
+        ::unlink(to.c_str());
+        if (out.result != vtm::WriteResult::Written)
+            state.SkipWithError(out.error.c_str());
+    }
+    vtm::SetSyncCallForTesting(nullptr);
+}
+
+void printRatios(const std::map<std::string, double> &ms, const char *what)
+{
+    std::printf("\nRatios of the %s times (first operation of a fresh document each time):\n",
+                what);
+    vtmbench::PrintRatio(ms, "find 16 bytes ÷ pread (≤ 1/0.7)", "BM_Find4GiB", "BM_Pread4GiB",
+                         1.0 / 0.7);
+    vtmbench::PrintRatio(ms, "statistics ÷ pread", "BM_Statistics4GiB", "BM_Pread4GiB", 1.5);
+    vtmbench::PrintRatio(ms, "compare ÷ pread of both", "BM_Compare4GiB", "BM_PreadTwice4GiB",
+                         1.5);
+    vtmbench::PrintRatio(ms, "save after overtype ÷ copy_file_range", "BM_SaveAfterOvertype4GiB",
+                         "BM_CopyFileRange4GiB", 1.2);
+}
+
+} // namespace
+
+BENCHMARK(BM_OpenToFirstView)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_ReadLastView64GiB)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_InsertFrontAndUndo4GiB)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(100);
+BENCHMARK(BM_Pread4GiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_Find4GiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_Statistics4GiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_PreadTwice4GiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_Compare4GiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_CopyFileRange4GiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_SaveAfterOvertype4GiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    std::printf("Making a 4 GiB file and a 64 GiB sparse one in %s ...\n",
+                std::filesystem::temp_directory_path().c_str());
+    std::fflush(stdout);
+    if (!makeFiles()) {
+        std::printf("could not make the files (disk full?)\n");
+        return 1;
+    }
+    preadAll(g_dir / "big.bin"); // into the page cache
+    vtmbench::TimeCollector reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    printRatios(reporter.meanMs, "mean");
+    printRatios(reporter.medianMs, "median");
+    return 0;
+}
