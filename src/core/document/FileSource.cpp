@@ -93,7 +93,6 @@ FileSource::Block &FileSource::fetch(std::int64_t index)
     }
     Block &b = m_blocks[slot];
     b.index = -1; // empty until the read has succeeded
-    verify();
     const std::int64_t start = index * m_limits.blockSize;
     const std::int64_t want = std::min(m_limits.blockSize, m_stamp.size - start);
     std::int64_t got = 0;

@@ -30,8 +30,9 @@ public:
 // small cache, the least recently used block dropped first. Never a mapping: a file that
 // another program truncates would kill the process on the next touch of a mapped page.
 //
-// The source vouches only for the bytes of the file as it was opened: before and after
-// every block read it checks the open file's stamp (size, modification time, identity).
+// The source vouches only for the bytes of the file as it was opened: after every block
+// read it checks the open file's stamp (size, modification time, identity), which also
+// shows a change made before or during the read.
 // Once that differs, or a read fails, the source has failed for good and every later read
 // throws SourceReadError, so old and new bytes are never mixed.
 class FileSource
