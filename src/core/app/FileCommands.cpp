@@ -155,7 +155,8 @@ bool FileCommands::SaveToFile(const std::string &name, bool force)
         m_s.settings.CreateBackUp,
         [&](const std::string &copy, std::uint64_t device, std::uint64_t inode) {
             return m_s.doc.MoveSourceBeforeOverwrite(copy, device, inode);
-        });
+        },
+        m_s.doc.SpaceToWrite());
     const OutcomeMessage message = WriteOutcomeMessage(m_s.settings.Language, outcome);
     if (outcome.result != WriteResult::Written && outcome.result != WriteResult::WrittenNoBackup) {
         m_editor.ShowMessageDlg(message.text, message.kind, mbOK, 0);

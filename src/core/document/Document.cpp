@@ -42,6 +42,15 @@ bool Document::WriteTo(int fd) const
     }
 }
 
+std::int64_t Document::SpaceToWrite() const
+{
+    const FileSource *file = m_bytes.file();
+    if (!file)
+        return BufferSize();
+    const std::int64_t fromFile = m_bytes.fileBytes();
+    return BufferSize() - fromFile + std::min(fromFile, file->allocatedBytes());
+}
+
 namespace {
 std::int64_t g_onDemandThreshold = -1;
 FileSource::Limits g_fileLimits;

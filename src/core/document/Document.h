@@ -69,6 +69,10 @@ public:
     // and SourceFailed() tells.
     bool WriteTo(int fd) const;
 
+    // The disk space the contents take when WriteTo writes them to a new file: the holes of
+    // a sparse file under the document stay holes.
+    std::int64_t SpaceToWrite() const;
+
     // Files larger than this are read on demand instead of whole: the smaller of 1 GiB and
     // a quarter of the memory.
     static std::int64_t OnDemandThreshold();

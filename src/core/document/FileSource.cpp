@@ -212,6 +212,14 @@ bool FileSource::moveTo(int fd)
     return true;
 }
 
+std::int64_t FileSource::allocatedBytes() const
+{
+    struct stat st;
+    if (::fstat(m_fd, &st) != 0 || st.st_blocks < 0)
+        return m_stamp.size;
+    return std::min<std::int64_t>(m_stamp.size, std::int64_t(st.st_blocks) * 512);
+}
+
 std::int64_t FileSource::memoryHeld() const
 {
     return std::int64_t(m_blocks.size()) * m_limits.blockSize;

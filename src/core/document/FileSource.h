@@ -76,6 +76,10 @@ public:
     // closed, nothing changed) when it is not a regular file of the same size.
     bool moveTo(int fd);
 
+    // The disk space the file takes (less than its size when it has holes); its size when
+    // that cannot be told.
+    std::int64_t allocatedBytes() const;
+
     // Memory the cache holds.
     std::int64_t memoryHeld() const;
 

@@ -292,6 +292,17 @@ void PieceTable::adoptFile(std::unique_ptr<FileSource> file)
     m_id = NextId();
 }
 
+std::int64_t PieceTable::fileBytes() const
+{
+    std::int64_t n = 0;
+    if (m_file)
+        for (const Chunk &k : m_chunks)
+            for (const Slot &s : k.entries)
+                if (s.piece.source == Source::File)
+                    n += s.piece.length;
+    return n;
+}
+
 void PieceTable::clear()
 {
     m_original.release();

@@ -178,6 +178,9 @@ public:
         return true;
     }
 
+    // How many bytes lie in pieces of the file read on demand.
+    std::int64_t fileBytes() const;
+
     // For saving: calls fileRun(fileOffset, length, offset) for each run of the file read on
     // demand and span(Span) for the other bytes, in order, until one returns false. Returns
     // whether every run was visited.

@@ -372,7 +372,7 @@ WriteOutcome WriteFileSafely(const std::string &path, const std::uint8_t *data, 
 }
 
 WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write, std::int64_t n,
-                             bool backup, const AsideHook &aside)
+                             bool backup, const AsideHook &aside, std::int64_t occupies)
 {
     WriteOutcome out;
     out.target = ResolveLinks(path);
@@ -398,7 +398,8 @@ WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write
     // new file of n bytes stands beside the old one until the rename.
     const std::int64_t oldSize = exists ? std::int64_t(old.st_size) : 0;
     const bool inPlace = exists && old.st_nlink > 1;
-    if (!RoomFor(out, dir, inPlace ? oldSize + std::max<std::int64_t>(0, n - oldSize) : n))
+    const std::int64_t inPlaceNeeds = oldSize + std::max<std::int64_t>(0, n - oldSize);
+    if (!RoomFor(out, dir, inPlace ? inPlaceNeeds : occupies < 0 ? n : std::min(occupies, n)))
         return out;
     // Another name of the same file must see the new bytes.
     if (inPlace)
@@ -428,6 +429,8 @@ WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write
             && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
             ::close(fd);
             ::unlink(temp.c_str());
+            if (!RoomFor(out, dir, inPlaceNeeds))
+                return out;
             return WriteOver(out, old, dir, write, n, backup, aside);
         }
     }

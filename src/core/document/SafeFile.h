@@ -67,8 +67,11 @@ WriteOutcome WriteFileSafely(const std::string &path, const std::uint8_t *data, 
 using ContentWriter = std::function<bool(int fd)>;
 using AsideHook =
     std::function<bool(const std::string &copy, std::uint64_t device, std::uint64_t inode)>;
+// `occupies` is the disk space the contents take in a new file, less than n when the writer
+// leaves holes; -1 means n. Writing in place fills every byte and always needs n.
 WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write, std::int64_t n,
-                             bool backup = false, const AsideHook &aside = {});
+                             bool backup = false, const AsideHook &aside = {},
+                             std::int64_t occupies = -1);
 
 // Writes n bytes at offset `at` of fd, every write checked; a full disk is ENOSPC.
 bool WriteAllAt(int fd, const std::uint8_t *data, std::int64_t n, std::int64_t at);
