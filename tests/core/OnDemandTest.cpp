@@ -15,6 +15,7 @@
 
 #include <cstring>
 #include <map>
+#include <random>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -319,4 +320,65 @@ TEST_F(OnDemandSmall, SavingInPlaceOverTheSourceReadsTheOldBytes)
     EXPECT_EQ(BytesOf(r.s.doc), want);
     r.s.History.Undo();
     EXPECT_EQ(BytesOf(r.s.doc), original);
+}
+
+// Another program changes the file at random moments while the document reads it through
+// tiny blocks: every byte handed out is the byte the file held when it was opened, and
+// once a change is seen, nothing more is handed out.
+TEST_F(OnDemandSmall, RandomChangesNeverMixOldAndNewBytes)
+{
+    TempDir dir;
+    const std::string path = dir / "data.bin";
+    std::mt19937 rng(2024);
+    for (int round = 0; round < 60; ++round) {
+        SCOPED_TRACE(round);
+        const Bytes original = Pattern(2000 + rng() % 3000, std::uint8_t(round));
+        {
+            std::FILE *f = std::fopen(path.c_str(), "wb");
+            std::fwrite(original.data(), 1, original.size(), f);
+            std::fclose(f);
+        }
+        Document doc;
+        ASSERT_TRUE(doc.loadFile(path));
+        const std::int64_t size = doc.BufferSize();
+        bool changed = false;
+        for (int step = 0; step < 80; ++step) {
+            if (!changed && rng() % 20 == 0) {
+                changed = true;
+                const int fd = ::open(path.c_str(), O_WRONLY);
+                switch (rng() % 3) {
+                case 0: ASSERT_EQ(::ftruncate(fd, off_t(rng() % std::uint64_t(size))), 0); break;
+                case 1: ASSERT_EQ(::ftruncate(fd, off_t(size + 1 + rng() % 100)), 0); break;
+                default: {
+                    const Bytes other = Pattern(std::size_t(size), std::uint8_t(round + 1));
+                    ASSERT_EQ(::pwrite(fd, other.data(), other.size(), 0), ssize_t(size));
+                }
+                }
+                // A clock too coarse to show the change must not hide it.
+                struct timespec t[2] = {{0, UTIME_OMIT}, {0, 0}};
+                ::clock_gettime(CLOCK_REALTIME, &t[1]);
+                t[1].tv_sec += 10;
+                ::futimens(fd, t);
+                ::close(fd);
+            }
+            const std::int64_t p = std::int64_t(rng() % std::uint64_t(size));
+            const std::int64_t n = std::min<std::int64_t>(size - p, 1 + rng() % 300);
+            Bytes got(static_cast<std::size_t>(n));
+            try {
+                doc.ReadBytes(p, n, got.data());
+                ASSERT_TRUE(std::equal(got.begin(), got.end(), original.begin() + p))
+                    << "bytes at " << p << " are not the file's bytes at opening";
+                ASSERT_FALSE(doc.SourceFailed());
+            } catch (const SourceReadError &e) {
+                ASSERT_TRUE(changed) << "a read failed though nothing changed";
+                EXPECT_EQ(e.why, SourceReadError::Why::Changed);
+                ASSERT_TRUE(doc.SourceFailed());
+            }
+        }
+        // Looked at now, a changed file has failed for good.
+        EXPECT_EQ(doc.CheckSource(), !changed);
+        if (changed) {
+            EXPECT_THROW(doc.ByteAt(0), SourceReadError);
+        }
+    }
 }
