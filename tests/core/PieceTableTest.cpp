@@ -173,6 +173,15 @@ TEST(PieceTable, RandomOperationsMatchAPlainArray)
             }
             case 1: {
                 const std::int64_t len = Pick(rng, 0, 30);
+                if (rng() % 2 == 0) { // a short pattern repeated, cut anywhere later
+                    const Bytes pattern = Random(rng, Pick(rng, 2, 5));
+                    t.insertRepeat(p, pattern.data(), Size(pattern), len);
+                    Bytes run(std::size_t(len), 0);
+                    for (std::size_t k = 0; k < run.size(); ++k)
+                        run[k] = pattern[k % pattern.size()];
+                    model.insert(mp, run.begin(), run.end());
+                    break;
+                }
                 const std::uint8_t v = std::uint8_t(rng() % 3);
                 t.insertFill(p, v, len);
                 model.insert(mp, std::size_t(len), v);
@@ -304,6 +313,65 @@ TEST(PieceTable, RandomOperationsMatchAPlainArray)
 // against a sparse model. Keystrokes at its start must cost one chunk and the chunk bases,
 // not a copy. Then: growth that the system refuses leaves the table as it was, and bytes
 // inserted from the table's own added buffer survive that buffer moving.
+// Long runs of patterns of every length up to the largest, cut and moved about: spans at every
+// phase, forwards and backwards, across the end of the written-out block, hold the pattern.
+TEST(PieceTable, RepeatedPatternsMatchAPlainArray)
+{
+    std::mt19937_64 rng(77);
+    PieceTable t(PieceTable::Limits{4, 1 << 20});
+    Bytes model;
+    for (int step = 0; step < 120; ++step) {
+        const std::int64_t size = Size(model);
+        const std::int64_t p = Pick(rng, 0, size);
+        switch (rng() % 4) {
+        case 0: {
+            const std::int64_t length =
+                rng() % 4 == 0 ? PieceTable::MaxRepeatPattern - std::int64_t(rng() % 3)
+                               : Pick(rng, 2, 300);
+            const Bytes pattern = Random(rng, length);
+            const std::int64_t n = Pick(rng, 0, 3 * PieceTable::RepeatBlock);
+            t.insertRepeat(p, pattern.data(), length, n);
+            Bytes run(std::size_t(n), 0);
+            for (std::size_t k = 0; k < run.size(); ++k)
+                run[k] = pattern[k % pattern.size()];
+            model.insert(model.begin() + p, run.begin(), run.end());
+            break;
+        }
+        case 1: {
+            const std::int64_t n = Pick(rng, 0, std::min<std::int64_t>(size - p, 70000));
+            t.erase(p, n);
+            model.erase(model.begin() + p, model.begin() + p + n);
+            break;
+        }
+        case 2: { // moved: the pieces keep their phase
+            const std::int64_t n = Pick(rng, 0, std::min<std::int64_t>(size - p, 90000));
+            const PieceTable::PieceList cut = t.extract(p, n);
+            const Bytes bytes(model.begin() + p, model.begin() + p + n);
+            t.erase(p, n);
+            model.erase(model.begin() + p, model.begin() + p + n);
+            const std::int64_t q = Pick(rng, 0, Size(model));
+            t.insertPieces(q, cut);
+            model.insert(model.begin() + q, bytes.begin(), bytes.end());
+            break;
+        }
+        default: {
+            const Bytes b = Random(rng, Pick(rng, 1, 20));
+            if (p + Size(b) <= size) {
+                t.overwrite(p, b.data(), Size(b));
+                std::copy(b.begin(), b.end(), model.begin() + p);
+            }
+        }
+        }
+        ASSERT_NO_FATAL_FAILURE(ExpectSame(t, model, rng, 1 << 20)) << "step " << step;
+    }
+    // Memory: a 64 MiB run of a 3-byte pattern takes one written-out block.
+    PieceTable big;
+    const std::uint8_t abc[3] = {'a', 'b', 'c'};
+    big.insertRepeat(0, abc, 3, std::int64_t(64) << 20);
+    EXPECT_LT(big.addedBytes(), 2 * PieceTable::RepeatBlock);
+    EXPECT_EQ(big.at((std::int64_t(64) << 20) - 1), 'a' + ((std::int64_t(64) << 20) - 1) % 3);
+}
+
 TEST(PieceTable, FarOffsetsAndFailedGrowth)
 {
     constexpr std::int64_t GiB = std::int64_t(1) << 30;

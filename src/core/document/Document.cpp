@@ -112,6 +112,14 @@ void Document::InsertPattern(std::int64_t p, const std::uint8_t *pattern, std::i
         spliceBytes(p, 0, count, [&] { m_bytes.insertFill(p, pattern[0], count); });
         return;
     }
+    // A long run of a short pattern is one written-out block, however long the run.
+    const std::int64_t repeatCost =
+        PieceTable::RepeatBlock + 2 * length + PieceTable::RepeatAlign + 8;
+    if (length <= PieceTable::MaxRepeatPattern && count > repeatCost) {
+        checkGrowth(repeatCost, count);
+        spliceBytes(p, 0, count, [&] { m_bytes.insertRepeat(p, pattern, length, count); });
+        return;
+    }
     checkGrowth(count, count);
     spliceBytes(p, 0, count, [&] {
         // Whole repeats a block at a time; the added bytes follow each other, so the

@@ -78,7 +78,7 @@ public:
                 if (ps >= y)
                     break;
                 const std::int64_t lo = std::max(ps, m_pos), hi = std::min(pe, y);
-                push(m_out, Sub(s.piece, lo - ps, hi - lo));
+                push(m_out, m_table.sub(s.piece, lo - ps, hi - lo));
                 if (pe > y)
                     break;
             }
@@ -174,14 +174,6 @@ public:
         m_table.m_pieceCount += std::int64_t(m_out.size()) - std::int64_t(m_oldSlots);
     }
 
-    static Piece Sub(const Piece &p, std::int64_t from, std::int64_t length)
-    {
-        Piece r = p;
-        if (p.source != Source::Fill)
-            r.offset += from;
-        r.length = length;
-        return r;
-    }
 
 private:
     static void push(std::vector<Piece> &out, const Piece &p)
@@ -190,7 +182,8 @@ private:
             return;
         if (!out.empty()) {
             Piece &last = out.back();
-            if (last.source == p.source
+            // Repeats never join: their offsets are phases, not places.
+            if (last.source == p.source && p.source != Source::Repeat
                 && (p.source == Source::Fill ? last.offset == p.offset
                                              : last.offset + last.length == p.offset)) {
                 last.length = last.length + p.length;
@@ -342,6 +335,23 @@ PieceTable::Span PieceTable::sourceSpan(const Piece &piece, std::int64_t start, 
         // Every position of a fill reads the same block.
         n = std::min(n, FillSpan);
         return Span{FillBlock(std::uint8_t(piece.offset)), n, start + (backward ? to - n : from)};
+    case Source::Repeat: {
+        // The written-out block holds every phase followed by at least RepeatBlock bytes.
+        const std::int64_t blockStart = piece.offset / RepeatAlign * RepeatAlign;
+        const std::int64_t length = repeatLength(piece);
+        const std::int64_t expanded = RepeatExpanded(length);
+        const std::uint8_t *block = m_added.data() + blockStart;
+        if (backward) {
+            const std::int64_t phase = (piece.offset - blockStart + to - 1) % length;
+            // The last byte at the latest place of its phase in the block.
+            const std::int64_t end = phase + 1 + (expanded - phase - 1) / length * length;
+            n = std::min(n, end);
+            return Span{block + end - n, n, start + to - n};
+        }
+        const std::int64_t phase = (piece.offset - blockStart + from) % length;
+        n = std::min(n, expanded - phase);
+        return Span{block + phase, n, start + from};
+    }
     case Source::File: {
         // The cache hands out at most the rest of a block (or, backwards, its front part).
         std::int64_t blockStart = 0, blockEnd = 0;
@@ -463,6 +473,54 @@ void PieceTable::insert(std::int64_t p, const std::uint8_t *bytes, std::int64_t 
         spliceAdded(p, p, bytes, n);
 }
 
+PieceTable::Piece PieceTable::sub(const Piece &p, std::int64_t from, std::int64_t length) const
+{
+    Piece r = p;
+    if (p.source == Source::Repeat) {
+        const std::int64_t start = p.offset / RepeatAlign * RepeatAlign;
+        r.offset = start + (p.offset - start + from) % repeatLength(p);
+    } else if (p.source != Source::Fill) {
+        r.offset += from;
+    }
+    r.length = length;
+    return r;
+}
+
+std::int64_t PieceTable::repeatLength(const Piece &p) const
+{
+    std::int64_t length;
+    std::memcpy(&length, m_added.data() + p.offset / RepeatAlign * RepeatAlign - 8, 8);
+    return length;
+}
+
+void PieceTable::insertRepeat(std::int64_t p, const std::uint8_t *pattern, std::int64_t length,
+                              std::int64_t n)
+{
+    checkRange(p, n, true);
+    if (length < 2 || length > MaxRepeatPattern)
+        throw std::invalid_argument("PieceTable::insertRepeat");
+    if (n == 0)
+        return;
+    // Header and block go behind the bytes added so far, the block aligned.
+    const std::int64_t expanded = RepeatExpanded(length);
+    const std::int64_t pad = (RepeatAlign - (m_addedUsed + 8) % RepeatAlign) % RepeatAlign;
+    pattern = reserveKeeping(pad + 8 + expanded, pattern);
+    const std::int64_t used = m_addedUsed;
+    std::uint8_t *at = m_added.data() + m_addedUsed + pad;
+    std::memcpy(at, &length, 8);
+    for (std::int64_t k = 0; k < expanded; k += length)
+        std::memcpy(at + 8 + k, pattern, std::size_t(length));
+    const std::int64_t start = m_addedUsed + pad + 8;
+    m_addedUsed += pad + 8 + expanded;
+    const Piece piece{start, n, Source::Repeat};
+    try {
+        splice(p, p, &piece, 1);
+    } catch (...) {
+        m_addedUsed = used;
+        throw;
+    }
+}
+
 void PieceTable::insertFill(std::int64_t p, std::uint8_t value, std::int64_t n)
 {
     checkRange(p, n, true);
@@ -500,7 +558,7 @@ PieceTable::PieceList PieceTable::extract(std::int64_t p, std::int64_t n) const
         const Slot &s = k.entries[c.slot];
         const std::int64_t ps = k.base + s.start, pe = ps + s.piece.length;
         const std::int64_t lo = std::max(ps, p), hi = std::min(pe, e);
-        list.m_pieces.push_back(Rebuild::Sub(s.piece, lo - ps, hi - lo));
+        list.m_pieces.push_back(sub(s.piece, lo - ps, hi - lo));
         if (pe >= e)
             break;
         if (++c.slot == k.entries.size()) {

@@ -25,9 +25,12 @@ namespace vtm {
 // an edit throws std::bad_alloc and the table is exactly as it was.
 class PieceTable
 {
-    // Where a piece's bytes live: the loaded bytes, the added buffer, a fill, or the file
-    // read on demand (for which `offset` is the file offset).
-    enum class Source : std::uint8_t { Original, Added, Fill, File };
+    // Where a piece's bytes live: the loaded bytes, the added buffer, a fill, the file read
+    // on demand (for which `offset` is the file offset), or a short pattern repeated: the
+    // pattern lies in the added buffer written out to a block of RepeatBlock bytes or more,
+    // which starts at a multiple of RepeatAlign behind an 8-byte header holding the pattern's
+    // length, and `offset` is that start plus the phase of the piece's first byte.
+    enum class Source : std::uint8_t { Original, Added, Fill, File, Repeat };
 
     // A run of a source. For a fill, `offset` holds the byte value.
     struct Piece
@@ -52,6 +55,10 @@ public:
 
     // Longest span of a fill piece: fills are read from one shared block per value.
     static constexpr std::int64_t FillSpan = 64 * 1024;
+    // Patterns up to this length repeat without taking memory for every repetition.
+    static constexpr std::int64_t MaxRepeatPattern = 4096;
+    static constexpr std::int64_t RepeatAlign = 8192;
+    static constexpr std::int64_t RepeatBlock = 64 * 1024;
 
     // Contiguous bytes at document offset `offset`. Valid until the next edit (the added
     // buffer may move when it grows).
@@ -214,6 +221,10 @@ public:
     void insert(std::int64_t p, const std::uint8_t *bytes, std::int64_t n);
     // n bytes of one value, held as a fill piece: no memory however long.
     void insertFill(std::int64_t p, std::uint8_t value, std::int64_t n);
+    // n bytes repeating a pattern of `length` bytes (2 <= length <= MaxRepeatPattern): the
+    // memory taken is about RepeatBlock, however long.
+    void insertRepeat(std::int64_t p, const std::uint8_t *pattern, std::int64_t length,
+                      std::int64_t n);
     // Overtypes [p, p + n); bytes past the end extend the table.
     void overwrite(std::int64_t p, const std::uint8_t *bytes, std::int64_t n);
     void erase(std::int64_t p, std::int64_t n);
@@ -253,6 +264,14 @@ private:
         std::size_t slot = 0;
     };
     class Rebuild;
+    // A piece with its first `from` bytes dropped and `length` long.
+    Piece sub(const Piece &p, std::int64_t from, std::int64_t length) const;
+    // The pattern length of a repeat piece, and the bytes its written-out block holds.
+    std::int64_t repeatLength(const Piece &p) const;
+    static std::int64_t RepeatExpanded(std::int64_t length)
+    {
+        return ((RepeatBlock + length - 1) / length + 1) * length;
+    }
 
     // The slot holding p (0 <= p < size()).
     Cursor locate(std::int64_t p) const;
