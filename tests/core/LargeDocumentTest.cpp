@@ -81,4 +81,20 @@ TEST(LargeDocuments, EditSearchAndMarkFarOffsets)
     EXPECT_EQ(doc.ByteAt(0), 0x41);
     EXPECT_EQ(doc.ByteAt(4 * G), 0xCD);
     EXPECT_EQ(doc.MarkAt(size - 1), 4);
+
+    // 8 GiB of a three-byte pattern in the middle: one written-out block, read at any phase.
+    const Bytes abc{'a', 'b', 'c'};
+    const std::int64_t before = doc.BufferCapacity();
+    ASSERT_TRUE(h.AddAction(
+        std::make_unique<TInsertBytesAction>(g(), 8 * G, false, 8 * G, abc.data(), 3), true));
+    EXPECT_LT(doc.BufferCapacity() - before, std::int64_t(1) << 20);
+    EXPECT_EQ(doc.ByteAt(8 * G), 'a');
+    EXPECT_EQ(doc.ByteAt(16 * G - 1), 'a' + (8 * G - 1) % 3);
+    EXPECT_EQ(doc.MarkAt(size + 8 * G - 1), 4);
+    EXPECT_EQ(SearchDocument(doc, Bytes{0, 'a', 'b'}, 8 * G - 100, false, false), 8 * G - 1);
+    EXPECT_EQ(SearchDocument(doc, Bytes{'b', 0, 0}, 16 * G - 100, false, false), 16 * G - 1);
+    EXPECT_EQ(SearchDocument(doc, Bytes{'b', 0}, 16 * G + 100, true, false), 16 * G - 1);
+    h.Undo();
+    EXPECT_EQ(doc.BufferSize(), size);
+    EXPECT_EQ(doc.MarkAt(size - 1), 4);
 }
