@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <new>
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,10 +21,19 @@ FileSource::FileSource(int fd, const FileStamp &stamp, Limits limits)
 {
     m_limits.blockSize = std::max<std::int64_t>(m_limits.blockSize, 1);
     m_limits.blocks = std::max(m_limits.blocks, 2);
+    // Holes are looked for only in a file that has some.
+    m_sparse = allocatedBytes() < m_stamp.size;
+    if (m_sparse) {
+        void *zeros = ::mmap(nullptr, std::size_t(m_limits.blockSize), PROT_READ,
+                             MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        m_zeros = zeros == MAP_FAILED ? nullptr : static_cast<const std::uint8_t *>(zeros);
+    }
 }
 
 FileSource::~FileSource()
 {
+    if (m_zeros)
+        ::munmap(const_cast<std::uint8_t *>(m_zeros), std::size_t(m_limits.blockSize));
     if (m_fd >= 0)
         ::close(m_fd);
 }
@@ -80,14 +91,10 @@ FileSource::Block &FileSource::fetch(std::int64_t index)
     }
     if (m_blocks.size() < std::size_t(m_limits.blocks)) {
         try {
-            Block b;
-            b.bytes.reset(new std::uint8_t[std::size_t(m_limits.blockSize)]);
-            m_blocks.push_back(std::move(b));
+            m_blocks.emplace_back();
             slot = m_blocks.size() - 1;
         } catch (const std::bad_alloc &) {
-            // Not a fault of the file: the source has not failed. With two blocks the least
-            // recently used one is reused instead.
-            if (m_blocks.size() < 2)
+            if (m_blocks.empty())
                 throw SourceReadError(SourceReadError::Why::ReadFailed, ENOMEM);
         }
     }
@@ -95,18 +102,39 @@ FileSource::Block &FileSource::fetch(std::int64_t index)
     b.index = -1; // empty until the read has succeeded
     const std::int64_t start = index * m_limits.blockSize;
     const std::int64_t want = std::min(m_limits.blockSize, m_stamp.size - start);
-    std::int64_t got = 0;
-    while (got < want) {
-        const ssize_t r =
-            ::pread(m_fd, b.bytes.get() + got, std::size_t(want - got), off_t(start + got));
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(SourceReadError::Why::ReadFailed, errno);
+    // A block in a hole of a sparse file is zeros: it is served from a mapping that is never
+    // written, so it takes no memory, while reading it would make the kernel fill page-cache
+    // pages with zeros.
+    bool hole = false;
+    if (m_sparse && m_zeros) {
+        const off_t data = ::lseek(m_fd, off_t(start), SEEK_DATA);
+        hole = (data < 0 && errno == ENXIO) || (data >= 0 && data >= start + want);
+    }
+    if (hole) {
+        b.data = m_zeros;
+    } else {
+        if (!b.bytes) {
+            try {
+                b.bytes.reset(new std::uint8_t[std::size_t(m_limits.blockSize)]);
+            } catch (const std::bad_alloc &) {
+                // Not a fault of the file: the source has not failed.
+                throw SourceReadError(SourceReadError::Why::ReadFailed, ENOMEM);
+            }
         }
-        if (r == 0) // shorter than when it was opened
-            fail(SourceReadError::Why::Changed, 0);
-        got += r;
+        b.data = b.bytes.get();
+        std::int64_t got = 0;
+        while (got < want) {
+            const ssize_t r =
+                ::pread(m_fd, b.bytes.get() + got, std::size_t(want - got), off_t(start + got));
+            if (r < 0) {
+                if (errno == EINTR)
+                    continue;
+                fail(SourceReadError::Why::ReadFailed, errno);
+            }
+            if (r == 0) // shorter than when it was opened
+                fail(SourceReadError::Why::Changed, 0);
+            got += r;
+        }
     }
     // A write racing with the read shows in the stamp afterwards.
     verify();
@@ -123,7 +151,7 @@ const std::uint8_t *FileSource::blockAt(std::int64_t p, std::int64_t *blockStart
     Block &b = fetch(index);
     *blockStart = index * m_limits.blockSize;
     *blockEnd = std::min(*blockStart + m_limits.blockSize, m_stamp.size);
-    return b.bytes.get() + (p - *blockStart);
+    return b.data + (p - *blockStart);
 }
 
 bool FileSource::copyData(int outFd, std::int64_t p, std::int64_t n, std::int64_t at)
@@ -222,7 +250,10 @@ std::int64_t FileSource::allocatedBytes() const
 
 std::int64_t FileSource::memoryHeld() const
 {
-    return std::int64_t(m_blocks.size()) * m_limits.blockSize;
+    std::int64_t n = 0;
+    for (const Block &b : m_blocks)
+        n += b.bytes ? m_limits.blockSize : 0;
+    return n;
 }
 
 } // namespace vtm

@@ -88,6 +88,7 @@ private:
     {
         std::int64_t index = -1;
         std::uint64_t used = 0;
+        const std::uint8_t *data = nullptr; // the block's bytes: `bytes`, or the zeros of a hole
         std::unique_ptr<std::uint8_t[]> bytes;
     };
 
@@ -102,6 +103,8 @@ private:
     std::vector<Block> m_blocks;
     std::uint64_t m_clock = 0;
     std::size_t m_last = 0; // the block hit last: most reads stay in it
+    bool m_sparse = false;                 // the file has holes
+    const std::uint8_t *m_zeros = nullptr; // a block of zeros never written
     bool m_failed = false;
     SourceReadError m_failure{SourceReadError::Why::Changed, 0};
 };
