@@ -10,6 +10,7 @@
 #include "marks/MarkCommands.h"
 #include "document/SafeFile.h"
 #include "search/SearchBytes.h"
+#include "view/DumpPainter.h"
 
 #include <gtest/gtest.h>
 
@@ -191,6 +192,26 @@ protected:
     void TearDown() override { Document::SetReadingOnDemandForTesting(-1, {}); }
 };
 
+// What the painters leave on screen: the last character drawn at each place of an 8-pixel
+// font.
+struct TextCanvas : Canvas
+{
+    std::map<std::pair<int, int>, char> at;
+    void fillRect(int, int, int, int, Color) override {}
+    void drawText(int x, int y, std::string_view text, Color, Color) override
+    {
+        for (std::size_t i = 0; i < text.size(); ++i)
+            at[{x + 8 * int(i), y}] = text[i];
+    }
+    std::string shown() const
+    {
+        std::string all;
+        for (const auto &[where, c] : at)
+            all += c;
+        return all;
+    }
+};
+
 Bytes Pattern(std::size_t n, std::uint8_t seed)
 {
     Bytes b(n);
@@ -213,7 +234,7 @@ TEST_F(OnDemandSmall, FileChangedUnderTheDocumentIsReportedAndNothingIsSavedSile
         std::fwrite(original.data(), 1, original.size(), f);
         std::fclose(f);
     }
-    Rig r(Bytes{});
+    Rig r(Bytes{}, 9); // nine rows: the last one begins a block of 64 bytes
     ASSERT_TRUE(r.ed.LoadFromFile(path));
     Document &doc = r.s.doc;
     ASSERT_TRUE(doc.ReadsOnDemand());
@@ -221,8 +242,23 @@ TEST_F(OnDemandSmall, FileChangedUnderTheDocumentIsReportedAndNothingIsSavedSile
     r.ed.FormKeyPress(U'a'); // a change that is not saved yet
     ASSERT_TRUE(doc.isModified());
 
-    // Truncated: the next tick notices, says so and the user keeps the document for now.
+    // The cursor's row, the last one in view, needs a block that is no longer cached; the
+    // rows above it are.
+    r.ed.MoveCursorToOffset(130, false, false);
+    ASSERT_EQ(r.s.view.TopRow(), 0);
+    doc.ByteAt(1);
+    doc.ByteAt(100);
+
+    // Truncated: painting meets it first, in the cursor's row, and leaves none of the file's
+    // bytes on screen, not even those painted before; then the next tick says so and the
+    // user keeps the document for now.
     ASSERT_EQ(::truncate(path.c_str(), 1000), 0);
+    TextCanvas canvas;
+    EXPECT_NO_THROW(PaintRows(canvas, r.s.Scene(), 0, 1000));
+    EXPECT_NO_THROW(PaintNumberCell(canvas, r.s.Scene(), 0));
+    EXPECT_TRUE(doc.SourceFailed());
+    EXPECT_FALSE(canvas.at.empty());
+    EXPECT_EQ(canvas.shown().find_first_not_of(' '), std::string::npos) << "[" << canvas.shown() << "]";
     r.host.clearLog();
     r.host.answers = {mrNo};
     r.ed.CursorTimerTimer(true);

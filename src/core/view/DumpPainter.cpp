@@ -52,16 +52,19 @@ std::int64_t shownSize(const DumpScene &s)
     return s.doc.SourceFailed() ? 0 : s.doc.BufferSize();
 }
 
-// Paints with f; when the file under the document fails during it, paints again without
-// its bytes. Whoever checks the document next reports the failure.
+// Paints with f; when the file under the document fails during it (also where a nested
+// painter caught it), paints again without its bytes, so that none read before stay on
+// screen. Whoever checks the document next reports the failure.
 template <class F>
-void paintGuarded(F f)
+void paintGuarded(const DumpScene &s, F f)
 {
+    const bool failedBefore = s.doc.SourceFailed();
     try {
         f();
     } catch (const SourceReadError &) {
-        f();
     }
+    if (!failedBefore && s.doc.SourceFailed())
+        f();
 }
 
 void fillGaps(Canvas &c, const Metrics &m, int x0, int y0, int n, Color left, Color right)
@@ -244,17 +247,17 @@ void paintRows(Canvas &canvas, const DumpScene &s, int top, int bottom)
 
 void PaintNumberCell(Canvas &canvas, const DumpScene &s, std::int64_t o)
 {
-    paintGuarded([&] { paintNumberCell(canvas, s, o); });
+    paintGuarded(s, [&] { paintNumberCell(canvas, s, o); });
 }
 
 void PaintCharRow(Canvas &canvas, const DumpScene &s, std::int64_t o)
 {
-    paintGuarded([&] { paintCharRow(canvas, s, o); });
+    paintGuarded(s, [&] { paintCharRow(canvas, s, o); });
 }
 
 void PaintRows(Canvas &canvas, const DumpScene &s, int top, int bottom)
 {
-    paintGuarded([&] { paintRows(canvas, s, top, bottom); });
+    paintGuarded(s, [&] { paintRows(canvas, s, top, bottom); });
 }
 
 std::string OffsetLabel(const DumpScene &s, std::int64_t row)
