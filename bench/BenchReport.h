@@ -64,4 +64,17 @@ inline void PrintRatio(const std::map<std::string, double> &ms, const char *labe
     std::printf("\n");
 }
 
+// Runs the benchmarks chosen on the command line, then prints ratios of their mean and of
+// their median times with printRatios(times, "mean" or "median"); returns main's result.
+template <class PrintRatios>
+int RunAndPrintRatios(PrintRatios printRatios)
+{
+    TimeCollector reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    printRatios(reporter.meanMs, "mean");
+    printRatios(reporter.medianMs, "median");
+    return 0;
+}
+
 } // namespace vtmbench

@@ -231,11 +231,5 @@ int main(int argc, char **argv)
     std::printf("\n");
     std::fflush(stdout);
 
-    vtmbench::TimeCollector reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    printRatios(reporter.meanMs, "mean");
-    printRatios(reporter.medianMs, "median");
-    return 0;
+    return vtmbench::RunAndPrintRatios(printRatios);
 }

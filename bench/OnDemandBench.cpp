@@ -331,10 +331,5 @@ int main(int argc, char **argv)
         return 1;
     }
     preadAll(g_dir / "big.bin"); // into the page cache
-    vtmbench::TimeCollector reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    printRatios(reporter.meanMs, "mean");
-    printRatios(reporter.medianMs, "median");
-    return 0;
+    return vtmbench::RunAndPrintRatios(printRatios);
 }

@@ -296,11 +296,5 @@ int main(int argc, char **argv)
     std::printf("Saving %lld MiB in %s\n\n", (long long)(kFileSize >> 20), g_dir.path.c_str());
     std::fflush(stdout);
 
-    vtmbench::TimeCollector reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    printRatios(reporter.meanMs, "mean");
-    printRatios(reporter.medianMs, "median");
-    return 0;
+    return vtmbench::RunAndPrintRatios(printRatios);
 }

@@ -142,7 +142,7 @@ void Editor::CheckSource()
 {
     if (!m_s.doc.ReadsOnDemand() || m_s.SourceFailureReported || m_askingAboutSource)
         return;
-    if (!m_s.doc.CheckSource() || m_s.doc.SourceFailed())
+    if (!m_s.doc.CheckSource())
         SourceFailed();
 }
 

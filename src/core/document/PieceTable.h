@@ -273,6 +273,9 @@ private:
         return ((RepeatBlock + length - 1) / length + 1) * length;
     }
 
+    // One piece of `source` over [0, n), nothing added, the history's pieces invalid; the
+    // caller puts the source in place.
+    void startWith(Source source, std::int64_t n);
     // The slot holding p (0 <= p < size()).
     Cursor locate(std::int64_t p) const;
     // Every read goes through here: the contiguous bytes of `piece` starting at `from`
