@@ -206,6 +206,42 @@ public:
     void showStatistics() override { ++statisticsShown; }
     int printed = 0;
     void printDocument() override { ++printed; }
+    // Long commands: the titles of the jobs begun, the polls of the running one (each with
+    // the work done by then), and a stop the user asks for at poll stopAtPoll (from 1;
+    // 0: never) or whenever stopWhen says so.
+    std::vector<std::string> jobTitles;
+    std::vector<std::int64_t> polls;
+    std::int64_t stopAtPoll = 0;
+    std::function<bool(const vtm::JobMeter &)> stopWhen;
+    int jobsEnded = 0;
+    class Meter : public vtm::JobMeter
+    {
+    public:
+        explicit Meter(ScriptedHost &host)
+            : m_host(host)
+        {}
+        ~Meter() override { ++m_host.jobsEnded; }
+        Meter(const Meter &) = delete;
+        Meter &operator=(const Meter &) = delete;
+
+    protected:
+        bool poll() override
+        {
+            m_host.polls.push_back(done());
+            if (m_host.stopAtPoll > 0 && std::int64_t(m_host.polls.size()) >= m_host.stopAtPoll)
+                return false;
+            return !(m_host.stopWhen && m_host.stopWhen(*this));
+        }
+
+    private:
+        ScriptedHost &m_host;
+    };
+    std::unique_ptr<vtm::JobMeter> startJob(const std::string &title) override
+    {
+        jobTitles.push_back(title);
+        polls.clear();
+        return std::make_unique<Meter>(*this);
+    }
     std::vector<vtm::ClipboardEntry> clipboardEntries() override
     {
         std::vector<vtm::ClipboardEntry> entries;

@@ -2,6 +2,7 @@
 
 #include "analysis/Compare.h"
 #include "app/Help.h"
+#include "app/JobTexts.h"
 #include "app/MenuState.h"
 #include "app/Texts.h"
 #include "document/StatusTexts.h"
@@ -130,12 +131,43 @@ void Editor::guarded(F f)
 
 void Editor::runCommand(Command command)
 {
+    // While a job runs nothing else may change what it reads (the progress window keeps
+    // input away; this holds for any other way in, such as accessibility actions).
+    if (JobRunning())
+        return;
     guarded([&] { dispatch(command); });
 }
 
 void Editor::FormKeyPress(char32_t key)
 {
+    if (JobRunning())
+        return;
     guarded([&] { typeKey(key); });
+}
+
+bool Editor::RunJob(MenuItem item, std::int64_t total, const std::function<void()> &f)
+{
+    if (JobRunning()) {
+        f();
+        return true;
+    }
+    const std::unique_ptr<JobMeter> meter =
+        m_host.startJob(JobTitle(item, m_s.settings.Language));
+    meter->setTotal(total);
+    {
+        const MeterScope<Document> scope(m_s.doc, meter.get());
+        try {
+            f();
+        } catch (const JobStopped &) {
+        }
+    }
+    UpdateMenus();
+    if (!meter->stopped())
+        return true;
+    // After the refresh, which would clear the pane.
+    m_host.setStatusText(2, JobStoppedText(m_s.settings.Language, meter->done(), meter->total(),
+                                           meter->changed()));
+    return false;
 }
 
 void Editor::CheckSource()
@@ -173,12 +205,15 @@ void Editor::dispatch(Command command)
         MarkCursorByte(*this, std::uint8_t(colour));
         return;
     }
+    const std::int64_t size = m_s.doc.BufferSize();
     bool next = false;
     if (const int colour = GotoColourOf(command, &next); colour > 0) {
-        if (next)
-            GotoNextMarkOf(*this, std::uint8_t(colour));
-        else
-            GotoPreviousMarkOf(*this, std::uint8_t(colour));
+        RunJob(next ? MenuItem::MarkNext : MenuItem::MarkPrevious, size, [&] {
+            if (next)
+                GotoNextMarkOf(*this, std::uint8_t(colour));
+            else
+                GotoPreviousMarkOf(*this, std::uint8_t(colour));
+        });
         return;
     }
     if (const int recent = RecentIndexOf(command); recent >= 0) {
@@ -230,38 +265,55 @@ void Editor::dispatch(Command command)
     case Command::Compare: CompareWith(); break;
     case Command::Print: m_host.printDocument(); break;
     case Command::InfoStatistic: m_host.showStatistics(); break;
-    case Command::OpenMarks: vtm::OpenMarks(*this); break;
-    case Command::SaveMarksAs: vtm::SaveMarksAs(*this); break;
+    case Command::OpenMarks:
+        RunJob(MenuItem::MarksOpen, size, [&] { vtm::OpenMarks(*this); });
+        break;
+    case Command::SaveMarksAs:
+        RunJob(MenuItem::MarksSaveAs, size, [&] { vtm::SaveMarksAs(*this); });
+        break;
     case Command::Exit: m_host.closeMainWindow(); break;
     case Command::HelpContents: m_host.showHelp(HelpContextContents); break;
     case Command::HelpCharTable: m_host.showHelp(HelpContextCharTable); break;
     case Command::About: m_host.showAbout(); break;
     case Command::Calculator: m_host.launchCalculator(); break;
-    case Command::UnmarkAll: vtm::UnmarkAll(*this); break;
-    case Command::NextMark: GotoNextMarkOf(*this, AnyMark); break;
-    case Command::PreviousMark: GotoPreviousMarkOf(*this, AnyMark); break;
-    case Command::NextIdenticalMark: GotoNextIdenticalMark(*this); break;
-    case Command::PreviousIdenticalMark: GotoPreviousIdenticalMark(*this); break;
+    case Command::UnmarkAll:
+        RunJob(MenuItem::UnmarkAll, size, [&] { vtm::UnmarkAll(*this); });
+        break;
+    case Command::NextMark:
+        RunJob(MenuItem::MarkNext, size, [&] { GotoNextMarkOf(*this, AnyMark); });
+        break;
+    case Command::PreviousMark:
+        RunJob(MenuItem::MarkPrevious, size, [&] { GotoPreviousMarkOf(*this, AnyMark); });
+        break;
+    case Command::NextIdenticalMark:
+        RunJob(MenuItem::MarkNextIdentical, size, [&] { GotoNextIdenticalMark(*this); });
+        break;
+    case Command::PreviousIdenticalMark:
+        RunJob(MenuItem::MarkPreviousIdentical, size, [&] { GotoPreviousIdenticalMark(*this); });
+        break;
     case Command::Goto:
     case Command::DeleteBytes: runGotoDialog(command == Command::Goto); break;
     case Command::InsertBytes:
     case Command::AppendBytes: runInsertBytes(command == Command::AppendBytes); break;
-    case Command::NextIdenticalByte: GotoNextIdenticalByte(*this); break;
-    case Command::PreviousIdenticalByte: GotoPreviousIdenticalByte(*this); break;
+    case Command::NextIdenticalByte:
+        RunJob(MenuItem::NextIdenticalByte, size, [&] { GotoNextIdenticalByte(*this); });
+        break;
+    case Command::PreviousIdenticalByte:
+        RunJob(MenuItem::PreviousIdenticalByte, size, [&] { GotoPreviousIdenticalByte(*this); });
+        break;
     case Command::Find: {
         int result = mrCancel;
         if (m_host.runFindDialog(FindFormMode::Find, m_s.Find, &result))
-            FindConfirmed(*this, m_s.Find);
-        UpdateMenus();
+            RunJob(MenuItem::Find, size, [&] { FindConfirmed(*this, m_s.Find); });
+        else
+            UpdateMenus();
         break;
     }
     case Command::FindNext:
-        FindNext(*this, m_s.Find);
-        UpdateMenus();
+        RunJob(MenuItem::FindNext, size, [&] { FindNext(*this, m_s.Find); });
         break;
     case Command::FindPrevious:
-        FindPrevious(*this, m_s.Find);
-        UpdateMenus();
+        RunJob(MenuItem::FindPrevious, size, [&] { FindPrevious(*this, m_s.Find); });
         break;
     case Command::Replace: runReplaceDialog(FindFormMode::Replace); break;
     case Command::FindAndMark: runReplaceDialog(FindFormMode::FindAndMark); break;
@@ -299,7 +351,10 @@ void Editor::typeKey(char32_t key)
 
 void Editor::CursorTimerTimer(bool pointerInView)
 {
-    CheckSource();
+    // A job meets a changed file in its own reads; a reload now would pull the document
+    // from under it.
+    if (!JobRunning())
+        CheckSource();
     m_s.view.CursorVisible = !m_s.view.CursorVisible;
     PaintCursor(true);
     if (!pointerInView) {
@@ -334,6 +389,8 @@ void Editor::ScrollCursorIntoView()
 
 void Editor::MouseDown(int x, int y)
 {
+    if (JobRunning())
+        return;
     const CellPos c = MouseToCell(m_s.view, x, y);
     MoveCursorTo(c.col, c.row, true);
     MouseMove(x, y);

@@ -10,6 +10,7 @@
 #include "view/Layout.h"
 #include "view/Navigation.h"
 
+#include <functional>
 #include <string>
 
 namespace vtm {
@@ -41,6 +42,13 @@ public:
     void runCommand(Command command);
     // A typed character that no shortcut took: overtypes the byte under the cursor.
     void FormKeyPress(char32_t key);
+
+    // Runs f as a long command named after `item`, `total` bytes of work: the window keeps
+    // running and no other command is taken until it ends. A stop ends f by JobStopped
+    // (or a command that keeps its partial work returns), and the status bar says how far
+    // it came; false then. Inside another job f simply runs as part of it.
+    bool RunJob(MenuItem item, std::int64_t total, const std::function<void()> &f);
+    bool JobRunning() const { return m_s.doc.Meter() != nullptr; }
 
     // Watches the file a document reads on demand (the cursor tick calls it): once another
     // program has changed it, says so and offers to reload.

@@ -15,18 +15,21 @@ void Editor::CompareWith()
     if (m_host.runFileDialog(FileDialogKind::Compare,
                              FileDialogTitle(FileDialogKind::Compare, m_s.settings.Language),
                              m_s.settings.InitialDir, std::string(), &path))
-        CompareWithFile(*this, path);
-    UpdateMenus();
+        RunJob(MenuItem::Compare, m_s.doc.BufferSize(), [&] { CompareWithFile(*this, path); });
+    else
+        UpdateMenus();
 }
 
 void Editor::runReplaceDialog(FindFormMode mode)
 {
     int result = mrCancel;
     m_host.runFindDialog(mode, m_s.Find, &result);
+    const std::int64_t size = m_s.doc.BufferSize();
     if (mode == FindFormMode::Replace)
-        ReplaceCommand(*this, *this, m_s.Find, result);
+        RunJob(MenuItem::Replace, size, [&] { ReplaceCommand(*this, *this, m_s.Find, result); });
     else
-        FindAndMarkCommand(*this, *this, m_s.Find, result);
+        RunJob(MenuItem::FindAndMark, size,
+               [&] { FindAndMarkCommand(*this, *this, m_s.Find, result); });
 }
 
 void Editor::runGotoDialog(bool go)

@@ -3,6 +3,7 @@
 #include "document/Language.h"
 #include "app/Captions.h"
 #include "app/ClipboardFormats.h"
+#include "document/JobMeter.h"
 #include "document/Message.h"
 #include "edit/ByteRunCommands.h"
 #include "search/FindState.h"
@@ -11,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -84,6 +86,10 @@ public:
     virtual void showStatistics() = 0;
     // The print dialog, then the job with its progress window.
     virtual void printDocument() = 0;
+    // A long command begins: the returned meter lets the window run while the command
+    // walks the document, shows the progress window named `title` once the job has run
+    // for 0.4 s, and reports Stop. Destroying it ends the job and hides the window.
+    virtual std::unique_ptr<JobMeter> startJob(const std::string &title) = 0;
     // The chooser over these lines; false when cancelled, else *index is the chosen line.
     virtual bool runClipboardChooser(const std::vector<std::string> &lines, int *index) = 0;
 };

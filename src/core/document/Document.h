@@ -2,6 +2,7 @@
 
 #include "document/ByteStorage.h"
 #include "document/InputFile.h"
+#include "document/JobMeter.h"
 #include "document/MarkMap.h"
 #include "document/PieceTable.h"
 
@@ -52,16 +53,39 @@ public:
     }
     // Calls f(Span) for the spans covering [a, b), in order, while f returns true; false
     // when f stopped the walk.
+    // While a long command runs, each span is counted on its meter once f is done with it,
+    // which may throw JobStopped.
     template <class F>
     bool ForEachSpan(std::int64_t a, std::int64_t b, F f) const
     {
-        return m_bytes.forEachSpan(a, b, f);
+        if (!m_meter)
+            return m_bytes.forEachSpan(a, b, f);
+        return m_bytes.forEachSpan(a, b, [&](const Span &s) {
+            const bool more = f(s);
+            m_meter->add(s.size);
+            return more;
+        });
     }
     // The same from b down to a.
     template <class F>
     bool ForEachSpanBackward(std::int64_t a, std::int64_t b, F f) const
     {
-        return m_bytes.forEachSpanBackward(a, b, f);
+        if (!m_meter)
+            return m_bytes.forEachSpanBackward(a, b, f);
+        return m_bytes.forEachSpanBackward(a, b, [&](const Span &s) {
+            const bool more = f(s);
+            m_meter->add(s.size);
+            return more;
+        });
+    }
+    // The long command running over the document, if any (see JobMeter).
+    JobMeter *Meter() const { return m_meter; }
+    void setMeter(JobMeter *meter) { m_meter = meter; }
+    // Counts work done other than walking spans (marks, files); may throw JobStopped.
+    void Progress(std::int64_t n) const
+    {
+        if (m_meter)
+            m_meter->add(n);
     }
     // Writes the whole contents to the file open as fd, from offset 0 on (see SafeFile);
     // unchanged runs of a file read on demand are copied by the kernel. False with errno
@@ -238,6 +262,7 @@ private:
     State m_state = 0, m_savedState = 0, m_lastState = 0;
     std::int64_t m_storageLimit = INT64_MAX;
     FileStamp m_sourceStamp;
+    JobMeter *m_meter = nullptr;
 };
 
 } // namespace vtm

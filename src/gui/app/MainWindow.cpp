@@ -1,5 +1,6 @@
 #include "gui/app/MainWindow.h"
 
+#include "gui/app/JobWindow.h"
 #include "gui/app/KeyEvents.h"
 #include "gui/app/SpeedPanel.h"
 #include "gui/app/StatusPanes.h"
@@ -92,6 +93,7 @@ MainWindow::MainWindow()
     drops->watch(m_panel);
     connect(drops, &FileDropFilter::fileDropped, this, &MainWindow::loadFile);
 
+    m_jobs = new JobWindow(this);
     m_cursorTimer.setInterval(500);
     connect(&m_cursorTimer, &QTimer::timeout, this, &MainWindow::onCursorTimer);
     m_cursorTimer.start();
@@ -157,8 +159,32 @@ void MainWindow::loadFile(const QString &path)
     m_editor.LoadFromFile(AbsolutePath(QFile::encodeName(path).toStdString()));
 }
 
+MainWindow::JobPause::JobPause(JobWindow *jobs)
+    : m_jobs(jobs)
+{
+    if (m_jobs)
+        m_jobs->pause();
+}
+
+MainWindow::JobPause::~JobPause()
+{
+    if (m_jobs)
+        m_jobs->resume();
+}
+
+std::unique_ptr<JobMeter> MainWindow::startJob(const std::string &title)
+{
+    return m_jobs->start(QString::fromUtf8(title), m_state.settings.Language);
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // The close box during a job stops it; the window stays, its document untouched.
+    if (m_jobs->running()) {
+        m_jobs->requestStop();
+        event->ignore();
+        return;
+    }
     if (!m_editor.files().CloseQuery()) {
         event->ignore();
         return;

@@ -19,6 +19,7 @@ class QLabel;
 
 namespace vtm {
 
+class JobWindow;
 class SpeedPanel;
 class TPlixBox;
 class TPlixMainPanel;
@@ -40,6 +41,7 @@ public:
     QTimer &cursorTimer() { return m_cursorTimer; }
     MainMenu *mainMenu() const { return m_menu; }
     SpeedPanel *speedPanel() const { return m_speed; }
+    JobWindow *jobWindow() const { return m_jobs; }
 
     // Start-up: the stored settings, and the window's place (a second copy opens offset).
     void applySettings(const Settings &settings);
@@ -79,11 +81,13 @@ public:
     // Host: what the window's dialogs and the desktop answer
     int showMessage(const MessageRequest &request) override
     {
+        const JobPause pause(m_jobs);
         return m_dialogs.showMessage(request);
     }
     bool runFileDialog(FileDialogKind kind, const std::string &title, const std::string &directory,
                        const std::string &name, std::string *chosen) override
     {
+        const JobPause pause(m_jobs);
         return m_dialogs.runFileDialog(kind, title, directory, name, chosen);
     }
     bool runGotoDialog(GotoFormMode mode, std::int64_t initial, std::int64_t *value) override
@@ -100,6 +104,7 @@ public:
     }
     bool runClipboardChooser(const std::vector<std::string> &lines, int *index) override
     {
+        const JobPause pause(m_jobs);
         return m_dialogs.runClipboardChooser(lines, index);
     }
     std::vector<ClipboardEntry> clipboardEntries() override { return m_dialogs.clipboardEntries(); }
@@ -114,6 +119,7 @@ public:
     void launchCalculator() override { m_dialogs.launchCalculator(); }
     void showStatistics() override { m_dialogs.showStatistics(); }
     void printDocument() override { m_dialogs.printDocument(); }
+    std::unique_ptr<JobMeter> startJob(const std::string &title) override;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -123,6 +129,19 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // A dialog asked for inside a job: the progress window steps aside while it is up.
+    class JobPause
+    {
+    public:
+        explicit JobPause(JobWindow *jobs);
+        ~JobPause();
+        JobPause(const JobPause &) = delete;
+        JobPause &operator=(const JobPause &) = delete;
+
+    private:
+        JobWindow *m_jobs;
+    };
+
     void onCursorTimer();
     bool pointerInView() const;
 
@@ -134,6 +153,7 @@ private:
     QElapsedTimer m_ticks;
     MainMenu *m_menu = nullptr;
     SpeedPanel *m_speed = nullptr;
+    JobWindow *m_jobs = nullptr;
     WindowDialogs m_dialogs{this, m_state, m_editor, m_font.font()};
     std::array<QLabel *, 3> m_status{};
     QTimer m_cursorTimer;

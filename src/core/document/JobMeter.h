@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <exception>
+
+namespace vtm {
+
+// Thrown out of a walk over the document once the user has asked a long command to stop.
+class JobStopped : public std::exception
+{
+public:
+    const char *what() const noexcept override { return "Stopped"; }
+};
+
+// The measure of one long command: how much of its work is done, and whether the user
+// wants it stopped. The walks over the document count their bytes here (at most a span at
+// a time) and never hold a span across a count, so that poll() may let the window repaint.
+class JobMeter
+{
+public:
+    virtual ~JobMeter() = default;
+
+    std::int64_t done() const { return m_done; }
+    std::int64_t total() const { return m_total; }
+    void setTotal(std::int64_t total) { m_total = total < 0 ? 0 : total; }
+    // Counts n more units of work; throws JobStopped when the user has asked to stop.
+    void add(std::int64_t n)
+    {
+        m_done += n;
+        check();
+    }
+    // Throws JobStopped when the user has asked to stop (at once, once asked).
+    void check()
+    {
+        if (m_stopped || !poll()) {
+            m_stopped = true;
+            throw JobStopped();
+        }
+    }
+    bool stopped() const { return m_stopped; }
+    // What a command that keeps its partial work has changed so far (occurrences, bytes).
+    void setChanged(std::int64_t n) { m_changed = n; }
+    std::int64_t changed() const { return m_changed; }
+
+protected:
+    // Lets the window system run now and then; false once the user asked to stop.
+    virtual bool poll() = 0;
+
+private:
+    std::int64_t m_done = 0, m_total = 0, m_changed = -1;
+    bool m_stopped = false;
+};
+
+// Attaches a meter to an owner (the document) for one scope, however it is left.
+template <class Owner> class MeterScope
+{
+public:
+    MeterScope(Owner &owner, JobMeter *meter)
+        : m_owner(owner)
+        , m_previous(owner.Meter())
+    {
+        m_owner.setMeter(meter);
+    }
+    ~MeterScope() { m_owner.setMeter(m_previous); }
+    MeterScope(const MeterScope &) = delete;
+    MeterScope &operator=(const MeterScope &) = delete;
+
+private:
+    Owner &m_owner;
+    JobMeter *m_previous;
+};
+
+} // namespace vtm
