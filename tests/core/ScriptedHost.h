@@ -203,7 +203,12 @@ public:
     std::vector<std::vector<std::string>> chooserLines;
     std::function<void()> whileChoosing;
     int statisticsShown = 0;
-    void showStatistics() override { ++statisticsShown; }
+    vtm::ByteStatistics shownStatistics;
+    void showStatistics(const vtm::ByteStatistics &stats) override
+    {
+        ++statisticsShown;
+        shownStatistics = stats;
+    }
     int printed = 0;
     void printDocument() override { ++printed; }
     // Long commands: the titles of the jobs begun, the polls of the running one (each with

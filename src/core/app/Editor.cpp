@@ -119,8 +119,7 @@ void Editor::DecClick()
     switchLayout(false);
 }
 
-template <class F>
-void Editor::guarded(F f)
+template <class F> void Editor::guarded(F f)
 {
     try {
         f();
@@ -151,8 +150,7 @@ bool Editor::RunJob(MenuItem item, std::int64_t total, const std::function<void(
         f();
         return true;
     }
-    const std::unique_ptr<JobMeter> meter =
-        m_host.startJob(JobTitle(item, m_s.settings.Language));
+    const std::unique_ptr<JobMeter> meter = m_host.startJob(JobTitle(item, m_s.settings.Language));
     meter->setTotal(total);
     {
         const MeterScope<Document> scope(m_s.doc, meter.get());
@@ -165,8 +163,8 @@ bool Editor::RunJob(MenuItem item, std::int64_t total, const std::function<void(
     if (!meter->stopped())
         return true;
     // After the refresh, which would clear the pane.
-    m_host.setStatusText(2, JobStoppedText(m_s.settings.Language, meter->done(), meter->total(),
-                                           meter->changed()));
+    m_host.setStatusText(
+        2, JobStoppedText(m_s.settings.Language, meter->done(), meter->total(), meter->changed()));
     return false;
 }
 
@@ -264,7 +262,14 @@ void Editor::dispatch(Command command)
     case Command::OpenClipboard: m_files.OpenClipboard(); break;
     case Command::Compare: CompareWith(); break;
     case Command::Print: m_host.printDocument(); break;
-    case Command::InfoStatistic: m_host.showStatistics(); break;
+    case Command::InfoStatistic: {
+        // Counted as a job first: the window opens only on counts that are complete.
+        ByteStatistics stats;
+        if (size > 0
+            && RunJob(MenuItem::InfoStatistic, size, [&] { stats = CountStatistics(m_s.doc); }))
+            m_host.showStatistics(stats);
+        break;
+    }
     case Command::OpenMarks:
         RunJob(MenuItem::MarksOpen, size, [&] { vtm::OpenMarks(*this); });
         break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/Language.h"
+#include "analysis/Statistics.h"
 #include "app/Captions.h"
 #include "app/ClipboardFormats.h"
 #include "document/JobMeter.h"
@@ -82,8 +83,8 @@ public:
     virtual bool withClipboardData(
         const std::string &mime,
         const std::function<void(const std::uint8_t *bytes, std::int64_t size)> &use) = 0;
-    // The Info/Statistic window over the current document.
-    virtual void showStatistics() = 0;
+    // The Info/Statistic window over the current document, whose counts are these.
+    virtual void showStatistics(const ByteStatistics &stats) = 0;
     // The print dialog, then the job with its progress window.
     virtual void printDocument() = 0;
     // A long command begins: the returned meter lets the window run while the command

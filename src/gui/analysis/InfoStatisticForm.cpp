@@ -80,17 +80,25 @@ void TInfoStatisticForm::showStatistics(const EditorState &state)
     const Document &doc = state.doc;
     if (doc.BufferSize() <= 0)
         return;
-    const ByteStatistics stats = CountStatistics(doc);
+    showStatistics(state, CountStatistics(doc));
+}
+
+void TInfoStatisticForm::showStatistics(const EditorState &state, const ByteStatistics &stats)
+{
+    const Document &doc = state.doc;
+    if (doc.BufferSize() <= 0)
+        return;
     const std::string separator = QLocale::system().decimalPoint().toStdString();
     // isModified compares with the saved contents, so undoing back to them reads "No".
     execWith(StatisticLines(stats, doc.BufferSize(), doc.isModified(), state.OpenName,
                             state.settings.Language, state.settings.NoUnknown, separator));
 }
 
-void TInfoStatisticForm::ShowStatistics(QWidget *parent, const EditorState &state)
+void TInfoStatisticForm::ShowStatistics(QWidget *parent, const EditorState &state,
+                                        const ByteStatistics &stats)
 {
     TInfoStatisticForm form(parent);
-    form.showStatistics(state);
+    form.showStatistics(state, stats);
 }
 
 void TInfoStatisticForm::execWith(const std::vector<std::string> &lines)

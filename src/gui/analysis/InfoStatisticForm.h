@@ -11,6 +11,7 @@ class QWidget;
 
 namespace vtm {
 
+struct ByteStatistics;
 struct EditorState;
 
 // The info and statistics window: file name, modified state, length, mark counts and the
@@ -23,8 +24,11 @@ public:
 
     // Counts the document and shows the window modally; nothing without a buffer.
     void showStatistics(const EditorState &state);
+    // The same over counts already made.
+    void showStatistics(const EditorState &state, const ByteStatistics &stats);
     // The same with a window of its own, for a caller that keeps none.
-    static void ShowStatistics(QWidget *parent, const EditorState &state);
+    static void ShowStatistics(QWidget *parent, const EditorState &state,
+                               const ByteStatistics &stats);
 
     // Shows these lines modally; the list is emptied again once the window closes.
     void execWith(const std::vector<std::string> &lines);

@@ -117,7 +117,7 @@ public:
     void showHelp(int context) override { m_dialogs.showHelp(context); }
     void showAbout() override { m_dialogs.showAbout(); }
     void launchCalculator() override { m_dialogs.launchCalculator(); }
-    void showStatistics() override { m_dialogs.showStatistics(); }
+    void showStatistics(const ByteStatistics &stats) override { m_dialogs.showStatistics(stats); }
     void printDocument() override { m_dialogs.printDocument(); }
     std::unique_ptr<JobMeter> startJob(const std::string &title) override;
 

@@ -108,9 +108,9 @@ void WindowDialogs::launchCalculator()
                         [this](const MessageRequest &r) { return showMessage(r); });
 }
 
-void WindowDialogs::showStatistics()
+void WindowDialogs::showStatistics(const ByteStatistics &stats)
 {
-    TInfoStatisticForm::ShowStatistics(m_window, m_state);
+    TInfoStatisticForm::ShowStatistics(m_window, m_state, stats);
 }
 
 void WindowDialogs::printDocument()

@@ -46,7 +46,7 @@ public:
     void showHelp(int context);
     void showAbout();
     void launchCalculator();
-    void showStatistics();
+    void showStatistics(const ByteStatistics &stats);
     void printDocument();
 
 private:
