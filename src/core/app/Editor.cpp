@@ -206,7 +206,7 @@ void Editor::dispatch(Command command)
     const std::int64_t size = m_s.doc.BufferSize();
     bool next = false;
     if (const int colour = GotoColourOf(command, &next); colour > 0) {
-        RunJob(next ? MenuItem::MarkNext : MenuItem::MarkPrevious, size, [&] {
+        RunJob(next ? MenuItem::PopupMarkNext : MenuItem::PopupMarkPrevious, size, [&] {
             if (next)
                 GotoNextMarkOf(*this, std::uint8_t(colour));
             else
@@ -285,16 +285,17 @@ void Editor::dispatch(Command command)
         RunJob(MenuItem::UnmarkAll, size, [&] { vtm::UnmarkAll(*this); });
         break;
     case Command::NextMark:
-        RunJob(MenuItem::MarkNext, size, [&] { GotoNextMarkOf(*this, AnyMark); });
+        RunJob(MenuItem::PopupMarkNext, size, [&] { GotoNextMarkOf(*this, AnyMark); });
         break;
     case Command::PreviousMark:
-        RunJob(MenuItem::MarkPrevious, size, [&] { GotoPreviousMarkOf(*this, AnyMark); });
+        RunJob(MenuItem::PopupMarkPrevious, size, [&] { GotoPreviousMarkOf(*this, AnyMark); });
         break;
     case Command::NextIdenticalMark:
-        RunJob(MenuItem::MarkNextIdentical, size, [&] { GotoNextIdenticalMark(*this); });
+        RunJob(MenuItem::PopupMarkNextIdentical, size, [&] { GotoNextIdenticalMark(*this); });
         break;
     case Command::PreviousIdenticalMark:
-        RunJob(MenuItem::MarkPreviousIdentical, size, [&] { GotoPreviousIdenticalMark(*this); });
+        RunJob(MenuItem::PopupMarkPreviousIdentical, size,
+               [&] { GotoPreviousIdenticalMark(*this); });
         break;
     case Command::Goto:
     case Command::DeleteBytes: runGotoDialog(command == Command::Goto); break;
