@@ -202,6 +202,8 @@ Counted CountingPass(const Document &doc, const std::string &path)
     const std::int64_t size = doc.BufferSize();
     // A sized file is read as far as the document reaches; one without a size to its end.
     const std::int64_t wanted = file.sized() ? std::min(size, file.sizeAtOpen()) : INT64_MAX;
+    if (JobMeter *job = doc.Meter())
+        job->setTotal(job->done() + std::min(size, wanted));
     std::vector<std::uint8_t> block(ReadBlock);
     std::int64_t i = 0;
     while (i < wanted) {
@@ -213,10 +215,15 @@ Counted CountingPass(const Document &doc, const std::string &path)
         }
         if (i < size)
             doc.ForEachSpan(i, i + std::min(r, size - i), [&](const Document::Span &s) {
-                c.differences += CountDifferences(s.data, block.data() + (s.offset - i),
-                                                  std::size_t(s.size));
+                c.differences +=
+                    CountDifferences(s.data, block.data() + (s.offset - i), std::size_t(s.size));
                 return true;
             });
+        // The spans count the bytes they are compared with; the file's bytes past the
+        // document's end are counted here.
+        const std::int64_t inside = i < size ? std::min(r, size - i) : 0;
+        if (r > inside)
+            doc.Progress(r - inside);
         i += r;
         if (r < std::int64_t(n)) {
             if (file.sized()) { // ended before the size it had
@@ -263,8 +270,7 @@ void MarkCommon(const Document &doc, TCompoundMarkAction &action, const std::uin
                 std::int64_t from, std::int64_t to)
 {
     doc.ForEachSpan(from, to, [&](const Document::Span &s) {
-        MarkCommonSpan(doc, action, file + (s.offset - from), s.data, s.offset,
-                       s.offset + s.size);
+        MarkCommonSpan(doc, action, file + (s.offset - from), s.data, s.offset, s.offset + s.size);
         return true;
     });
 }
@@ -283,6 +289,8 @@ Failure MarkingPass(MarksContext &ctx, const std::string &path, std::int64_t len
     const std::int64_t common = std::min(size, length);
     action =
         std::make_unique<TCompoundMarkAction>(ActionKind::Mark, ctx.NextCommandNumber(), false);
+    if (JobMeter *job = doc.Meter())
+        job->setTotal(job->done() + size);
     std::vector<std::uint8_t> block(std::size_t(std::min<std::int64_t>(common, ReadBlock)));
     std::int64_t blockStart = 0, blockEnd = 0;
     std::int64_t shown = 0;
@@ -306,7 +314,8 @@ Failure MarkingPass(MarksContext &ctx, const std::string &path, std::int64_t len
             end = std::min(end, blockEnd);
             MarkCommon(doc, *action, block.data() + (i - blockStart), i, end);
         } else {
-            action->AddRun(doc, i, end - i, Yellow);
+            action->AddRun(doc, i, end - i, Yellow); // walks no span: counted here
+            doc.Progress(end - i);
         }
         i = end;
     }
@@ -358,10 +367,13 @@ void CompareWithFile(MarksContext &ctx, const std::string &path)
 
     std::unique_ptr<TCompoundMarkAction> action;
     Failure failure = Failure::None;
+    bool stopped = false;
     try {
         failure = MarkingPass(ctx, path, counted.length, action);
     } catch (const std::bad_alloc &) {
         failure = Failure::Memory;
+    } catch (const JobStopped &) { // the marks recorded up to the stop are made
+        stopped = true;
     }
     if (failure != Failure::None) {
         action.reset();
@@ -369,8 +381,19 @@ void CompareWithFile(MarksContext &ctx, const std::string &path)
         return;
     }
     // The progress text stays in its pane until the status bar is next refreshed.
-    if (!action->Empty() && ctx.History().AddAction(std::move(action), false))
-        ctx.History().UpdateView();
+    std::int64_t made = 0;
+    if (action && !action->Empty()) {
+        const std::int64_t count = action->MemberCount();
+        if (ctx.History().AddAction(std::move(action), false)) {
+            made = count;
+            ctx.History().UpdateView();
+        }
+    }
+    if (stopped) {
+        if (JobMeter *job = doc.Meter())
+            job->setChanged(made);
+        throw JobStopped();
+    }
 }
 
 } // namespace vtm

@@ -2,6 +2,7 @@
 
 #include "document/Document.h"
 #include "edit/TCompoundMarkAction.h"
+#include "marks/MarkCommands.h"
 
 #include <algorithm>
 #include <cstring>
@@ -50,14 +51,19 @@ std::vector<std::uint8_t> EncodeMarks(const Document &doc, const MarksProgress &
         if (const std::int64_t rest = length % MaxMarksRun)
             out.push_back(std::uint8_t((rest - 1) << 3 | k));
     };
-    std::int64_t j = 0;
+    std::int64_t j = 0, counted = 0, runs = 0;
     doc.MarkRuns().forEachRun(0, last + 1, [&](const MarkRun &r) {
         put(r.start - j, 0);
         put(r.end - r.start, r.colour);
         j = r.end;
         if (j - 1 >= next)
             Report(j - 1, last, percent, next, progress);
+        if (++runs % RunsPerCount == 0) {
+            doc.Progress(j - counted);
+            counted = j;
+        }
     });
+    doc.Progress(last + 1 - counted);
     return out;
 }
 
@@ -102,10 +108,15 @@ bool MarksDecoder::Feed(const std::uint8_t *runs, std::size_t n)
     return m_next < m_size;
 }
 
+void MarksDecoder::UnmarkUpTo(std::int64_t end)
+{
+    m_next = std::max(m_next, std::min(end, m_size));
+    record();
+}
+
 void MarksDecoder::UnmarkRest()
 {
-    m_next = m_size;
-    record();
+    UnmarkUpTo(m_size);
 }
 
 bool DecodeMarks(const Document &doc, TCompoundMarkAction &changes, const std::uint8_t *file,

@@ -26,7 +26,8 @@ using MarksProgress = std::function<void(int percent)>;
 // The first MarksMagicSize of n bytes are the magic.
 bool IsMarksMagic(const std::uint8_t *data, std::size_t n);
 
-// The whole marks file for the document's marks. Throws std::bad_alloc.
+// The whole marks file for the document's marks, counting the bytes its runs cover on a
+// running job. Throws std::bad_alloc, and JobStopped.
 std::vector<std::uint8_t> EncodeMarks(const Document &doc, const MarksProgress &progress = {});
 
 // Turns run bytes, fed in blocks of any size, into mark changes against the document's
@@ -41,7 +42,9 @@ public:
     bool AtEnd() const { return m_next >= m_size; }
     // The bytes the runs have described so far.
     std::int64_t Described() const { return m_next; }
-    // Every marked byte the runs did not describe becomes unmarked.
+    // Every marked byte the runs did not describe, up to end or to the document's end,
+    // becomes unmarked.
+    void UnmarkUpTo(std::int64_t end);
     void UnmarkRest();
 
 private:

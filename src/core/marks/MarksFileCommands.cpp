@@ -6,9 +6,12 @@
 #include "document/SafeFile.h"
 #include "edit/TActions.h"
 #include "edit/TCompoundMarkAction.h"
+#include "marks/MarkCommands.h"
 #include "marks/MarksContext.h"
 #include "marks/MarksFile.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <new>
 #include <vector>
@@ -17,6 +20,7 @@ namespace vtm {
 
 namespace {
 constexpr std::size_t ReadBlock = 64 * 1024;
+using Bytes = std::vector<std::uint8_t>;
 
 std::string IncompatibleText(Language language)
 {
@@ -56,9 +60,15 @@ void SetMarksFileName(MarksContext &ctx, const std::string &name)
 
 enum class ReadResult { Read, Incompatible, Failed };
 
-// Decodes the file's runs into changes, reading to the file's end. Runs read before a
-// failure stay recorded.
-ReadResult ReadMarksFile(const std::string &name, MarksDecoder &decoder)
+void ReportChanged(const Document &doc, std::int64_t count)
+{
+    if (JobMeter *job = doc.Meter())
+        job->setChanged(count);
+}
+
+// Decodes the file's runs into changes, reading to the file's end, and counts the bytes
+// they describe on a running job. Runs read before a failure or a stop stay recorded.
+ReadResult ReadMarksFile(const Document &doc, const std::string &name, MarksDecoder &decoder)
 {
     InputFile file(name);
     if (!file.isOpen())
@@ -73,11 +83,35 @@ ReadResult ReadMarksFile(const std::string &name, MarksDecoder &decoder)
         got = file.read(block.data(), std::int64_t(block.size()));
         if (got < 0)
             return ReadResult::Failed;
-        if (!decoder.Feed(block.data(), std::size_t(got)))
+        const std::int64_t before = decoder.Described();
+        const bool more = decoder.Feed(block.data(), std::size_t(got));
+        doc.Progress(decoder.Described() - before);
+        if (!more)
             return ReadResult::Read; // the document ends; the rest does not matter
         if (got < std::int64_t(block.size()))
             return ReadResult::Read;
     }
+}
+// Writes the marks file in blocks to the file open as fd, counting each on a running job.
+// A stop fails the write like an error that leaves the old file as it was and no temporary
+// file, but is told apart by `stopped`.
+bool WriteCounted(const Document &doc, int fd, const Bytes &file, bool *stopped)
+{
+    const auto n = std::int64_t(file.size());
+    for (std::int64_t at = 0; at < n;) {
+        const std::int64_t k = std::min<std::int64_t>(n - at, std::int64_t(ReadBlock));
+        if (!WriteAllAt(fd, file.data() + at, k, at))
+            return false;
+        at += k;
+        try {
+            doc.Progress(k);
+        } catch (const JobStopped &) {
+            *stopped = true;
+            errno = ECANCELED;
+            return false;
+        }
+    }
+    return true;
 }
 } // namespace
 
@@ -88,32 +122,47 @@ void OpenMarks(MarksContext &ctx)
         return;
     const std::string previous = ctx.MarksFileName();
     std::string chosen;
-    bool opened = false;
+    bool opened = false, stopped = false;
+    std::int64_t made = 0;
     if (ctx.RunMarksDialog(false, ctx.MarksInitialDir(), previous, &chosen)) {
         auto changes = std::make_unique<TCompoundMarkAction>(ActionKind::LoadMark,
                                                              ctx.NextCommandNumber(), false);
         ReadResult result = ReadResult::Failed;
         try {
             MarksDecoder decoder(doc, *changes, ProgressPane(ctx));
-            result = ReadMarksFile(chosen, decoder);
-            if (result == ReadResult::Read)
-                decoder.UnmarkRest();
+            result = ReadMarksFile(doc, chosen, decoder);
+            // The marks past the file's runs go a stretch of runs at a time.
+            while (result == ReadResult::Read && !decoder.AtEnd()) {
+                const std::int64_t from = decoder.Described();
+                decoder.UnmarkUpTo(
+                    StretchEnd(doc.MarkRuns(), from, doc.BufferSize(), RunsPerCount));
+                doc.Progress(decoder.Described() - from);
+            }
         } catch (const std::bad_alloc &) {
             result = ReadResult::Failed;
+        } catch (const JobStopped &) {
+            stopped = true;
         }
-        if (!changes->Empty())
-            ctx.History().AddAction(std::move(changes), false);
+        // What was read, also up to a stop, is one step.
+        const std::int64_t count = changes->MemberCount();
+        if (!changes->Empty() && ctx.History().AddAction(std::move(changes), false))
+            made = count;
         ctx.ShowProgress(std::string());
-        if (result == ReadResult::Incompatible)
+        // A stop is the user's choice: no message, and the file does not become the current.
+        if (!stopped && result == ReadResult::Incompatible)
             ShowError(ctx, IncompatibleText(ctx.Language()));
-        else if (result == ReadResult::Failed)
+        else if (!stopped && result == ReadResult::Failed)
             ShowError(ctx, ReadingFailedText(ctx.Language()));
-        opened = result == ReadResult::Read;
+        opened = !stopped && result == ReadResult::Read;
     }
     SetMarksFileName(ctx, opened ? chosen : previous);
     ctx.InvalidateView();
     ctx.UpdateView();
     ctx.UpdateMenus();
+    if (stopped) {
+        ReportChanged(doc, made);
+        throw JobStopped();
+    }
 }
 
 void SaveMarksAs(MarksContext &ctx)
@@ -131,25 +180,39 @@ void SaveMarksAs(MarksContext &ctx)
         chosen = answer == mrNo && ctx.RunMarksDialog(true, ctx.MarksInitialDir(), name, &other);
         name = other;
     }
-    bool saved = false;
+    bool saved = false, stopped = false;
     if (chosen) {
+        const Document &doc = ctx.Doc();
+        JobMeter *const job = doc.Meter();
         WriteOutcome outcome;
         try {
-            const std::vector<std::uint8_t> file = EncodeMarks(ctx.Doc(), ProgressPane(ctx));
-            outcome =
-                WriteFileSafely(name, file.data(), std::int64_t(file.size()), ctx.CreateBackUp());
+            // The bar: the offsets the runs cover, then the file's bytes.
+            if (job)
+                job->setTotal(job->done() + std::min(doc.MarkedEnd(), doc.BufferSize()));
+            const std::vector<std::uint8_t> file = EncodeMarks(doc, ProgressPane(ctx));
+            if (job)
+                job->setTotal(job->done() + std::int64_t(file.size()));
+            outcome = WriteFileSafely(
+                name, [&](int fd) { return WriteCounted(doc, fd, file, &stopped); },
+                std::int64_t(file.size()), ctx.CreateBackUp());
         } catch (const std::bad_alloc &) {
+            outcome.result = WriteResult::Failed;
+        } catch (const JobStopped &) { // while encoding: nothing was written
+            stopped = true;
             outcome.result = WriteResult::Failed;
         }
         ctx.ShowProgress(std::string());
         saved = outcome.result == WriteResult::Written
                 || outcome.result == WriteResult::WrittenNoBackup;
         const OutcomeMessage message = WriteOutcomeMessage(ctx.Language(), outcome);
-        if (!message.text.empty())
+        // A stop is the user's choice; only a copy of the old file left aside needs telling.
+        if (!message.text.empty() && (!stopped || outcome.result == WriteResult::FailedOldKept))
             ctx.ShowMessageDlg(message.text, message.kind, mbOK, 0);
     }
     SetMarksFileName(ctx, saved ? name : previous);
     ctx.UpdateMenus();
+    if (stopped)
+        throw JobStopped();
 }
 
 } // namespace vtm

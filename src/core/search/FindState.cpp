@@ -7,6 +7,8 @@
 #include "edit/EditContext.h"
 #include "search/SearchBytes.h"
 
+#include <algorithm>
+
 namespace vtm {
 
 FindFormTexts FindTexts(Language language, FindFormMode mode)
@@ -109,6 +111,22 @@ std::int64_t FindStartOffset(const FindState &state, std::int64_t cursor, std::i
     return state.Backward ? bufferSize - 1 : 0;
 }
 
+namespace {
+// A find walks only from its start to one end: that is the bar's whole.
+std::int64_t Measured(const Document &doc, const FindState &state, std::int64_t start,
+                      bool backward)
+{
+    if (JobMeter *job = doc.Meter()) {
+        const std::int64_t size = doc.BufferSize();
+        const std::int64_t n = std::int64_t(state.FindBytes.size());
+        job->setTotal(job->done()
+                      + (backward ? std::clamp<std::int64_t>(start + n, 0, size)
+                                  : size - std::clamp<std::int64_t>(start, 0, size)));
+    }
+    return start;
+}
+} // namespace
+
 bool ShowFound(EditContext &ctx, std::int64_t p)
 {
     if (p < 0) {
@@ -121,22 +139,29 @@ bool ShowFound(EditContext &ctx, std::int64_t p)
 
 bool FindConfirmed(EditContext &ctx, const FindState &state)
 {
-    const std::int64_t start = FindStartOffset(state, ctx.CursorOffset(), ctx.Doc().BufferSize());
-    return ShowFound(ctx, SearchFind(ctx.Doc(), state, start, state.Backward));
+    const Document &doc = ctx.Doc();
+    const std::int64_t start = FindStartOffset(state, ctx.CursorOffset(), doc.BufferSize());
+    // Stopped, the search throws before the cursor moves or anything beeps.
+    return ShowFound(
+        ctx, SearchFind(doc, state, Measured(doc, state, start, state.Backward), state.Backward));
 }
 
 bool FindNext(EditContext &ctx, const FindState &state)
 {
     if (!state.SearchAccepted)
         return ShowFound(ctx, -1);
-    return ShowFound(ctx, SearchFind(ctx.Doc(), state, ctx.CursorOffset() + 1, false));
+    const Document &doc = ctx.Doc();
+    return ShowFound(
+        ctx, SearchFind(doc, state, Measured(doc, state, ctx.CursorOffset() + 1, false), false));
 }
 
 bool FindPrevious(EditContext &ctx, const FindState &state)
 {
     if (!state.SearchAccepted)
         return ShowFound(ctx, -1);
-    return ShowFound(ctx, SearchFind(ctx.Doc(), state, ctx.CursorOffset() - 1, true));
+    const Document &doc = ctx.Doc();
+    return ShowFound(
+        ctx, SearchFind(doc, state, Measured(doc, state, ctx.CursorOffset() - 1, true), true));
 }
 
 } // namespace vtm

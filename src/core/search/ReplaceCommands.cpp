@@ -1,5 +1,7 @@
 #include "search/ReplaceCommands.h"
 
+#include "document/Document.h"
+#include "document/JobMeter.h"
 #include "document/Language.h"
 #include "edit/EditContext.h"
 #include "edit/EditTexts.h"
@@ -124,12 +126,14 @@ struct RunState
         }
     }
 
-    // After the loop: the cursor onto the last occurrence found, the view brought up to
-    // date when the actions were recorded without showing them.
-    void finish(SearchUi &ui, std::int64_t lastOffset, bool layout)
+    // After the loop: the cursor onto the last occurrence found (lastOffset < 0: none), the
+    // view brought up to date when the actions were recorded without showing them. A stopped
+    // run has not shown that there is nothing to find, so it does not beep.
+    void finish(SearchUi &ui, std::int64_t lastOffset, bool layout, bool stopped)
     {
-        if (found == 0) {
-            ctx.Beep();
+        if (lastOffset < 0) {
+            if (!stopped)
+                ctx.Beep();
         } else {
             if (layout)
                 ctx.RequestLayout();
@@ -162,15 +166,93 @@ struct RunState
     bool stop = false;
 };
 
-std::int64_t CountOccurrences(const Document &doc, const FindState &state, std::int64_t start,
-                              bool backward)
+// Counts a run of searches on the job's meter by how far they have come from where the run
+// began, not by the spans they walked: after each of many occurrences in one span the next
+// search walks the rest of that span again, which would run the count far past the end.
+// Attached to the document while it lives, when a job runs.
+class ReachMeter final : public JobMeter
+{
+public:
+    ReachMeter(Document &doc, JobMeter *job, std::int64_t start, std::int64_t n, bool backward)
+        : m_job(job)
+        , m_size(doc.BufferSize())
+        , m_n(n)
+        , m_backward(backward)
+        , m_origin(edge(start))
+        , m_scope(doc, job ? this : doc.Meter())
+    {}
+    ReachMeter(const ReachMeter &) = delete;
+    ReachMeter &operator=(const ReachMeter &) = delete;
+
+    // The bytes a run from its start to the document's end walks once.
+    std::int64_t length() const { return m_backward ? m_origin : m_size - m_origin; }
+    // A search from start is about to walk.
+    void search(std::int64_t start)
+    {
+        m_at = edge(start);
+        m_walked = done();
+    }
+
+protected:
+    bool poll() override
+    {
+        const std::int64_t walked = done() - m_walked;
+        const std::int64_t reach = std::clamp<std::int64_t>(
+            m_backward ? m_origin - (m_at - walked) : m_at + walked - m_origin, 0, length());
+        if (reach > m_reported) {
+            m_job->add(reach - m_reported);
+            m_reported = reach;
+        } else {
+            m_job->check();
+        }
+        return true;
+    }
+
+private:
+    // Where a search from start begins to walk: backwards from the end of an occurrence
+    // there.
+    std::int64_t edge(std::int64_t start) const
+    {
+        return m_backward ? std::clamp<std::int64_t>(start + m_n, 0, m_size)
+                          : std::clamp<std::int64_t>(start, 0, m_size);
+    }
+
+    JobMeter *m_job;
+    const std::int64_t m_size, m_n;
+    const bool m_backward;
+    const std::int64_t m_origin;
+    std::int64_t m_at = 0, m_walked = 0, m_reported = 0;
+    MeterScope<Document> m_scope;
+};
+
+// The job's whole work grows by a run of `length` bytes.
+void AddToTotal(JobMeter *job, std::int64_t length)
+{
+    if (job)
+        job->setTotal(job->total() + length);
+}
+
+std::int64_t CountOccurrences(Document &doc, JobMeter *job, const FindState &state,
+                              std::int64_t start, bool backward)
 {
     const std::int64_t n = std::int64_t(state.FindBytes.size());
+    ReachMeter reach(doc, job, start, n, backward);
+    AddToTotal(job, reach.length());
     std::int64_t count = 0;
-    for (std::int64_t p = SearchFind(doc, state, start, backward); p >= 0;
-         p = SearchFind(doc, state, backward ? p - n : p + n, backward))
+    for (std::int64_t p = start;; p = backward ? p - n : p + n) {
+        reach.search(p);
+        p = SearchFind(doc, state, p, backward);
+        if (p < 0)
+            return count;
         ++count;
-    return count;
+    }
+}
+
+// Tells the job how much a stopped command has changed, which one Undo takes back.
+void ReportChanged(const Document &doc, std::int64_t count)
+{
+    if (JobMeter *job = doc.Meter())
+        job->setChanged(count);
 }
 
 bool Accepted(int result)
@@ -192,7 +274,8 @@ void ReplaceCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int 
     }
     Document &doc = ctx.Doc();
     RunState run(ctx, state, result);
-    const std::int64_t m = std::int64_t(state.ReplaceBytes.size());
+    const std::vector<std::uint8_t> &replacement = state.ReplaceBytes;
+    const std::int64_t m = std::int64_t(replacement.size());
     const std::int64_t n = run.n;
     // Replacements made without asking are collected here and made in one pass at the end;
     // until then the document is searched as it was, which finds exactly what searching
@@ -200,68 +283,96 @@ void ReplaceCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int 
     std::unique_ptr<TCompoundReplaceAction> bulk;
     bool asked = false, estimating = false;
     std::int64_t total = 0, done0 = 0, t0 = 0;
+    // The last occurrence dealt with, and how many were replaced at once.
+    std::int64_t kept = -1, shownCount = 0;
+    JobMeter *const job = doc.Meter();
+    bool stopped = false;
 
-    for (;;) {
-        bool replace = true;
-        const std::int64_t p = run.next(ui, ReplaceQuestionText(ctx.Language()), &replace);
-        if (p < 0)
-            break;
-        if (!run.confirm && !asked) {
-            if (!estimating) {
-                total = CountOccurrences(doc, state, run.start, run.backward);
-                done0 = run.found;
-                t0 = ui.TickCount();
-                estimating = true;
+    try {
+        ReachMeter reach(doc, job, run.start, n, run.backward);
+        if (job)
+            job->setTotal(job->done() + reach.length());
+        for (;;) {
+            bool replace = true;
+            reach.search(run.start);
+            const std::int64_t p = run.next(ui, ReplaceQuestionText(ctx.Language()), &replace);
+            if (p < 0)
+                break;
+            if (!run.confirm && !asked) {
+                if (!estimating) {
+                    total = CountOccurrences(doc, job, state, run.start, run.backward);
+                    done0 = run.found;
+                    t0 = ui.TickCount();
+                    estimating = true;
+                }
+                const int minutes = EstimateMinutes(ui.TickCount() - t0, run.found - done0, total);
+                if (minutes > 1) {
+                    ctx.RequestLayout();
+                    ctx.MoveCursorToOffset(p, ctx.CursorInCharArea(), true);
+                    if (ctx.ShowMessageDlg(EstimateQuestionText(ctx.Language(), minutes),
+                                           MessageKind::Warning, mbYesNoCancel, 0)
+                        != mrYes) {
+                        replace = false;
+                        run.stop = true;
+                    }
+                    asked = true;
+                }
             }
-            const int minutes = EstimateMinutes(ui.TickCount() - t0, run.found - done0, total);
-            if (minutes > 1) {
-                ctx.RequestLayout();
-                ctx.MoveCursorToOffset(p, ctx.CursorInCharArea(), true);
-                if (ctx.ShowMessageDlg(EstimateQuestionText(ctx.Language(), minutes),
-                                       MessageKind::Warning, mbYesNoCancel, 0)
-                    != mrYes) {
-                    replace = false;
+            bool shown = false; // replaced in the document at once
+            if (replace && run.confirm) {
+                auto action = std::make_unique<TReplaceAction>(ctx, run.group, p, run.side, n,
+                                                               state.ReplaceBytes.data(), m);
+                ctx.History().reportFailure(action->prepared());
+                if (action->Count == 0 || !ctx.History().AddAction(std::move(action), true))
+                    run.stop = true;
+                else
+                    shown = true;
+            } else if (replace) {
+                try {
+                    if (!bulk)
+                        bulk = std::make_unique<TCompoundReplaceAction>(
+                            run.group, run.side, run.backward, state.FindBytes, replacement);
+                    bulk->Add(p);
+                    const std::int64_t size = doc.BufferSize() + bulk->MemberCount() * (m - n);
+                    run.progress(ui, bulk->FinalOffset(p), run.backward ? 0 : size - 1);
+                } catch (const std::bad_alloc &) {
+                    ctx.ShowMessageDlg(OutOfMemoryText(ctx.Language()), MessageKind::Error, mbOK,
+                                       0);
                     run.stop = true;
                 }
-                asked = true;
             }
+            if (shown)
+                ++shownCount;
+            kept = p;
+            // Backwards the search goes on before the occurrence just handled, whatever
+            // became of it, so a longer replacement skips nothing and a shorter one is not
+            // found again.
+            run.start = run.backward ? p - n : p + (shown ? m : n);
+            if (run.stop || !run.all)
+                break;
         }
-        bool shown = false; // replaced in the document at once
-        if (replace && run.confirm) {
-            auto action = std::make_unique<TReplaceAction>(ctx, run.group, p, run.side, n,
-                                                           state.ReplaceBytes.data(), m);
-            ctx.History().reportFailure(action->prepared());
-            if (action->Count == 0 || !ctx.History().AddAction(std::move(action), true))
-                run.stop = true;
-            else
-                shown = true;
-        } else if (replace) {
-            try {
-                if (!bulk)
-                    bulk = std::make_unique<TCompoundReplaceAction>(
-                        run.group, run.side, run.backward, state.FindBytes, state.ReplaceBytes);
-                bulk->Add(p);
-                const std::int64_t size = doc.BufferSize() + bulk->MemberCount() * (m - n);
-                run.progress(ui, bulk->FinalOffset(p), run.backward ? 0 : size - 1);
-            } catch (const std::bad_alloc &) {
-                ctx.ShowMessageDlg(OutOfMemoryText(ctx.Language()), MessageKind::Error, mbOK, 0);
-                run.stop = true;
-            }
-        }
-        // Backwards the search goes on before the occurrence just handled, whatever became
-        // of it, so a longer replacement skips nothing and a shorter one is not found again.
-        run.start = run.backward ? p - n : p + (shown ? m : n);
-        if (run.stop || !run.all)
-            break;
+    } catch (const JobStopped &) {
+        // What was collected is made as at the end; an occurrence found while the count
+        // ahead of it was stopped is left alone.
+        stopped = true;
     }
 
-    std::int64_t lastOffset = run.last;
+    std::int64_t lastOffset = stopped ? kept : run.found > 0 ? run.last : -1;
+    std::int64_t made = shownCount;
     if (bulk && !bulk->Empty()) {
-        lastOffset = bulk->FinalOffset(run.last);
-        if (!ctx.History().AddAction(std::move(bulk), false))
-            lastOffset = run.last; // reported; the document is as it was
+        const std::int64_t last = lastOffset;
+        lastOffset = bulk->FinalOffset(last);
+        const std::int64_t count = bulk->MemberCount();
+        if (ctx.History().AddAction(std::move(bulk), false))
+            made += count;
+        else
+            lastOffset = last; // reported; the document is as it was
     }
-    run.finish(ui, lastOffset, true);
+    run.finish(ui, lastOffset, true, stopped);
+    if (stopped) {
+        ReportChanged(doc, made);
+        throw JobStopped();
+    }
 }
 
 void FindAndMarkCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int result)
@@ -283,40 +394,64 @@ void FindAndMarkCommand(EditContext &ctx, SearchUi &ui, const FindState &state, 
     const std::int64_t n = run.n;
     // Colourings made without asking, as one action recorded at the end.
     std::unique_ptr<TCompoundMarkAction> bulk;
+    // The last occurrence dealt with, and the bytes marked at once.
+    std::int64_t kept = -1, shownCount = 0;
+    JobMeter *const job = doc.Meter();
+    bool stopped = false;
 
-    for (;;) {
-        bool mark = true;
-        const std::int64_t p = run.next(ui, MarkQuestionText(ctx.Language()), &mark);
-        if (p < 0)
-            break;
-        if (mark && run.confirm) {
-            for (std::int64_t i = p; i < p + n; ++i)
-                if (doc.MarkAt(i) != colour)
-                    ctx.History().AddAction(std::make_unique<TMarkAction>(
-                                                ActionKind::Mark, run.group, i, run.side, colour),
-                                            true);
-        } else if (mark) {
-            try {
-                if (!bulk)
-                    bulk = std::make_unique<TCompoundMarkAction>(ActionKind::Mark, run.group,
-                                                                 run.side);
-                const std::int64_t before = bulk->MemberCount();
-                bulk->AddRun(doc, p, n, colour);
-                if (bulk->MemberCount() != before)
-                    run.progress(ui, p, end);
-            } catch (const std::bad_alloc &) { // what was collected is still recorded
-                ctx.ShowMessageDlg(OutOfMemoryText(ctx.Language()), MessageKind::Error, mbOK, 0);
-                run.stop = true;
+    try {
+        ReachMeter reach(doc, job, run.start, n, run.backward);
+        if (job)
+            job->setTotal(job->done() + reach.length());
+        for (;;) {
+            bool mark = true;
+            reach.search(run.start);
+            const std::int64_t p = run.next(ui, MarkQuestionText(ctx.Language()), &mark);
+            if (p < 0)
+                break;
+            if (mark && run.confirm) {
+                for (std::int64_t i = p; i < p + n; ++i)
+                    if (doc.MarkAt(i) != colour
+                        && ctx.History().AddAction(std::make_unique<TMarkAction>(ActionKind::Mark,
+                                                                                 run.group, i,
+                                                                                 run.side, colour),
+                                                   true))
+                        ++shownCount;
+            } else if (mark) {
+                try {
+                    if (!bulk)
+                        bulk = std::make_unique<TCompoundMarkAction>(ActionKind::Mark, run.group,
+                                                                     run.side);
+                    const std::int64_t before = bulk->MemberCount();
+                    bulk->AddRun(doc, p, n, colour);
+                    if (bulk->MemberCount() != before)
+                        run.progress(ui, p, end);
+                } catch (const std::bad_alloc &) { // what was collected is still recorded
+                    ctx.ShowMessageDlg(OutOfMemoryText(ctx.Language()), MessageKind::Error, mbOK,
+                                       0);
+                    run.stop = true;
+                }
             }
+            kept = p;
+            run.start = run.backward ? p - n : p + n;
+            if (run.stop || !run.all)
+                break;
         }
-        run.start = run.backward ? p - n : p + n;
-        if (run.stop || !run.all)
-            break;
+    } catch (const JobStopped &) {
+        stopped = true;
     }
 
-    if (bulk && !bulk->Empty())
-        ctx.History().AddAction(std::move(bulk), false);
-    run.finish(ui, run.last, false);
+    std::int64_t made = shownCount;
+    if (bulk && !bulk->Empty()) {
+        const std::int64_t count = bulk->MemberCount();
+        if (ctx.History().AddAction(std::move(bulk), false))
+            made += count;
+    }
+    run.finish(ui, stopped ? kept : run.found > 0 ? run.last : -1, false, stopped);
+    if (stopped) {
+        ReportChanged(doc, made);
+        throw JobStopped();
+    }
 }
 
 } // namespace vtm

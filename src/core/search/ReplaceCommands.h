@@ -49,11 +49,12 @@ int ProgressPercent(std::int64_t p, std::int64_t origin, std::int64_t end);
 
 // Replace after the dialog closed with `result` (mrOk, FindResultAll, or anything else
 // for cancelled): one occurrence or all, each asked about while Confirm holds, one undo
-// step for the whole command.
+// step for the whole command. Run as a job, a stop keeps what was replaced or collected
+// by then, as that one step, and passes JobStopped on.
 void ReplaceCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int result);
 
 // Find and mark after the dialog closed with `result`: colours the occurrences' bytes
-// with the state's colour, one undo step for the whole command.
+// with the state's colour, one undo step for the whole command; a stop as with Replace.
 void FindAndMarkCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int result);
 
 } // namespace vtm
