@@ -70,8 +70,9 @@ TEST(Job, ProgressTextsInBothLanguages)
     // Totals near the largest document do not overflow.
     EXPECT_EQ(JobProgress(LanguageEnglish, INT64_MAX / 2, INT64_MAX, 1000).permille, 499);
 
-    EXPECT_EQ(JobStoppedText(LanguageEnglish, 250, 1000, 1234),
+    EXPECT_EQ(JobStoppedText(LanguageEnglish, 250, 1000, 1234, 4936),
               "Stopped at 25 %: 1,234 changed of an estimated 4,936");
+    EXPECT_EQ(JobStoppedText(LanguageEnglish, 250, 1000, 1234), "Stopped at 25 %: 1,234 changed");
     EXPECT_EQ(JobStoppedText(LanguageGerman, 0, 1000, 0), "Abgebrochen bei 0 %: 0 geändert");
     EXPECT_EQ(GroupedNumber(INT64_MIN, LanguageGerman), "-9.223.372.036.854.775.808");
 }

@@ -163,8 +163,8 @@ bool Editor::RunJob(MenuItem item, std::int64_t total, const std::function<void(
     if (!meter->stopped())
         return true;
     // After the refresh, which would clear the pane.
-    m_host.setStatusText(
-        2, JobStoppedText(m_s.settings.Language, meter->done(), meter->total(), meter->changed()));
+    m_host.setStatusText(2, JobStoppedText(m_s.settings.Language, meter->done(), meter->total(),
+                                           meter->changed(), meter->changeEstimate()));
     return false;
 }
 

@@ -82,21 +82,18 @@ JobProgressView JobProgress(Language language, std::int64_t done, std::int64_t t
 }
 
 std::string JobStoppedText(Language language, std::int64_t done, std::int64_t total,
-                           std::int64_t changed)
+                           std::int64_t changed, std::int64_t estimate)
 {
     const bool german = IsGerman(language);
     std::string s = german ? "Abgebrochen bei " : "Stopped at ";
     s += std::to_string(permilleOf(done, total) / 10) + " %";
     if (changed >= 0) {
-        // Most of the work is spread evenly enough for a linear estimate of the whole.
-        const int permille = permilleOf(done, total);
         s += german ? ": " + GroupedNumber(changed, language) + " geändert"
                     : ": " + GroupedNumber(changed, language) + " changed";
-        if (permille > 0) {
-            const std::int64_t whole = std::int64_t((long double)changed * 1000.0L / permille);
-            s += german ? " von geschätzt " + GroupedNumber(whole, language)
-                        : " of an estimated " + GroupedNumber(whole, language);
-        }
+        // Only a counted whole: a share of the bytes says little about occurrences ahead.
+        if (estimate >= changed)
+            s += german ? " von geschätzt " + GroupedNumber(estimate, language)
+                        : " of an estimated " + GroupedNumber(estimate, language);
     }
     return s;
 }

@@ -25,9 +25,10 @@ JobProgressView JobProgress(Language language, std::int64_t done, std::int64_t t
                             std::int64_t elapsedMs);
 
 // The status bar after a stop: how far the command came and, for one that keeps its work
-// (changed >= 0), how much it changed, which one Undo takes back.
+// (changed >= 0), how much it changed, which one Undo takes back, and of how much the whole
+// command would have changed where that is known (estimate >= 0).
 std::string JobStoppedText(Language language, std::int64_t done, std::int64_t total,
-                           std::int64_t changed);
+                           std::int64_t changed, std::int64_t estimate = -1);
 
 // 1234567 as "1,234,567" (English) or "1.234.567" (German).
 std::string GroupedNumber(std::int64_t n, Language language);

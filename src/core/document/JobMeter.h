@@ -41,13 +41,16 @@ public:
     // What a command that keeps its partial work has changed so far (occurrences, bytes).
     void setChanged(std::int64_t n) { m_changed = n; }
     std::int64_t changed() const { return m_changed; }
+    // How much the whole command would have changed, where it knows (-1: unknown).
+    void setChangeEstimate(std::int64_t n) { m_estimate = n; }
+    std::int64_t changeEstimate() const { return m_estimate; }
 
 protected:
     // Lets the window system run now and then; false once the user asked to stop.
     virtual bool poll() = 0;
 
 private:
-    std::int64_t m_done = 0, m_total = 0, m_changed = -1;
+    std::int64_t m_done = 0, m_total = 0, m_changed = -1, m_estimate = -1;
     bool m_stopped = false;
 };
 

@@ -302,6 +302,9 @@ void ReplaceCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int 
                 if (!estimating) {
                     total = CountOccurrences(doc, job, state, run.start, run.backward);
                     done0 = run.found;
+                    // The count starts at the occurrence just found.
+                    if (job)
+                        job->setChangeEstimate(done0 - 1 + total);
                     t0 = ui.TickCount();
                     estimating = true;
                 }
