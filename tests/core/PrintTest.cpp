@@ -300,27 +300,32 @@ TEST(PrintPages, StopFinishesThePageAndStartsNoOther)
 {
     Document doc = MakeDocument(16 * 68 * 5);
     RecordingTarget t;
-    bool stop = false;
-    int rows = 0;
+    struct StopMeter : JobMeter
+    {
+        bool stop = false;
+        bool poll() override { return !stop; }
+    } meter;
     PrintHooks hooks;
     hooks.pageStarted = [&](std::int64_t page) {
         if (page == 2)
-            stop = true; // pressed while page 2 prints
+            meter.stop = true; // pressed while page 2 prints
     };
-    hooks.processEvents = [&] { ++rows; };
-    hooks.cancelled = [&] { return stop; };
+    hooks.meter = &meter;
     const PrintResult r = PrintPages(Input(doc), t, hooks);
     EXPECT_EQ(r.status, PrintStatus::Cancelled);
     EXPECT_EQ(r.pagesPrinted, 2);
     EXPECT_EQ(t.newPages, 1);
     ASSERT_EQ(t.pages.size(), 2u);
     EXPECT_EQ(t.of(1, 'c').size(), 69u);
-    EXPECT_EQ(rows, 2 * 68);
+    EXPECT_EQ(meter.done(), 2 * 68); // rows
+    EXPECT_EQ(meter.total(), 5 * 68);
     EXPECT_EQ(t.ends, 1);
 
     // Stopped before the first page: the job is ended with nothing on it.
     RecordingTarget early;
-    hooks.cancelled = [] { return true; };
+    StopMeter stopped;
+    stopped.stop = true;
+    hooks.meter = &stopped;
     EXPECT_EQ(PrintPages(Input(doc), early, hooks).pagesPrinted, 0);
     EXPECT_EQ(early.newPages, 0);
     EXPECT_EQ(early.ends, 1);

@@ -108,8 +108,10 @@ TEST(PrintWorkflow, TwoMarkedPagesToPdf)
         EXPECT_EQ(form.windowTitle(), QStringLiteral("Printing..."));
         EXPECT_EQ(AccessibleName(form.CancelButton()), QStringLiteral("Stop"));
         EXPECT_EQ(AccessibleName(form.ProgressLabel()), form.ProgressLabel()->text());
+        EXPECT_NE(s.doc.Meter(), nullptr); // no other command runs meanwhile
     });
     EXPECT_TRUE(PrintWithProgress(nullptr, printer, s, 2, 3, &form));
+    EXPECT_EQ(s.doc.Meter(), nullptr);
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(labels, QStringList({QStringLiteral("Page: 2"), QStringLiteral("Page: 3")}));

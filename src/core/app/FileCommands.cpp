@@ -5,6 +5,8 @@
 #include "document/SafeFile.h"
 #include "edit/EditTexts.h"
 
+#include <utility>
+
 namespace vtm {
 
 FileCommands::FileCommands(Editor &editor, EditorState &state, Host &host)
@@ -38,7 +40,10 @@ bool FileCommands::LoadFromFile(const std::string &given)
     const std::string name = AbsolutePath(given);
     if (!CloseQuery())
         return false;
-    if (!m_s.doc.loadFile(name, m_s.settings.KeepMarksOnLoad)) {
+    bool loaded = false;
+    if (!loadAsJob(name, &loaded))
+        return false;
+    if (!loaded) {
         readFailed(name);
         return false;
     }
@@ -49,12 +54,30 @@ bool FileCommands::LoadFromFile(const std::string &given)
 bool FileCommands::Reload()
 {
     const std::string name = m_s.OpenName;
-    if (name.empty() || !m_s.doc.loadFile(name, m_s.settings.KeepMarksOnLoad)) {
+    bool loaded = false;
+    if (!name.empty() && !loadAsJob(name, &loaded))
+        return false;
+    if (!loaded) {
         readFailed(name);
         return false;
     }
     adoptContents(name);
     return true;
+}
+
+bool FileCommands::loadAsJob(const std::string &name, bool *loaded)
+{
+    // A file read on demand opens at once; one read whole counts its bytes.
+    m_stopped = !m_editor.RunJob(MenuItem::Open, CurrentStamp(name).size, [&] {
+        *loaded = m_s.doc.loadFile(name, m_s.settings.KeepMarksOnLoad);
+    });
+    return !m_stopped;
+}
+
+void FileCommands::updateMenus()
+{
+    if (!std::exchange(m_stopped, false))
+        m_editor.UpdateMenus();
 }
 
 void FileCommands::adoptContents(const std::string &name)
@@ -95,11 +118,21 @@ void FileCommands::OpenClipboard()
     const std::vector<ClipboardEntry> now = m_host.clipboardEntries();
     bool available = std::size_t(index) < now.size() && now[std::size_t(index)].mime == mime
                      && std::int64_t(m_s.Clipboard.NumberOf(mime)) == chosen;
-    bool loaded = false;
+    bool loaded = false, stopped = false;
     if (available)
-        available = m_host.withClipboardData(mime, [&](const std::uint8_t *bytes, std::int64_t n) {
-            loaded = m_s.doc.loadBytes(bytes, n, m_s.settings.KeepMarksOnLoad);
+        m_editor.RunJob(MenuItem::LoadFromClipboard, entries[std::size_t(index)].size, [&] {
+            available =
+                m_host.withClipboardData(mime, [&](const std::uint8_t *bytes, std::int64_t n) {
+                    // Not through the window system's code: the stop is carried out here.
+                    try {
+                        loaded = m_s.doc.loadBytes(bytes, n, m_s.settings.KeepMarksOnLoad);
+                    } catch (const JobStopped &) {
+                        stopped = true;
+                    }
+                });
         });
+    if (stopped) // the user's choice: the document as it was, no message
+        return;
     if (!available) {
         m_editor.ShowMessageDlg(ClipboardGoneText(m_s.settings.Language), MessageKind::Error, mbOK,
                                 0);
@@ -115,6 +148,7 @@ void FileCommands::OpenClipboard()
 
 bool FileCommands::SaveToFile(const std::string &name, bool force)
 {
+    m_stopped = false;
     // Bytes of a file read on demand that has changed cannot be saved, under any name.
     if (!m_s.doc.CheckSource()) {
         m_editor.SourceFailed();
@@ -150,13 +184,21 @@ bool FileCommands::SaveToFile(const std::string &name, bool force)
     }
     // Writing in place over the very file the document reads on demand: it reads the copy
     // of the old bytes from then on.
-    const WriteOutcome outcome = WriteFileSafely(
-        target, [&](int fd) { return m_s.doc.WriteTo(fd); }, m_s.doc.BufferSize(),
-        m_s.settings.CreateBackUp,
-        [&](const std::string &copy, std::uint64_t device, std::uint64_t inode) {
-            return m_s.doc.MoveSourceBeforeOverwrite(copy, device, inode);
-        },
-        m_s.doc.SpaceToWrite());
+    WriteOutcome outcome;
+    m_stopped =
+        !m_editor.RunJob(force ? MenuItem::SaveAs : MenuItem::Save, m_s.doc.BufferSize(), [&] {
+            outcome = WriteFileSafely(
+                target, [&](int fd) { return m_s.doc.WriteTo(fd); }, m_s.doc.BufferSize(),
+                m_s.settings.CreateBackUp,
+                [&](const std::string &copy, std::uint64_t device, std::uint64_t inode) {
+                    return m_s.doc.MoveSourceBeforeOverwrite(copy, device, inode);
+                },
+                m_s.doc.SpaceToWrite());
+        });
+    if (outcome.stopped) { // the user's choice: the file as it was, no message
+        SetCurrentFileName(m_s.OpenName);
+        return false;
+    }
     const OutcomeMessage message = WriteOutcomeMessage(m_s.settings.Language, outcome);
     if (outcome.result != WriteResult::Written && outcome.result != WriteResult::WrittenNoBackup) {
         m_editor.ShowMessageDlg(message.text, message.kind, mbOK, 0);
@@ -238,7 +280,7 @@ void FileCommands::Open()
         LoadFromFile(chosen);
     else
         SetCurrentFileName(remembered);
-    m_editor.UpdateMenus();
+    updateMenus();
 }
 
 void FileCommands::Save()
@@ -247,7 +289,7 @@ void FileCommands::Save()
         SaveToFile(m_s.SaveName, false);
     else
         SaveAs();
-    m_editor.UpdateMenus();
+    updateMenus();
 }
 
 void FileCommands::SaveAs()
@@ -259,7 +301,7 @@ void FileCommands::SaveAs()
         SaveToFile(chosen, true);
     else
         m_s.SaveName = m_s.OpenName;
-    m_editor.UpdateMenus();
+    updateMenus();
 }
 
 void FileCommands::OpenRecent(int index)
@@ -269,7 +311,7 @@ void FileCommands::OpenRecent(int index)
     const std::string name = m_s.settings.File[std::size_t(index)];
     if (!name.empty())
         LoadFromFile(name);
-    m_editor.UpdateMenus();
+    updateMenus();
 }
 
 void FileCommands::ToggleCreateBackup()

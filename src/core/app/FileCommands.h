@@ -39,6 +39,12 @@ private:
     // Runs the save dialog; confirmed: the chosen name is saved (force).
     bool saveWithDialog();
     void readFailed(const std::string &name);
+    // Loads the file as a long command: false when the user stopped it, the document as it
+    // was; otherwise *loaded tells whether it was read.
+    bool loadAsJob(const std::string &name, bool *loaded);
+    // The menus at the end of a command; after a stopped job they are fresh already, and
+    // the status bar keeps saying it was stopped.
+    void updateMenus();
     // After new contents were loaded: the name, the cursor at the start, no history.
     void adoptContents(const std::string &name);
     // The document's file was changed by another program since it was read or written.
@@ -47,6 +53,7 @@ private:
     Editor &m_editor;
     EditorState &m_s;
     Host &m_host;
+    bool m_stopped = false; // the last save or load was stopped by the user
 };
 
 } // namespace vtm

@@ -23,6 +23,12 @@ void Document::checkGrowth(std::int64_t added, std::int64_t grown) const
         throw OutOfMemoryError();
 }
 
+namespace {
+// Long copies go in slices of this much, each counted on the running job's meter, so that
+// a stop takes effect at once.
+constexpr std::int64_t JobSlice = std::int64_t(1) << 20;
+} // namespace
+
 bool Document::WriteTo(int fd) const
 {
     // An empty new file reads as zeros wherever nothing is written, so the holes of a sparse
@@ -32,12 +38,28 @@ bool Document::WriteTo(int fd) const
     try {
         return m_bytes.forEachRun(
                    [&](std::int64_t from, std::int64_t n, std::int64_t at) {
-                       return m_bytes.file()->copyTo(fd, from, n, at, fresh);
+                       for (std::int64_t done = 0; done < n;) {
+                           const std::int64_t k = std::min(JobSlice, n - done);
+                           if (!m_bytes.file()->copyTo(fd, from + done, k, at + done, fresh))
+                               return false;
+                           done += k;
+                           Progress(k);
+                       }
+                       return true;
                    },
-                   [&](const Span &s) { return WriteAllAt(fd, s.data, s.size, s.offset); })
+                   [&](const Span &s) {
+                       if (!WriteAllAt(fd, s.data, s.size, s.offset))
+                           return false;
+                       Progress(s.size);
+                       return true;
+                   })
                && (!fresh || ::ftruncate(fd, off_t(BufferSize())) == 0);
     } catch (const SourceReadError &) {
         errno = EIO;
+        return false;
+    } catch (const JobStopped &) {
+        // The writer's caller puts the file back as it was; no error to report.
+        errno = ECANCELED;
         return false;
     }
 }
@@ -343,8 +365,13 @@ bool Document::loadBytes(const std::uint8_t *bytes, std::int64_t n, bool keepMar
     ByteStorage buffer;
     if (!buffer.resize(step))
         return false;
-    if (n > 0)
-        std::memcpy(buffer.data(), bytes, std::size_t(n));
+    // Nothing is adopted before the end: a stop leaves the document as it was.
+    for (std::int64_t done = 0; done < n;) {
+        const std::int64_t k = std::min(JobSlice, n - done);
+        std::memcpy(buffer.data() + done, bytes + done, std::size_t(k));
+        done += k;
+        Progress(k);
+    }
     return adoptLoaded(std::move(buffer), n, keepMarks);
 }
 
@@ -368,11 +395,16 @@ bool Document::loadFile(const std::string &path, bool keepMarks)
                 return false;
             room = std::min(StepFor(room + room / 2), ceiling);
         }
-        const std::int64_t r = file.read(buffer.data() + got, buffer.size() - got);
+        // A slice at a time, counted, so that a stop is seen soon; until the buffer is
+        // adopted at the end, a stop leaves the document as it was.
+        const std::int64_t want = std::min(JobSlice, buffer.size() - got);
+        const std::int64_t r = file.read(buffer.data() + got, want);
         if (r < 0)
             return false;
         got += r;
-        if (got < buffer.size())
+        if (r > 0)
+            Progress(r);
+        if (r < want)
             break;
     }
     if (got > MaxBufferSize || !buffer.resize(StepFor(got)))

@@ -90,7 +90,8 @@ public:
     // Writes the whole contents to the file open as fd, from offset 0 on (see SafeFile);
     // unchanged runs of a file read on demand are copied by the kernel. False with errno
     // set when writing failed; when reading the file under the document did, errno is EIO
-    // and SourceFailed() tells.
+    // and SourceFailed() tells. The bytes are counted on a running job's meter; stopped,
+    // errno is ECANCELED.
     bool WriteTo(int fd) const;
 
     // The disk space the contents take when WriteTo writes them to a new file: the holes of
@@ -194,7 +195,8 @@ public:
 
     // Replaces the contents by a file's bytes. On any failure the document is left exactly
     // as it was and false is returned. Marks are cleared unless keepMarks is set, in which
-    // case they stay offset by offset.
+    // case they stay offset by offset. The bytes copied are counted on a running job's
+    // meter; a stop throws JobStopped, the document again left as it was.
     bool loadFile(const std::string &path, bool keepMarks = false);
     bool loadBytes(const std::uint8_t *bytes, std::int64_t n, bool keepMarks = false);
     // The file the contents were last loaded from or saved to, as the editor saw it then;

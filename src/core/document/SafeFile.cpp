@@ -66,7 +66,6 @@ private:
     int m_errno;
 };
 
-
 // Copies everything from `in` (from its start) to `out` at offset 0, by the kernel where
 // it can; *copied is the number of bytes. False on any failure.
 bool CopyData(int in, int out, std::int64_t *copied)
@@ -178,17 +177,43 @@ bool WriteInPlace(int fd, const ContentWriter &write, std::int64_t n)
     return (n == 0 || write(fd)) && ::ftruncate(fd, off_t(n)) == 0 && Sync(fd) == 0;
 }
 
-// Puts the bytes of the copy back into the file open as fd.
-bool Restore(int fd, const std::string &copy, std::int64_t size)
+// Puts the bytes of the copy back into the file open as fd, and its old times: the file is
+// then the one the editor saw, and a later save asks nothing about a change by others.
+bool Restore(int fd, const std::string &copy, std::int64_t size, const struct stat &old)
 {
     const int in = ::open(copy.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return false;
     std::int64_t copied = 0;
-    const bool ok = CopyData(in, fd, &copied) && copied == size && ::ftruncate(fd, off_t(size)) == 0
-                    && Sync(fd) == 0;
+    const struct timespec times[2] = {old.st_atim, old.st_mtim};
+    bool ok = CopyData(in, fd, &copied) && copied == size && ::ftruncate(fd, off_t(size)) == 0;
+    if (ok)
+        ::futimens(fd, times); // the bytes are what counts; the times only spare a question
+    ok = ok && Sync(fd) == 0;
     ::close(in);
     return ok;
+}
+
+// Moves the file at path (if there is one) to a new temporary name in dir, in *name (empty
+// when there was none).
+bool MoveAside(const std::string &path, const std::string &dir, std::string *name)
+{
+    name->clear();
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0)
+        return errno == ENOENT;
+    std::string temp;
+    const int fd = MakeTemp(dir, &temp);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    if (::rename(path.c_str(), temp.c_str()) != 0) {
+        const SavedErrno keep;
+        ::unlink(temp.c_str());
+        return false;
+    }
+    *name = temp;
+    return true;
 }
 
 WriteOutcome WriteOver(WriteOutcome out, const struct stat &old, const std::string &dir,
@@ -213,33 +238,64 @@ WriteOutcome WriteOver(WriteOutcome out, const struct stat &old, const std::stri
         ::close(fd);
         return out;
     }
-    // The copy is the backup, in place before the file changes.
+    // The copy is the backup, in place before the file changes. The older backup is kept
+    // aside until the new bytes are written, for a save the user stops.
+    std::string older;
     if (backup) {
-        if (::rename(copy.c_str(), out.backup.c_str()) != 0 || !SyncDirectory(dir)) {
+        if (!MoveAside(out.backup, dir, &older)) {
             out.error = Reason("making the backup " + out.backup);
             ::unlink(copy.c_str());
             ::close(fd);
             return out;
         }
+        if (::rename(copy.c_str(), out.backup.c_str()) != 0 || !SyncDirectory(dir)) {
+            out.error = Reason("making the backup " + out.backup);
+            ::unlink(copy.c_str());
+            if (!older.empty())
+                ::rename(older.c_str(), out.backup.c_str());
+            ::close(fd);
+            return out;
+        }
         copy = out.backup;
     }
+    // Where the older backup goes once the save has ended: back when nothing changed.
+    auto settleOlder = [&](bool putBack) {
+        if (!putBack) {
+            if (!older.empty())
+                ::unlink(older.c_str());
+        } else if (older.empty()) {
+            ::unlink(out.backup.c_str());
+        } else {
+            ::rename(older.c_str(), out.backup.c_str());
+        }
+    };
     if (WriteInPlace(fd, write, n)) {
         out.stamp = StampOf(fd);
         if (::close(fd) == 0) {
             if (!backup)
                 ::unlink(copy.c_str());
+            settleOlder(false);
             out.result = WriteResult::Written;
             return out;
         }
     } else {
+        const bool stopped = errno == ECANCELED;
         out.error = Reason("writing " + out.target + " in place");
-        const bool restored = Restore(fd, copy, oldSize);
+        const bool restored = Restore(fd, copy, oldSize, old);
         ::close(fd);
-        if (restored && !backup) {
-            ::unlink(copy.c_str());
+        // Stopped by the user, the older backup comes back too: nothing was saved.
+        if (restored && (stopped || !backup)) {
+            if (backup) {
+                settleOlder(true);
+                SyncDirectory(dir);
+            } else {
+                ::unlink(copy.c_str());
+            }
+            out.stopped = stopped;
             return out;
         }
     }
+    settleOlder(false);
     if (out.error.empty())
         out.error = Reason("closing " + out.target);
     // The copy is all that is sure to hold the old bytes: give it a name a person finds.
@@ -437,8 +493,16 @@ WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write
     const mode_t mask = ::umask(0);
     ::umask(mask);
     const mode_t mode = exists ? old.st_mode & 07777 : 0666 & ~mask;
-    if (n > 0 && !write(fd))
-        return ::close(fd), abandon("writing " + temp);
+    if (n > 0 && !write(fd)) {
+        const bool stopped = errno == ECANCELED;
+        {
+            const SavedErrno keep;
+            ::close(fd);
+        }
+        abandon("writing " + temp);
+        out.stopped = stopped;
+        return out;
+    }
     if (::fchmod(fd, mode) != 0 || Sync(fd) != 0)
         return ::close(fd), abandon("syncing " + temp);
     out.stamp = StampOf(fd);

@@ -47,6 +47,9 @@ struct WriteOutcome
     std::string error;    // what failed
     FileStamp stamp;      // the file as written
     std::int64_t needed = 0, available = 0; // with FailedNoSpace: bytes
+    // The writer gave up with ECANCELED (the user stopped the save) and everything is as it
+    // was: the file, its backup, no temporary file. The result is Failed.
+    bool stopped = false;
 };
 
 // Writes data to the file the name leads to, keeping the identity of an existing one: a
@@ -63,7 +66,8 @@ WriteOutcome WriteFileSafely(const std::string &path, const std::uint8_t *data, 
 // Writing in place first copies the old bytes aside; `aside`, when given, is then told the
 // copy's name and the overwritten file's device and inode, before anything is overwritten,
 // so that a writer reading that very file can read the copy instead. Returning false stops
-// the save with the file untouched.
+// the save with the file untouched. A writer that fails with errno ECANCELED was stopped by
+// the user: the outcome tells whether everything could be put back as it was.
 using ContentWriter = std::function<bool(int fd)>;
 using AsideHook =
     std::function<bool(const std::string &copy, std::uint64_t device, std::uint64_t inode)>;

@@ -97,8 +97,21 @@ PrintResult PrintPages(const PrintInput &in, PrintTarget &target, const PrintHoo
     const bool boxes = !in.DoNotPrintMarks;
     const std::string blanks(4, ' ');
 
+    // A stop asked while a page prints takes effect before the next one.
+    JobMeter *const meter = hooks.meter;
+    if (meter)
+        meter->setTotal(PageEndRow(last, rowCount) - PageFirstRow(first));
+    const auto stopAsked = [meter] {
+        try {
+            if (meter)
+                meter->check();
+            return false;
+        } catch (const JobStopped &) {
+            return true;
+        }
+    };
     for (std::int64_t k = first; k <= last; ++k) {
-        if (hooks.cancelled && hooks.cancelled()) {
+        if (stopAsked()) {
             result.status = PrintStatus::Cancelled;
             break;
         }
@@ -129,18 +142,22 @@ PrintResult PrintPages(const PrintInput &in, PrintTarget &target, const PrintHoo
                     if (!style)
                         return;
                     for (std::int64_t o = run.start; o < run.end; ++o) {
-                    const int j = int(o - start);
-                    const PrintBox n = NumberBox(layout, j, x0, y, w, h);
-                    target.box(n.x1, n.y1, n.x2, n.y2, *style);
-                    const PrintBox c = CharBox(layout, j, x0, y, w, h);
-                    target.box(c.x1, c.y1, c.x2, c.y2, *style);
+                        const int j = int(o - start);
+                        const PrintBox n = NumberBox(layout, j, x0, y, w, h);
+                        target.box(n.x1, n.y1, n.x2, n.y2, *style);
+                        const PrintBox c = CharBox(layout, j, x0, y, w, h);
+                        target.box(c.x1, c.y1, c.x2, c.y2, *style);
                     }
                 });
             }
             // Over the boxes, so the characters stay readable.
             target.cells(x0, y, PrintRowText(layout, doc, r, in.NoUnknown));
-            if (hooks.processEvents)
-                hooks.processEvents();
+            if (meter) {
+                try {
+                    meter->add(1);
+                } catch (const JobStopped &) { // the page is finished all the same
+                }
+            }
         }
         ++result.pagesPrinted;
     }

@@ -29,9 +29,9 @@ struct PrintInput
 struct PrintHooks
 {
     std::function<void(std::int64_t page)> pageStarted;
-    // Lets the window system run after each row, so that Stop can be pressed.
-    std::function<void()> processEvents;
-    std::function<bool()> cancelled;
+    // Counts each row printed, which lets the window system run so that Stop can be
+    // pressed; asked again before each page.
+    JobMeter *meter = nullptr;
 };
 
 // Failed: an exception ended the job; the caller that caught it sets this.
@@ -56,7 +56,7 @@ int FitFontSize(const std::function<PrintFontMetrics(int size)> &measure, std::i
 // How a byte with this mark is boxed; nothing for an unmarked byte.
 std::optional<MarkBoxStyle> MarkStyle(std::uint8_t mark, bool hatched);
 
-// Prints pages FirstPage..LastPage. Cancelled is looked at before each page: a page once
+// Prints pages FirstPage..LastPage. A stop is looked at before each page: a page once
 // begun is finished, and no sheet is started for a page that is not printed.
 PrintResult PrintPages(const PrintInput &input, PrintTarget &target, const PrintHooks &hooks);
 

@@ -54,7 +54,7 @@ std::string PrintDateTime()
     return text.toStdString();
 }
 
-bool PrintWithProgress(QWidget *parent, QPrinter &printer, const EditorState &state,
+bool PrintWithProgress(QWidget *parent, QPrinter &printer, EditorState &state,
                        std::int64_t firstPage, std::int64_t lastPage, TPrintCancelForm *form)
 {
     std::unique_ptr<TPrintCancelForm> own;
@@ -64,13 +64,13 @@ bool PrintWithProgress(QWidget *parent, QPrinter &printer, const EditorState &st
     }
     const PrintInput input = MakePrintInput(state, firstPage, lastPage, PrintDateTime());
     QtPrintTarget target(printer);
-    const PrintResult result = form->run(target, input);
+    const PrintResult result = form->run(target, input, state.doc);
     if (const auto text = PrintErrorText(result, form->failure(), state.settings.Language))
         tell(parent, MessageKind::Error, *text, state.settings.Language);
     return result.status == PrintStatus::Done;
 }
 
-void DoPrint(QWidget *parent, const EditorState &state, TPrintCancelForm *form)
+void DoPrint(QWidget *parent, EditorState &state, TPrintCancelForm *form)
 {
     const PrintPlan plan =
         PlanPrint(state.view.HexMode, state.doc.BufferSize(), state.view.CursorRow);

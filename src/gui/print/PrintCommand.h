@@ -22,13 +22,13 @@ std::string PrintDateTime();
 
 // Prints pages firstPage..lastPage on printer while the progress window is up, then
 // reports a failure. Returns whether every page was printed. Without a form of its own the
-// call makes one.
-bool PrintWithProgress(QWidget *parent, QPrinter &printer, const EditorState &state,
+// call makes one. The document counts as busy with a long command meanwhile.
+bool PrintWithProgress(QWidget *parent, QPrinter &printer, EditorState &state,
                        std::int64_t firstPage, std::int64_t lastPage,
                        TPrintCancelForm *form = nullptr);
 
 // The print command: the print dialog (the cursor's page proposed), then the job. With no
 // printer installed the user is told so and may still print to a PDF file.
-void DoPrint(QWidget *parent, const EditorState &state, TPrintCancelForm *form = nullptr);
+void DoPrint(QWidget *parent, EditorState &state, TPrintCancelForm *form = nullptr);
 
 } // namespace vtm

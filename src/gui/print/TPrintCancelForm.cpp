@@ -16,6 +16,24 @@
 
 namespace vtm {
 
+class TPrintCancelForm::Meter : public JobMeter
+{
+public:
+    explicit Meter(const TPrintCancelForm &form)
+        : m_form(form)
+    {}
+
+protected:
+    bool poll() override
+    {
+        QCoreApplication::processEvents();
+        return !m_form.m_cancelled;
+    }
+
+private:
+    const TPrintCancelForm &m_form;
+};
+
 TPrintCancelForm::TPrintCancelForm(QWidget *parent)
     : QDialog(parent)
 {
@@ -45,8 +63,11 @@ void TPrintCancelForm::placeWidgets(const QString &widestLabel)
     setFixedSize(std::max(124, 24 + labelWidth + 20), buttonTop + 25 + 14);
 }
 
-PrintResult TPrintCancelForm::run(PrintTarget &target, const PrintInput &input)
+PrintResult TPrintCancelForm::run(PrintTarget &target, const PrintInput &input, Document &doc)
 {
+    Meter meter(*this);
+    const MeterScope<Document> scope(doc, &meter);
+    m_meter = &meter;
     m_target = &target;
     m_input = &input;
     m_result = PrintResult{};
@@ -58,6 +79,7 @@ PrintResult TPrintCancelForm::run(PrintTarget &target, const PrintInput &input)
     exec();
     m_target = nullptr;
     m_input = nullptr;
+    m_meter = nullptr;
     return m_result;
 }
 
@@ -92,15 +114,14 @@ void TPrintCancelForm::StartTimerTimer()
     m_startTimer->stop();
     // A Stop pressed before the job began does not count.
     m_cancelled = false;
-    if (!m_target || !m_input)
+    if (!m_target || !m_input || !m_meter)
         return;
     PrintHooks hooks;
     hooks.pageStarted = [this](std::int64_t page) {
         m_progressLabel->setText(QString::fromUtf8(PrintPageLabel(m_input->Language, page)));
         emit pageStarted(page);
     };
-    hooks.processEvents = [] { QCoreApplication::processEvents(); };
-    hooks.cancelled = [this] { return m_cancelled; };
+    hooks.meter = m_meter;
     m_failure.clear();
     // An exception must not cross Qt's event loop; the job is ended by then.
     try {
