@@ -33,7 +33,7 @@ public:
     MainWindow w;
     QElapsedTimer clock; // from the key that starts the find
     qint64 shownAt = -1; // when the progress window came up
-    int paints = 0;      // of the view, while the job ran
+    int paints = 0;      // of the dump, while the job ran
     QStringList messages;
     QTimer watch;
 
@@ -56,7 +56,7 @@ public:
         w.editor().MoveCursorToOffset(kCursor, false, true);
         w.state().Find.FindBytes = {0x03, 0x02, 0x01};
         w.state().Find.SearchAccepted = true;
-        w.view()->installEventFilter(this);
+        w.view()->client()->installEventFilter(this);
         w.jobWindow()->installEventFilter(this);
         // Any message box is noted and closed, so that a wrong one cannot hold the test.
         connect(&watch, &QTimer::timeout, [this] {
@@ -69,7 +69,7 @@ public:
     }
     ~SlowFind() override
     {
-        w.view()->removeEventFilter(this);
+        w.view()->client()->removeEventFilter(this);
         w.jobWindow()->removeEventFilter(this);
         Document::SetReadingOnDemandForTesting(-1, {});
     }
@@ -89,7 +89,8 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == w.view() && event->type() == QEvent::Paint && w.jobWindow()->running())
+        if (watched == w.view()->client() && event->type() == QEvent::Paint
+            && w.jobWindow()->running())
             ++paints;
         if (watched == w.jobWindow() && event->type() == QEvent::Show && shownAt < 0)
             shownAt = clock.elapsed();
@@ -113,7 +114,7 @@ TEST(JobWindow, SlowFindPaintsShowsProgressLateAndRefusesTyping)
     const QByteArray before = bytesAt(t.w.state().doc, kCursor, 16);
 
     QTimer repaint;
-    QObject::connect(&repaint, &QTimer::timeout, [&] { t.w.view()->update(); });
+    QObject::connect(&repaint, &QTimer::timeout, [&] { t.w.view()->client()->update(); });
     repaint.start(50);
     QTimer::singleShot(200, [&] {
         QTest::keyClick(&t.w, Qt::Key_A);
