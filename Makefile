@@ -39,8 +39,10 @@ bench: build-release
 	@$(RELEASE_DIR)/bench/vtm_bench_replace
 	@$(RELEASE_DIR)/bench/vtm_bench_analysis
 	@$(RELEASE_DIR)/bench/vtm_bench_ondemand
+	@$(RELEASE_DIR)/bench/vtm_bench_jobs
 	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_gui
 	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_print
+	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_jobs_gui
 
 # A longer fuzz of the settings reader and the marks-file codec: libFuzzer when clang is
 # there, otherwise the random drivers of the core tests with many more inputs.

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <new>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -122,6 +124,7 @@ FileSource::Block &FileSource::fetch(std::int64_t index)
             }
         }
         b.data = b.bytes.get();
+        const auto begun = std::chrono::steady_clock::now();
         std::int64_t got = 0;
         while (got < want) {
             const ssize_t r =
@@ -135,6 +138,11 @@ FileSource::Block &FileSource::fetch(std::int64_t index)
                 fail(SourceReadError::Why::Changed, 0);
             got += r;
         }
+        if (m_limits.bytesPerSecond > 0)
+            std::this_thread::sleep_until(
+                begun
+                + std::chrono::nanoseconds(
+                    std::int64_t((long double)want * 1e9L / (long double)m_limits.bytesPerSecond)));
     }
     // A write racing with the read shows in the stamp afterwards.
     verify();
@@ -175,7 +183,7 @@ bool FileSource::copyData(int outFd, std::int64_t p, std::int64_t n, std::int64_
             if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP
                 && errno != EBADF && errno != ETXTBSY)
                 return false; // ENOSPC, EIO of the target and the like
-            kernel = false; // across file systems or unsupported: copy through a block
+            kernel = false;   // across file systems or unsupported: copy through a block
         }
         std::int64_t start = 0, end = 0;
         const std::uint8_t *bytes = blockAt(p, &start, &end);
@@ -189,8 +197,7 @@ bool FileSource::copyData(int outFd, std::int64_t p, std::int64_t n, std::int64_
     return true;
 }
 
-bool FileSource::copyTo(int outFd, std::int64_t p, std::int64_t n, std::int64_t at,
-                        bool skipHoles)
+bool FileSource::copyTo(int outFd, std::int64_t p, std::int64_t n, std::int64_t at, bool skipHoles)
 {
     if (m_failed)
         throw m_failure;

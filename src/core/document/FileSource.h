@@ -42,6 +42,9 @@ public:
     {
         std::int64_t blockSize = std::int64_t(1) << 20;
         int blocks = 4; // the cache holds at most this many (few: a scan stays in the CPU cache)
+        // Tests and benchmarks of long work stand in for a slow disk: a block read takes at
+        // least its size at this rate. 0: as fast as the file is read.
+        std::int64_t bytesPerSecond = 0;
     };
 
     // Takes over fd, a regular file open for reading whose stamp is `stamp`.
@@ -102,7 +105,7 @@ private:
     Limits m_limits;
     std::vector<Block> m_blocks;
     std::uint64_t m_clock = 0;
-    std::size_t m_last = 0; // the block hit last: most reads stay in it
+    std::size_t m_last = 0;                // the block hit last: most reads stay in it
     bool m_sparse = false;                 // the file has holes
     const std::uint8_t *m_zeros = nullptr; // a block of zeros never written
     bool m_failed = false;
