@@ -383,6 +383,9 @@ TEST(JobCommands, PollingMeterLeavesSearchesAsTheyWere)
 {
     class Polling : public JobMeter
     {
+    public:
+        Polling() { setPollEvery(0); }
+
     protected:
         bool poll() override { return true; }
     };

@@ -363,7 +363,8 @@ void Editor::CursorTimerTimer(bool pointerInView)
         CheckSource();
     m_s.view.CursorVisible = !m_s.view.CursorVisible;
     PaintCursor(true);
-    if (!pointerInView) {
+    // Only a distance shown is emptied: a stopped job's report stays until the next command.
+    if (!pointerInView && m_s.view.MouseX >= 0) {
         m_s.view.MouseX = m_s.view.MouseY = -1;
         m_host.setStatusText(2, std::string());
     }

@@ -23,21 +23,30 @@ public:
     std::int64_t done() const { return m_done; }
     std::int64_t total() const { return m_total; }
     void setTotal(std::int64_t total) { m_total = total < 0 ? 0 : total; }
-    // Counts n more units of work; throws JobStopped when the user has asked to stop.
+    // Counts n more units of work; once pollEvery() units have been counted since the last
+    // poll, polls, and throws JobStopped when the user has asked to stop.
     void add(std::int64_t n)
     {
         m_done += n;
-        check();
+        if (m_done - m_polled >= m_pollEvery || m_stopped)
+            check();
     }
-    // Throws JobStopped when the user has asked to stop (at once, once asked).
+    // Polls now; throws JobStopped when the user has asked to stop (at once, once asked).
     void check()
     {
+        m_polled = m_done;
         if (m_stopped || !poll()) {
             m_stopped = true;
             throw JobStopped();
         }
     }
     bool stopped() const { return m_stopped; }
+    // How much work may go by between polls: enough that many small counts (a search per
+    // occurrence) cost no clock read each, little enough that a poll comes every few
+    // milliseconds even from a slow disk. 0 polls at every count.
+    static constexpr std::int64_t DefaultPollEvery = 64 * 1024;
+    std::int64_t pollEvery() const { return m_pollEvery; }
+    void setPollEvery(std::int64_t units) { m_pollEvery = units < 0 ? 0 : units; }
     // What a command that keeps its partial work has changed so far (occurrences, bytes).
     void setChanged(std::int64_t n) { m_changed = n; }
     std::int64_t changed() const { return m_changed; }
@@ -51,6 +60,7 @@ protected:
 
 private:
     std::int64_t m_done = 0, m_total = 0, m_changed = -1, m_estimate = -1;
+    std::int64_t m_polled = 0, m_pollEvery = DefaultPollEvery;
     bool m_stopped = false;
 };
 

@@ -180,7 +180,10 @@ public:
         , m_backward(backward)
         , m_origin(edge(start))
         , m_scope(doc, job ? this : doc.Meter())
-    {}
+    {
+        // Every count is turned into reach at once; the job's own meter decides when to poll.
+        setPollEvery(0);
+    }
     ReachMeter(const ReachMeter &) = delete;
     ReachMeter &operator=(const ReachMeter &) = delete;
 
@@ -203,7 +206,7 @@ protected:
             m_job->add(reach - m_reported);
             m_reported = reach;
         } else {
-            m_job->check();
+            m_job->add(0);
         }
         return true;
     }

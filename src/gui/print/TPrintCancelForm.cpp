@@ -19,9 +19,12 @@ namespace vtm {
 class TPrintCancelForm::Meter : public JobMeter
 {
 public:
+    // Every row printed lets events run, so Stop can be pressed at any time.
     explicit Meter(const TPrintCancelForm &form)
         : m_form(form)
-    {}
+    {
+        setPollEvery(0);
+    }
 
 protected:
     bool poll() override
