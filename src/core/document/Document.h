@@ -53,16 +53,19 @@ public:
     }
     // Calls f(Span) for the spans covering [a, b), in order, while f returns true; false
     // when f stopped the walk.
-    // While a long command runs, each span is counted on its meter once f is done with it,
-    // which may throw JobStopped.
+    // While a long command runs, each span is counted on its meter once f is done with it
+    // and wants more, which may throw JobStopped.
     template <class F>
     bool ForEachSpan(std::int64_t a, std::int64_t b, F f) const
     {
         if (!m_meter)
             return m_bytes.forEachSpan(a, b, f);
         return m_bytes.forEachSpan(a, b, [&](const Span &s) {
+            // A walk that ends here (a match found) counts nothing: a search per
+            // occurrence then costs the meter nothing, and the next walk counts on.
             const bool more = f(s);
-            m_meter->add(s.size);
+            if (more)
+                m_meter->add(s.size);
             return more;
         });
     }
@@ -73,8 +76,11 @@ public:
         if (!m_meter)
             return m_bytes.forEachSpanBackward(a, b, f);
         return m_bytes.forEachSpanBackward(a, b, [&](const Span &s) {
+            // A walk that ends here (a match found) counts nothing: a search per
+            // occurrence then costs the meter nothing, and the next walk counts on.
             const bool more = f(s);
-            m_meter->add(s.size);
+            if (more)
+                m_meter->add(s.size);
             return more;
         });
     }

@@ -194,6 +194,10 @@ public:
     {
         m_at = edge(start);
         m_walked = done();
+        // A search that ends in its first span counts nothing; the job still gets its look
+        // at a stop between occurrences, when its meter wants one.
+        if (m_job)
+            m_job->add(0);
     }
 
 protected:
