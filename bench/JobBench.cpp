@@ -16,6 +16,7 @@
 #include "search/SearchBytes.h"
 
 #include "BenchContext.h"
+#include "BenchFiles.h"
 
 #include <benchmark/benchmark.h>
 
@@ -90,48 +91,18 @@ double timed(vtm::Document &doc, bool asJob, std::int64_t total, const std::func
     return seconds;
 }
 
-// Removed with everything in it by its destructor, which also runs at exit().
-struct TempDir
-{
-    std::string path;
-    ~TempDir()
-    {
-        if (!path.empty()) {
-            std::error_code ec;
-            std::filesystem::remove_all(path, ec);
-        }
-    }
-    std::string operator/(const char *name) const { return path + "/" + name; }
-};
-TempDir g_dir;
-
-std::uint64_t nextRandom(std::uint64_t &x) // xorshift64: bytes that do not compress
-{
-    x ^= x << 13;
-    x ^= x >> 7;
-    x ^= x << 17;
-    return x;
-}
+vtmbench::BenchDir g_dir;
 
 bool makeBigFile()
 {
-    g_dir.path =
-        (std::filesystem::temp_directory_path() / ("vtm_bench_jobs_" + std::to_string(::getpid())))
-            .string();
-    std::filesystem::create_directories(g_dir.path);
-    const int fd = ::open((g_dir / "big.bin").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0)
+    g_dir.make("vtm_bench_jobs");
+    const std::string path = g_dir / "big.bin";
+    if (!vtmbench::WriteRandomFile(path, kBig))
         return false;
-    std::vector<std::uint64_t> chunk(std::size_t(kMiB) / 8);
-    std::uint64_t x = 0x9E3779B97F4A7C15ull;
-    bool ok = true;
-    for (std::int64_t done = 0; ok && done < kBig; done += kMiB) {
-        for (auto &w : chunk)
-            w = nextRandom(x);
-        ok = vtm::WriteAllAt(fd, reinterpret_cast<const std::uint8_t *>(chunk.data()), kMiB, done);
-    }
-    ok = ok && vtm::WriteAllAt(fd, kNeedle.data(), std::int64_t(kNeedle.size()), kNeedleAt);
-    return ::close(fd) == 0 && ok;
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    const bool ok =
+        fd >= 0 && vtm::WriteAllAt(fd, kNeedle.data(), std::int64_t(kNeedle.size()), kNeedleAt);
+    return fd >= 0 && ::close(fd) == 0 && ok;
 }
 
 void readIntoPageCache(const std::string &path)
@@ -238,7 +209,7 @@ void BM_Statistics256MiB(benchmark::State &state)
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kSmall));
     std::uint64_t x = 0x2545F4914F6CDD1Dull;
     for (auto &b : bytes)
-        b = std::uint8_t(nextRandom(x) >> 24);
+        b = std::uint8_t(vtmbench::NextRandom(x) >> 24);
     vtm::Document doc;
     doc.loadBytes(bytes.data(), kSmall);
     bytes = {};

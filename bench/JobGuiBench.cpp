@@ -5,6 +5,7 @@
 // request to the dump's paint event (target: under 50 ms), and from the press to the end
 // of the job (target: under 100 ms). The requests arrive as posted events, so the wait for
 // the job to let events run is part of both figures, as it would be for a real one.
+#include "BenchFiles.h"
 #include "document/Document.h"
 #include "document/SafeFile.h"
 #include "gui/app/JobWindow.h"
@@ -46,45 +47,15 @@ double msBetween(Clock::time_point a, Clock::time_point b)
     return std::chrono::duration<double, std::milli>(b - a).count();
 }
 
-// Removed with everything in it by its destructor, which also runs at exit().
-struct TempDir
-{
-    std::string path;
-    ~TempDir()
-    {
-        if (!path.empty()) {
-            std::error_code ec;
-            std::filesystem::remove_all(path, ec);
-        }
-    }
-};
-TempDir g_dir;
+vtmbench::BenchDir g_dir;
 std::string g_file;
 
 // 4 GiB of bytes that do not compress; the needle looked for is nowhere.
 bool makeBigFile()
 {
-    g_dir.path = (std::filesystem::temp_directory_path()
-                  / ("vtm_bench_jobs_gui_" + std::to_string(::getpid())))
-                     .string();
-    std::filesystem::create_directories(g_dir.path);
-    g_file = g_dir.path + "/big.bin";
-    const int fd = ::open(g_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0)
-        return false;
-    std::vector<std::uint64_t> chunk(std::size_t(kMiB) / 8);
-    std::uint64_t x = 0x9E3779B97F4A7C15ull;
-    bool ok = true;
-    for (std::int64_t done = 0; ok && done < kBig; done += kMiB) {
-        for (auto &w : chunk) {
-            x ^= x << 13;
-            x ^= x >> 7;
-            x ^= x << 17;
-            w = x;
-        }
-        ok = vtm::WriteAllAt(fd, reinterpret_cast<const std::uint8_t *>(chunk.data()), kMiB, done);
-    }
-    return ::close(fd) == 0 && ok;
+    g_dir.make("vtm_bench_jobs_gui");
+    g_file = g_dir / "big.bin";
+    return vtmbench::WriteRandomFile(g_file, kBig);
 }
 
 double percentile(std::vector<double> v, double q)

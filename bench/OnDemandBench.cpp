@@ -10,6 +10,7 @@
 #include "search/SearchBytes.h"
 
 #include "BenchContext.h"
+#include "BenchFiles.h"
 #include "BenchReport.h"
 
 #include <benchmark/benchmark.h>
@@ -45,47 +46,18 @@ double secondsSince(Clock::time_point t0)
     return std::chrono::duration<double>(Clock::now() - t0).count();
 }
 
-// Removed with everything in it by its destructor, which also runs at exit().
-struct TempDir
-{
-    std::string path;
-    ~TempDir()
-    {
-        if (!path.empty()) {
-            std::error_code ec;
-            std::filesystem::remove_all(path, ec);
-        }
-    }
-    std::string operator/(const char *name) const { return path + "/" + name; }
-};
-TempDir g_dir;
+vtmbench::BenchDir g_dir;
 
 bool makeFiles()
 {
-    g_dir.path = (std::filesystem::temp_directory_path()
-                  / ("vtm_bench_ondemand_" + std::to_string(::getpid())))
-                     .string();
-    std::filesystem::create_directories(g_dir.path);
+    g_dir.make("vtm_bench_ondemand");
     // 4 GiB that do not compress, with the needle near the end.
     {
-        const int fd = ::open((g_dir / "big.bin").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (!vtmbench::WriteRandomFile(g_dir / "big.bin", kBig))
+            return false;
+        const int fd = ::open((g_dir / "big.bin").c_str(), O_WRONLY);
         if (fd < 0)
             return false;
-        std::vector<std::uint64_t> chunk(std::size_t(kMiB) / 8);
-        std::uint64_t x = 0x9E3779B97F4A7C15ull;
-        for (std::int64_t done = 0; done < kBig; done += kMiB) {
-            for (auto &w : chunk) { // xorshift64
-                x ^= x << 13;
-                x ^= x >> 7;
-                x ^= x << 17;
-                w = x;
-            }
-            if (!vtm::WriteAllAt(fd, reinterpret_cast<const std::uint8_t *>(chunk.data()), kMiB,
-                                 done)) {
-                ::close(fd);
-                return false;
-            }
-        }
         const bool ok = vtm::WriteAllAt(fd, kNeedle, 16, kNeedleAt);
         if (::close(fd) != 0 || !ok)
             return false;
@@ -94,8 +66,7 @@ bool makeFiles()
     const int fd = ::open((g_dir / "sparse.bin").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0)
         return false;
-    const bool ok = ::ftruncate(fd, off_t(kSparse)) == 0
-                    && vtm::WriteAllAt(fd, kNeedle, 16, 0)
+    const bool ok = ::ftruncate(fd, off_t(kSparse)) == 0 && vtm::WriteAllAt(fd, kNeedle, 16, 0)
                     && vtm::WriteAllAt(fd, kNeedle, 16, kSparse - 16);
     return ::close(fd) == 0 && ok;
 }
@@ -299,24 +270,64 @@ void printRatios(const std::map<std::string, double> &ms, const char *what)
     vtmbench::PrintRatio(ms, "find 16 bytes ÷ pread (≤ 1/0.7)", "BM_Find4GiB", "BM_Pread4GiB",
                          1.0 / 0.7);
     vtmbench::PrintRatio(ms, "statistics ÷ pread", "BM_Statistics4GiB", "BM_Pread4GiB", 1.5);
-    vtmbench::PrintRatio(ms, "compare ÷ pread of both", "BM_Compare4GiB", "BM_PreadTwice4GiB",
-                         1.5);
+    vtmbench::PrintRatio(ms, "compare ÷ pread of both", "BM_Compare4GiB", "BM_PreadTwice4GiB", 1.5);
     vtmbench::PrintRatio(ms, "save after overtype ÷ copy_file_range", "BM_SaveAfterOvertype4GiB",
                          "BM_CopyFileRange4GiB", 1.2);
 }
 
 } // namespace
 
-BENCHMARK(BM_OpenToFirstView)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
-BENCHMARK(BM_ReadLastView64GiB)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(1)->Repetitions(3);
-BENCHMARK(BM_InsertFrontAndUndo4GiB)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(100);
-BENCHMARK(BM_Pread4GiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
-BENCHMARK(BM_Find4GiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
-BENCHMARK(BM_Statistics4GiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
-BENCHMARK(BM_PreadTwice4GiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
-BENCHMARK(BM_Compare4GiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
-BENCHMARK(BM_CopyFileRange4GiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
-BENCHMARK(BM_SaveAfterOvertype4GiB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_OpenToFirstView)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
+BENCHMARK(BM_ReadLastView64GiB)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(1)
+    ->Repetitions(3);
+BENCHMARK(BM_InsertFrontAndUndo4GiB)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(100);
+BENCHMARK(BM_Pread4GiB)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
+BENCHMARK(BM_Find4GiB)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
+BENCHMARK(BM_Statistics4GiB)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
+BENCHMARK(BM_PreadTwice4GiB)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
+BENCHMARK(BM_Compare4GiB)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
+BENCHMARK(BM_CopyFileRange4GiB)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
+BENCHMARK(BM_SaveAfterOvertype4GiB)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
 
 int main(int argc, char **argv)
 {
