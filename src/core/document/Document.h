@@ -60,14 +60,7 @@ public:
     {
         if (!m_meter)
             return m_bytes.forEachSpan(a, b, f);
-        return m_bytes.forEachSpan(a, b, [&](const Span &s) {
-            // A walk that ends here (a match found) counts nothing: a search per
-            // occurrence then costs the meter nothing, and the next walk counts on.
-            const bool more = f(s);
-            if (more)
-                m_meter->add(s.size);
-            return more;
-        });
+        return m_bytes.forEachSpan(a, b, counted(f));
     }
     // The same from b down to a.
     template <class F>
@@ -75,14 +68,7 @@ public:
     {
         if (!m_meter)
             return m_bytes.forEachSpanBackward(a, b, f);
-        return m_bytes.forEachSpanBackward(a, b, [&](const Span &s) {
-            // A walk that ends here (a match found) counts nothing: a search per
-            // occurrence then costs the meter nothing, and the next walk counts on.
-            const bool more = f(s);
-            if (more)
-                m_meter->add(s.size);
-            return more;
-        });
+        return m_bytes.forEachSpanBackward(a, b, counted(f));
     }
     // The long command running over the document, if any (see JobMeter).
     JobMeter *Meter() const { return m_meter; }
@@ -215,6 +201,19 @@ public:
     void setStorageLimit(std::int64_t bytes) { m_storageLimit = bytes; }
 
 private:
+    // f, with each span it is done with counted on the meter. A walk that ends at a span
+    // (a match found) counts nothing: a search per occurrence then costs the meter nothing,
+    // and the next walk counts on.
+    template <class F>
+    auto counted(F &f) const
+    {
+        return [this, &f](const Span &s) {
+            const bool more = f(s);
+            if (more)
+                m_meter->add(s.size);
+            return more;
+        };
+    }
     bool fitsLimit(std::int64_t bytes) const { return bytes <= m_storageLimit; }
     // Throws OutOfMemoryError when `added` more added bytes, or a size grown by `grown`,
     // would pass the limits.

@@ -173,7 +173,10 @@ struct RunState
 class ReachMeter final : public JobMeter
 {
 public:
-    ReachMeter(Document &doc, JobMeter *job, std::int64_t start, std::int64_t n, bool backward)
+    // A whole run makes the job's remaining work the run's length.
+    enum class Run { Whole, Part };
+    ReachMeter(Document &doc, JobMeter *job, std::int64_t start, std::int64_t n, bool backward,
+               Run run = Run::Part)
         : m_job(job)
         , m_size(doc.BufferSize())
         , m_n(n)
@@ -183,6 +186,8 @@ public:
     {
         // Every count is turned into reach at once; the job's own meter decides when to poll.
         setPollEvery(0);
+        if (job && run == Run::Whole)
+            job->setTotal(job->done() + length());
     }
     ReachMeter(const ReachMeter &) = delete;
     ReachMeter &operator=(const ReachMeter &) = delete;
@@ -296,9 +301,7 @@ void ReplaceCommand(EditContext &ctx, SearchUi &ui, const FindState &state, int 
     bool stopped = false;
 
     try {
-        ReachMeter reach(doc, job, run.start, n, run.backward);
-        if (job)
-            job->setTotal(job->done() + reach.length());
+        ReachMeter reach(doc, job, run.start, n, run.backward, ReachMeter::Run::Whole);
         for (;;) {
             bool replace = true;
             reach.search(run.start);
@@ -410,9 +413,7 @@ void FindAndMarkCommand(EditContext &ctx, SearchUi &ui, const FindState &state, 
     bool stopped = false;
 
     try {
-        ReachMeter reach(doc, job, run.start, n, run.backward);
-        if (job)
-            job->setTotal(job->done() + reach.length());
+        ReachMeter reach(doc, job, run.start, n, run.backward, ReachMeter::Run::Whole);
         for (;;) {
             bool mark = true;
             reach.search(run.start);
