@@ -35,6 +35,7 @@ bench: build-release
 	@$(RELEASE_DIR)/bench/vtm_bench_save
 	@$(RELEASE_DIR)/bench/vtm_bench_edit
 	@$(RELEASE_DIR)/bench/vtm_bench_marks
+	@$(RELEASE_DIR)/bench/vtm_bench_dense_marks
 	@$(RELEASE_DIR)/bench/vtm_bench_search
 	@$(RELEASE_DIR)/bench/vtm_bench_replace
 	@$(RELEASE_DIR)/bench/vtm_bench_analysis

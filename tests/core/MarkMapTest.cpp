@@ -30,7 +30,6 @@ void ExpectSame(const MarkMap &map, const std::vector<std::uint8_t> &model, cons
     ASSERT_EQ(map.runs(), want);
     EXPECT_EQ(map.count(), count);
     EXPECT_EQ(map.end(), end);
-    EXPECT_EQ(map.runCount(), std::int64_t(want.size()));
     std::vector<std::uint8_t> read(model.size() + 8, 0xEE);
     map.read(0, std::int64_t(model.size()), read.data());
     EXPECT_TRUE(std::equal(model.begin(), model.end(), read.begin()));
@@ -41,14 +40,53 @@ std::uint8_t Colour(std::mt19937 &rng)
     return std::uint8_t(rng() % 4 == 0 ? 0 : rng() % 6 + 1);
 }
 
+// Colours in one of the patterns that decide the form: every other byte, a random colour
+// per byte, long runs, scattered single bytes.
+std::vector<std::uint8_t> Pattern(std::mt19937 &rng, std::size_t n)
+{
+    std::vector<std::uint8_t> c(n, 0);
+    const std::uint8_t one = std::uint8_t(rng() % 6 + 1);
+    switch (rng() % 4) {
+    case 0:
+        for (std::size_t i = rng() % 2; i < n; i += 2)
+            c[i] = one;
+        break;
+    case 1:
+        for (auto &x : c)
+            x = std::uint8_t(rng() % 7);
+        break;
+    case 2:
+        for (std::size_t i = 0; i < n;) {
+            const std::size_t len = std::min<std::size_t>(n - i, 50 + rng() % 400);
+            std::fill_n(c.begin() + std::ptrdiff_t(i), len, rng() % 3 ? Colour(rng) : 0);
+            i += len;
+        }
+        break;
+    default:
+        for (std::size_t i = 0; i < n; i += 20 + rng() % 200)
+            c[i] = one;
+        break;
+    }
+    return c;
+}
+
+// Small chunks of both forms, so that edits cross their edges all the time.
+struct SmallChunks
+{
+    SmallChunks(std::size_t runs, std::int64_t bytes) { MarkMap::setLimitsForTesting({runs, bytes}); }
+    ~SmallChunks() { MarkMap::setLimitsForTesting({}); }
+};
+
 } // namespace
 
-// Every operation, in random order, against the plain array; small runs and many of them,
-// so that chunk boundaries are crossed all the time.
+// Every operation, in random order, against the plain array; runs short and long, so
+// that stretches change form back and forth and chunk edges are crossed all the time.
 TEST(MarkMap, RandomOperationsMatchAPlainArray)
 {
     std::mt19937 rng(20261209);
-    for (int round = 0; round < 12; ++round) {
+    std::int64_t denseSeen = 0;
+    for (int round = 0; round < 10; ++round) {
+        SmallChunks small(round % 2 ? 64 : 4 + rng() % 8, round % 2 ? 64 * 1024 : 40 + rng() % 200);
         MarkMap map;
         std::vector<std::uint8_t> model(std::size_t(2000 + rng() % 6000), 0);
         for (int step = 0; step < 400; ++step) {
@@ -65,9 +103,7 @@ TEST(MarkMap, RandomOperationsMatchAPlainArray)
                 break;
             }
             case 2: {
-                std::vector<std::uint8_t> colours(static_cast<std::size_t>(n));
-                for (auto &c : colours)
-                    c = rng() % 3 ? Colour(rng) : 0;
+                const std::vector<std::uint8_t> colours = Pattern(rng, std::size_t(n));
                 map.assign(p, colours.data(), n);
                 std::copy(colours.begin(), colours.end(), model.begin() + p);
                 break;
@@ -91,30 +127,18 @@ TEST(MarkMap, RandomOperationsMatchAPlainArray)
                 model.insert(model.begin() + q, copy.begin(), copy.end());
                 break;
             }
-            case 6: { // a bulk change and its undo data
+            case 6: { // a whole map built from a pattern, and the same seen from the end
+                const std::vector<std::uint8_t> colours = Pattern(rng, model.size());
                 MarkMap::Builder b;
-                std::vector<std::uint8_t> after = model;
-                const bool few = rng() % 2; // one change lands where it is, many in one pass
-                for (std::int64_t at = few ? p : 0; at < size;) {
-                    const std::int64_t len = std::int64_t(rng() % 40) + 1;
-                    const std::int64_t stop = std::min(size, at + len);
-                    if (rng() % 2) {
-                        const std::uint8_t c = Colour(rng);
-                        b.append(at, stop, std::uint8_t(c | 0x80));
-                        std::fill(after.begin() + at, after.begin() + stop, c);
-                        if (few)
-                            break;
-                    }
-                    at = stop + std::int64_t(rng() % 60);
-                }
-                const MarkMap changes = b.finish();
-                MarkMap old;
-                map.apply(changes, &old);
-                ExpectSame(map, after, "apply");
-                map.apply(old, nullptr);
-                ExpectSame(map, model, "apply undone");
-                map.apply(changes, nullptr);
-                model = after;
+                b.appendColours(0, colours.data(), size);
+                const MarkMap built = b.finish();
+                const MarkMap back = built.mirrored(size);
+                std::vector<std::uint8_t> reversed(colours.rbegin(), colours.rend());
+                ExpectSame(back, reversed, "mirrored");
+                ExpectSame(back.mirrored(size), colours, "mirrored twice");
+                map.paste(0, size, built);
+                model = colours;
+                denseSeen += map.denseBytes();
                 break;
             }
             default:
@@ -127,8 +151,14 @@ TEST(MarkMap, RandomOperationsMatchAPlainArray)
             if (step % 16 == 0 || step == 399)
                 ExpectSame(map, model, "step");
         }
-        // Look-ups from every offset.
+        // Look-ups from every offset, and runs walked backwards.
         const std::int64_t size = std::int64_t(model.size());
+        auto all = map.runs();
+        std::vector<MarkRun> back;
+        for (auto c = map.lastStartingAtOrBefore(INT64_MAX); c.valid(); c.previous())
+            back.push_back(c.run());
+        std::reverse(back.begin(), back.end());
+        EXPECT_EQ(back, all);
         for (std::int64_t p = 0; p < size; p += 7) {
             ASSERT_EQ(map.at(p), model[std::size_t(p)]);
             const auto next = map.firstEndingAfter(p);
@@ -150,15 +180,41 @@ TEST(MarkMap, RandomOperationsMatchAPlainArray)
                     EXPECT_GT(after.run().start, p);
                 }
             } else {
-                const auto all = map.runs();
                 EXPECT_TRUE(all.empty() || all.front().start > p);
             }
+            const auto in = [&](std::int64_t k) {
+                return model.begin() + std::min<std::int64_t>(size, p + k);
+            };
             EXPECT_EQ(map.countIn(p, 100),
-                      std::count_if(model.begin() + p,
-                                    model.begin() + std::min<std::int64_t>(size, p + 100),
-                                    [](std::uint8_t c) { return c != 0; }));
+                      std::count_if(in(0), in(100), [](std::uint8_t c) { return c != 0; }));
+            EXPECT_EQ(map.countColour(p, 100, 3), std::count(in(0), in(100), 3));
         }
     }
+    EXPECT_GT(denseSeen, 0); // the colour-per-byte form was exercised
+}
+
+// A chunk stays within about a byte per byte of the stretch it spans, whatever the pattern.
+TEST(MarkMap, MemoryStaysNearAByteAPerByte)
+{
+    std::mt19937 rng(7);
+    constexpr std::int64_t N = 1 << 20;
+    std::vector<std::uint8_t> colours(N, 0);
+    for (std::int64_t i = 0; i < N; i += 2)
+        colours[std::size_t(i)] = 1;
+    MarkMap::Builder b;
+    b.appendColours(0, colours.data(), N);
+    MarkMap every = b.finish();
+    EXPECT_LE(every.bytesHeld(), N + N / 8);
+    for (auto &c : colours)
+        c = std::uint8_t(rng() % 7);
+    MarkMap random;
+    for (std::int64_t i = 0; i < N; i += 4096)
+        random.assign(i, colours.data() + i, 4096);
+    EXPECT_LE(random.bytesHeld(), N + N / 8);
+    MarkMap sparse; // single bytes far apart stay runs
+    for (std::int64_t i = 0; i < N; i += 1000)
+        sparse.fill(i, 1, 2);
+    EXPECT_EQ(sparse.denseBytes(), 0);
 }
 
 // Far offsets cost nothing: marks at the ends of 64 GiB, shifted across 4 GiB.

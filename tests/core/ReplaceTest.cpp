@@ -2,6 +2,7 @@
 
 #include "edit/TActions.h"
 #include "search/ReplaceCommands.h"
+#include "search/SearchBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -392,4 +393,64 @@ TEST(FindAndMark, ColoursOccurrencesAsOneStep)
     script(mrOk, true, 6);
     EXPECT_EQ(MarksOf(r.s.doc), (Bytes{0, 6, 6, 0, 3, 0, 0}));
     EXPECT_EQ(r.host.menus.undoCaption, "&Undo (2 * Mark)");
+}
+
+// Marking all at once in one walk finds exactly what a run of searches finds, one at a time,
+// over small pieces (occurrences across their edges), in both directions, with and without
+// folding, onto marks of both forms; one Undo restores the marks before.
+TEST(FindAndMark, AllAtOnceEqualsSearchingOneAtATime)
+{
+    std::mt19937 rng(20261210);
+    for (int round = 0; round < 60; ++round) {
+        Bytes bytes(std::size_t(1 + rng() % 3000));
+        for (auto &b : bytes)
+            b = std::uint8_t("aAbB\0"[rng() % 5]);
+        Rig r({});
+        if (round % 2)
+            r.s.doc.setPieceLimitsForTesting(4, 1 + int(rng() % 9));
+        r.s.doc.loadBytes(bytes.data(), std::int64_t(bytes.size()));
+        for (int i = 0; i < 40; ++i) // typed bytes: pieces of one byte
+            r.s.doc.WriteBytes(std::int64_t(rng() % bytes.size()), &bytes[rng() % bytes.size()], 1);
+        r.host.requestLayout();
+        const Bytes now = BytesOf(r.s.doc);
+        Bytes marks(now.size(), 0);
+        const bool dense = rng() % 2;
+        for (std::size_t i = 0; i < marks.size(); i += dense ? 1 : 1 + rng() % 50)
+            marks[i] = std::uint8_t(rng() % 7);
+        r.s.doc.SetMarks(0, marks.data(), std::int64_t(marks.size()));
+
+        Bytes pattern(std::size_t(1 + rng() % (round % 3 ? 3 : 12)));
+        for (auto &b : pattern)
+            b = std::uint8_t("aAbB\0"[rng() % 5]);
+        const bool backward = rng() % 2, fold = rng() % 2;
+        const auto size = std::int64_t(now.size());
+        const std::int64_t cursor = std::int64_t(rng() % std::uint64_t(size));
+        const auto colour = std::uint8_t(1 + rng() % 6);
+        Bytes want = marks;
+        for (std::int64_t p = cursor;;) {
+            p = SearchBytes(now, pattern, p, backward, fold);
+            if (p < 0)
+                break;
+            std::fill_n(want.begin() + p, pattern.size(), colour);
+            p += backward ? -std::int64_t(pattern.size()) : std::int64_t(pattern.size());
+        }
+        r.ed.MoveCursorToOffset(cursor, false, false);
+        r.host.findScripts.push_back({[=](FindState &st) {
+                                          st.FindBytes = pattern;
+                                          st.Confirm = false;
+                                          st.Backward = backward;
+                                          st.BeginAtCursor = true;
+                                          st.CaseSensitive = !fold;
+                                          st.MarkColor = colour;
+                                      },
+                                      FindResultAll});
+        r.ed.runCommand(Command::FindAndMark);
+        ASSERT_EQ(MarksOf(r.s.doc), want) << "round " << round;
+        if (want != marks) {
+            r.s.History.Undo();
+            ASSERT_EQ(MarksOf(r.s.doc), marks) << "round " << round;
+            r.s.History.Redo();
+            ASSERT_EQ(MarksOf(r.s.doc), want) << "round " << round;
+        }
+    }
 }

@@ -240,37 +240,17 @@ Counted CountingPass(const Document &doc, const std::string &path)
 }
 
 // Records what [from, to) of the common part needs: red where the bytes differ, 0 where
-// they agree. `file` and `buf` hold the file's and the document's bytes from `from` on.
-// Equal stretches are unmarked and differing ones marked, each as one run.
-void MarkCommonSpan(const Document &doc, TCompoundMarkAction &action, const std::uint8_t *file,
-                    const std::uint8_t *buf, std::int64_t from, std::int64_t to)
-{
-    const std::int64_t n = to - from;
-    const bool anyMarked = doc.MarkRuns().countIn(from, n) > 0;
-    std::int64_t k = 0;
-    while (k < n) {
-        // The equal stretch from k on, a word at a time.
-        std::int64_t e = k;
-        while (e + 8 <= n && LoadWord(buf + e) == LoadWord(file + e))
-            e += 8;
-        while (e < n && buf[e] == file[e])
-            ++e;
-        if (e > k && anyMarked)
-            action.AddRun(doc, from + k, e - k, 0);
-        std::int64_t d = e; // and the differing stretch after it
-        while (d < n && buf[d] != file[d])
-            ++d;
-        if (d > e)
-            action.AddRun(doc, from + e, d - e, Red);
-        k = d;
-    }
-}
-
+// they agree. `file` holds the file's bytes from `from` on.
 void MarkCommon(const Document &doc, TCompoundMarkAction &action, const std::uint8_t *file,
-                std::int64_t from, std::int64_t to)
+                std::int64_t from, std::int64_t to, std::vector<std::uint8_t> &colours)
 {
     doc.ForEachSpan(from, to, [&](const Document::Span &s) {
-        MarkCommonSpan(doc, action, file + (s.offset - from), s.data, s.offset, s.offset + s.size);
+        const std::uint8_t *mine = s.data, *theirs = file + (s.offset - from);
+        colours.resize(std::size_t(s.size));
+        std::uint8_t *out = colours.data();
+        for (std::int64_t i = 0; i < s.size; ++i)
+            out[i] = mine[i] != theirs[i] ? Red : 0;
+        action.AddColours(doc, s.offset, out, s.size);
         return true;
     });
 }
@@ -294,6 +274,7 @@ Failure MarkingPass(MarksContext &ctx, const std::string &path, std::int64_t len
     std::vector<std::uint8_t> block(std::size_t(std::min<std::int64_t>(common, ReadBlock)));
     std::int64_t blockStart = 0, blockEnd = 0;
     std::int64_t shown = 0;
+    std::vector<std::uint8_t> colours;
     for (std::int64_t i = 0; i < size;) {
         const std::int64_t percent = i * 100 / size;
         if (percent != shown) {
@@ -312,7 +293,7 @@ Failure MarkingPass(MarksContext &ctx, const std::string &path, std::int64_t len
                 blockEnd = i + std::int64_t(n);
             }
             end = std::min(end, blockEnd);
-            MarkCommon(doc, *action, block.data() + (i - blockStart), i, end);
+            MarkCommon(doc, *action, block.data() + (i - blockStart), i, end, colours);
         } else {
             action->AddRun(doc, i, end - i, Yellow); // walks no span: counted here
             doc.Progress(end - i);

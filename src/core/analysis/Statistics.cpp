@@ -5,6 +5,7 @@
 #include "document/Language.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -48,33 +49,52 @@ private:
 // Far below the 32-bit limit of a table, whatever the mix of values.
 constexpr std::int64_t FlushEvery = std::int64_t(1) << 30;
 
-// Counts the bytes of every span, flushing the 32-bit tables before they could overflow.
-void CountBytes(const Document &doc, std::int64_t *out)
+// Feeds bytes into a histogram, flushing its 32-bit tables into out before they could
+// overflow.
+class Counter
 {
-    Histogram h;
-    std::int64_t pending = 0;
-    doc.ForEachSpan(0, doc.BufferSize(), [&](const Document::Span &s) {
-        const std::uint8_t *p = s.data;
-        for (std::int64_t n = s.size; n > 0;) {
-            const std::int64_t len = std::min(n, FlushEvery - pending);
+public:
+    explicit Counter(std::int64_t *out)
+        : m_out(out)
+    {}
+    ~Counter() { m_h.flushInto(m_out); }
+    Counter(const Counter &) = delete;
+    Counter &operator=(const Counter &) = delete;
+
+    void add(const std::uint8_t *p, std::int64_t n)
+    {
+        while (n > 0) {
+            const std::int64_t len = std::min(n, FlushEvery - m_pending);
             std::int64_t i = 0;
             for (; i + 16 <= len; i += 16) {
-                h.addWord(LoadWord(p + i));
-                h.addWord(LoadWord(p + i + 8));
+                m_h.addWord(LoadWord(p + i));
+                m_h.addWord(LoadWord(p + i + 8));
             }
             for (; i < len; ++i)
-                h.addByte(p[i]);
-            pending += len;
-            if (pending == FlushEvery) {
-                h.flushInto(out);
-                pending = 0;
+                m_h.addByte(p[i]);
+            m_pending += len;
+            if (m_pending == FlushEvery) {
+                m_h.flushInto(m_out);
+                m_pending = 0;
             }
             p += len;
             n -= len;
         }
+    }
+
+private:
+    Histogram m_h;
+    std::int64_t *m_out;
+    std::int64_t m_pending = 0;
+};
+
+void CountBytes(const Document &doc, std::int64_t *out)
+{
+    Counter counter(out);
+    doc.ForEachSpan(0, doc.BufferSize(), [&](const Document::Span &s) {
+        counter.add(s.data, s.size);
         return true;
     });
-    h.flushInto(out);
 }
 
 std::string MarkCount(std::int64_t n)
@@ -130,13 +150,23 @@ ByteStatistics CountStatistics(const Document &doc)
         s.marks[0] = size;
         return s;
     }
+    // Runs add their length; stretches held a colour per byte are counted like bytes.
+    std::array<std::int64_t, 256> colours{};
+    {
+        Counter counter(colours.data());
+        doc.MarkRuns().forEachPiece(0, size, [&](std::int64_t a, std::int64_t b, std::uint8_t c,
+                                                 const std::uint8_t *each) {
+            if (each)
+                counter.add(each, b - a);
+            else
+                colours[c] += b - a;
+        });
+    }
     std::int64_t coloured = 0;
-    doc.MarkRuns().forEachRun(0, size, [&](const MarkRun &r) {
-        if (r.colour < s.marks.size()) {
-            s.marks[r.colour] += r.end - r.start;
-            coloured += r.end - r.start;
-        }
-    });
+    for (std::size_t c = 1; c < s.marks.size(); ++c) {
+        s.marks[c] = colours[c];
+        coloured += colours[c];
+    }
     s.marks[0] = size - coloured;
     return s;
 }

@@ -218,12 +218,6 @@ void Document::PasteMarks(std::int64_t p, std::int64_t n, const MarkMap &src)
     m_marks.paste(p, std::min<std::int64_t>(n, BufferSize() - p), src);
 }
 
-void Document::ApplyMarks(const MarkMap &changes, MarkMap *old)
-{
-    m_marks.apply(changes, old);
-    m_marks.truncate(BufferSize()); // a change recorded for bytes that are gone
-}
-
 void Document::replaceRuns(const std::int64_t *at, std::int64_t count, std::int64_t spacing,
                            std::int64_t from, std::int64_t to, const std::uint8_t *bytes,
                            std::int64_t bytesStride, const std::uint8_t *extraMarks)

@@ -121,7 +121,7 @@ public:
         freshContents();
     }
 
-    // The marks, as runs: unmarked bytes cost nothing. They change only through the calls
+    // The marks, as runs or a colour per byte. They change only through the calls
     // below, which keep them within the document.
     const MarkMap &MarkRuns() const { return m_marks; }
     std::uint8_t MarkAt(std::int64_t p) const { return m_marks.at(p); }
@@ -130,8 +130,6 @@ public:
     void FillMarks(std::int64_t p, std::int64_t n, std::uint8_t colour);
     // Gives [p, p + n) the marks of src (offsets from 0), as undoing a deletion does.
     void PasteMarks(std::int64_t p, std::int64_t n, const MarkMap &src);
-    // A bulk change of marks in one pass (see MarkMap::apply); old receives its undo.
-    void ApplyMarks(const MarkMap &changes, MarkMap *old);
     // Every mark at or past this offset is 0.
     std::int64_t MarkedEnd() const { return m_marks.end(); }
     // How many bytes carry a mark.

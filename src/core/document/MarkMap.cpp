@@ -7,149 +7,464 @@
 
 namespace vtm {
 
-void MarkMap::push(std::vector<MarkRun> &out, MarkRun r)
+MarkMap::Limits MarkMap::s_limits;
+
+void MarkMap::setLimitsForTesting(Limits limits)
 {
-    if (r.colour == 0 || r.end <= r.start)
+    s_limits = limits;
+}
+
+namespace {
+
+// A run costs this much; a stretch where runs are shorter is cheaper as a colour per byte.
+constexpr std::int64_t RunBytes = 16;
+// A gap plus run this long ends a chunk of colours: past it, runs are cheaper again.
+constexpr std::int64_t DenseBreak = 32;
+// A stretch of colours this long is looked at as a whole: copied as it is when its runs are
+// short, taken apart into runs when they are long.
+constexpr std::int64_t Window = 1024;
+
+// The first offset in [i, n) holding a non-zero byte, or n.
+std::int64_t SkipZeros(const std::uint8_t *b, std::int64_t i, std::int64_t n)
+{
+    while (i < n && (i & 7) != 0 && b[i] == 0)
+        ++i;
+    while (i + 8 <= n && LoadWord(b + i) == 0)
+        i += 8;
+    while (i < n && b[i] == 0)
+        ++i;
+    return i;
+}
+
+// The last offset in [0, i] holding a non-zero byte, or -1.
+std::int64_t SkipZerosBackward(const std::uint8_t *b, std::int64_t i)
+{
+    while (i >= 7 && LoadWord(b + i - 7) == 0)
+        i -= 8;
+    while (i >= 0 && b[i] == 0)
+        --i;
+    return i;
+}
+
+// The first offset in [i, n) whose byte is not c, or n.
+std::int64_t SkipEqual(const std::uint8_t *b, std::int64_t i, std::int64_t n, std::uint8_t c)
+{
+    const std::uint64_t w = kByteOnes * c;
+    while (i + 8 <= n && LoadWord(b + i) == w)
+        i += 8;
+    while (i < n && b[i] == c)
+        ++i;
+    return i;
+}
+
+std::int64_t SkipEqualBackward(const std::uint8_t *b, std::int64_t i, std::uint8_t c)
+{
+    const std::uint64_t w = kByteOnes * c;
+    while (i >= 7 && LoadWord(b + i - 7) == w)
+        i -= 8;
+    while (i >= 0 && b[i] == c)
+        --i;
+    return i;
+}
+
+std::int64_t CountNonZero(const std::uint8_t *b, std::int64_t n)
+{
+    std::int64_t zeros = 0;
+    for (std::int64_t i = 0; i < n; ++i)
+        zeros += b[i] == 0;
+    return n - zeros;
+}
+
+// How many runs a stretch of colours holds.
+std::int64_t CountRuns(const std::uint8_t *b, std::int64_t n)
+{
+    std::int64_t runs = n > 0 && b[0] != 0;
+    for (std::int64_t i = 1; i < n; ++i)
+        runs += b[i] != 0 && b[i] != b[i - 1];
+    return runs;
+}
+
+} // namespace
+
+// ---- Builder ----------------------------------------------------------------------------
+
+void MarkMap::Builder::open(std::int64_t base, bool dense)
+{
+    m_open = true;
+    m_dense = dense;
+    m_base = base;
+    m_openCount = 0;
+    m_runs.clear();
+    m_bytes.clear();
+}
+
+void MarkMap::Builder::toDense()
+{
+    m_bytes.assign(std::size_t(m_end - m_base), 0);
+    for (const Run &r : m_runs)
+        std::memset(m_bytes.data() + r.start, r.colour, std::size_t(r.end - r.start));
+    m_runs.clear();
+    m_dense = true;
+}
+
+void MarkMap::Builder::close()
+{
+    if (!m_open)
         return;
-    if (!out.empty() && out.back().end == r.start && out.back().colour == r.colour)
-        out.back().end = r.end;
+    m_open = false;
+    const std::int64_t length = m_end - m_base;
+    if (length <= 0)
+        return;
+    // The cheaper form, with a margin so that a stretch does not flip back and forth. A few
+    // runs stay runs: scattered single marks then join one chunk instead of a chunk each.
+    if (!m_dense && m_runs.size() >= 8 && length < std::int64_t(m_runs.size()) * RunBytes)
+        toDense();
+    else if (m_dense && CountRuns(m_bytes.data(), length) * RunBytes * 2 < length) {
+        m_runs.clear();
+        for (std::int64_t i = SkipZeros(m_bytes.data(), 0, length); i < length;) {
+            const std::uint8_t c = m_bytes[std::size_t(i)];
+            const std::int64_t j = SkipEqual(m_bytes.data(), i + 1, length, c);
+            m_runs.push_back(Run{i, j, c});
+            i = SkipZeros(m_bytes.data(), j, length);
+        }
+        m_dense = false;
+    }
+    auto data = std::make_shared<Data>();
+    if (m_dense)
+        data->bytes.assign(m_bytes.begin(), m_bytes.begin() + length);
     else
-        out.push_back(r);
+        data->runs.assign(m_runs.begin(), m_runs.end());
+    m_chunks.push_back(Chunk{m_base, length, m_openCount, std::move(data)});
+    m_count += m_openCount;
 }
 
 void MarkMap::Builder::append(std::int64_t start, std::int64_t end, std::uint8_t colour)
 {
-    if (colour != 0 && end > start)
-        m_map.appendRun(start, end, colour);
+    if (colour == 0 || end <= start || end <= m_end)
+        return;
+    start = std::max(start, m_end); // ascending only: an overlap is dropped, never misplaced
+    if (m_open && m_dense) {
+        if (end - m_end <= DenseBreak && end - m_base <= s_limits.denseBytes) {
+            m_bytes.resize(std::size_t(end - m_base), 0);
+            std::memset(m_bytes.data() + (start - m_base), colour, std::size_t(end - start));
+            m_openCount += end - start;
+            m_end = end;
+            m_lastColour = colour;
+            return;
+        }
+        close();
+    }
+    if (m_open && start == m_end && colour == m_lastColour) {
+        m_runs.back().end = end - m_base;
+    } else {
+        if (m_open && m_runs.size() >= s_limits.chunkRuns) {
+            if ((m_end - m_base) < std::int64_t(m_runs.size()) * RunBytes
+                && end - m_base <= s_limits.denseBytes) {
+                toDense();
+                append(start, end, colour);
+                return;
+            }
+            close();
+        }
+        if (!m_open)
+            open(start, false);
+        m_runs.push_back(Run{start - m_base, end - m_base, colour});
+    }
+    m_openCount += end - start;
+    m_end = end;
+    m_lastColour = colour;
+}
+
+// Colours copied as they are (zeros included) into a chunk of colours.
+void MarkMap::Builder::appendDense(std::int64_t start, const std::uint8_t *colours,
+                                   std::int64_t n)
+{
+    while (n > 0) {
+        const std::int64_t first = SkipZeros(colours, 0, n);
+        if (first == n)
+            return;
+        start += first;
+        colours += first;
+        n -= first;
+        if (m_open && !m_dense) {
+            if (start - m_end <= DenseBreak && start + 1 - m_base <= s_limits.denseBytes)
+                toDense();
+            else
+                close();
+        }
+        if (m_open && (start - m_end > DenseBreak || start + 1 - m_base > s_limits.denseBytes))
+            close();
+        if (!m_open)
+            open(start, true);
+        const std::int64_t room = m_base + s_limits.denseBytes - start;
+        std::int64_t take = std::min(n, room);
+        const std::int64_t last = SkipZerosBackward(colours, take - 1);
+        take = last + 1; // ends marked; never 0, as colours[0] is marked
+        m_bytes.resize(std::size_t(start - m_base), 0);
+        m_bytes.insert(m_bytes.end(), colours, colours + take);
+        m_openCount += CountNonZero(colours, take);
+        m_end = start + take;
+        m_lastColour = colours[take - 1];
+        start += take;
+        colours += take;
+        n -= take;
+    }
 }
 
 void MarkMap::Builder::appendColours(std::int64_t start, const std::uint8_t *colours,
                                      std::int64_t n)
 {
-    std::int64_t i = 0;
-    while (i < n) {
-        // Unmarked stretches go a word at a time.
-        if (colours[i] == 0) {
-            ++i;
-            while (i + 8 <= n && LoadWord(colours + i) == 0)
-                i += 8;
+    if (start < m_end) { // ascending only
+        const std::int64_t skip = std::min(n, m_end - start);
+        start += skip;
+        colours += skip;
+        n -= skip;
+    }
+    for (std::int64_t w = 0; w < n; w += Window) {
+        const std::int64_t len = std::min(Window, n - w);
+        const std::uint8_t *c = colours + w;
+        const std::int64_t first = SkipZeros(c, 0, len);
+        if (first == len)
+            continue;
+        // Short runs: the window as it is; long ones: run by run.
+        if (CountRuns(c + first, len - first) * RunBytes > len - first) {
+            appendDense(start + w + first, c + first, len - first);
             continue;
         }
-        const std::uint8_t c = colours[i];
-        std::int64_t j = i + 1;
-        while (j < n && colours[j] == c)
-            ++j;
-        append(start + i, start + j, c);
-        i = j;
+        for (std::int64_t i = first; i < len;) {
+            const std::uint8_t k = c[i];
+            const std::int64_t j = SkipEqual(c, i + 1, len, k);
+            append(start + w + i, start + w + j, k);
+            i = SkipZeros(c, j, len);
+        }
+    }
+}
+
+void MarkMap::Builder::adopt(const Chunk &c, std::int64_t shift)
+{
+    close();
+    m_chunks.push_back(Chunk{c.base + shift, c.length, c.count, c.data});
+    m_count += c.count;
+    m_end = c.end() + shift;
+    m_lastColour = 0; // a chunk taken over is never extended
+}
+
+void MarkMap::Builder::appendMap(const MarkMap &src, std::int64_t from, std::int64_t to,
+                                 std::int64_t shift, bool share)
+{
+    for (std::size_t i = src.chunkFor(from); i < src.m_chunks.size(); ++i) {
+        const Chunk &c = src.m_chunks[i];
+        if (c.base >= to)
+            break;
+        if (share && c.base >= from && c.end() <= to && c.base + shift >= m_end) {
+            adopt(c, shift);
+            continue;
+        }
+        auto put = [&](std::int64_t s, std::int64_t e, std::uint8_t colour,
+                       const std::uint8_t *colours) {
+            if (colours)
+                appendColours(s + shift, colours, e - s);
+            else
+                append(s + shift, e + shift, colour);
+        };
+        forEachPieceOf(c, from, to, put);
+    }
+}
+
+void MarkMap::Builder::appendMirrored(const MarkMap &src, std::int64_t from, std::int64_t to,
+                                      std::int64_t size)
+{
+    if (to <= from || src.m_chunks.empty())
+        return;
+    std::vector<std::uint8_t> reversed;
+    const std::size_t first = src.chunkFor(from);
+    for (std::size_t i = src.chunkFor(to - 1) + 1; i-- > first;) {
+        if (i >= src.m_chunks.size())
+            continue;
+        const Chunk &c = src.m_chunks[i];
+        if (c.base >= to)
+            continue;
+        // This chunk's pieces, last first.
+        std::vector<MarkRun> runs;
+        auto put = [&](std::int64_t s, std::int64_t e, std::uint8_t colour,
+                       const std::uint8_t *colours) {
+            if (colours) {
+                reversed.assign(colours, colours + (e - s));
+                std::reverse(reversed.begin(), reversed.end());
+                appendColours(size - e, reversed.data(), e - s);
+            } else {
+                runs.push_back(MarkRun{s, e, colour});
+            }
+        };
+        forEachPieceOf(c, from, to, put);
+        for (auto r = runs.rbegin(); r != runs.rend(); ++r)
+            append(size - r->end, size - r->start, r->colour);
     }
 }
 
 MarkMap MarkMap::Builder::finish()
 {
-    MarkMap map = std::move(m_map);
-    m_map.clear();
+    close();
+    MarkMap map;
+    map.m_chunks = std::move(m_chunks);
+    map.m_count = m_count;
+    m_chunks.clear();
+    m_count = 0;
+    m_end = INT64_MIN;
+    m_lastColour = 0;
     return map;
 }
 
-bool MarkMap::Cursor::valid() const
-{
-    return m_map && m_chunk < m_map->m_chunks.size();
-}
-
-MarkRun MarkMap::Cursor::run() const
-{
-    const Chunk &c = m_map->m_chunks[m_chunk];
-    const Run &r = c.runs[m_index];
-    return MarkRun{c.base + r.start, c.base + r.end, r.colour};
-}
-
-void MarkMap::Cursor::next()
-{
-    if (++m_index >= m_map->m_chunks[m_chunk].runs.size()) {
-        ++m_chunk;
-        m_index = 0;
-    }
-}
-
-void MarkMap::Cursor::previous()
-{
-    if (m_index > 0) {
-        --m_index;
-    } else if (m_chunk > 0) {
-        --m_chunk;
-        m_index = m_map->m_chunks[m_chunk].runs.size() - 1;
-    } else {
-        m_chunk = m_map->m_chunks.size();
-    }
-}
-
-void MarkMap::rechunk(const std::vector<MarkRun> &runs, std::vector<Chunk> &out)
-{
-    const std::size_t n = runs.size();
-    if (n == 0)
-        return;
-    const std::size_t chunks = (n + ChunkRuns - 1) / ChunkRuns;
-    const std::size_t each = (n + chunks - 1) / chunks; // evenly, so none is tiny
-    for (std::size_t i = 0; i < n; i += each) {
-        Chunk c;
-        c.base = runs[i].start;
-        const std::size_t stop = std::min(n, i + each);
-        c.runs.reserve(stop - i);
-        for (std::size_t k = i; k < stop; ++k)
-            c.runs.push_back(Run{runs[k].start - c.base, runs[k].end - c.base, runs[k].colour});
-        out.push_back(std::move(c));
-    }
-}
+// ---- Reading ----------------------------------------------------------------------------
 
 std::size_t MarkMap::chunkFor(std::int64_t p) const
 {
     const auto it = std::upper_bound(m_chunks.begin(), m_chunks.end(), p,
-                                     [](std::int64_t v, const Chunk &c) { return v < c.absEnd(); });
+                                     [](std::int64_t v, const Chunk &c) { return v < c.end(); });
     return std::size_t(it - m_chunks.begin());
+}
+
+std::size_t MarkMap::firstRunEndingAfter(const Chunk &c, std::int64_t p)
+{
+    const std::int64_t rel = p < c.base ? -1 : p - c.base;
+    const auto it = std::upper_bound(c.data->runs.begin(), c.data->runs.end(), rel,
+                                     [](std::int64_t v, const Run &r) { return v < r.end; });
+    return std::size_t(it - c.data->runs.begin());
+}
+
+std::uint8_t MarkMap::colourAt(Loc l) const
+{
+    const Chunk &c = m_chunks[l.chunk];
+    return c.dense() ? c.data->bytes[std::size_t(l.index)]
+                     : c.data->runs[std::size_t(l.index)].colour;
+}
+
+bool MarkMap::lastInChunk(Loc l) const
+{
+    const Chunk &c = m_chunks[l.chunk];
+    return c.dense() ? l.index == c.length - 1
+                     : std::size_t(l.index) + 1 == c.data->runs.size();
+}
+
+MarkMap::Loc MarkMap::lastLoc(std::size_t chunk) const
+{
+    const Chunk &c = m_chunks[chunk];
+    return Loc{chunk, c.dense() ? c.length - 1 : std::int64_t(c.data->runs.size()) - 1};
+}
+
+MarkMap::Cursor MarkMap::settle(Loc loc) const
+{
+    Cursor cur;
+    cur.m_map = this;
+    if (loc.chunk >= m_chunks.size()) {
+        cur.m_first.chunk = m_chunks.size();
+        return cur;
+    }
+    const std::uint8_t colour = colourAt(loc);
+    // The piece through loc within its chunk, from here to where it begins and ends.
+    const auto piece = [&](Loc l, Loc &first, Loc &last) {
+        const Chunk &c = m_chunks[l.chunk];
+        if (c.dense()) {
+            const std::uint8_t *b = c.data->bytes.data();
+            first = {l.chunk, SkipEqualBackward(b, l.index, colour) + 1};
+            last = {l.chunk, SkipEqual(b, l.index, c.length, colour) - 1};
+            return MarkRun{c.base + first.index, c.base + last.index + 1, colour};
+        }
+        first = last = l;
+        const Run &r = c.data->runs[std::size_t(l.index)];
+        return MarkRun{c.base + r.start, c.base + r.end, colour};
+    };
+    Loc dummy;
+    cur.m_run = piece(loc, cur.m_first, cur.m_last);
+    // Into touching chunks whose edge has the same colour.
+    while (cur.m_first.index == 0 && cur.m_first.chunk > 0) {
+        const Loc prev = lastLoc(cur.m_first.chunk - 1);
+        if (m_chunks[prev.chunk].end() != cur.m_run.start || colourAt(prev) != colour)
+            break;
+        cur.m_run.start = piece(prev, cur.m_first, dummy).start;
+    }
+    while (lastInChunk(cur.m_last) && cur.m_last.chunk + 1 < m_chunks.size()) {
+        const Loc next{cur.m_last.chunk + 1, 0};
+        if (m_chunks[next.chunk].base != cur.m_run.end || colourAt(next) != colour)
+            break;
+        cur.m_run.end = piece(next, dummy, cur.m_last).end;
+    }
+    return cur;
+}
+
+void MarkMap::Cursor::next()
+{
+    const MarkMap &m = *m_map;
+    Loc l = m_last;
+    const Chunk &c = m.m_chunks[l.chunk];
+    if (c.dense()) {
+        l.index = SkipZeros(c.data->bytes.data(), l.index + 1, c.length);
+        if (l.index == c.length)
+            l = Loc{l.chunk + 1, 0};
+    } else if (std::size_t(++l.index) == c.data->runs.size()) {
+        l = Loc{l.chunk + 1, 0};
+    }
+    *this = m.settle(l);
+}
+
+void MarkMap::Cursor::previous()
+{
+    const MarkMap &m = *m_map;
+    Loc l = m_first;
+    const Chunk &c = m.m_chunks[l.chunk];
+    if (c.dense())
+        l.index = SkipZerosBackward(c.data->bytes.data(), l.index - 1);
+    else
+        --l.index;
+    if (l.index < 0) {
+        if (l.chunk == 0) {
+            m_first.chunk = m.m_chunks.size();
+            return;
+        }
+        l = m.lastLoc(l.chunk - 1);
+    }
+    *this = m.settle(l);
 }
 
 MarkMap::Cursor MarkMap::firstEndingAfter(std::int64_t p) const
 {
-    Cursor c;
-    c.m_map = this;
-    c.m_chunk = chunkFor(p);
-    if (c.m_chunk < m_chunks.size()) {
-        const Chunk &k = m_chunks[c.m_chunk];
-        const std::int64_t rel = p < k.base ? -1 : p - k.base;
-        const auto it = std::upper_bound(k.runs.begin(), k.runs.end(), rel,
-                                         [](std::int64_t v, const Run &r) { return v < r.end; });
-        c.m_index = std::size_t(it - k.runs.begin());
-    }
-    return c;
+    const std::size_t i = chunkFor(p);
+    if (i >= m_chunks.size())
+        return settle(Loc{i, 0});
+    const Chunk &c = m_chunks[i];
+    if (p <= c.base)
+        return settle(Loc{i, 0});
+    if (c.dense())
+        return settle(Loc{i, SkipZeros(c.data->bytes.data(), p - c.base, c.length)});
+    return settle(Loc{i, std::int64_t(firstRunEndingAfter(c, p))});
 }
 
 MarkMap::Cursor MarkMap::lastStartingAtOrBefore(std::int64_t p) const
 {
-    Cursor c;
-    c.m_map = this;
     const auto it = std::upper_bound(m_chunks.begin(), m_chunks.end(), p,
-                                     [](std::int64_t v, const Chunk &k) {
-                                         return v < k.base + k.runs.front().start;
-                                     });
-    if (it == m_chunks.begin()) {
-        c.m_chunk = m_chunks.size();
-        return c;
-    }
-    c.m_chunk = std::size_t(it - m_chunks.begin()) - 1;
-    const Chunk &k = m_chunks[c.m_chunk];
-    const auto r = std::upper_bound(k.runs.begin(), k.runs.end(), p - k.base,
+                                     [](std::int64_t v, const Chunk &k) { return v < k.base; });
+    if (it == m_chunks.begin())
+        return settle(Loc{m_chunks.size(), 0});
+    const std::size_t i = std::size_t(it - m_chunks.begin()) - 1;
+    const Chunk &c = m_chunks[i];
+    if (c.dense())
+        return settle(Loc{i, SkipZerosBackward(c.data->bytes.data(),
+                                                std::min(p - c.base, c.length - 1))});
+    const auto r = std::upper_bound(c.data->runs.begin(), c.data->runs.end(), p - c.base,
                                     [](std::int64_t v, const Run &run) { return v < run.start; });
-    c.m_index = std::size_t(r - k.runs.begin()) - 1;
-    return c;
+    return settle(Loc{i, std::int64_t(r - c.data->runs.begin()) - 1});
 }
 
 std::uint8_t MarkMap::at(std::int64_t p) const
 {
-    const Cursor c = firstEndingAfter(p);
-    if (!c.valid())
+    const std::size_t i = chunkFor(p);
+    if (i >= m_chunks.size() || m_chunks[i].base > p)
         return 0;
-    const MarkRun r = c.run();
-    return r.start <= p ? r.colour : 0;
+    const Chunk &c = m_chunks[i];
+    if (c.dense())
+        return c.data->bytes[std::size_t(p - c.base)];
+    const Run &r = c.data->runs[firstRunEndingAfter(c, p)];
+    return c.base + r.start <= p ? r.colour : 0;
 }
 
 void MarkMap::read(std::int64_t p, std::int64_t n, std::uint8_t *out) const
@@ -157,166 +472,187 @@ void MarkMap::read(std::int64_t p, std::int64_t n, std::uint8_t *out) const
     if (n <= 0)
         return;
     std::memset(out, 0, std::size_t(n));
-    forEachRun(p, p + n, [&](const MarkRun &r) {
-        std::memset(out + (r.start - p), r.colour, std::size_t(r.end - r.start));
+    forEachPiece(p, p + n, [&](std::int64_t s, std::int64_t e, std::uint8_t colour,
+                               const std::uint8_t *colours) {
+        if (colours)
+            std::memcpy(out + (s - p), colours, std::size_t(e - s));
+        else
+            std::memset(out + (s - p), colour, std::size_t(e - s));
     });
 }
 
 std::int64_t MarkMap::countIn(std::int64_t p, std::int64_t n) const
 {
     std::int64_t marked = 0;
-    if (n > 0)
-        forEachRun(p, p + n, [&](const MarkRun &r) { marked += r.end - r.start; });
+    if (n <= 0)
+        return 0;
+    for (std::size_t i = chunkFor(p); i < m_chunks.size() && m_chunks[i].base < p + n; ++i) {
+        const Chunk &c = m_chunks[i];
+        if (c.base >= p && c.end() <= p + n) {
+            marked += c.count;
+            continue;
+        }
+        auto add = [&](std::int64_t s, std::int64_t e, std::uint8_t, const std::uint8_t *b) {
+            marked += b ? CountNonZero(b, e - s) : e - s;
+        };
+        forEachPieceOf(c, p, p + n, add);
+    }
     return marked;
+}
+
+std::int64_t MarkMap::countColour(std::int64_t p, std::int64_t n, std::uint8_t colour) const
+{
+    std::int64_t found = 0;
+    if (n > 0)
+        forEachPiece(p, p + n, [&](std::int64_t s, std::int64_t e, std::uint8_t c,
+                                   const std::uint8_t *b) {
+            if (!b) {
+                found += c == colour ? e - s : 0;
+                return;
+            }
+            std::int64_t same = 0;
+            for (std::int64_t k = 0; k < e - s; ++k)
+                same += b[k] == colour;
+            found += same;
+        });
+    return found;
 }
 
 std::int64_t MarkMap::end() const
 {
-    return m_chunks.empty() ? 0 : m_chunks.back().absEnd();
+    return m_chunks.empty() ? 0 : m_chunks.back().end();
 }
 
-void MarkMap::splice(std::int64_t a, std::int64_t b, std::int64_t newLength,
-                     const std::vector<MarkRun> &fresh)
+// ---- Changing ---------------------------------------------------------------------------
+
+MarkMap::Data &MarkMap::own(Chunk &c)
+{
+    if (c.data.use_count() > 1)
+        c.data = std::make_shared<Data>(*c.data);
+    return *c.data;
+}
+
+template <class Fresh>
+void MarkMap::splice(std::int64_t a, std::int64_t b, std::int64_t newLength, bool adds,
+                     Fresh fresh)
 {
     const std::int64_t delta = newLength - (b - a);
-    // The chunks holding runs that meet [a, b] (touching counts: they may merge).
-    const auto first = std::lower_bound(
-        m_chunks.begin(), m_chunks.end(), a,
-        [](const Chunk &c, std::int64_t v) { return c.absEnd() < v; });
-    const auto last = std::upper_bound(
-        first, m_chunks.end(), b,
-        [](std::int64_t v, const Chunk &c) { return v < c.base + c.runs.front().start; });
-    std::size_t i0 = std::size_t(first - m_chunks.begin());
-    std::size_t i1 = std::size_t(last - m_chunks.begin());
-    if (i0 == i1 && fresh.empty()) {
-        if (delta != 0)
-            for (std::size_t i = i1; i < m_chunks.size(); ++i)
-                m_chunks[i].base += delta;
-        return;
-    }
-    // New runs between two chunks join a neighbour rather than start a chunk of their own.
-    if (i0 == i1 && i0 > 0)
-        --i0;
-    else if (i0 == i1 && i1 < m_chunks.size())
+    // The chunks meeting [a, b), or holding a inside them.
+    std::size_t i0 = chunkFor(a);
+    std::size_t i1 = i0;
+    while (i1 < m_chunks.size() && m_chunks[i1].base < b)
         ++i1;
-
-    std::vector<MarkRun> out;
-    std::int64_t removed = 0, removedRuns = 0;
+    // Marks between two chunks join a neighbour of runs rather than start a chunk of their
+    // own, so that scattered single marks do not cost a chunk each.
+    if (adds && i0 == i1) {
+        if (i0 > 0 && !m_chunks[i0 - 1].dense())
+            --i0;
+        else if (i1 < m_chunks.size() && !m_chunks[i1].dense())
+            ++i1;
+    }
+    Builder out;
+    std::int64_t removed = 0;
+    for (std::size_t i = i0; i < i1; ++i) {
+        removed += m_chunks[i].count;
+        if (m_chunks[i].base < a)
+            out.appendMap(*this, m_chunks[i].base, std::min(a, m_chunks[i].end()), 0, false);
+    }
+    fresh(out);
     for (std::size_t i = i0; i < i1; ++i)
-        for (const Run &r : m_chunks[i].runs) {
-            const std::int64_t s = m_chunks[i].base + r.start, e = m_chunks[i].base + r.end;
-            removed += e - s;
-            ++removedRuns;
-            if (s < a)
-                push(out, MarkRun{s, std::min(e, a), r.colour});
-        }
-    for (const MarkRun &f : fresh)
-        push(out, MarkRun{a + f.start, a + f.end, f.colour});
-    for (std::size_t i = i0; i < i1; ++i)
-        for (const Run &r : m_chunks[i].runs) {
-            const std::int64_t s = m_chunks[i].base + r.start, e = m_chunks[i].base + r.end;
-            if (e > b)
-                push(out, MarkRun{std::max(s, b) + delta, e + delta, r.colour});
-        }
-
-    std::int64_t added = 0;
-    for (const MarkRun &r : out)
-        added += r.end - r.start;
-    m_count += added - removed;
-    m_runCount += std::int64_t(out.size()) - removedRuns;
-
-    std::vector<Chunk> made;
-    rechunk(out, made);
-    const std::size_t tail = i0 + made.size();
-    // In place where they overlap; the tail moves once, and only when the count changes.
-    const std::size_t same = std::min(made.size(), i1 - i0);
-    std::move(made.begin(), made.begin() + std::ptrdiff_t(same),
+        if (m_chunks[i].end() > b)
+            out.appendMap(*this, std::max(b, m_chunks[i].base), m_chunks[i].end(), delta, false);
+    MarkMap made = out.finish();
+    m_count += made.m_count - removed;
+    const std::size_t same = std::min(made.m_chunks.size(), i1 - i0);
+    std::move(made.m_chunks.begin(), made.m_chunks.begin() + std::ptrdiff_t(same),
               m_chunks.begin() + std::ptrdiff_t(i0));
-    if (made.size() > same)
+    if (made.m_chunks.size() > same)
         m_chunks.insert(m_chunks.begin() + std::ptrdiff_t(i1),
-                        std::make_move_iterator(made.begin() + std::ptrdiff_t(same)),
-                        std::make_move_iterator(made.end()));
+                        std::make_move_iterator(made.m_chunks.begin() + std::ptrdiff_t(same)),
+                        std::make_move_iterator(made.m_chunks.end()));
     else if (i1 - i0 > same)
         m_chunks.erase(m_chunks.begin() + std::ptrdiff_t(i0 + same),
                        m_chunks.begin() + std::ptrdiff_t(i1));
     if (delta != 0)
-        for (std::size_t i = tail; i < m_chunks.size(); ++i)
+        for (std::size_t i = i0 + made.m_chunks.size(); i < m_chunks.size(); ++i)
             m_chunks[i].base += delta;
+}
+
+bool MarkMap::fillInPlace(std::int64_t p, std::int64_t n, std::uint8_t colour)
+{
+    const std::size_t i = chunkFor(p);
+    if (i >= m_chunks.size())
+        return false;
+    Chunk &c = m_chunks[i];
+    if (!c.dense() || p < c.base || p + n > c.end())
+        return false;
+    Data &d = own(c);
+    std::uint8_t *b = d.bytes.data() + (p - c.base);
+    const std::int64_t before = CountNonZero(b, n);
+    std::memset(b, colour, std::size_t(n));
+    const std::int64_t change = (colour ? n : 0) - before;
+    c.count += change;
+    m_count += change;
+    if (colour == 0) { // a chunk of colours begins and ends marked
+        const std::int64_t first = SkipZeros(d.bytes.data(), 0, c.length);
+        if (first == c.length) {
+            m_chunks.erase(m_chunks.begin() + std::ptrdiff_t(i));
+            return true;
+        }
+        const std::int64_t last = SkipZerosBackward(d.bytes.data(), c.length - 1);
+        if (first > 0 || last < c.length - 1) {
+            d.bytes.erase(d.bytes.begin() + last + 1, d.bytes.end());
+            d.bytes.erase(d.bytes.begin(), d.bytes.begin() + first);
+            c.base += first;
+            c.length = last + 1 - first;
+        }
+    }
+    return true;
 }
 
 void MarkMap::fill(std::int64_t p, std::int64_t n, std::uint8_t colour)
 {
-    if (n <= 0)
+    if (n <= 0 || fillInPlace(p, n, colour))
         return;
-    if (colour != 0 && p >= end()) { // bulk commands mark in ascending order
-        appendRun(p, p + n, colour);
-        return;
-    }
-    std::vector<MarkRun> fresh;
-    if (colour != 0)
-        fresh.push_back(MarkRun{0, n, colour});
-    splice(p, p + n, n, fresh);
+    splice(p, p + n, n, colour != 0, [&](Builder &out) { out.append(p, p + n, colour); });
 }
 
 void MarkMap::assign(std::int64_t p, const std::uint8_t *colours, std::int64_t n)
 {
-    if (n <= 0)
-        return;
-    Builder b;
-    b.appendColours(0, colours, n);
-    const MarkMap src = b.finish();
-    paste(p, n, src);
-}
-
-void MarkMap::appendRun(std::int64_t start, std::int64_t end, std::uint8_t colour)
-{
-    m_count += end - start;
-    if (!m_chunks.empty()) {
-        Chunk &c = m_chunks.back();
-        Run &last = c.runs.back();
-        if (c.base + last.end == start && last.colour == colour) {
-            last.end = end - c.base;
-            return;
-        }
-        if (c.runs.size() < ChunkRuns) {
-            c.runs.push_back(Run{start - c.base, end - c.base, colour});
-            ++m_runCount;
-            return;
-        }
-    }
-    Chunk c;
-    c.base = start;
-    c.runs.push_back(Run{0, end - start, colour});
-    m_chunks.push_back(std::move(c));
-    ++m_runCount;
+    if (n > 0)
+        splice(p, p + n, n, true, [&](Builder &out) { out.appendColours(p, colours, n); });
 }
 
 void MarkMap::insertGap(std::int64_t p, std::int64_t n)
 {
     if (n > 0)
-        splice(p, p, n, {});
+        splice(p, p, n, false, [](Builder &) {});
 }
 
 void MarkMap::erase(std::int64_t p, std::int64_t n)
 {
     if (n > 0)
-        splice(p, p + n, 0, {});
+        splice(p, p + n, 0, false, [](Builder &) {});
 }
 
 void MarkMap::paste(std::int64_t p, std::int64_t n, const MarkMap &src)
 {
-    if (n <= 0)
-        return;
-    std::vector<MarkRun> fresh;
-    src.forEachRun(0, n, [&](const MarkRun &r) { fresh.push_back(r); });
-    splice(p, p + n, n, fresh);
+    if (n > 0)
+        splice(p, p + n, n, true, [&](Builder &out) { out.appendMap(src, 0, n, p); });
 }
 
 MarkMap MarkMap::slice(std::int64_t p, std::int64_t n) const
 {
     Builder b;
     if (n > 0)
-        forEachRun(p, p + n, [&](const MarkRun &r) { b.append(r.start - p, r.end - p, r.colour); });
+        b.appendMap(*this, p, p + n, -p);
+    return b.finish();
+}
+
+MarkMap MarkMap::mirrored(std::int64_t size) const
+{
+    Builder b;
+    b.appendMirrored(*this, 0, size, size);
     return b.finish();
 }
 
@@ -331,79 +667,22 @@ void MarkMap::clear()
 {
     m_chunks.clear();
     m_count = 0;
-    m_runCount = 0;
-}
-
-namespace {
-// The marks a change replaces, walking the map's runs from `from` on: their colours with
-// bit 7 set, unmarked bytes as 0x80.
-void KeepReplaced(MarkMap::Cursor from, const MarkRun &change, MarkMap::Builder &before)
-{
-    std::int64_t at = change.start;
-    for (MarkMap::Cursor m = from; m.valid(); m.next()) {
-        const MarkRun r = m.run();
-        if (r.start >= change.end)
-            break;
-        const std::int64_t s = std::max(r.start, change.start), e = std::min(r.end, change.end);
-        before.append(at, s, 0x80);
-        before.append(s, e, std::uint8_t(r.colour | 0x80));
-        at = e;
-    }
-    before.append(at, change.end, 0x80);
-}
-} // namespace
-
-void MarkMap::apply(const MarkMap &changes, MarkMap *old)
-{
-    Builder before;
-    // Few changes in many runs: each one where it lands.
-    if (changes.m_runCount * 512 <= m_runCount) {
-        for (Cursor c = changes.begin(); c.valid(); c.next()) {
-            const MarkRun ch = c.run();
-            if (old)
-                KeepReplaced(firstEndingAfter(ch.start), ch, before);
-            fill(ch.start, ch.end - ch.start, std::uint8_t(ch.colour & 0x7F));
-        }
-        if (old)
-            *old = before.finish();
-        return;
-    }
-    // Otherwise one pass over both.
-    Builder out;
-    Cursor mine = begin();
-    std::int64_t pos = INT64_MIN;
-    auto keepUpTo = [&](std::int64_t limit) { // this map's runs in [pos, limit)
-        while (mine.valid()) {
-            const MarkRun r = mine.run();
-            if (r.start >= limit)
-                break;
-            out.append(std::max(r.start, pos), std::min(r.end, limit), r.colour);
-            if (r.end > limit)
-                break;
-            mine.next();
-        }
-    };
-    for (Cursor c = changes.begin(); c.valid(); c.next()) {
-        const MarkRun ch = c.run();
-        keepUpTo(ch.start);
-        if (old)
-            KeepReplaced(mine, ch, before);
-        while (mine.valid() && mine.run().end <= ch.end)
-            mine.next();
-        out.append(ch.start, ch.end, std::uint8_t(ch.colour & 0x7F));
-        pos = ch.end;
-    }
-    keepUpTo(INT64_MAX);
-    *this = out.finish();
-    if (old)
-        *old = before.finish();
 }
 
 std::int64_t MarkMap::bytesHeld() const
 {
     std::int64_t bytes = std::int64_t(m_chunks.capacity() * sizeof(Chunk));
     for (const Chunk &c : m_chunks)
-        bytes += std::int64_t(c.runs.capacity() * sizeof(Run));
+        bytes += std::int64_t(sizeof(Data) + c.data->runs.capacity() * sizeof(Run)
+                              + c.data->bytes.capacity());
+    return bytes;
+}
+
+std::int64_t MarkMap::denseBytes() const
+{
+    std::int64_t bytes = 0;
+    for (const Chunk &c : m_chunks)
+        bytes += c.dense() ? c.length : 0;
     return bytes;
 }
 

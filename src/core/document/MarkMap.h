@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace vtm {
@@ -15,30 +16,45 @@ struct MarkRun
     friend bool operator==(const MarkRun &, const MarkRun &) = default;
 };
 
-// The marks of a document as runs, so that unmarked bytes cost nothing to keep, scan,
-// shift or clear. Runs are kept in chunks of a few dozen with offsets relative to the
-// chunk, so an insertion or deletion moves one chunk's runs and the bases of the rest.
-// Adjacent runs of one colour are always merged: a run's start is where a marked area of
-// its colour begins.
+// The marks of a document, in chunks of two forms: runs where marks are sparse (unmarked
+// bytes cost nothing to keep, scan, shift or clear) and a colour per byte where runs are
+// short, so that no pattern costs more than about a byte per byte of the stretch it spans.
+// Offsets inside a chunk count from its base, so an insertion or deletion rewrites one
+// chunk and moves the bases of the rest. Chunks are shared, never changed while shared,
+// between a map, its slices and the undo data made from them, so a snapshot of a region
+// costs only its two edges.
 class MarkMap
 {
 public:
     class Builder;
+    struct Limits
+    {
+        std::size_t chunkRuns = 64;           // runs in a chunk of runs
+        std::int64_t denseBytes = 64 * 1024; // bytes in a chunk of colours
+    };
+    // Tests use tiny chunks so that edits cross chunk and form boundaries all the time.
+    static void setLimitsForTesting(Limits limits);
 
-    // Walks runs in ascending order.
+    // Walks the runs in ascending order: each the whole stretch of one colour, whatever the
+    // chunks and forms below it.
     class Cursor
     {
     public:
-        bool valid() const;
-        MarkRun run() const;
+        bool valid() const { return m_map && m_first.chunk < m_map->m_chunks.size(); }
+        MarkRun run() const { return m_run; }
         void next();
         void previous(); // becomes invalid before the first run
 
     private:
         friend class MarkMap;
+        struct Loc
+        {
+            std::size_t chunk = 0;
+            std::int64_t index = 0; // a run's index, or a byte's offset in a chunk of colours
+        };
         const MarkMap *m_map = nullptr;
-        std::size_t m_chunk = 0;
-        std::size_t m_index = 0;
+        Loc m_first, m_last; // where the run begins and ends
+        MarkRun m_run;
     };
 
     std::uint8_t at(std::int64_t p) const;
@@ -46,6 +62,8 @@ public:
     void read(std::int64_t p, std::int64_t n, std::uint8_t *out) const;
     // How many bytes of [p, p + n) carry a mark.
     std::int64_t countIn(std::int64_t p, std::int64_t n) const;
+    // How many bytes of [p, p + n) carry this colour (not 0).
+    std::int64_t countColour(std::int64_t p, std::int64_t n, std::uint8_t colour) const;
 
     // Gives [p, p + n) one colour (0 unmarks).
     void fill(std::int64_t p, std::int64_t n, std::uint8_t colour);
@@ -55,10 +73,12 @@ public:
     void insertGap(std::int64_t p, std::int64_t n);
     // Removes [p, p + n); marks past it move down by n.
     void erase(std::int64_t p, std::int64_t n);
-    // Gives [p, p + src's extent) the marks of src, whose offsets count from 0.
+    // Gives [p, p + n) the marks of src's [0, n), sharing its chunks.
     void paste(std::int64_t p, std::int64_t n, const MarkMap &src);
-    // The marks of [p, p + n), offsets counted from p.
+    // The marks of [p, p + n), offsets counted from p, sharing this map's chunks.
     MarkMap slice(std::int64_t p, std::int64_t n) const;
+    // The marks seen from the other end: offset x becomes size - 1 - x (all below size).
+    MarkMap mirrored(std::int64_t size) const;
     // Drops every mark at or past p.
     void truncate(std::int64_t p);
     void clear();
@@ -67,8 +87,7 @@ public:
     std::int64_t count() const { return m_count; }
     // One past the last marked byte; 0 when nothing is marked.
     std::int64_t end() const;
-    std::int64_t runCount() const { return m_runCount; }
-    bool empty() const { return m_runCount == 0; }
+    bool empty() const { return m_chunks.empty(); }
 
     // The first run that ends after p (holds p or lies past it).
     Cursor firstEndingAfter(std::int64_t p) const;
@@ -92,13 +111,20 @@ public:
         }
     }
 
-    // Bulk change in one pass over both maps. `changes` holds values with bit 7 set: where
-    // it has a run, the byte gets (value & 0x7F); elsewhere the byte keeps its mark. When
-    // `old` is given it receives the replaced marks in the same encoding, which undoes it.
-    void apply(const MarkMap &changes, MarkMap *old);
+    // Calls f(start, end, colour, colours) for the marks of [a, b) as they are held, in
+    // ascending order: a run of one colour (colours null), or a stretch with a colour per
+    // byte (colours[0] is start's, zeros between the marks). Unmarked bytes outside them.
+    template <class F>
+    void forEachPiece(std::int64_t a, std::int64_t b, F f) const
+    {
+        for (std::size_t i = chunkFor(a); i < m_chunks.size() && m_chunks[i].base < b; ++i)
+            forEachPieceOf(m_chunks[i], a, b, f);
+    }
 
-    // Memory held, for the history's accounting.
+    // Memory held, for the history's accounting (shared chunks counted in full).
     std::int64_t bytesHeld() const;
+    // Bytes held a colour per byte (for tests and benchmarks).
+    std::int64_t denseBytes() const;
 
     // Every run, in order (for tests and small maps).
     std::vector<MarkRun> runs() const;
@@ -111,32 +137,69 @@ private:
         std::uint8_t colour; // 16 bytes a run, with end
     };
     static_assert(sizeof(Run) == 16);
+    struct Data
+    {
+        std::vector<Run> runs;           // a chunk of runs
+        std::vector<std::uint8_t> bytes; // or of colours: one per byte of the chunk
+    };
+    // Spans its first to its last marked byte: a chunk of colours begins and ends marked.
     struct Chunk
     {
         std::int64_t base = 0;
-        std::vector<Run> runs;
-        std::int64_t absEnd() const { return base + runs.back().end; }
+        std::int64_t length = 0;
+        std::int64_t count = 0; // marked bytes
+        std::shared_ptr<Data> data;
+        bool dense() const { return !data->bytes.empty(); }
+        std::int64_t end() const { return base + length; }
     };
+    using Loc = Cursor::Loc;
 
-    static constexpr std::size_t ChunkRuns = 64;
+    static Limits s_limits;
 
-    // Replaces [a, b) by newLength bytes marked as `fresh` says (offsets from a, ascending,
-    // inside [0, newLength)); bytes past b move by newLength - (b - a).
-    void splice(std::int64_t a, std::int64_t b, std::int64_t newLength,
-                const std::vector<MarkRun> &fresh);
-    // A run past every other one (start >= end()).
-    void appendRun(std::int64_t start, std::int64_t end, std::uint8_t colour);
+    // The first chunk that ends after p.
     std::size_t chunkFor(std::int64_t p) const;
-    static void push(std::vector<MarkRun> &out, MarkRun r);
-    static void rechunk(const std::vector<MarkRun> &runs, std::vector<Chunk> &out);
+    static std::size_t firstRunEndingAfter(const Chunk &c, std::int64_t p);
+    // forEachPiece within one chunk.
+    template <class F>
+    static void forEachPieceOf(const Chunk &c, std::int64_t a, std::int64_t b, F &f)
+    {
+        if (c.dense()) {
+            const std::int64_t s = a > c.base ? a : c.base;
+            const std::int64_t e = b < c.end() ? b : c.end();
+            if (s < e)
+                f(s, e, std::uint8_t(0), c.data->bytes.data() + (s - c.base));
+            return;
+        }
+        const std::vector<Run> &runs = c.data->runs;
+        for (std::size_t k = firstRunEndingAfter(c, a); k < runs.size(); ++k) {
+            const std::int64_t s = c.base + runs[k].start, e = c.base + runs[k].end;
+            if (s >= b)
+                break;
+            f(s > a ? s : a, e < b ? e : b, runs[k].colour,
+              static_cast<const std::uint8_t *>(nullptr));
+        }
+    }
+    // The run through loc, whole: across equal bytes and into touching chunks.
+    Cursor settle(Loc loc) const;
+    bool lastInChunk(Loc l) const;
+    std::uint8_t colourAt(Loc l) const;
+    Loc lastLoc(std::size_t chunk) const;
+    // Replaces [a, b) by newLength bytes whose marks `fresh(builder)` appends from a on
+    // (in ascending order, inside [a, a + newLength)); bytes past b move by the difference.
+    // With `adds`, marks landing between two chunks join a neighbour of runs.
+    template <class Fresh>
+    void splice(std::int64_t a, std::int64_t b, std::int64_t newLength, bool adds, Fresh fresh);
+    // fill inside one chunk of colours nobody else holds: in place.
+    bool fillInPlace(std::int64_t p, std::int64_t n, std::uint8_t colour);
+    static Data &own(Chunk &c);
 
     std::vector<Chunk> m_chunks;
     std::int64_t m_count = 0;
-    std::int64_t m_runCount = 0;
 };
 
-// Builds a map from runs given in ascending order (adjacent runs of a colour merge, colour 0
-// is skipped), in one pass, chunk by chunk: the runs are written once.
+// Builds a map from marks given in ascending order (adjacent runs of a colour merge, colour 0
+// is skipped), in one pass: short runs go into chunks of colours, long ones stay runs, and
+// whole chunks of another map are taken over without a copy.
 class MarkMap::Builder
 {
 public:
@@ -146,10 +209,33 @@ public:
 
     void append(std::int64_t start, std::int64_t end, std::uint8_t colour);
     void appendColours(std::int64_t start, const std::uint8_t *colours, std::int64_t n);
+    // The marks of src's [from, to), moved by shift.
+    // Whole chunks are shared unless `share` is false.
+    void appendMap(const MarkMap &src, std::int64_t from, std::int64_t to, std::int64_t shift,
+                   bool share = true);
+    // The marks of src's [from, to), seen from the other end: x becomes size - 1 - x.
+    void appendMirrored(const MarkMap &src, std::int64_t from, std::int64_t to,
+                        std::int64_t size);
+    // One past the last marked byte appended.
+    std::int64_t end() const { return m_end; }
     MarkMap finish();
 
 private:
-    MarkMap m_map;
+    void open(std::int64_t base, bool dense);
+    void toDense();
+    void close();
+    void appendDense(std::int64_t start, const std::uint8_t *colours, std::int64_t n);
+    void adopt(const Chunk &c, std::int64_t shift);
+
+    std::vector<Chunk> m_chunks;
+    std::int64_t m_count = 0;
+    // The chunk being built.
+    bool m_open = false, m_dense = false;
+    std::int64_t m_base = 0, m_openCount = 0;
+    std::vector<Run> m_runs;
+    std::vector<std::uint8_t> m_bytes;
+    std::int64_t m_end = INT64_MIN;
+    std::uint8_t m_lastColour = 0;
 };
 
 } // namespace vtm

@@ -13,128 +13,201 @@ TCompoundMarkAction::TCompoundMarkAction(ActionKind kind, int group, bool charSi
     CharSide = charSide;
 }
 
-namespace {
-// The colour at x of a map or of an ascending run array, walked forwards, lowering `limit`
-// to where that colour may change.
-struct MapWalk
+void TCompoundMarkAction::toAny()
 {
-    MarkMap::Cursor c;
-    std::uint8_t at(std::int64_t x, std::int64_t &limit)
-    {
-        while (c.valid() && c.run().end <= x)
-            c.next();
-        if (!c.valid())
-            return 0;
-        const MarkRun r = c.run();
-        if (r.start <= x) {
-            limit = std::min(limit, r.end);
-            return r.colour;
-        }
-        limit = std::min(limit, r.start);
-        return 0;
-    }
-};
+    if (m_mode == Mode::Any)
+        return;
+    m_any = m_mode == Mode::Up ? m_builder.finish() : m_builder.finish().mirrored(m_mirror);
+    m_mode = Mode::Any;
+}
 
-struct ArrayWalk
+bool TCompoundMarkAction::cover(const Document &doc, std::int64_t &p, std::int64_t &n)
 {
-    const MarkRun *r;
-    const MarkRun *e;
-    std::uint8_t at(std::int64_t x, std::int64_t &limit)
-    {
-        while (r != e && r->end <= x)
-            ++r;
-        if (r == e)
-            return 0;
-        if (r->start <= x) {
-            limit = std::min(limit, r->end);
-            return r->colour;
-        }
-        limit = std::min(limit, r->start);
-        return 0;
-    }
-};
-} // namespace
-
-template <class Want>
-void TCompoundMarkAction::record(const Document &doc, std::int64_t p, std::int64_t end,
-                                 Want want)
-{
-    end = std::min(end, doc.BufferSize());
+    const std::int64_t size = doc.BufferSize();
+    if (n <= 0 || p >= size)
+        return false;
+    const std::int64_t end = p > size - n ? size : p + n; // no overflow for any n
     p = std::max<std::int64_t>(p, 0);
-    MapWalk change{m_changes.firstEndingAfter(p)};
-    MapWalk mark{doc.MarkRuns().firstEndingAfter(p)};
-    // Past every recorded change (bulk commands go forwards) a stretch is appended at once;
-    // elsewhere they are gathered first, as recording them moves the runs the walk is on.
-    const bool append = p >= m_changes.end();
-    std::vector<MarkRun> stretches;
-    for (std::int64_t x = p; x < end;) {
-        std::int64_t limit = end;
-        const std::uint8_t wanted = want(x, limit);
-        const std::uint8_t recorded = change.at(x, limit);
-        const std::uint8_t now = recorded ? std::uint8_t(recorded & 0x7F) : mark.at(x, limit);
-        if (now != wanted) {
-            if (append)
-                m_changes.fill(x, limit - x, std::uint8_t(wanted | 0x80));
-            else if (!stretches.empty() && stretches.back().end == x
-                     && stretches.back().colour == (wanted | 0x80))
-                stretches.back().end = limit;
-            else
-                stretches.push_back(MarkRun{x, limit, std::uint8_t(wanted | 0x80)});
-            if (m_members == 0)
-                m_firstPos = x;
-            Pos = limit - 1;
-            m_members += limit - x;
-        }
-        x = limit;
+    if (end <= p)
+        return false;
+    n = end - p;
+    const MarkMap &marks = doc.MarkRuns();
+    if (!m_started) {
+        m_started = true;
+        m_lo = m_hi = p;
     }
-    for (const MarkRun &r : stretches)
-        m_changes.fill(r.start, r.end - r.start, r.colour);
+    if (m_mode == Mode::Up && p >= m_hi) { // the marks between keep the document's
+        m_builder.appendMap(marks, m_hi, p, 0);
+        m_hi = end;
+        return true;
+    }
+    if (m_mode == Mode::Up && end <= m_lo) {
+        // The first step down: the stretch so far seen from the end.
+        m_mirror = size;
+        const MarkMap up = m_builder.finish();
+        m_builder.appendMirrored(up, m_lo, m_hi, m_mirror);
+        m_mode = Mode::Down;
+    }
+    if (m_mode == Mode::Down && end <= m_lo) {
+        m_builder.appendMirrored(marks, end, m_lo, m_mirror);
+        m_lo = p;
+        return true;
+    }
+    toAny();
+    if (p < m_lo) {
+        m_any.paste(p, m_lo - p, marks.slice(p, m_lo - p));
+        m_lo = p;
+    }
+    if (end > m_hi) {
+        m_any.paste(m_hi, end - m_hi, marks.slice(m_hi, end - m_hi));
+        m_hi = end;
+    }
+    return true;
+}
+
+void TCompoundMarkAction::counted(std::int64_t changed, std::int64_t first, std::int64_t last)
+{
+    if (changed <= 0)
+        return;
+    if (m_members == 0)
+        m_firstPos = first;
+    Pos = last;
+    m_members += changed;
 }
 
 void TCompoundMarkAction::AddRun(const Document &doc, std::int64_t p, std::int64_t n,
                                  std::uint8_t colour)
 {
-    record(doc, p, p + n, [colour](std::int64_t, std::int64_t &) { return colour; });
-}
-
-void TCompoundMarkAction::AddMarks(const Document &doc, const MarkRun *runs, std::size_t count,
-                                   std::int64_t from, std::int64_t to)
-{
-    from = std::max<std::int64_t>(from, 0);
-    to = std::min(to, doc.BufferSize());
-    if (count == 0 && from >= m_changes.end()) {
-        // Unmarking past every recorded change: the document's runs are the changes.
-        doc.MarkRuns().forEachRun(from, to, [&](const MarkRun &r) {
-            m_changes.fill(r.start, r.end - r.start, 0x80);
-            if (m_members == 0)
-                m_firstPos = r.start;
-            Pos = r.end - 1;
-            m_members += r.end - r.start;
-        });
+    if (!cover(doc, p, n))
         return;
+    // The stretch holds the document's marks, or in any order the recorded ones.
+    const MarkMap &now = m_mode == Mode::Any ? m_any : doc.MarkRuns();
+    const std::int64_t end = p + n;
+    if (now.empty() || now.countIn(p, n) == 0) {
+        if (colour != 0)
+            counted(n, p, end - 1);
+    } else {
+        const std::int64_t changed =
+            colour ? n - now.countColour(p, n, colour) : now.countIn(p, n);
+        if (changed > 0) {
+            // The first and last byte whose colour changes.
+            std::int64_t first = p, last = end - 1;
+            const MarkMap::Cursor a = now.firstEndingAfter(p);
+            const MarkMap::Cursor b = now.lastStartingAtOrBefore(end - 1);
+            if (colour == 0) {
+                first = std::max(a.run().start, p);
+                last = std::min(b.run().end, end) - 1;
+            } else {
+                if (a.valid() && a.run().start <= p && a.run().colour == colour)
+                    first = a.run().end;
+                if (b.valid() && b.run().end >= end && b.run().colour == colour)
+                    last = b.run().start - 1;
+            }
+            counted(changed, first, last);
+        }
     }
-    ArrayWalk walk{runs, runs + count};
-    record(doc, from, to,
-           [&walk](std::int64_t x, std::int64_t &limit) { return walk.at(x, limit); });
+    switch (m_mode) {
+    case Mode::Up: m_builder.append(p, end, colour); break;
+    case Mode::Down: m_builder.append(m_mirror - end, m_mirror - p, colour); break;
+    case Mode::Any: m_any.fill(p, n, colour); break;
+    }
 }
 
-std::uint8_t TCompoundMarkAction::ColourAfter(const Document &doc, std::int64_t p) const
+void TCompoundMarkAction::AddColours(const Document &doc, std::int64_t p,
+                                     const std::uint8_t *colours, std::int64_t n)
+{
+    const std::int64_t asked = p;
+    if (!cover(doc, p, n))
+        return;
+    colours += p - asked;
+    const MarkMap &now = m_mode == Mode::Any ? m_any : doc.MarkRuns();
+    // Compared a block at a time with what the bytes hold now.
+    constexpr std::int64_t Block = 64 * 1024;
+    std::vector<std::uint8_t> was;
+    std::int64_t changed = 0, first = -1, last = -1;
+    for (std::int64_t k = 0; k < n; k += Block) {
+        const std::int64_t len = std::min(Block, n - k);
+        const std::uint8_t *want = colours + k;
+        std::int64_t diff = 0, f = -1, l = -1;
+        if (now.empty() || now.countIn(p + k, len) == 0) {
+            for (std::int64_t i = 0; i < len; ++i)
+                diff += want[i] != 0;
+            if (diff > 0) {
+                f = std::find_if(want, want + len, [](std::uint8_t c) { return c != 0; }) - want;
+                l = len - 1;
+                while (want[l] == 0)
+                    --l;
+            }
+        } else {
+            was.resize(std::size_t(len));
+            now.read(p + k, len, was.data());
+            for (std::int64_t i = 0; i < len; ++i)
+                diff += want[i] != was[std::size_t(i)];
+            if (diff > 0) {
+                f = std::mismatch(want, want + len, was.data()).first - want;
+                l = len - 1;
+                while (want[l] == was[std::size_t(l)])
+                    --l;
+            }
+        }
+        if (diff > 0) {
+            changed += diff;
+            if (first < 0)
+                first = p + k + f;
+            last = p + k + l;
+        }
+    }
+    counted(changed, first, last);
+    switch (m_mode) {
+    case Mode::Up: m_builder.appendColours(p, colours, n); break;
+    case Mode::Down: {
+        std::vector<std::uint8_t> reversed(colours, colours + n);
+        std::reverse(reversed.begin(), reversed.end());
+        m_builder.appendColours(m_mirror - p - n, reversed.data(), n);
+        break;
+    }
+    case Mode::Any: m_any.assign(p, colours, n); break;
+    }
+}
+
+std::uint8_t TCompoundMarkAction::ColourAfter(const Document &doc, std::int64_t p)
 {
     if (p < 0 || p >= doc.BufferSize())
         return 0;
-    const std::uint8_t change = m_changes.at(p);
-    return change ? std::uint8_t(change & 0x7F) : doc.MarkAt(p);
+    if (!m_started || p < m_lo || p >= m_hi)
+        return doc.MarkAt(p);
+    if (m_finished)
+        return m_after.at(p - m_lo);
+    toAny();
+    return m_any.at(p);
 }
 
 ActionOutcome TCompoundMarkAction::DoAction(EditContext &ctx)
 {
-    ctx.Doc().ApplyMarks(m_changes, &m_replaced);
+    Document &doc = ctx.Doc();
+    if (!m_finished) {
+        MarkMap after;
+        switch (m_mode) {
+        case Mode::Up: after = m_builder.finish(); break;
+        case Mode::Down: after = m_builder.finish().mirrored(m_mirror); break;
+        case Mode::Any: after = std::move(m_any); break;
+        }
+        m_after = after.slice(m_lo, m_hi - m_lo);
+        m_any.clear();
+        m_finished = true;
+    }
+    if (!m_haveBefore) {
+        m_before = doc.MarkRuns().slice(m_lo, m_hi - m_lo);
+        m_haveBefore = true;
+        m_undoBytes = m_before.bytesHeld() + m_after.bytesHeld();
+    }
+    doc.PasteMarks(m_lo, m_hi - m_lo, m_after);
     return ActionOutcome::Done;
 }
 
 ActionOutcome TCompoundMarkAction::UndoAction(EditContext &ctx)
 {
-    ctx.Doc().ApplyMarks(m_replaced, nullptr);
+    ctx.Doc().PasteMarks(m_lo, m_hi - m_lo, m_before);
     return ActionOutcome::Done;
 }
 
@@ -151,11 +224,6 @@ void TCompoundMarkAction::SetUndoActionCursorPos(EditContext &ctx)
 bool TCompoundMarkAction::SizeChanged() const
 {
     return false;
-}
-
-std::int64_t TCompoundMarkAction::UndoBytes() const
-{
-    return m_changes.bytesHeld() + m_replaced.bytesHeld();
 }
 
 } // namespace vtm

@@ -145,7 +145,7 @@ void UnmarkAll(MarksContext &ctx)
                 }
                 for (std::int64_t x = lo; x < hi;) {
                     const std::int64_t y = StretchEnd(doc.MarkRuns(), x, hi, RunsPerCount);
-                    unmark->AddMarks(doc, nullptr, 0, x, y);
+                    unmark->AddRun(doc, x, y - x, 0);
                     doc.Progress(y - x);
                     x = y;
                 }

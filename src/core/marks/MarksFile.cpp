@@ -77,16 +77,22 @@ MarksDecoder::MarksDecoder(const Document &doc, TCompoundMarkAction &changes,
     m_nextReport = NextStep(0, m_size);
 }
 
-// The runs fed so far become changes against the document's marks, in one pass.
+// The bytes described so far become changes against the document's marks.
 void MarksDecoder::record()
 {
-    m_changes.AddMarks(m_doc, m_runs.data(), m_runs.size(), m_recorded, m_next);
-    m_recorded = m_next;
-    m_runs.clear();
+    if (!m_colours.empty())
+        m_changes.AddColours(m_doc, m_start, m_colours.data(), std::int64_t(m_colours.size()));
+    if (m_unmarked > 0)
+        m_changes.AddRun(m_doc, m_next - m_unmarked, m_unmarked, 0);
+    m_colours.clear();
+    m_unmarked = 0;
+    m_start = m_next;
 }
 
 bool MarksDecoder::Feed(const std::uint8_t *runs, std::size_t n)
 {
+    // Unmarked stretches longer than this are recorded as runs, not a colour per byte.
+    constexpr std::int64_t LongGap = 4096;
     for (std::size_t r = 0; r < n; ++r) {
         if (m_next >= m_size)
             break;
@@ -94,11 +100,16 @@ bool MarksDecoder::Feed(const std::uint8_t *runs, std::size_t n)
         if (colour == 7) // no colour of ours; the writer never produces it
             colour = 0;
         const std::int64_t end = std::min<std::int64_t>(m_next + (runs[r] >> 3) + 1, m_size);
-        if (colour != 0) {
-            if (!m_runs.empty() && m_runs.back().end == m_next && m_runs.back().colour == colour)
-                m_runs.back().end = end;
-            else
-                m_runs.push_back(MarkRun{m_next, end, colour});
+        if (colour == 0) {
+            m_unmarked += end - m_next;
+        } else {
+            if (m_unmarked >= LongGap) {
+                record();
+            } else if (m_unmarked > 0) {
+                m_colours.resize(m_colours.size() + std::size_t(m_unmarked), 0);
+                m_unmarked = 0;
+            }
+            m_colours.resize(m_colours.size() + std::size_t(end - m_next), colour);
         }
         m_next = end;
         if (m_next >= m_nextReport)
@@ -110,7 +121,9 @@ bool MarksDecoder::Feed(const std::uint8_t *runs, std::size_t n)
 
 void MarksDecoder::UnmarkUpTo(std::int64_t end)
 {
-    m_next = std::max(m_next, std::min(end, m_size));
+    const std::int64_t to = std::max(m_next, std::min(end, m_size));
+    m_unmarked += to - m_next;
+    m_next = to;
     record();
 }
 

@@ -55,8 +55,11 @@ private:
     MarksProgress m_progress;
     std::int64_t m_size;
     std::int64_t m_next = 0;
-    std::int64_t m_recorded = 0; // the runs before this are in m_changes
-    std::vector<MarkRun> m_runs;
+    // Not yet recorded: the colours of [m_start, m_start + size) and then m_unmarked bytes
+    // without a mark, up to m_next. A long unmarked stretch is recorded as one run.
+    std::int64_t m_start = 0;
+    std::vector<std::uint8_t> m_colours;
+    std::int64_t m_unmarked = 0;
     int m_percent = 0;
     std::int64_t m_nextReport = 0;
 };

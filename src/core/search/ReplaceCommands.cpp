@@ -10,6 +10,7 @@
 #include "edit/TCompoundReplaceAction.h"
 #include "edit/TMarkAction.h"
 #include "edit/TReplaceAction.h"
+#include "search/MarkAll.h"
 
 #include <algorithm>
 #include <cmath>
@@ -417,6 +418,31 @@ void FindAndMarkCommand(EditContext &ctx, SearchUi &ui, const FindState &state, 
         for (;;) {
             bool mark = true;
             reach.search(run.start);
+            if (run.all && !run.confirm) {
+                // The rest without asking: one walk over the bytes, no search per occurrence.
+                if (!bulk)
+                    bulk = std::make_unique<TCompoundMarkAction>(ActionKind::Mark, run.group,
+                                                                 run.side);
+                MarkAllProgress got;
+                got.changed = [&](std::int64_t p) { run.progress(ui, p, end); };
+                const auto account = [&] {
+                    run.found += got.found;
+                    if (got.last >= 0)
+                        run.last = kept = got.last;
+                };
+                try {
+                    MarkAllOccurrences(doc, *bulk, state.FindBytes, !state.CaseSensitive,
+                                       run.start, run.backward, colour, got);
+                } catch (const std::bad_alloc &) { // what was collected is still recorded
+                    ctx.ShowMessageDlg(OutOfMemoryText(ctx.Language()), MessageKind::Error, mbOK,
+                                       0);
+                } catch (const JobStopped &) {
+                    account();
+                    throw;
+                }
+                account();
+                break;
+            }
             const std::int64_t p = run.next(ui, MarkQuestionText(ctx.Language()), &mark);
             if (p < 0)
                 break;
