@@ -113,7 +113,7 @@ void BM_CompareAndMarkEveryOther(benchmark::State &state)
     const std::string path = TempPath(".cmp");
     vtmbench::BenchContext ctx;
     {
-        std::vector<std::uint8_t> bytes(std::size_t(kSize));
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kSize));
         std::mt19937_64 rng(5);
         for (auto &b : bytes)
             b = std::uint8_t(rng());
@@ -162,7 +162,7 @@ void BM_StatisticsRandomColours(benchmark::State &state)
     };
     const double unmarked = best();
     {
-        std::vector<std::uint8_t> colours(std::size_t(kSize));
+        std::vector<std::uint8_t> colours(static_cast<std::size_t>(kSize));
         std::mt19937_64 rng(9);
         for (auto &c : colours)
             c = std::uint8_t(1 + rng() % 6);

@@ -90,6 +90,8 @@ std::int64_t CountRuns(const std::uint8_t *b, std::int64_t n)
 
 void MarkMap::Builder::open(std::int64_t base, bool dense)
 {
+    if (dense)
+        m_bytes.reserve(std::size_t(s_limits.denseBytes));
     m_open = true;
     m_dense = dense;
     m_base = base;
@@ -100,6 +102,7 @@ void MarkMap::Builder::open(std::int64_t base, bool dense)
 
 void MarkMap::Builder::toDense()
 {
+    m_bytes.reserve(std::size_t(s_limits.denseBytes));
     m_bytes.assign(std::size_t(m_end - m_base), 0);
     for (const Run &r : m_runs)
         std::memset(m_bytes.data() + r.start, r.colour, std::size_t(r.end - r.start));
@@ -130,7 +133,11 @@ void MarkMap::Builder::close()
         m_dense = false;
     }
     auto data = std::make_shared<Data>();
-    if (m_dense)
+    if (m_dense && std::int64_t(m_bytes.capacity()) - length <= length / 8) {
+        m_bytes.resize(std::size_t(length));
+        data->bytes = std::move(m_bytes); // nearly full: taken over, not copied
+        m_bytes = {};
+    } else if (m_dense)
         data->bytes.assign(m_bytes.begin(), m_bytes.begin() + length);
     else
         data->runs.assign(m_runs.begin(), m_runs.end());

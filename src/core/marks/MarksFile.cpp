@@ -80,38 +80,77 @@ MarksDecoder::MarksDecoder(const Document &doc, TCompoundMarkAction &changes,
 // The bytes described so far become changes against the document's marks.
 void MarksDecoder::record()
 {
-    if (!m_colours.empty())
-        m_changes.AddColours(m_doc, m_start, m_colours.data(), std::int64_t(m_colours.size()));
+    if (m_used > 0)
+        m_changes.AddColours(m_doc, m_start, m_colours.data(), m_used);
     if (m_unmarked > 0)
         m_changes.AddRun(m_doc, m_next - m_unmarked, m_unmarked, 0);
-    m_colours.clear();
+    m_used = 0;
     m_unmarked = 0;
     m_start = m_next;
 }
+
+namespace {
+// A run is at most 32 bytes: each is written as 32 bytes of its colour, of which the run's
+// length counts, so that decoding a run is two stores and no call.
+struct Splats
+{
+    std::uint8_t row[8][MaxMarksRun];
+    constexpr Splats() : row{}
+    {
+        for (int c = 0; c < 8; ++c)
+            for (int k = 0; k < MaxMarksRun; ++k)
+                row[c][k] = std::uint8_t(c);
+    }
+};
+constexpr Splats kSplats;
+} // namespace
 
 bool MarksDecoder::Feed(const std::uint8_t *runs, std::size_t n)
 {
     // Unmarked stretches longer than this are recorded as runs, not a colour per byte.
     constexpr std::int64_t LongGap = 4096;
-    for (std::size_t r = 0; r < n; ++r) {
-        if (m_next >= m_size)
-            break;
-        std::uint8_t colour = runs[r] & 7;
-        if (colour == 7) // no colour of ours; the writer never produces it
-            colour = 0;
-        const std::int64_t end = std::min<std::int64_t>(m_next + (runs[r] >> 3) + 1, m_size);
-        if (colour == 0) {
-            m_unmarked += end - m_next;
-        } else {
+    // 7 is no colour of ours (the writer never produces it): unmarked.
+    static constexpr std::uint8_t ColourOf[8] = {0, 1, 2, 3, 4, 5, 6, 0};
+    std::size_t r = 0;
+    while (r < n && m_next < m_size) {
+        // Runs far enough from the document's end need no clipping: a stretch of them in a
+        // tight loop, with room for each one's 32 bytes and for a short unmarked gap.
+        // Never past the next percentage by more than one run, so that none is skipped.
+        std::size_t k = std::min<std::size_t>({n - r, 4096,
+                                               std::size_t((m_size - m_next) / MaxMarksRun)});
+        if (m_nextReport - m_next < std::int64_t(k) * MaxMarksRun)
+            k = std::max<std::size_t>(1, std::size_t((m_nextReport - m_next) / MaxMarksRun));
+        const bool clip = k == 0;
+        if (clip)
+            k = 1;
+        const std::int64_t need = m_used + std::int64_t(k) * MaxMarksRun + LongGap;
+        if (need > std::int64_t(m_colours.size()))
+            m_colours.resize(std::max<std::size_t>(m_colours.size() * 2, std::size_t(need)));
+        std::uint8_t *const out = m_colours.data();
+        for (const std::size_t stop = r + k; r < stop; ++r) {
+            const std::uint8_t colour = ColourOf[runs[r] & 7];
+            const std::int64_t len =
+                clip ? std::min<std::int64_t>((runs[r] >> 3) + 1, m_size - m_next)
+                     : (runs[r] >> 3) + 1;
+            if (colour == 0) {
+                m_unmarked += len;
+                m_next += len;
+                continue;
+            }
             if (m_unmarked >= LongGap) {
-                record();
+                record(); // m_used is 0 again: the room is still there
             } else if (m_unmarked > 0) {
-                m_colours.resize(m_colours.size() + std::size_t(m_unmarked), 0);
+                if (m_unmarked <= MaxMarksRun)
+                    std::memcpy(out + m_used, kSplats.row[0], MaxMarksRun);
+                else
+                    std::memset(out + m_used, 0, std::size_t(m_unmarked));
+                m_used += m_unmarked;
                 m_unmarked = 0;
             }
-            m_colours.resize(m_colours.size() + std::size_t(end - m_next), colour);
+            std::memcpy(out + m_used, kSplats.row[colour], MaxMarksRun);
+            m_used += len;
+            m_next += len;
         }
-        m_next = end;
         if (m_next >= m_nextReport)
             Report(m_next, m_size, m_percent, m_nextReport, m_progress);
     }

@@ -58,7 +58,8 @@ private:
     // Not yet recorded: the colours of [m_start, m_start + size) and then m_unmarked bytes
     // without a mark, up to m_next. A long unmarked stretch is recorded as one run.
     std::int64_t m_start = 0;
-    std::vector<std::uint8_t> m_colours;
+    std::vector<std::uint8_t> m_colours; // m_used of them hold colours
+    std::int64_t m_used = 0;
     std::int64_t m_unmarked = 0;
     int m_percent = 0;
     std::int64_t m_nextReport = 0;
