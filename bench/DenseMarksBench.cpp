@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include <malloc.h>
 #include <unistd.h>
 
 namespace {
@@ -36,13 +37,11 @@ double secondsSince(Clock::time_point t0)
     return std::chrono::duration<double>(Clock::now() - t0).count();
 }
 
-// Resident memory of the process.
+// Memory allocated and not freed (resident pages would count freed memory kept for reuse).
 double residentBytes()
 {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return double(resident) * double(sysconf(_SC_PAGESIZE));
+    const struct mallinfo2 m = mallinfo2();
+    return double(m.uordblks) + double(m.hblkhd);
 }
 
 std::string TempPath(const char *name)
@@ -73,6 +72,7 @@ std::vector<std::uint8_t> Utf16Text()
 // The memory a marking command added, and what the marks and undo data say they hold.
 void ReportMemory(benchmark::State &state, vtmbench::BenchContext &ctx, double before)
 {
+    // Allocated by the command: the marks and the undo data it keeps (shared with them).
     state.counters["growth_x"] = (residentBytes() - before) / double(kSize);
     state.counters["marks_MiB"] = double(ctx.Doc().MarkRuns().bytesHeld()) / MiB;
     state.counters["undo_MiB"] = double(ctx.History().UndoBytes()) / MiB;

@@ -96,6 +96,7 @@ void MarkMap::Builder::open(std::int64_t base, bool dense)
     m_dense = dense;
     m_base = base;
     m_openCount = 0;
+    m_openRuns = 0;
     m_runs.clear();
     m_bytes.clear();
 }
@@ -106,6 +107,7 @@ void MarkMap::Builder::toDense()
     m_bytes.assign(std::size_t(m_end - m_base), 0);
     for (const Run &r : m_runs)
         std::memset(m_bytes.data() + r.start, r.colour, std::size_t(r.end - r.start));
+    m_openRuns = std::int64_t(m_runs.size());
     m_runs.clear();
     m_dense = true;
 }
@@ -122,7 +124,8 @@ void MarkMap::Builder::close()
     // runs stay runs: scattered single marks then join one chunk instead of a chunk each.
     if (!m_dense && m_runs.size() >= 8 && length < std::int64_t(m_runs.size()) * RunBytes)
         toDense();
-    else if (m_dense && CountRuns(m_bytes.data(), length) * RunBytes * 2 < length) {
+    else if (m_dense && m_openRuns * RunBytes * 2 < length
+             && CountRuns(m_bytes.data(), length) * RunBytes * 2 < length) {
         m_runs.clear();
         for (std::int64_t i = SkipZeros(m_bytes.data(), 0, length); i < length;) {
             const std::uint8_t c = m_bytes[std::size_t(i)];
@@ -155,6 +158,7 @@ void MarkMap::Builder::append(std::int64_t start, std::int64_t end, std::uint8_t
             m_bytes.resize(std::size_t(end - m_base), 0);
             std::memset(m_bytes.data() + (start - m_base), colour, std::size_t(end - start));
             m_openCount += end - start;
+            m_openRuns += 1;
             m_end = end;
             m_lastColour = colour;
             return;
@@ -184,8 +188,9 @@ void MarkMap::Builder::append(std::int64_t start, std::int64_t end, std::uint8_t
 
 // Colours copied as they are (zeros included) into a chunk of colours.
 void MarkMap::Builder::appendDense(std::int64_t start, const std::uint8_t *colours,
-                                   std::int64_t n)
+                                   std::int64_t n, std::int64_t runs)
 {
+    m_openRuns += runs;
     while (n > 0) {
         const std::int64_t first = SkipZeros(colours, 0, n);
         if (first == n)
@@ -234,8 +239,9 @@ void MarkMap::Builder::appendColours(std::int64_t start, const std::uint8_t *col
         if (first == len)
             continue;
         // Short runs: the window as it is; long ones: run by run.
-        if (CountRuns(c + first, len - first) * RunBytes > len - first) {
-            appendDense(start + w + first, c + first, len - first);
+        if (const std::int64_t runs = CountRuns(c + first, len - first);
+            runs * RunBytes > len - first) {
+            appendDense(start + w + first, c + first, len - first, runs);
             continue;
         }
         for (std::int64_t i = first; i < len;) {

@@ -218,13 +218,17 @@ public:
                         std::int64_t size);
     // One past the last marked byte appended.
     std::int64_t end() const { return m_end; }
+    // Marked bytes appended.
+    std::int64_t count() const { return m_count + m_openCount; }
     MarkMap finish();
 
 private:
     void open(std::int64_t base, bool dense);
     void toDense();
     void close();
-    void appendDense(std::int64_t start, const std::uint8_t *colours, std::int64_t n);
+    // `runs`: how many runs the colours hold.
+    void appendDense(std::int64_t start, const std::uint8_t *colours, std::int64_t n,
+                     std::int64_t runs);
     void adopt(const Chunk &c, std::int64_t shift);
 
     std::vector<Chunk> m_chunks;
@@ -232,6 +236,7 @@ private:
     // The chunk being built.
     bool m_open = false, m_dense = false;
     std::int64_t m_base = 0, m_openCount = 0;
+    std::int64_t m_openRuns = 0; // in the chunk being built, about (for its form)
     std::vector<Run> m_runs;
     std::vector<std::uint8_t> m_bytes;
     std::int64_t m_end = INT64_MIN;

@@ -121,6 +121,20 @@ void TCompoundMarkAction::AddColours(const Document &doc, std::int64_t p,
         return;
     colours += p - asked;
     const MarkMap &now = m_mode == Mode::Any ? m_any : doc.MarkRuns();
+    if (m_mode == Mode::Up && now.countIn(p, n) == 0) {
+        // Onto unmarked bytes: every mark appended is a change.
+        const std::int64_t before = m_builder.count();
+        m_builder.appendColours(p, colours, n);
+        if (const std::int64_t changed = m_builder.count() - before; changed > 0) {
+            std::int64_t first = 0, last = n - 1;
+            while (colours[first] == 0)
+                ++first;
+            while (colours[last] == 0)
+                --last;
+            counted(changed, p + first, p + last);
+        }
+        return;
+    }
     // Compared a block at a time with what the bytes hold now.
     constexpr std::int64_t Block = 64 * 1024;
     std::vector<std::uint8_t> was;
