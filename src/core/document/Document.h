@@ -58,17 +58,30 @@ public:
     template <class F>
     bool ForEachSpan(std::int64_t a, std::int64_t b, F f) const
     {
-        if (!m_meter)
-            return m_bytes.forEachSpan(a, b, f);
-        return m_bytes.forEachSpan(a, b, counted(f));
+        return walk(a, b, false, false, f);
     }
     // The same from b down to a.
     template <class F>
     bool ForEachSpanBackward(std::int64_t a, std::int64_t b, F f) const
     {
-        if (!m_meter)
-            return m_bytes.forEachSpanBackward(a, b, f);
-        return m_bytes.forEachSpanBackward(a, b, counted(f));
+        return walk(a, b, true, false, f);
+    }
+    // The same walks for callers that look for anything but zeros: a stretch known to read
+    // as zeros without reading it (whole blocks in the holes of a sparse file read on
+    // demand, inserted zeros) comes to f unread, as one span of any length whose data is
+    // null (Span::zeros()); f tells from its offset and size alone what it needs, e.g. a
+    // match that straddles one of its edges, by reading those bytes itself. It is counted on
+    // the meter like any other span, so progress and Stop stay right; searching 64 GiB of
+    // holes costs a few lookups.
+    template <class F>
+    bool ForEachSpanOrZeros(std::int64_t a, std::int64_t b, F f) const
+    {
+        return walk(a, b, false, true, f);
+    }
+    template <class F>
+    bool ForEachSpanOrZerosBackward(std::int64_t a, std::int64_t b, F f) const
+    {
+        return walk(a, b, true, true, f);
     }
     // The long command running over the document, if any (see JobMeter).
     JobMeter *Meter() const { return m_meter; }
@@ -211,6 +224,16 @@ private:
                 m_meter->add(s.size);
             return more;
         };
+    }
+    // The one walk behind the four above.
+    template <class F>
+    bool walk(std::int64_t a, std::int64_t b, bool backward, bool zeros, F &f) const
+    {
+        const auto go = [&](auto &&g) {
+            return backward ? m_bytes.forEachSpanBackward(a, b, g, zeros)
+                            : m_bytes.forEachSpan(a, b, g, zeros);
+        };
+        return m_meter ? go(counted(f)) : go(f);
     }
     bool fitsLimit(std::int64_t bytes) const { return bytes <= m_storageLimit; }
     // Throws OutOfMemoryError when `added` more added bytes, or a size grown by `grown`,

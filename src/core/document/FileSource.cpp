@@ -107,12 +107,7 @@ FileSource::Block &FileSource::fetch(std::int64_t index)
     // A block in a hole of a sparse file is zeros: it is served from a mapping that is never
     // written, so it takes no memory, while reading it would make the kernel fill page-cache
     // pages with zeros.
-    bool hole = false;
-    if (m_sparse && m_zeros) {
-        const off_t data = ::lseek(m_fd, off_t(start), SEEK_DATA);
-        hole = (data < 0 && errno == ENXIO) || (data >= 0 && data >= start + want);
-    }
-    if (hole) {
+    if (m_sparse && m_zeros && runAt(index, index).hole) {
         b.data = m_zeros;
     } else {
         if (!b.bytes) {
@@ -150,6 +145,98 @@ FileSource::Block &FileSource::fetch(std::int64_t index)
     b.used = ++m_clock;
     m_last = slot;
     return b;
+}
+
+std::int64_t FileSource::blockEnd(std::int64_t index) const
+{
+    return std::min((index + 1) * m_limits.blockSize, m_stamp.size);
+}
+
+std::int64_t FileSource::seek(std::int64_t p, int whence) const
+{
+    const off_t r = ::lseek(m_fd, off_t(p), whence);
+    if (r >= 0)
+        return std::min<std::int64_t>(r, m_stamp.size);
+    return errno == ENXIO ? m_stamp.size : -1;
+}
+
+namespace {
+// The lowest j in [lowest, top] for which holds(j) is true, where it is true for top and
+// false below some point: doubling steps down, then halving, so a long run costs a few
+// dozen questions at most.
+template <class P> std::int64_t LowestHolding(std::int64_t lowest, std::int64_t top, P holds)
+{
+    std::int64_t good = top, bad = lowest - 1;
+    for (std::int64_t step = 1; good > lowest; step *= 2) {
+        const std::int64_t j = good - lowest > step ? good - step : lowest;
+        if (!holds(j)) {
+            bad = j;
+            break;
+        }
+        good = j;
+    }
+    while (good - bad > 1) {
+        const std::int64_t m = bad + (good - bad) / 2;
+        (holds(m) ? good : bad) = m;
+    }
+    return good;
+}
+} // namespace
+
+FileSource::Run FileSource::runAt(std::int64_t index, std::int64_t lowest)
+{
+    Run *slot = &m_runs[0];
+    for (Run &r : m_runs) {
+        if (r.first <= index && index < r.end) {
+            r.used = ++m_clock;
+            return r;
+        }
+        if (r.used < slot->used)
+            slot = &r;
+    }
+    const std::int64_t bs = m_limits.blockSize;
+    const std::int64_t blocks = (m_stamp.size + bs - 1) / bs;
+    Run r{index, index + 1, false, ++m_clock};
+    const std::int64_t data = seek(index * bs, SEEK_DATA);
+    if (data >= blockEnd(index)) {
+        r.hole = true;
+        r.end = data >= m_stamp.size ? blocks : data / bs;
+    } else if (data >= 0) {
+        const std::int64_t hole = seek(data, SEEK_HOLE);
+        if (hole > data)
+            r.end = (hole - 1) / bs + 1;
+    }
+    if (lowest < index && data >= 0) {
+        // Down from a hole: blocks j..index hold no data. Down from data: no hole at all lies
+        // between block j and this one (a block with a hole in it may still hold data, and
+        // is asked about on its own when the walk gets there).
+        const std::int64_t top = r.hole ? blockEnd(index) : index * bs;
+        const int whence = r.hole ? SEEK_DATA : SEEK_HOLE;
+        r.first = LowestHolding(lowest, index,
+                                [&](std::int64_t j) { return seek(j * bs, whence) >= top; });
+    }
+    // The answers hold for the file as it was opened only if it is still that file.
+    verify();
+    *slot = r;
+    return r;
+}
+
+std::int64_t FileSource::zeroRun(std::int64_t p, std::int64_t bound, bool backward, bool *zeros)
+{
+    *zeros = false;
+    if (!m_sparse)
+        return bound;
+    if (m_failed)
+        throw m_failure;
+    const std::int64_t bs = m_limits.blockSize;
+    if (backward) {
+        const Run r = runAt((p - 1) / bs, bound / bs);
+        *zeros = r.hole;
+        return std::max(bound, r.first * bs);
+    }
+    const Run r = runAt(p / bs, p / bs);
+    *zeros = r.hole;
+    return std::min(bound, r.end * bs);
 }
 
 const std::uint8_t *FileSource::blockAt(std::int64_t p, std::int64_t *blockStart,
@@ -244,6 +331,7 @@ bool FileSource::moveTo(int fd)
     ::close(m_fd);
     m_fd = fd;
     m_stamp = FileStamp::Of(st);
+    m_runs = {}; // the copy has holes of its own
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "document/InputFile.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -64,6 +65,15 @@ public:
     // byte. Throws SourceReadError. The two blocks fetched last stay valid.
     const std::uint8_t *blockAt(std::int64_t p, std::int64_t *blockStart, std::int64_t *blockEnd);
 
+    // Zeros that need no reading: the blocks lying wholly in holes of a sparse file, which
+    // blockAt serves from a mapping of zeros anyway (a block with any data is read whole).
+    // Walking forward from p towards bound (p < bound), or backward over the bytes below p
+    // towards bound (bound < p): returns where the bytes stop being all such zeros, or all
+    // not, clipped to bound; *zeros tells which. The kernel's answers are kept per run of
+    // blocks, so a walk asks about once per extent of the file (backward a few times more),
+    // and about a file without holes never. Throws SourceReadError.
+    std::int64_t zeroRun(std::int64_t p, std::int64_t bound, bool backward, bool *zeros);
+
     // Checks the open file's stamp now; false, and failed from now on, when it has changed.
     bool check();
 
@@ -95,6 +105,22 @@ private:
         std::unique_ptr<std::uint8_t[]> bytes;
     };
 
+    // Blocks [first, end) that all lie wholly in holes, or all hold some data.
+    struct Run
+    {
+        std::int64_t first = 0, end = 0;
+        bool hole = false;
+        std::uint64_t used = 0;
+    };
+
+    std::int64_t blockEnd(std::int64_t index) const;
+    // The first offset from p on that holds data (SEEK_DATA) or lies in a hole (SEEK_HOLE;
+    // the end of the file counts as one): size() when there is none, -1 when the file
+    // system cannot tell.
+    std::int64_t seek(std::int64_t p, int whence) const;
+    // The run holding block `index`. Asked anew, it is stretched down towards block `lowest`
+    // (<= index) for a backward walk.
+    Run runAt(std::int64_t index, std::int64_t lowest);
     bool copyData(int outFd, std::int64_t p, std::int64_t n, std::int64_t at);
     [[noreturn]] void fail(SourceReadError::Why why, int error);
     void verify();
@@ -107,6 +133,7 @@ private:
     std::uint64_t m_clock = 0;
     std::size_t m_last = 0;                // the block hit last: most reads stay in it
     bool m_sparse = false;                 // the file has holes
+    std::array<Run, 4> m_runs;             // the runs asked for last
     const std::uint8_t *m_zeros = nullptr; // a block of zeros never written
     bool m_failed = false;
     SourceReadError m_failure{SourceReadError::Why::Changed, 0};

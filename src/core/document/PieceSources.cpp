@@ -37,7 +37,7 @@ void MakeFillBlock(std::uint8_t value)
 } // namespace
 
 PieceTable::Span PieceTable::sourceSpan(const Piece &piece, std::int64_t start, std::int64_t from,
-                                        std::int64_t to, bool backward) const
+                                        std::int64_t to, bool backward, bool zeros) const
 {
     std::int64_t n = std::min(to - from, m_limits.maxSpan);
     const std::uint8_t *data = nullptr;
@@ -49,6 +49,8 @@ PieceTable::Span PieceTable::sourceSpan(const Piece &piece, std::int64_t start, 
         data = m_added.data() + piece.offset;
         break;
     case Source::Fill:
+        if (zeros && piece.offset == 0)
+            return Span{nullptr, to - from, start + from};
         // Every position of a fill reads the same block.
         n = std::min(n, FillSpan);
         return Span{FillBlock(std::uint8_t(piece.offset)), n, start + (backward ? to - n : from)};
@@ -70,6 +72,17 @@ PieceTable::Span PieceTable::sourceSpan(const Piece &piece, std::int64_t start, 
         return Span{block + phase, n, start + from};
     }
     case Source::File: {
+        if (zeros) {
+            bool hole = false;
+            const std::int64_t edge =
+                backward ? m_file->zeroRun(piece.offset + to, piece.offset + from, true, &hole)
+                         : m_file->zeroRun(piece.offset + from, piece.offset + to, false, &hole);
+            if (hole) {
+                const std::int64_t lo = backward ? edge - piece.offset : from;
+                const std::int64_t hi = backward ? to : edge - piece.offset;
+                return Span{nullptr, hi - lo, start + lo};
+            }
+        }
         // The cache hands out at most the rest of a block (or, backwards, its front part).
         std::int64_t blockStart = 0, blockEnd = 0;
         if (backward) {

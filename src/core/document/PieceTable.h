@@ -61,12 +61,14 @@ public:
     static constexpr std::int64_t RepeatBlock = 64 * 1024;
 
     // Contiguous bytes at document offset `offset`. Valid until the next edit (the added
-    // buffer may move when it grows).
+    // buffer may move when it grows). The walks that pass over zeros hand out a stretch
+    // known to read as zeros as a span without data: `size` zeros that were not read.
     struct Span
     {
         const std::uint8_t *data = nullptr;
         std::int64_t size = 0;
         std::int64_t offset = 0;
+        bool zeros() const { return data == nullptr; }
     };
 
     // Pieces taken out of a table, to be put back by insertPieces or replace: the bytes are
@@ -125,9 +127,11 @@ public:
     Span spanAt(std::int64_t p) const;
 
     // Calls f(Span) for the spans covering [a, b) (clipped to the table) in ascending order,
-    // until f returns false. Returns whether every span was visited.
+    // until f returns false. Returns whether every span was visited. With `zeros`, stretches
+    // known to read as zeros without reading them (whole blocks in holes of the file read on
+    // demand, fills of 0) come as spans without data, however long.
     template <class F>
-    bool forEachSpan(std::int64_t a, std::int64_t b, F f) const
+    bool forEachSpan(std::int64_t a, std::int64_t b, F f, bool zeros = false) const
     {
         a = a < 0 ? 0 : a;
         b = b > m_size ? m_size : b;
@@ -141,7 +145,7 @@ public:
             const std::int64_t start = k.base + s.start;
             const std::int64_t stop = b < start + s.piece.length ? b : start + s.piece.length;
             while (p < stop) {
-                const Span span = sourceSpan(s.piece, start, p - start, stop - start, false);
+                const Span span = sourceSpan(s.piece, start, p - start, stop - start, false, zeros);
                 if (!f(span))
                     return false;
                 p += span.size;
@@ -156,7 +160,7 @@ public:
 
     // The same, from b down to a: the last span first.
     template <class F>
-    bool forEachSpanBackward(std::int64_t a, std::int64_t b, F f) const
+    bool forEachSpanBackward(std::int64_t a, std::int64_t b, F f, bool zeros = false) const
     {
         a = a < 0 ? 0 : a;
         b = b > m_size ? m_size : b;
@@ -170,7 +174,7 @@ public:
             const std::int64_t start = k.base + s.start;
             const std::int64_t stop = a > start ? a : start;
             while (p > stop) {
-                const Span span = sourceSpan(s.piece, start, stop - start, p - start, true);
+                const Span span = sourceSpan(s.piece, start, stop - start, p - start, true, zeros);
                 if (!f(span))
                     return false;
                 p = span.offset;
@@ -280,9 +284,10 @@ private:
     Cursor locate(std::int64_t p) const;
     // Every read goes through here: the contiguous bytes of `piece` starting at `from`
     // (forward) or ending at `to` (backward), inside [from, to) and at most maxSpan long.
-    // `start` is the piece's offset in the table.
+    // `start` is the piece's offset in the table. With `zeros`, a stretch known to read as
+    // zeros comes unread and as long as it is (see forEachSpan).
     Span sourceSpan(const Piece &piece, std::int64_t start, std::int64_t from, std::int64_t to,
-                    bool backward) const;
+                    bool backward, bool zeros = false) const;
 
     // Room for n more added bytes; throws std::bad_alloc.
     void reserveAdded(std::int64_t n);

@@ -7,6 +7,19 @@
 
 namespace vtm {
 
+namespace {
+// Looking for a byte other than 0, the walk passes over zeros unread.
+template <class F>
+void Walk(const Document &doc, std::int64_t a, std::int64_t b, std::uint8_t value, bool backward,
+          F f)
+{
+    if (value == 0)
+        backward ? doc.ForEachSpanBackward(a, b, f) : doc.ForEachSpan(a, b, f);
+    else
+        backward ? doc.ForEachSpanOrZerosBackward(a, b, f) : doc.ForEachSpanOrZeros(a, b, f);
+}
+} // namespace
+
 std::int64_t NextIdenticalByte(const Document &doc, std::int64_t from)
 {
     const std::int64_t size = doc.BufferSize();
@@ -14,7 +27,9 @@ std::int64_t NextIdenticalByte(const Document &doc, std::int64_t from)
         return -1;
     const std::uint8_t value = doc.ByteAt(from);
     std::int64_t found = -1;
-    doc.ForEachSpan(from + 1, size, [&](const Document::Span &s) {
+    Walk(doc, from + 1, size, value, false, [&](const Document::Span &s) {
+        if (s.zeros())
+            return true;
         const void *hit = std::memchr(s.data, value, std::size_t(s.size));
         if (hit)
             found = s.offset + (static_cast<const std::uint8_t *>(hit) - s.data);
@@ -29,7 +44,9 @@ std::int64_t PreviousIdenticalByte(const Document &doc, std::int64_t from)
         return -1;
     const std::uint8_t value = doc.ByteAt(from);
     std::int64_t found = -1;
-    doc.ForEachSpanBackward(0, from, [&](const Document::Span &s) {
+    Walk(doc, 0, from, value, true, [&](const Document::Span &s) {
+        if (s.zeros())
+            return true;
         const std::int64_t hit = FindByteBackward(s.data, s.size - 1, value);
         if (hit >= 0)
             found = s.offset + hit;

@@ -409,7 +409,17 @@ std::int64_t SearchDocument(const Document &doc, std::span<const std::uint8_t> p
         return start;
 
     // Occurrences inside a span are found in its memory; those that cross from one span
-    // into the next in a small window copied across the boundary.
+    // into the next in a small window copied across the boundary. A pattern with a byte
+    // other than 0 cannot lie wholly inside zeros, so stretches known to be zeros are passed
+    // over unread; only the window across each of their ends is searched.
+    const bool skipZeros =
+        std::any_of(pattern.begin(), pattern.end(), [](std::uint8_t b) { return b != 0; });
+    const auto walk = [&](std::int64_t a, std::int64_t b, auto f) {
+        if (skipZeros)
+            return backward ? doc.ForEachSpanOrZerosBackward(a, b, f)
+                            : doc.ForEachSpanOrZeros(a, b, f);
+        return backward ? doc.ForEachSpanBackward(a, b, f) : doc.ForEachSpan(a, b, f);
+    };
     std::vector<std::uint8_t> window;
     const auto across = [&](std::int64_t lo, std::int64_t hi) -> std::int64_t {
         if (lo > hi)
@@ -421,11 +431,12 @@ std::int64_t SearchDocument(const Document &doc, std::span<const std::uint8_t> p
     };
     std::int64_t found = -1;
     if (!backward) {
-        doc.ForEachSpan(start, size, [&](const Document::Span &s) {
+        walk(start, size, [&](const Document::Span &s) {
             const std::int64_t end = s.offset + s.size;
             const std::int64_t r =
-                SearchBytes({s.data, std::size_t(s.size)}, pattern,
-                            std::max(start, s.offset) - s.offset, false, fold);
+                s.zeros() ? -1
+                          : SearchBytes({s.data, std::size_t(s.size)}, pattern,
+                                        std::max(start, s.offset) - s.offset, false, fold);
             if (r >= 0)
                 found = s.offset + r;
             else if (end < size)
@@ -434,11 +445,11 @@ std::int64_t SearchDocument(const Document &doc, std::span<const std::uint8_t> p
         });
         return found;
     }
-    doc.ForEachSpanBackward(0, start + n, [&](const Document::Span &s) {
+    walk(0, start + n, [&](const Document::Span &s) {
         const std::int64_t end = s.offset + s.size;
         found = across(std::max<std::int64_t>(0, std::max(s.offset, end - n + 1)),
                        std::min(start, end - 1));
-        if (found < 0 && std::min(start, end - n) >= s.offset) {
+        if (found < 0 && !s.zeros() && std::min(start, end - n) >= s.offset) {
             const std::int64_t r = SearchBytes({s.data, std::size_t(s.size)}, pattern,
                                                std::min(start, end - n) - s.offset, true, fold);
             if (r >= 0)
