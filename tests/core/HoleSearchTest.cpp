@@ -3,6 +3,7 @@
 #include "ScriptedHost.h"
 
 #include "document/Document.h"
+#include "edit/TActions.h"
 #include "search/ByteNavigation.h"
 #include "search/SearchBytes.h"
 
@@ -53,7 +54,8 @@ struct Counting : JobMeter
 // edge between zeros and data (so: ending in a hole, starting in one's last zeros, spanning
 // a short one, all zeros), sometimes spoilt so that the walk runs through every hole, are
 // searched both ways from starts around the edges and compared with a plain scan; so is the
-// next and previous identical byte. A miss is still counted in full on the job's meter.
+// next and previous identical byte, and so are the bytes Find and mark all colours. A miss
+// is still counted in full on the job's meter.
 TEST(HoleSearch, MatchesAtHoleEdgesAsAPlainScan)
 {
     TempDir dir;
@@ -152,6 +154,42 @@ TEST(HoleSearch, MatchesAtHoleEdgesAsAPlainScan)
                              : NextIdenticalByte(doc, q.start);
             ASSERT_EQ(got, q.found) << "pattern of " << q.pattern.size() << " at " << q.start
                                     << (q.backward ? " backward" : " forward");
+        }
+
+        // Find and mark all colours what a run of plain scans finds, holes passed over.
+        Rig r({});
+        Document::SetReadingOnDemandForTesting(0, FileSource::Limits{block, 2});
+        ASSERT_TRUE(r.s.doc.loadFile(path));
+        Document::SetReadingOnDemandForTesting(-1, {});
+        r.s.doc.InsertBytes(60000, typed.data(), 3);
+        r.s.doc.insertZeros(90000, 5000);
+        r.s.doc.remove(34990, 21);
+        r.host.requestLayout();
+        for (std::size_t k = 0; k < queries.size(); k += 13) {
+            const Query &q = queries[k];
+            Bytes want(std::size_t(n), 0);
+            for (std::int64_t p = q.start;;) {
+                p = PlainSearch(model, q.pattern, p, q.backward, q.fold);
+                if (p < 0)
+                    break;
+                std::fill_n(want.begin() + p, q.pattern.size(), 4);
+                p += q.backward ? -std::int64_t(q.pattern.size()) : std::int64_t(q.pattern.size());
+            }
+            r.ed.MoveCursorToOffset(q.start, false, false);
+            r.host.findScripts.push_back({[&q](FindState &st) {
+                                              st.FindBytes = q.pattern;
+                                              st.Confirm = false;
+                                              st.Backward = q.backward;
+                                              st.BeginAtCursor = true;
+                                              st.CaseSensitive = !q.fold;
+                                              st.MarkColor = 4;
+                                          },
+                                          FindResultAll});
+            r.ed.runCommand(Command::FindAndMark);
+            ASSERT_EQ(MarksOf(r.s.doc), want) << "marking a pattern of " << q.pattern.size()
+                                              << " from " << q.start;
+            if (r.s.History.CanUndo())
+                r.s.History.Undo();
         }
 
         const Bytes missing{0x5A, 0xA5, 0x5A, 0xA5, 0x5A, 0xA5, 0x5A, 0xA5};

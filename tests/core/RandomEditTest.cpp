@@ -58,7 +58,13 @@ bool NoStaleMarks(const Document &d)
 class RandomEdits : public ::testing::TestWithParam<bool>
 {
 protected:
-    void TearDown() override { Document::SetReadingOnDemandForTesting(-1, {}); }
+    // Small chunks of marks, so that stretches change form back and forth.
+    void SetUp() override { MarkMap::setLimitsForTesting({4, 64}); }
+    void TearDown() override
+    {
+        Document::SetReadingOnDemandForTesting(-1, {});
+        MarkMap::setLimitsForTesting({});
+    }
 };
 
 TEST_P(RandomEdits, MatchAPlainModel)
@@ -187,12 +193,37 @@ TEST_P(RandomEdits, MatchAPlainModel)
                 if (size == 0)
                     continue;
                 auto c = std::make_unique<TCompoundMarkAction>(ActionKind::Mark, g, false);
-                const int n = pick(3) == 0 ? size : pick(40);
-                for (int i = 0; i < n; ++i) {
-                    const int q = pick(size);
+                const int from = pick(size), len = 1 + pick(size - from);
+                switch (pick(3)) {
+                case 0: { // anywhere, in any order
+                    const int n = pick(3) == 0 ? size : pick(40);
+                    for (int i = 0; i < n; ++i) {
+                        const int q = pick(size);
+                        const std::uint8_t colour = std::uint8_t(pick(7));
+                        c->Add(doc, q, colour);
+                        want.marks[std::size_t(q)] = colour;
+                    }
+                    break;
+                }
+                case 1: { // every byte or every other one of a stretch, going up or down
+                    const int stride = 1 + pick(2);
+                    const bool down = pick(2);
                     const std::uint8_t colour = std::uint8_t(pick(7));
-                    c->Add(doc, q, colour);
-                    want.marks[std::size_t(q)] = colour;
+                    for (int i = 0; i < len; i += stride) {
+                        const int q = down ? from + len - 1 - i : from + i;
+                        c->Add(doc, q, colour);
+                        want.marks[std::size_t(q)] = colour;
+                    }
+                    break;
+                }
+                default: { // a colour per byte
+                    Bytes colours(static_cast<std::size_t>(len));
+                    for (auto &k : colours)
+                        k = std::uint8_t(pick(7));
+                    c->AddColours(doc, from, colours.data(), len);
+                    std::copy(colours.begin(), colours.end(), want.marks.begin() + from);
+                    break;
+                }
                 }
                 if (c->Empty())
                     continue;

@@ -13,6 +13,28 @@ namespace {
 
 constexpr std::int64_t Block = 64 * 1024;
 
+// Zeros to stand in for a stretch the walk hands out unread.
+const std::uint8_t *ZeroBlock()
+{
+    static const std::vector<std::uint8_t> zeros(std::size_t(Block), 0);
+    return zeros.data();
+}
+
+// Calls f with the span, or with a stretch of known zeros as spans of real zeros, a block
+// at a time: for a search that can match zeros.
+template <class F>
+void AsData(const Document::Span &s, bool backward, F &f)
+{
+    if (!s.zeros()) {
+        f(s);
+        return;
+    }
+    for (std::int64_t k = 0; k < s.size; k += Block) {
+        const std::int64_t len = std::min(Block, s.size - k);
+        f(Document::Span{ZeroBlock(), len, backward ? s.offset + s.size - k - len : s.offset + k});
+    }
+}
+
 // A single byte: each block's occurrences become colours (the document's own marks between
 // them), recorded as one stretch from the first occurrence to the last.
 class ByteMarker
@@ -86,21 +108,31 @@ void MarkBytes(const Document &doc, TCompoundMarkAction &action, std::uint8_t by
 {
     ByteMarker marker(doc, action, byte, fold, colour, progress);
     const std::int64_t size = doc.BufferSize();
+    // Stretches of known zeros hold no other byte: skipped unread.
+    const bool zeroHits = fold ? FoldByte(byte) == FoldByte(0) : byte == 0;
     if (!backward) {
-        doc.ForEachSpan(std::max<std::int64_t>(start, 0), size, [&](const Document::Span &s) {
+        auto visit = [&](const Document::Span &s) {
             for (std::int64_t k = 0; k < s.size; k += Block)
                 marker.block(s.offset + k, s.data + k, std::min(Block, s.size - k), false);
+        };
+        doc.ForEachSpanOrZeros(std::max<std::int64_t>(start, 0), size, [&](const Document::Span &s) {
+            if (zeroHits || !s.zeros())
+                AsData(s, false, visit);
             return true;
         });
         return;
     }
     if (start < 0)
         return;
-    doc.ForEachSpanBackward(0, std::min(start + 1, size), [&](const Document::Span &s) {
+    auto visit = [&](const Document::Span &s) {
         for (std::int64_t k = s.size; k > 0; k -= Block) {
             const std::int64_t from = std::max<std::int64_t>(0, k - Block);
             marker.block(s.offset + from, s.data + from, k - from, true);
         }
+    };
+    doc.ForEachSpanOrZerosBackward(0, std::min(start + 1, size), [&](const Document::Span &s) {
+        if (zeroHits || !s.zeros())
+            AsData(s, true, visit);
         return true;
     });
 }
@@ -138,14 +170,20 @@ void MarkPattern(const Document &doc, TCompoundMarkAction &action,
     };
     std::vector<std::uint8_t> carry, join;
     std::int64_t carryStart = 0;
+    // A pattern with a byte other than zero cannot lie wholly in zeros: a stretch of known
+    // zeros is looked at only next to its edges, where it meets the bytes around it.
+    const bool zeroHits = std::all_of(pattern.begin(), pattern.end(), [&](std::uint8_t b) {
+        return fold ? FoldByte(b) == FoldByte(0) : b == 0;
+    });
+    const std::vector<std::uint8_t> edge(std::size_t(n - 1), 0);
     if (!backward) {
         std::int64_t pos = std::max<std::int64_t>(start, 0);
-        doc.ForEachSpan(pos, size, [&](const Document::Span &s) {
+        auto visit = [&](const Document::Span &s) {
             if (s.size < n - 1) {
                 if (carry.empty())
                     carryStart = s.offset;
                 carry.insert(carry.end(), s.data, s.data + s.size);
-                return true;
+                return;
             }
             if (!carry.empty()) {
                 join = carry;
@@ -155,6 +193,19 @@ void MarkPattern(const Document &doc, TCompoundMarkAction &action,
             scan({s.data, std::size_t(s.size)}, s.offset, pos, INT64_MAX);
             carry.assign(s.data + s.size - (n - 1), s.data + s.size);
             carryStart = s.offset + s.size - (n - 1);
+        };
+        doc.ForEachSpanOrZeros(pos, size, [&](const Document::Span &s) {
+            if (zeroHits || !s.zeros() || s.size < n - 1) {
+                AsData(s, false, visit);
+                return true;
+            }
+            if (!carry.empty()) { // into the zeros from the bytes before them
+                join = carry;
+                join.insert(join.end(), edge.begin(), edge.end());
+                scan(join, carryStart, pos, s.offset);
+            }
+            carry = edge;
+            carryStart = s.offset + s.size - (n - 1);
             return true;
         });
         scan(carry, carryStart, pos, INT64_MAX);
@@ -163,11 +214,11 @@ void MarkPattern(const Document &doc, TCompoundMarkAction &action,
     if (start < 0)
         return;
     std::int64_t pos = start;
-    doc.ForEachSpanBackward(0, std::min(start + n, size), [&](const Document::Span &s) {
+    auto visit = [&](const Document::Span &s) {
         if (s.size < n - 1) {
             carry.insert(carry.begin(), s.data, s.data + s.size);
             carryStart = s.offset;
-            return true;
+            return;
         }
         const std::int64_t end = s.offset + s.size;
         if (!carry.empty()) {
@@ -177,6 +228,20 @@ void MarkPattern(const Document &doc, TCompoundMarkAction &action,
         }
         scan({s.data, std::size_t(s.size)}, s.offset, pos, INT64_MIN);
         carry.assign(s.data, s.data + (n - 1));
+        carryStart = s.offset;
+    };
+    doc.ForEachSpanOrZerosBackward(0, std::min(start + n, size), [&](const Document::Span &s) {
+        if (zeroHits || !s.zeros() || s.size < n - 1) {
+            AsData(s, true, visit);
+            return true;
+        }
+        const std::int64_t end = s.offset + s.size;
+        if (!carry.empty()) { // from the zeros into the bytes after them
+            join = edge;
+            join.insert(join.end(), carry.begin(), carry.end());
+            scan(join, end - (n - 1), pos, end);
+        }
+        carry = edge;
         carryStart = s.offset;
         return true;
     });
