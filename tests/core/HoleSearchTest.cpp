@@ -165,8 +165,16 @@ TEST(HoleSearch, MatchesAtHoleEdgesAsAPlainScan)
         r.s.doc.insertZeros(90000, 5000);
         r.s.doc.remove(34990, 21);
         r.host.requestLayout();
-        for (std::size_t k = 0; k < queries.size(); k += 13) {
-            const Query &q = queries[k];
+        // Some of the queries, and a pattern across every edge, each way through the whole.
+        std::vector<Query> marking;
+        for (std::size_t k = 0; k < queries.size(); k += 13)
+            marking.push_back(queries[k]);
+        for (const std::int64_t e : edges)
+            if (e >= 4 && e + 4 <= n)
+                for (const bool backward : {false, true})
+                    marking.push_back({Bytes(model.begin() + e - 4, model.begin() + e + 4),
+                                       backward ? n - 1 : 0, backward, false, 0, false});
+        for (const Query &q : marking) {
             Bytes want(std::size_t(n), 0);
             for (std::int64_t p = q.start;;) {
                 p = PlainSearch(model, q.pattern, p, q.backward, q.fold);
