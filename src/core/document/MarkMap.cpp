@@ -558,10 +558,16 @@ void MarkMap::splice(std::int64_t a, std::int64_t b, std::int64_t newLength, boo
     // Marks between two chunks join a neighbour of runs rather than start a chunk of their
     // own, so that scattered single marks do not cost a chunk each.
     if (adds && i0 == i1) {
-        if (i0 > 0 && !m_chunks[i0 - 1].dense())
+        // One with room first: joining a full chunk splits it again.
+        const auto room = [&](std::size_t i) {
+            return !m_chunks[i].dense() && m_chunks[i].data->runs.size() < s_limits.chunkRuns;
+        };
+        if (i0 > 0 && room(i0 - 1))
             --i0;
-        else if (i1 < m_chunks.size() && !m_chunks[i1].dense())
+        else if (i1 < m_chunks.size() && room(i1))
             ++i1;
+        else if (i0 > 0 && !m_chunks[i0 - 1].dense())
+            --i0;
     }
     Builder out;
     std::int64_t removed = 0;
@@ -575,6 +581,7 @@ void MarkMap::splice(std::int64_t a, std::int64_t b, std::int64_t newLength, boo
         if (m_chunks[i].end() > b)
             out.appendMap(*this, std::max(b, m_chunks[i].base), m_chunks[i].end(), delta, false);
     MarkMap made = out.finish();
+    made.evenOut();
     m_count += made.m_count - removed;
     const std::size_t same = std::min(made.m_chunks.size(), i1 - i0);
     std::move(made.m_chunks.begin(), made.m_chunks.begin() + std::ptrdiff_t(same),
@@ -589,6 +596,41 @@ void MarkMap::splice(std::int64_t a, std::int64_t b, std::int64_t newLength, boo
     if (delta != 0)
         for (std::size_t i = i0 + made.m_chunks.size(); i < m_chunks.size(); ++i)
             m_chunks[i].base += delta;
+}
+
+// A few chunks of runs where a full one split share their runs evenly, so that the next
+// mark landing there joins one with room instead of splitting it again.
+void MarkMap::evenOut()
+{
+    const std::size_t n = m_chunks.size();
+    if (n < 2 || n > 4)
+        return;
+    std::vector<MarkRun> all;
+    for (const Chunk &c : m_chunks) {
+        if (c.dense())
+            return;
+        for (const Run &r : c.data->runs) {
+            const MarkRun run{c.base + r.start, c.base + r.end, r.colour};
+            if (!all.empty() && all.back().end == run.start && all.back().colour == run.colour)
+                all.back().end = run.end; // touching across the chunks' edge: one run now
+            else
+                all.push_back(run);
+        }
+    }
+    const std::size_t each = (all.size() + n - 1) / n;
+    std::vector<Chunk> even;
+    for (std::size_t i = 0; i < all.size(); i += each) {
+        const std::size_t stop = std::min(all.size(), i + each);
+        auto data = std::make_shared<Data>();
+        Chunk c{all[i].start, all[stop - 1].end - all[i].start, 0, nullptr};
+        for (std::size_t k = i; k < stop; ++k) {
+            data->runs.push_back(Run{all[k].start - c.base, all[k].end - c.base, all[k].colour});
+            c.count += all[k].end - all[k].start;
+        }
+        c.data = std::move(data);
+        even.push_back(std::move(c));
+    }
+    m_chunks = std::move(even);
 }
 
 bool MarkMap::fillInPlace(std::int64_t p, std::int64_t n, std::uint8_t colour)

@@ -189,6 +189,7 @@ private:
     // With `adds`, marks landing between two chunks join a neighbour of runs.
     template <class Fresh>
     void splice(std::int64_t a, std::int64_t b, std::int64_t newLength, bool adds, Fresh fresh);
+    void evenOut();
     // fill inside one chunk of colours nobody else holds: in place.
     bool fillInPlace(std::int64_t p, std::int64_t n, std::uint8_t colour);
     static Data &own(Chunk &c);
