@@ -78,6 +78,29 @@ void ReportMemory(benchmark::State &state, vtmbench::BenchContext &ctx, double b
     state.counters["undo_MiB"] = double(ctx.History().UndoBytes()) / MiB;
 }
 
+// Rounds of a marking command that must leave half the bytes marked, each undone: the
+// first round's time and memory are reported apart (cold).
+template <class Command>
+void MarkingRounds(benchmark::State &state, vtmbench::BenchContext &ctx, Command command)
+{
+    bool first = true;
+    for (auto _ : state) {
+        const double before = residentBytes();
+        const auto t0 = Clock::now();
+        command();
+        const double s = secondsSince(t0);
+        state.SetIterationTime(s);
+        if (ctx.Doc().MarkedCount() != kSize / 2)
+            state.SkipWithError("wrong number of marks");
+        if (first) {
+            state.counters["cold_s"] = s;
+            ReportMemory(state, ctx, before);
+            first = false;
+        }
+        ctx.History().Undo();
+    }
+}
+
 void BM_FindAndMarkEveryOther(benchmark::State &state)
 {
     vtmbench::BenchContext ctx;
@@ -90,22 +113,8 @@ void BM_FindAndMarkEveryOther(benchmark::State &state)
     find.FindBytes = {0};
     find.BeginAtCursor = false;
     find.MarkColor = 3;
-    bool first = true;
-    for (auto _ : state) {
-        const double before = residentBytes();
-        const auto t0 = Clock::now();
-        vtm::FindAndMarkCommand(ctx, ui, find, vtm::FindResultAll);
-        const double s = secondsSince(t0);
-        state.SetIterationTime(s);
-        if (ctx.Doc().MarkedCount() != kSize / 2)
-            state.SkipWithError("wrong number of marks");
-        if (first) {
-            state.counters["cold_s"] = s;
-            ReportMemory(state, ctx, before);
-            first = false;
-        }
-        ctx.History().Undo();
-    }
+    MarkingRounds(state, ctx,
+                  [&] { vtm::FindAndMarkCommand(ctx, ui, find, vtm::FindResultAll); });
 }
 
 void BM_CompareAndMarkEveryOther(benchmark::State &state)
@@ -124,22 +133,7 @@ void BM_CompareAndMarkEveryOther(benchmark::State &state)
             .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(kSize));
     }
     ctx.answer = vtm::mrYes;
-    bool first = true;
-    for (auto _ : state) {
-        const double before = residentBytes();
-        const auto t0 = Clock::now();
-        vtm::CompareWithFile(ctx, path);
-        const double s = secondsSince(t0);
-        state.SetIterationTime(s);
-        if (ctx.Doc().MarkedCount() != kSize / 2)
-            state.SkipWithError("wrong number of marks");
-        if (first) {
-            state.counters["cold_s"] = s;
-            ReportMemory(state, ctx, before);
-            first = false;
-        }
-        ctx.History().Undo();
-    }
+    MarkingRounds(state, ctx, [&] { vtm::CompareWithFile(ctx, path); });
     std::remove(path.c_str());
 }
 
@@ -194,22 +188,7 @@ void BM_OpenMarksEveryOther(benchmark::State &state)
     ctx.file = path;
     ctx.Doc().loadBytes(colours.data(), kSize);
     colours = {};
-    bool first = true;
-    for (auto _ : state) {
-        const double before = residentBytes();
-        const auto t0 = Clock::now();
-        vtm::OpenMarks(ctx);
-        const double s = secondsSince(t0);
-        state.SetIterationTime(s);
-        if (ctx.Doc().MarkedCount() != kSize / 2)
-            state.SkipWithError("the marks did not come back");
-        if (first) {
-            state.counters["cold_s"] = s;
-            ReportMemory(state, ctx, before);
-            first = false;
-        }
-        ctx.History().Undo();
-    }
+    MarkingRounds(state, ctx, [&] { vtm::OpenMarks(ctx); });
     std::remove(path.c_str());
 }
 
