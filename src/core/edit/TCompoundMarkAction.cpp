@@ -36,9 +36,11 @@ bool TCompoundMarkAction::cover(const Document &doc, std::int64_t &p, std::int64
         m_started = true;
         m_lo = m_hi = p;
     }
+    // The stretch grows over [p, end) only once its marks are appended (see grown), so that
+    // running out of memory on the way leaves the recorded stretch whole.
     if (m_mode == Mode::Up && p >= m_hi) { // the marks between keep the document's
         m_builder.appendMap(marks, m_hi, p, 0);
-        m_hi = end;
+        m_hi = p;
         return true;
     }
     if (m_mode == Mode::Up && end <= m_lo) {
@@ -50,7 +52,7 @@ bool TCompoundMarkAction::cover(const Document &doc, std::int64_t &p, std::int64
     }
     if (m_mode == Mode::Down && end <= m_lo) {
         m_builder.appendMirrored(marks, end, m_lo, m_mirror);
-        m_lo = p;
+        m_lo = end;
         return true;
     }
     toAny();
@@ -63,6 +65,14 @@ bool TCompoundMarkAction::cover(const Document &doc, std::int64_t &p, std::int64
         m_hi = end;
     }
     return true;
+}
+
+void TCompoundMarkAction::grown(std::int64_t p, std::int64_t end)
+{
+    if (m_mode == Mode::Up)
+        m_hi = end;
+    else if (m_mode == Mode::Down)
+        m_lo = p;
 }
 
 void TCompoundMarkAction::counted(std::int64_t changed, std::int64_t first, std::int64_t last)
@@ -111,6 +121,7 @@ void TCompoundMarkAction::AddRun(const Document &doc, std::int64_t p, std::int64
     case Mode::Down: m_builder.append(m_mirror - end, m_mirror - p, colour); break;
     case Mode::Any: m_any.fill(p, n, colour); break;
     }
+    grown(p, end);
 }
 
 void TCompoundMarkAction::AddColours(const Document &doc, std::int64_t p,
@@ -125,6 +136,7 @@ void TCompoundMarkAction::AddColours(const Document &doc, std::int64_t p,
         // Onto unmarked bytes: every mark appended is a change.
         const std::int64_t before = m_builder.count();
         m_builder.appendColours(p, colours, n);
+        grown(p, p + n);
         if (const std::int64_t changed = m_builder.count() - before; changed > 0) {
             std::int64_t first = 0, last = n - 1;
             while (colours[first] == 0)
@@ -182,6 +194,7 @@ void TCompoundMarkAction::AddColours(const Document &doc, std::int64_t p,
     }
     case Mode::Any: m_any.assign(p, colours, n); break;
     }
+    grown(p, p + n);
 }
 
 std::uint8_t TCompoundMarkAction::ColourAfter(const Document &doc, std::int64_t p)

@@ -46,10 +46,9 @@ private:
     bool cover(const Document &doc, std::int64_t &p, std::int64_t &n);
     // Recording from now on in any order, into m_any.
     void toAny();
+    // The marks of [p, end) are appended: the stretch takes them in.
+    void grown(std::int64_t p, std::int64_t end);
     void counted(std::int64_t changed, std::int64_t first, std::int64_t last);
-    template <class Now>
-    void countChanges(std::int64_t p, std::int64_t n, const std::uint8_t *colours,
-                      std::uint8_t colour, Now now);
 
     Mode m_mode = Mode::Up;
     // The stretch recorded, [m_lo, m_hi); empty until the first change.
