@@ -290,6 +290,46 @@ TEST(FileIntegrity, ChangedByAnotherProgramAsksBeforeSaving)
     EXPECT_EQ(r.host.messages.size(), asked);
 }
 
+// Another program puts a link to some other file where the opened file was: Save names the
+// file it would write before writing through the link; No leaves both files alone, Yes
+// writes the other file (its backup beside it), asked once. A link the file was opened
+// through, still leading to it, is no question.
+TEST(FileIntegrity, NameSwappedForALinkIsNamedBeforeSaving)
+{
+    TempDir dir;
+    const std::string a = dir / "a.bin", other = dir / "other.bin";
+    WriteFile(a, {1, 2});
+    WriteFile(other, {7});
+    Rig r({});
+    r.s.settings.OverwriteWarning = false;
+    r.s.settings.CreateBackUp = true;
+    LoadAndChange(r, a);
+    fs::remove(a);
+    fs::create_symlink(other, a);
+    r.host.messages.clear();
+    r.host.answers = {mrNo};
+    EXPECT_FALSE(r.ed.files().SaveToFile(a, false));
+    ASSERT_EQ(r.host.messages.size(), 1u);
+    EXPECT_EQ(r.host.messages[0].text, "File " + a + " is now a link to " + other
+                                           + ".\r\rSave the document into " + other + " anyway?");
+    EXPECT_EQ(r.host.messages[0].defaultButton, unsigned(mbNo));
+    EXPECT_EQ(ReadFile(other), (Bytes{7}));
+    EXPECT_TRUE(r.s.doc.isModified());
+
+    r.host.messages.clear();
+    r.host.answers = {mrYes};
+    EXPECT_TRUE(r.ed.files().SaveToFile(a, false));
+    EXPECT_EQ(r.host.messages.size(), 1u);
+    EXPECT_EQ(ReadFile(other), (Bytes{1, 2, 0}));
+    EXPECT_EQ(ReadFile(BackupNameFor(other)), (Bytes{7}));
+    EXPECT_TRUE(fs::is_symlink(a));
+    // Saved through the link with the user's consent: the next save does not ask again.
+    r.ed.runCommand(Command::AppendByte);
+    r.host.messages.clear();
+    EXPECT_TRUE(r.ed.files().SaveToFile(a, false));
+    EXPECT_TRUE(r.host.messages.empty());
+}
+
 TEST(FileIntegrity, ReadingFollowsTheSystem)
 {
     TempDir dir;

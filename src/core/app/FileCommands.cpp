@@ -7,7 +7,17 @@
 
 #include <utility>
 
+#include <sys/stat.h>
+
 namespace vtm {
+
+namespace {
+bool IsSymbolicLink(const std::string &path)
+{
+    struct stat st;
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+} // namespace
 
 FileCommands::FileCommands(Editor &editor, EditorState &state, Host &host)
     : m_editor(editor)
@@ -83,6 +93,7 @@ void FileCommands::updateMenus()
 void FileCommands::adoptContents(const std::string &name)
 {
     m_s.SourceFailureReported = false;
+    m_nameWasLink = IsSymbolicLink(name);
     SetCurrentFileName(name);
     m_editor.MoveCursorTo(0, 0, false);
     m_s.view.VertBar.SetPosition(0);
@@ -175,7 +186,12 @@ bool FileCommands::SaveToFile(const std::string &name, bool force)
     }
 
     const std::string target = AbsolutePath(m_s.SaveName);
-    if (changedByOthers(target)
+    bool asked = false;
+    if (!nameStillLeadsToTheFile(target, &asked)) {
+        SetCurrentFileName(m_s.OpenName);
+        return false;
+    }
+    if (!asked && changedByOthers(target)
         && m_editor.ShowMessageDlgDefault(ChangedOnDiskQuestion(m_s.settings.Language, target),
                                           MessageKind::Warning, mbYes | mbNo, 0, mbNo)
                != mrYes) {
@@ -210,11 +226,31 @@ bool FileCommands::SaveToFile(const std::string &name, bool force)
     m_s.doc.setChangeCount(0);
     m_s.doc.markSaved();
     m_s.doc.setSourceStamp(outcome.stamp);
+    m_nameWasLink = IsSymbolicLink(target);
     SetCurrentFileName(target);
     if (!message.text.empty())
         m_editor.ShowMessageDlg(message.text, message.kind, mbOK, 0);
     m_editor.UpdateMenus();
     return true;
+}
+
+bool FileCommands::nameStillLeadsToTheFile(const std::string &target, bool *asked)
+{
+    *asked = false;
+    if (target != m_s.OpenName || !IsSymbolicLink(target)) // both absolute
+        return true;
+    // A link that was there when the file was read, and still leads to that file, is the
+    // user's own: writing through it is what Save does.
+    const FileStamp &seen = m_s.doc.sourceStamp();
+    const FileStamp now = CurrentStamp(target);
+    if (m_nameWasLink && seen.known && now.known && now.device == seen.device
+        && now.inode == seen.inode)
+        return true;
+    *asked = true;
+    return m_editor.ShowMessageDlgDefault(
+               NowALinkQuestion(m_s.settings.Language, target, ResolveLinks(target)),
+               MessageKind::Warning, mbYes | mbNo, 0, mbNo)
+           == mrYes;
 }
 
 bool FileCommands::changedByOthers(const std::string &target) const

@@ -49,11 +49,17 @@ private:
     void adoptContents(const std::string &name);
     // The document's file was changed by another program since it was read or written.
     bool changedByOthers(const std::string &target) const;
+    // Saving under the document's own name, which has become a link since it was read or
+    // written (or leads elsewhere now): asks first, naming the file that would be written.
+    // False when the user said No.
+    bool nameStillLeadsToTheFile(const std::string &target, bool *asked);
 
     Editor &m_editor;
     EditorState &m_s;
     Host &m_host;
     bool m_stopped = false; // the last save or load was stopped by the user
+    // The document's name was a symbolic link when it was last read or written.
+    bool m_nameWasLink = false;
 };
 
 } // namespace vtm

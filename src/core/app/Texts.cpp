@@ -42,6 +42,16 @@ std::string ChangedOnDiskQuestion(Language language, const std::string &name)
              "Overwrite it anyway? The other program's changes will be lost.";
 }
 
+std::string NowALinkQuestion(Language language, const std::string &name,
+                             const std::string &target)
+{
+    if (IsGerman(language))
+        return "Die Datei " + name + " ist jetzt ein Verweis auf " + target
+               + ".\r\rDas Dokument trotzdem in " + target + " speichern?";
+    return "File " + name + " is now a link to " + target + ".\r\rSave the document into "
+           + target + " anyway?";
+}
+
 std::string SourceFailedQuestion(Language language, const std::string &name, bool changed,
                                  int error)
 {

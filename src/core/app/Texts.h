@@ -12,6 +12,9 @@ std::string ReadFailedText(Language language, const std::string &name);
 std::string OverwriteQuestion(Language language, const std::string &name);
 // Another program changed the file since the editor last read or wrote it.
 std::string ChangedOnDiskQuestion(Language language, const std::string &name);
+// The document's name has become a symbolic link to `target` since it was read or written.
+std::string NowALinkQuestion(Language language, const std::string &name,
+                             const std::string &target);
 // The file a document reads on demand was changed by another program, or reading it failed;
 // asks whether to load it anew.
 std::string SourceFailedQuestion(Language language, const std::string &name, bool changed,
