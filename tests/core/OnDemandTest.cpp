@@ -418,3 +418,119 @@ TEST_F(OnDemandSmall, RandomChangesNeverMixOldAndNewBytes)
         }
     }
 }
+
+namespace {
+// Files are stamped from a clock that may tick only every few milliseconds: waits until it
+// has passed the file's change time, so that the file's next change shows in it.
+void WaitForTheClockToPass(int fd)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return;
+    for (int tries = 0; tries < 5000; ++tries) {
+        struct timespec now;
+        ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+        if (now.tv_sec > st.st_ctim.tv_sec
+            || (now.tv_sec == st.st_ctim.tv_sec && now.tv_nsec > st.st_ctim.tv_nsec))
+            return;
+        ::usleep(1000);
+    }
+}
+
+// A sync after which the clock has moved on: each step of a save that follows it moves the
+// change time of the file it touches.
+int TickingSync(int fd)
+{
+    const int r = ::fsync(fd);
+    WaitForTheClockToPass(fd);
+    return r;
+}
+} // namespace
+
+// Another program rewrites the file in place, keeps its size and sets its modification time
+// back: only the change time shows it, and that is enough for the next read and for the check
+// before a save, so a save writes no bytes that were never shown.
+TEST_F(OnDemandSmall, RewriteThatSetsTheModificationTimeBackIsCaught)
+{
+    TempDir dir;
+    const std::string path = dir / "data.bin", copy = dir / "copy.bin";
+    const Bytes original = Pattern(4096, 5), other = Pattern(4096, 6);
+    for (const bool saving : {false, true}) {
+        SCOPED_TRACE(saving ? "saving" : "reading");
+        WriteFile(path, original);
+        Rig r(Bytes{});
+        ASSERT_TRUE(r.ed.LoadFromFile(path));
+        Document &doc = r.s.doc;
+        ASSERT_TRUE(doc.ReadsOnDemand());
+        EXPECT_EQ(doc.ByteAt(4000), original[4000]); // the end is read and kept
+        {
+            const int fd = ::open(path.c_str(), O_WRONLY);
+            struct stat before;
+            ASSERT_EQ(::fstat(fd, &before), 0);
+            WaitForTheClockToPass(fd);
+            ASSERT_EQ(::pwrite(fd, other.data(), other.size(), 0), ssize_t(other.size()));
+            const struct timespec back[2] = {before.st_atim, before.st_mtim};
+            ASSERT_EQ(::futimens(fd, back), 0);
+            struct stat after;
+            ASSERT_EQ(::fstat(fd, &after), 0);
+            ::close(fd);
+            ASSERT_EQ(after.st_size, before.st_size);
+            ASSERT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+            ASSERT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+        }
+        r.host.clearLog();
+        r.host.answers = {mrNo};
+        if (saving) {
+            EXPECT_FALSE(r.ed.files().SaveToFile(copy, true));
+            EXPECT_FALSE(std::filesystem::exists(copy));
+        } else {
+            EXPECT_THROW(doc.ByteAt(2000), SourceReadError); // a block not read before
+            r.ed.CursorTimerTimer(true);
+        }
+        EXPECT_TRUE(doc.SourceFailed());
+        EXPECT_THROW(doc.ByteAt(4000), SourceReadError);
+        EXPECT_EQ(r.host.messages.size(), 1u);
+        for (const auto &m : r.host.messages)
+            EXPECT_NE(m.text.find("changed or truncated"), std::string::npos) << m.text;
+    }
+}
+
+// The editor's own saves link, rename and unlink the file it reads on demand (replacing it,
+// or writing in place where it has a second name), which moves that file's change time:
+// neither the reads after them nor the next save take that for another program's change.
+TEST_F(OnDemandSmall, OwnSavesWithABackupAreNoChangeOfAnotherProgram)
+{
+    SetSyncCallForTesting(TickingSync);
+    for (const bool inPlace : {false, true}) {
+        SCOPED_TRACE(inPlace ? "in place" : "replaced");
+        TempDir dir;
+        const std::string path = dir / "data.bin";
+        Bytes want = Pattern(3000, 7);
+        WriteFile(path, want);
+        if (inPlace) {
+            ASSERT_EQ(::link(path.c_str(), (dir / "link.bin").c_str()), 0);
+        }
+        Rig r(Bytes{});
+        r.s.settings.CreateBackUp = true;
+        r.s.settings.OverwriteWarning = false;
+        ASSERT_TRUE(r.ed.LoadFromFile(path));
+        ASSERT_TRUE(r.s.doc.ReadsOnDemand());
+        r.host.clearLog();
+        // Save, Save as over the same file, Save.
+        for (const bool saveAs : {false, true, false}) {
+            const Bytes before = want;
+            r.ed.runCommand(Command::AppendByte);
+            want.push_back(0);
+            r.host.answers = {mrYes}; // Save as asks before it overwrites
+            ASSERT_TRUE(r.ed.files().SaveToFile(path, saveAs));
+            EXPECT_EQ(FileBytes(path), want);
+            EXPECT_EQ(FileBytes(BackupNameFor(path)), before);
+            EXPECT_TRUE(r.s.doc.CheckSource());
+            EXPECT_EQ(BytesOf(r.s.doc), want); // every block of the file under it read anew
+        }
+        for (const auto &m : r.host.messages)
+            EXPECT_EQ(m.text.find("another program"), std::string::npos) << m.text;
+        EXPECT_FALSE(r.s.doc.SourceFailed());
+    }
+    SetSyncCallForTesting(nullptr);
+}

@@ -191,7 +191,9 @@ bool FileCommands::SaveToFile(const std::string &name, bool force)
         SetCurrentFileName(m_s.OpenName);
         return false;
     }
-    if (!asked && changedByOthers(target)
+    // Asked about the link already: that is this change, not a second question.
+    const bool changed = asked || changedByOthers(target);
+    if (changed && !asked
         && m_editor.ShowMessageDlgDefault(ChangedOnDiskQuestion(m_s.settings.Language, target),
                                           MessageKind::Warning, mbYes | mbNo, 0, mbNo)
                != mrYes) {
@@ -209,8 +211,14 @@ bool FileCommands::SaveToFile(const std::string &name, bool force)
                 [&](const std::string &copy, std::uint64_t device, std::uint64_t inode) {
                     return m_s.doc.MoveSourceBeforeOverwrite(copy, device, inode);
                 },
-                m_s.doc.SpaceToWrite());
+                m_s.doc.SpaceToWrite(), [&](bool done) { m_s.doc.SourceOwnStep(done); });
         });
+    // A failed write in place puts the old bytes and times back, which moves the change time:
+    // the file is still the one the editor saw, if it was before.
+    if (outcome.result != WriteResult::Written && outcome.result != WriteResult::WrittenNoBackup
+        && outcome.stamp.known && !changed && target == m_s.OpenName
+        && m_s.doc.sourceStamp().known)
+        m_s.doc.setSourceStamp(outcome.stamp);
     if (outcome.stopped) { // the user's choice: the file as it was, no message
         SetCurrentFileName(m_s.OpenName);
         return false;

@@ -107,6 +107,12 @@ bool Document::MoveSourceBeforeOverwrite(const std::string &copy, std::uint64_t 
     return file->moveTo(::open(copy.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
 }
 
+void Document::SourceOwnStep(bool done)
+{
+    if (FileSource *file = m_bytes.file())
+        done ? file->restamp() : file->check();
+}
+
 void Document::WriteBytes(std::int64_t p, const std::uint8_t *bytes, std::int64_t n)
 {
     if (p < 0 || n <= 0 || p + n > BufferSize())

@@ -119,6 +119,9 @@ public:
     }
     // Checks the file under the document now; false when it has failed.
     bool CheckSource() { return !m_bytes.file() || m_bytes.file()->check(); }
+    // Saving is about to (false) or has just (true) linked, renamed or unlinked the file read
+    // on demand: checked before, its stamp is taken anew after.
+    void SourceOwnStep(bool done);
     // Saving in place is about to overwrite the file the document reads on demand, whose
     // bytes were first copied to `copy`: reads go to the copy from then on. True when the
     // document does not read from the file with this device and inode, or the copy holds

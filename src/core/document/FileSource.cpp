@@ -67,6 +67,20 @@ bool FileSource::check()
     return true;
 }
 
+bool FileSource::restamp()
+{
+    struct stat st;
+    if (m_failed || ::fstat(m_fd, &st) != 0)
+        return check();
+    FileStamp now = FileStamp::Of(st);
+    const std::int64_t changed = now.changedNs;
+    now.changedNs = m_stamp.changedNs;
+    if (!(now == m_stamp))
+        return check();
+    m_stamp.changedNs = changed;
+    return true;
+}
+
 void FileSource::verify()
 {
     if (!check())

@@ -32,8 +32,8 @@ public:
 // another program truncates would kill the process on the next touch of a mapped page.
 //
 // The source vouches only for the bytes of the file as it was opened: after every block
-// read it checks the open file's stamp (size, modification time, identity), which also
-// shows a change made before or during the read.
+// read it checks the open file's stamp (size, modification and change time, identity),
+// which also shows a change made before or during the read.
 // Once that differs, or a read fails, the source has failed for good and every later read
 // throws SourceReadError, so old and new bytes are never mixed.
 class FileSource
@@ -76,6 +76,10 @@ public:
 
     // Checks the open file's stamp now; false, and failed from now on, when it has changed.
     bool check();
+    // Around a step of the editor's own that moves the file's change time but not its bytes
+    // (a link, a rename, an unlink): check() just before it, then this, which takes the
+    // stamp anew when only the change time moved; false, and failed, otherwise.
+    bool restamp();
 
     // Copies n bytes from offset p on to outFd at offset `at`, by the kernel where it can
     // (copy_file_range clones on file systems that can); checks the file before and after.

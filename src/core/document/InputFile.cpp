@@ -9,6 +9,14 @@
 
 namespace vtm {
 
+namespace {
+// Wraps instead of overflowing for times set far into the future: only equality counts.
+std::int64_t Nanoseconds(const struct timespec &t)
+{
+    return std::int64_t(std::uint64_t(t.tv_sec) * 1000000000u + std::uint64_t(t.tv_nsec));
+}
+} // namespace
+
 FileStamp FileStamp::Of(const struct stat &st)
 {
     FileStamp s;
@@ -16,7 +24,8 @@ FileStamp FileStamp::Of(const struct stat &st)
     s.device = std::uint64_t(st.st_dev);
     s.inode = std::uint64_t(st.st_ino);
     s.size = std::int64_t(st.st_size);
-    s.modifiedNs = std::int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.modifiedNs = Nanoseconds(st.st_mtim);
+    s.changedNs = Nanoseconds(st.st_ctim);
     return s;
 }
 

@@ -8,7 +8,9 @@ struct stat;
 namespace vtm {
 
 // What the editor last saw of a file: enough to tell that another program has changed or
-// replaced it since.
+// replaced it since. The change time is there because no program can set it back: a rewrite
+// that keeps the size and restores the modification time still moves it. The editor's own
+// links, renames and mode changes move it too, so whoever does one takes the stamp anew.
 struct FileStamp
 {
     bool known = false;
@@ -16,6 +18,7 @@ struct FileStamp
     std::uint64_t inode = 0;
     std::int64_t size = 0;
     std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
 
     static FileStamp Of(const struct stat &st);
     friend bool operator==(const FileStamp &, const FileStamp &) = default;

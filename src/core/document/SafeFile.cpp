@@ -171,6 +171,53 @@ FileStamp StampOf(int fd)
     return ::fstat(fd, &st) == 0 ? FileStamp::Of(st) : FileStamp();
 }
 
+// The stamp of the file under path once the writer's own renames and unlinks have moved its
+// change time, provided it is still the file written; `written` otherwise, which then shows
+// as a change.
+FileStamp StampAfter(const std::string &path, const FileStamp &written)
+{
+    FileStamp now = CurrentStamp(path);
+    const std::int64_t changed = now.changedNs;
+    now.changedNs = written.changedNs;
+    if (!(now == written))
+        return written;
+    now.changedNs = changed;
+    return now;
+}
+
+// Brackets the writer's own steps on a file a reader may be watching (see OwnStepHook);
+// whatever is still open ends when the save returns.
+class OwnSteps
+{
+public:
+    explicit OwnSteps(const OwnStepHook &hook)
+        : m_hook(hook)
+    {}
+    ~OwnSteps() { end(); }
+    OwnSteps(const OwnSteps &) = delete;
+    OwnSteps &operator=(const OwnSteps &) = delete;
+    void begin()
+    {
+        if (m_hook && !m_open) {
+            const SavedErrno keep;
+            m_open = true;
+            m_hook(false);
+        }
+    }
+    void end()
+    {
+        if (m_open) {
+            const SavedErrno keep;
+            m_open = false;
+            m_hook(true);
+        }
+    }
+
+private:
+    const OwnStepHook &m_hook;
+    bool m_open = false;
+};
+
 // Overwrites the file open as fd with n bytes and syncs it.
 bool WriteInPlace(int fd, const ContentWriter &write, std::int64_t n)
 {
@@ -218,8 +265,9 @@ bool MoveAside(const std::string &path, const std::string &dir, std::string *nam
 
 WriteOutcome WriteOver(WriteOutcome out, const struct stat &old, const std::string &dir,
                        const ContentWriter &write, std::int64_t n, bool backup,
-                       const AsideHook &aside)
+                       const AsideHook &aside, const OwnStepHook &ownStep)
 {
+    OwnSteps steps(ownStep); // the copy the reader may have moved to is renamed or unlinked
     const int fd = ::open(out.target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         out.error = Reason("opening " + out.target + " for writing");
@@ -242,6 +290,7 @@ WriteOutcome WriteOver(WriteOutcome out, const struct stat &old, const std::stri
     // aside until the new bytes are written, for a save the user stops.
     std::string older;
     if (backup) {
+        steps.begin(); // the older backup may be the copy of an earlier save
         if (!MoveAside(out.backup, dir, &older)) {
             out.error = Reason("making the backup " + out.backup);
             ::unlink(copy.c_str());
@@ -256,6 +305,7 @@ WriteOutcome WriteOver(WriteOutcome out, const struct stat &old, const std::stri
             ::close(fd);
             return out;
         }
+        steps.end();
         copy = out.backup;
     }
     // Where the older backup goes once the save has ended: back when nothing changed.
@@ -271,17 +321,23 @@ WriteOutcome WriteOver(WriteOutcome out, const struct stat &old, const std::stri
     };
     if (WriteInPlace(fd, write, n)) {
         out.stamp = StampOf(fd);
+        steps.begin();
         if (::close(fd) == 0) {
             if (!backup)
                 ::unlink(copy.c_str());
-            settleOlder(false);
+            settleOlder(false); // the older backup may have been another name of the file
+            out.stamp = StampAfter(out.target, out.stamp);
             out.result = WriteResult::Written;
             return out;
         }
+        out.stamp = {}; // what reached the disk is not known
     } else {
         const bool stopped = errno == ECANCELED;
         out.error = Reason("writing " + out.target + " in place");
         const bool restored = Restore(fd, copy, oldSize, old);
+        if (restored)
+            out.stamp = StampOf(fd); // putting the times back moved the change time
+        steps.begin();
         ::close(fd);
         // Stopped by the user, the older backup comes back too: nothing was saved.
         if (restored && (stopped || !backup)) {
@@ -428,7 +484,8 @@ WriteOutcome WriteFileSafely(const std::string &path, const std::uint8_t *data, 
 }
 
 WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write, std::int64_t n,
-                             bool backup, const AsideHook &aside, std::int64_t occupies)
+                             bool backup, const AsideHook &aside, std::int64_t occupies,
+                             const OwnStepHook &ownStep)
 {
     WriteOutcome out;
     out.target = ResolveLinks(path);
@@ -459,7 +516,7 @@ WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write
         return out;
     // Another name of the same file must see the new bytes.
     if (inPlace)
-        return WriteOver(out, old, dir, write, n, backup, aside);
+        return WriteOver(out, old, dir, write, n, backup, aside, ownStep);
 
     std::string temp;
     const int fd = MakeTemp(dir, &temp);
@@ -468,8 +525,11 @@ WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write
         return out;
     }
     std::string keep;
+    // Linking and renaming the old file, and unlinking the link on failure.
+    OwnSteps steps(ownStep);
     auto abandon = [&](const std::string &what) {
         out.error = Reason(what);
+        out.stamp = {};
         const SavedErrno saved;
         ::unlink(temp.c_str());
         if (!keep.empty())
@@ -487,7 +547,7 @@ WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write
             ::unlink(temp.c_str());
             if (!RoomFor(out, dir, inPlaceNeeds))
                 return out;
-            return WriteOver(out, old, dir, write, n, backup, aside);
+            return WriteOver(out, old, dir, write, n, backup, aside, ownStep);
         }
     }
     const mode_t mask = ::umask(0);
@@ -508,6 +568,7 @@ WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write
     out.stamp = StampOf(fd);
     if (::close(fd) != 0)
         return abandon("closing " + temp);
+    steps.begin();
     if (backup && !KeepOldFile(out.target, old, dir, &keep)) {
         keep.clear();
         return abandon("keeping the old file");
@@ -515,11 +576,13 @@ WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write
     if (::rename(temp.c_str(), out.target.c_str()) != 0)
         return abandon("renaming " + temp + " to " + out.target);
     out.result = WriteResult::Written;
+    out.stamp = StampAfter(out.target, out.stamp); // renaming it moved its change time
     if (backup && ::rename(keep.c_str(), out.backup.c_str()) != 0) {
         out.error = Reason("making the backup " + out.backup);
         ::unlink(keep.c_str());
         out.result = WriteResult::WrittenNoBackup;
     }
+    steps.end();
     if (!SyncDirectory(dir)) {
         out.error = Reason("syncing the directory " + dir);
         out.result = WriteResult::Failed;

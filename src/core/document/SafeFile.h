@@ -45,7 +45,9 @@ struct WriteOutcome
     std::string backup;   // the backup's name beside the target, when one was asked for
     std::string keptCopy; // with FailedOldKept: the copy of the old bytes
     std::string error;    // what failed
-    FileStamp stamp;      // the file as written
+    // The file as written, or as put back after writing in place failed; unknown when
+    // neither.
+    FileStamp stamp;
     std::int64_t needed = 0, available = 0; // with FailedNoSpace: bytes
     // The writer gave up with ECANCELED (the user stopped the save) and everything is as it
     // was: the file, its backup, no temporary file. The result is Failed.
@@ -71,11 +73,15 @@ WriteOutcome WriteFileSafely(const std::string &path, const std::uint8_t *data, 
 using ContentWriter = std::function<bool(int fd)>;
 using AsideHook =
     std::function<bool(const std::string &copy, std::uint64_t device, std::uint64_t inode)>;
+// Told just before (false) and just after (true) each step of the writer's own that links,
+// renames or unlinks the old file or the copy `aside` was told of. Such a step moves that
+// file's change time, which a reader watching it must not take for another program's change.
+using OwnStepHook = std::function<void(bool done)>;
 // `occupies` is the disk space the contents take in a new file, less than n when the writer
 // leaves holes; -1 means n. Writing in place fills every byte and always needs n.
 WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write, std::int64_t n,
                              bool backup = false, const AsideHook &aside = {},
-                             std::int64_t occupies = -1);
+                             std::int64_t occupies = -1, const OwnStepHook &ownStep = {});
 
 // Writes n bytes at offset `at` of fd, every write checked; a full disk is ENOSPC.
 bool WriteAllAt(int fd, const std::uint8_t *data, std::int64_t n, std::int64_t at);
