@@ -45,13 +45,15 @@ bench: build-release
 	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_print
 	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_jobs_gui
 
-# A longer fuzz of the readers (settings file, marks file): libFuzzer when clang is there, otherwise the test build's own driver of the same
+# A longer fuzz of the readers (settings file, marks file, marks file onto a document read
+# on demand): libFuzzer when clang is there, otherwise the test build's own driver of the same
 # targets. FUZZ_SECONDS=n sets the length of each; the corpora grow under build/fuzz. A small
 # quarantine and no fill of new memory keep AddressSanitizer from costing most of the time.
 .PHONY: fuzz
 FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 120
-FUZZ_TARGETS := settings:corpus:settings.dict:4096 marks:marks-corpus:marks.dict:8192
+FUZZ_TARGETS := settings:corpus:settings.dict:4096 marks:marks-corpus:marks.dict:8192 \
+                ondemand_marks:ondemand-marks-corpus:marks.dict:8192
 fuzz:
 	@bash scripts/install-deps.sh fuzz || bash scripts/install-deps.sh
 	@if command -v clang++ >/dev/null 2>&1; then \
