@@ -45,29 +45,36 @@ bench: build-release
 	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_print
 	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_jobs_gui
 
-# A longer fuzz of the settings reader and the marks-file codec: libFuzzer when clang is
-# there, otherwise the random drivers of the core tests with many more inputs.
-# FUZZ_SECONDS=n sets the length of each.
+# A longer fuzz of the readers (settings file, marks file, marks file onto a document read
+# on demand): libFuzzer when clang is there, otherwise the test build's own driver of the same
+# targets. FUZZ_SECONDS=n sets the length of each; the corpora grow under build/fuzz. A small
+# quarantine and no fill of new memory keep AddressSanitizer from costing most of the time.
 .PHONY: fuzz
 FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 120
+FUZZ_TARGETS := settings:corpus:settings.dict:4096 marks:marks-corpus:marks.dict:8192 \
+                ondemand_marks:ondemand-marks-corpus:marks.dict:8192
 fuzz:
 	@bash scripts/install-deps.sh fuzz || bash scripts/install-deps.sh
 	@if command -v clang++ >/dev/null 2>&1; then \
 	  cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	        -DVTM_FUZZ=ON >/dev/null && \
-	  cmake --build $(FUZZ_DIR) --target vtm_settings_fuzz vtm_marks_fuzz -j $(JOBS) && \
-	  mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/marks-corpus && \
-	  $(FUZZ_DIR)/fuzz/vtm_settings_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
-	    -dict=fuzz/settings.dict -print_final_stats=1 $(FUZZ_DIR)/corpus fuzz/corpus && \
-	  $(FUZZ_DIR)/fuzz/vtm_marks_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=8192 \
-	    -dict=fuzz/marks.dict -print_final_stats=1 $(FUZZ_DIR)/marks-corpus fuzz/marks-corpus; \
+	  cmake --build $(FUZZ_DIR) --target $(foreach t,$(FUZZ_TARGETS),vtm_$(word 1,$(subst :, ,$(t)))_fuzz) \
+	        -j $(JOBS) && \
+	  for t in $(FUZZ_TARGETS); do \
+	    set -- $$(echo $$t | tr : ' '); \
+	    mkdir -p $(FUZZ_DIR)/$$2 && \
+	    ASAN_OPTIONS=$${ASAN_OPTIONS:-quarantine_size_mb=8:max_malloc_fill_size=0} \
+	    $(FUZZ_DIR)/fuzz/vtm_$$1_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=$$4 \
+	      -dict=fuzz/$$3 -print_final_stats=1 $(FUZZ_DIR)/$$2 fuzz/$$2 || exit 1; \
+	  done; \
 	else \
 	  $(MAKE) --no-print-directory build-test && \
-	  VTM_FUZZ_INPUTS=$$(( $(FUZZ_SECONDS) * 2000 )) VTM_FUZZ_SEED=$$(date +%s) \
-	    $(TEST_DIR)/tests/vtm_core_tests --gtest_filter='SettingsFuzz.*' && \
-	  VTM_FUZZ_SECONDS=$(FUZZ_SECONDS) VTM_FUZZ_SEED=$$(date +%s) \
-	    $(TEST_DIR)/tests/vtm_core_tests --gtest_filter='MarksFuzz.*'; \
+	  for t in $(FUZZ_TARGETS); do \
+	    set -- $$(echo $$t | tr : ' '); \
+	    $(TEST_DIR)/fuzz/vtm_$$1_fuzz -max_total_time=$(FUZZ_SECONDS) -seed=$$(date +%s) \
+	      -max_len=$$4 -dict=fuzz/$$3 fuzz/$$2 || exit 1; \
+	  done; \
 	fi
 
 # The program, its help, the .desktop file and the icon, under PREFIX (DESTDIR is honoured too).
