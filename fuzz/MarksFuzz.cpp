@@ -2,6 +2,8 @@
 #include "edit/TCompoundMarkAction.h"
 #include "marks/MarksFile.h"
 
+#include "PlainMarks.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -12,19 +14,6 @@
 // bounds and give what the plain reading of the format gives, and writing the result back
 // must read the same again.
 namespace {
-std::vector<std::uint8_t> PlainDecode(std::vector<std::uint8_t> marks, const std::uint8_t *runs,
-                                      std::size_t n)
-{
-    std::size_t i = 0;
-    for (std::size_t r = 0; r < n && i < marks.size(); ++r) {
-        const std::uint8_t k = (runs[r] & 7) == 7 ? 0 : runs[r] & 7;
-        for (int c = (runs[r] >> 3) + 1; c > 0 && i < marks.size(); --c)
-            marks[i++] = k;
-    }
-    std::fill(marks.begin() + std::ptrdiff_t(i), marks.end(), 0);
-    return marks;
-}
-
 void Check(bool condition)
 {
     if (!condition)

@@ -2,6 +2,8 @@
 #include "edit/TActions.h"
 #include "marks/MarksContext.h"
 #include "marks/MarksFile.h"
+
+#include "PlainMarks.h"
 #include "marks/MarksFileCommands.h"
 
 #include <algorithm>
@@ -138,18 +140,6 @@ Bytes BytesOf(const vtm::Document &doc, std::int64_t p, std::int64_t n)
     return bytes;
 }
 
-// The format read byte by byte: runs from offset 0, colour 7 unmarked, all after them too.
-Bytes PlainDecode(Bytes marks, const std::uint8_t *runs, std::size_t n)
-{
-    std::size_t i = 0;
-    for (std::size_t r = 0; r < n && i < marks.size(); ++r) {
-        const std::uint8_t k = (runs[r] & 7) == 7 ? 0 : runs[r] & 7;
-        for (int c = (runs[r] >> 3) + 1; c > 0 && i < marks.size(); --c)
-            marks[i++] = k;
-    }
-    std::fill(marks.begin() + std::ptrdiff_t(i), marks.end(), 0);
-    return marks;
-}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
