@@ -93,12 +93,13 @@ void TCompoundMarkAction::AddRun(const Document &doc, std::int64_t p, std::int64
     // The stretch holds the document's marks, or in any order the recorded ones.
     const MarkMap &now = m_mode == Mode::Any ? m_any : doc.MarkRuns();
     const std::int64_t end = p + n;
-    if (now.empty() || now.countIn(p, n) == 0) {
+    const std::int64_t marked = now.empty() ? 0 : now.countIn(p, n);
+    if (marked == 0) {
         if (colour != 0)
             counted(n, p, end - 1);
     } else {
         const std::int64_t changed =
-            colour ? n - now.countColour(p, n, colour) : now.countIn(p, n);
+            colour ? n - now.countColour(p, n, colour) : marked;
         if (changed > 0) {
             // The first and last byte whose colour changes.
             std::int64_t first = p, last = end - 1;
