@@ -2,14 +2,18 @@
 #include "app/Settings.h"
 #include "gui/app/CommandLine.h"
 #include "gui/app/MainWindow.h"
+#include "gui/app/MessageDialog.h"
 #include "gui/platform/Platform.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 // Qt's own message for a missing display is a crash report; say plainly what is needed.
@@ -25,13 +29,19 @@ bool displayAvailable()
     return true;
 #endif
 }
+void tellSettingsProblem(const std::string &text, const vtm::Settings &settings, QWidget *parent)
+{
+    vtm::MessageRequest request;
+    request.text = text;
+    request.kind = vtm::MessageKind::Error;
+    request.language = settings.Language;
+    vtm::MessageDialog::ask(request, parent);
+}
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const std::vector<std::string> arguments(argv, argv + argc);
     const vtm::CommandLine command = vtm::ParseCommandLine(arguments);
     switch (command.action) {
     case vtm::CommandLine::Action::Help:
@@ -57,8 +67,9 @@ int main(int argc, char **argv)
     QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QString::fromUtf8(vtm::AppTitle()));
     // Settings before any window, saved once the window is gone.
-    const vtm::Settings stored = vtm::LoadSettingsFromStore(vtm::LanguageOf(vtm::UserLanguage()),
-                                                            vtm::DefaultCalculatorPath());
+    std::string settingsProblem;
+    const vtm::Settings stored = vtm::LoadSettingsFromStore(
+        vtm::LanguageOf(vtm::UserLanguage()), vtm::DefaultCalculatorPath(), &settingsProblem);
     const bool first = vtm::FirstInstance();
     auto window = std::make_unique<vtm::MainWindow>();
     window->applySettings(stored);
@@ -66,9 +77,18 @@ int main(int argc, char **argv)
     if (command.file)
         window->openOnFirstShow(*command.file);
     window->show();
+    if (!settingsProblem.empty())
+        QTimer::singleShot(0, window.get(), [&] {
+            tellSettingsProblem(settingsProblem, stored, window.get());
+        });
     const int result = app.exec();
     const vtm::Settings out = window->collectSettings(stored, vtm::DialogBaseUnits());
     window.reset();
-    vtm::SaveSettingsToStore(out);
+    // Settings that could not be read are not overwritten by the defaults.
+    if (settingsProblem.empty()) {
+        const std::string failed = vtm::SaveSettingsToStore(out);
+        if (!failed.empty())
+            tellSettingsProblem(failed, out, nullptr);
+    }
     return result;
 }

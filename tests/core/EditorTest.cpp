@@ -180,8 +180,12 @@ TEST(EditorLoad, MissingFileIsReportedAndChangesNothing)
         ASSERT_EQ(r.host.messages.size(), 1u);
         EXPECT_EQ(r.host.messages[0].kind, MessageKind::Error);
         EXPECT_EQ(r.host.messages[0].text, language == LanguageEnglish
-                                               ? "Reading " + name + " failed!"
-                                               : "Konnte " + name + " nicht lesen!");
+                                               ? "Reading " + name
+                                                     + " failed!\rWhile opening: no such file "
+                                                       "or folder."
+                                               : "Konnte " + name
+                                                     + " nicht lesen!\rBeim Öffnen: Datei oder "
+                                                       "Ordner existiert nicht.");
         EXPECT_EQ(r.s.doc.BufferSize(), 40);
         EXPECT_EQ(r.cursor(), (CellPos{5, 1}));
     }

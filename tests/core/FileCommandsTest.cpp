@@ -184,7 +184,7 @@ TEST(Files, FailuresLeaveFilesAndDocumentAlone)
     const std::string sub = dir / "sub";
     fs::create_directory(sub);
     EXPECT_FALSE(r.ed.files().SaveToFile(sub, true));
-    EXPECT_EQ(r.host.messages.back().text, "Writing failed!");
+    EXPECT_EQ(r.host.messages.back().text, "Writing failed!\rIt is a folder.");
     EXPECT_TRUE(fs::is_directory(sub));
     EXPECT_EQ(r.s.OpenName, a);
 
@@ -205,7 +205,9 @@ TEST(Files, FailuresLeaveFilesAndDocumentAlone)
             written = r.ed.files().SaveToFile(a, false);
         }
         EXPECT_FALSE(written);
-        EXPECT_EQ(r.host.messages.back().text, "Writing failed!");
+        EXPECT_EQ(r.host.messages.back().text,
+                  "Writing failed!\rWhile writing: the file would be too large for the file "
+                  "system.");
         EXPECT_EQ(ReadFile(a), (Bytes{1, 2, 3}));
         EXPECT_EQ(ReadFile(dir / "a.~bi"), (Bytes{9}));
         EXPECT_TRUE(r.s.doc.isModified());
@@ -217,10 +219,15 @@ TEST(Files, FailuresLeaveFilesAndDocumentAlone)
     r.host.answers = {mrNo, mrNo, mrNo};
     const std::string fifo = dir / "fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string &bad : {sub, fifo, dir / "missing"}) {
+    const std::pair<std::string, std::string> bads[] = {
+        {sub, "It is a folder."},
+        {fifo, "It is not a regular file but a FIFO (named pipe)."},
+        {dir / "missing", "While opening: no such file or folder."},
+    };
+    for (const auto &[bad, why] : bads) {
         r.host.answers = {mrNo};
         EXPECT_FALSE(r.ed.LoadFromFile(bad));
-        EXPECT_EQ(r.host.messages.back().text, "Reading " + bad + " failed!");
+        EXPECT_EQ(r.host.messages.back().text, "Reading " + bad + " failed!\r" + why);
         EXPECT_EQ(r.s.doc.BufferSize(), 2);
         EXPECT_EQ(r.s.OpenName, a);
     }

@@ -206,7 +206,9 @@ TEST(FileIntegrity, InPlaceFailureLeavesTheOldBytes)
         EXPECT_FALSE(r.ed.files().SaveToFile(a, false));
     }
     EXPECT_EQ(r.host.messages.back().text,
-              "Writing failed!\rThe old contents of the file are kept in " + dir / "a.~bi" + ".");
+              "Writing failed!\rWhile writing into the file in place: the file would be too "
+              "large for the file system.\rThe old contents of the file are kept in "
+                  + dir / "a.~bi" + ".");
     EXPECT_EQ(ReadFile(a), old);
 }
 

@@ -460,8 +460,11 @@ TEST(MarksCommands, OpenMarks)
         const std::pair<std::string, std::string> failures[] = {
             {bad,
              language == LanguageEnglish ? "Not a compatible file!" : "Inkompatibles Dateiformat!"},
-            {missing, language == LanguageEnglish ? "Reading failed!" : "Konnte nicht lesen!"},
-            {dir.path, language == LanguageEnglish ? "Reading failed!" : "Konnte nicht lesen!"},
+            {missing, language == LanguageEnglish
+                          ? "Reading failed!\rWhile opening: no such file or folder."
+                          : "Konnte nicht lesen!\rBeim Öffnen: Datei oder Ordner existiert nicht."},
+            {dir.path, language == LanguageEnglish ? "Reading failed!\rIt is a folder."
+                                                   : "Konnte nicht lesen!\rEs ist ein Ordner."},
         };
         for (const auto &[name, text] : failures) {
             r.chosenFiles = {name};
@@ -562,7 +565,9 @@ TEST(MarksCommands, SaveMarksAs)
         r.answers = {mrYes};
         SaveMarksAs(r);
     }
-    EXPECT_EQ(r.messages.back().text, "Konnte nicht schreiben!");
+    EXPECT_EQ(r.messages.back().text,
+              "Konnte nicht schreiben!\rBeim Schreiben: die Datei wäre zu groß für das "
+              "Dateisystem.");
     EXPECT_EQ(r.messages.back().kind, MessageKind::Error);
     EXPECT_EQ(ReadFile(target), MarksFileOf({0x03}));
     EXPECT_EQ(ReadFile(backup), expected);
@@ -579,7 +584,8 @@ TEST(MarksCommands, SaveMarksAs)
     EXPECT_EQ(ReadFile(dir / "x.mrk"), MarksFileOf({0x4C}));
     EXPECT_EQ(r.messages.back().kind, MessageKind::Warning);
     EXPECT_EQ(r.messages.back().text,
-              "The file was saved, but the backup copy " + dir / "x.~mr" + " could not be made!");
+              "The file was saved, but the backup copy " + dir / "x.~mr"
+                  + " could not be made!\rWhile making the backup: it is a folder.");
     EXPECT_EQ(r.fileName, dir / "x.mrk");
 
     for (const auto &entry : fs::directory_iterator(dir.path))

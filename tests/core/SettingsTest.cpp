@@ -271,9 +271,15 @@ TEST_F(SettingsStore, DamagedFilesGiveDefaultsOrWhatReadsBeforeTheDamage)
     WriteStore(Head + AllNumbers() + "\"CalcPath\"=\"/usr/bi");
     EXPECT_EQ(Load(), WithAllNumbers(Defaults()));
 
-    // Too large to be ours, however well it starts.
+    // Too large to be ours, however well it starts: said, and the file left alone.
     WriteStore(Head + AllNumbers() + std::string(RegFile::MaxFileSize, ';'));
-    EXPECT_EQ(Load(), Defaults());
+    std::string problem;
+    EXPECT_EQ(LoadSettingsFromStore(LanguageGerman, "/usr/bin/xcalc", &problem),
+              DefaultSettings(LanguageGerman, "/usr/bin/xcalc"));
+    EXPECT_EQ(problem, "Die Einstellungen konnten nicht aus " + StorePath()
+                           + " gelesen werden.\rDie Datei ist größer als die 4194304 Bytes, die "
+                             "der Editor aufnehmen kann.\rDer Editor startet mit seinen "
+                             "Voreinstellungen und lässt die Datei, wie sie ist.");
 
     // A text longer than any path is a damaged value.
     WriteStore(Head + AllNumbers() + Text("CalcPath", std::string(RegFile::MaxTextLength + 1, 'x'))
@@ -283,12 +289,22 @@ TEST_F(SettingsStore, DamagedFilesGiveDefaultsOrWhatReadsBeforeTheDamage)
     // Not a file at all.
     std::filesystem::remove(StorePath());
     std::filesystem::create_directory(StorePath());
-    EXPECT_EQ(Load(), Defaults());
+    problem.clear();
+    EXPECT_EQ(LoadSettingsFromStore(LanguageEnglish, "/usr/bin/xcalc", &problem), Defaults());
+    EXPECT_EQ(problem, "The settings could not be read from " + StorePath()
+                           + ".\rIt is a folder.\rThe editor starts with its defaults and leaves "
+                             "the file as it is.");
+
+    // No file yet is no problem.
+    std::filesystem::remove(StorePath());
+    problem.clear();
+    EXPECT_EQ(LoadSettingsFromStore(LanguageEnglish, "/usr/bin/xcalc", &problem), Defaults());
+    EXPECT_EQ(problem, "");
 }
 
-TEST_F(SettingsStore, FailedSaveIsSilentAndKeepsTheOldFile)
+TEST_F(SettingsStore, FailedSaveSaysWhyAndKeepsTheOldFile)
 {
-    SaveSettingsToStore(Changed());
+    EXPECT_EQ(SaveSettingsToStore(Changed()), "");
     const std::string before = ReadStore();
 
     // Writes past a file size limit fail for root as for anyone.
@@ -298,16 +314,21 @@ TEST_F(SettingsStore, FailedSaveIsSilentAndKeepsTheOldFile)
     small.rlim_cur = 64;
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    SaveSettingsToStore(Defaults());
+    const std::string said = SaveSettingsToStore(Defaults());
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(ReadStore(), before);
     EXPECT_EQ(Load(), Changed());
+    EXPECT_EQ(said, "The settings could not be saved to " + StorePath()
+                        + ".\rWhile writing: the file would be too large for the file system."
+                          "\rThe file is left as it was.");
 
     // A configuration directory that cannot be made.
     std::ofstream(m_dir + "/plain-file") << "x";
     ::setenv("XDG_CONFIG_HOME", (m_dir + "/plain-file").c_str(), 1);
-    SaveSettingsToStore(Defaults());
+    EXPECT_NE(SaveSettingsToStore(Defaults()).find("\rWhile looking up the file: a part of the "
+                                                   "path is not a folder.\r"),
+              std::string::npos);
     EXPECT_EQ(Load(), Defaults());
 }
 

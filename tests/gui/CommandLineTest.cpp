@@ -7,9 +7,9 @@ using namespace vtm;
 namespace {
 CommandLine parse(std::initializer_list<const char *> arguments)
 {
-    QStringList list{QStringLiteral("/usr/bin/vantreelmorbisco")};
+    std::vector<std::string> list{"/usr/bin/vantreelmorbisco"};
     for (const char *a : arguments)
-        list.append(QString::fromUtf8(a));
+        list.emplace_back(a);
     return ParseCommandLine(list);
 }
 } // namespace
@@ -18,14 +18,17 @@ TEST(CommandLine, FileArguments)
 {
     EXPECT_EQ(parse({}).action, CommandLine::Action::Run);
     EXPECT_FALSE(parse({}).file);
-    EXPECT_EQ(parse({"a.bin", "b.bin"}).file, QStringLiteral("a.bin"));
+    EXPECT_EQ(parse({"a.bin", "b.bin"}).file, "a.bin");
+    // A name that is no text in the locale's encoding comes back as its bytes.
+    EXPECT_EQ(parse({"caf\xe9.bin"}).file, "caf\xe9.bin");
+    EXPECT_EQ(parse({"-style", "x\xff", "\xfe\xff"}).file, "\xfe\xff");
     // After "--" a name that looks like an option is a file.
-    EXPECT_EQ(parse({"--", "-x"}).file, QStringLiteral("-x"));
+    EXPECT_EQ(parse({"--", "-x"}).file, "-x");
     EXPECT_EQ(parse({"--", "--help"}).action, CommandLine::Action::Run);
     // Qt's own options are left to Qt, and their values are not files.
     const CommandLine styled = parse({"-style", "Fusion", "data.bin"});
     EXPECT_EQ(styled.action, CommandLine::Action::Run);
-    EXPECT_EQ(styled.file, QStringLiteral("data.bin"));
+    EXPECT_EQ(styled.file, "data.bin");
 }
 
 TEST(CommandLine, HelpVersionAndUnknownOptions)

@@ -4,6 +4,7 @@
 #include "gui/app/ClipboardForm.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageDialog.h"
+#include "gui/platform/FileNames.h"
 #include "gui/search/GotoForm.h"
 #include "gui/search/InsertBytesForm.h"
 #include "gui/search/ValueEdits.h"
@@ -414,4 +415,65 @@ TEST(FileWorkflow, StatisticsByKeyAndCompareFromTheMenu)
     EXPECT_EQ(doc.MarkAt(2), 0);
     QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(doc.MarkedCount(), 0);
+}
+
+// A file name is bytes: one that is no text in any encoding opens, saves with its backup,
+// shows with replacement characters, and returns from the recent list after a restart as
+// itself; so does a dropped one, and one picked in a file dialog that shows it as text.
+TEST(FileWorkflow, NamesThatAreNoTextWorkAsThemselves)
+{
+    QTemporaryDir dir;
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    const std::string folder = QFile::encodeName(dir.path()).toStdString();
+    const std::string name = folder + "/caf\xe9\xff.bin";
+    const auto read = [](const std::string &path) {
+        std::string bytes;
+        if (std::FILE *in = std::fopen(path.c_str(), "rb")) {
+            for (int c; (c = std::fgetc(in)) != EOF;)
+                bytes += char(c);
+            std::fclose(in);
+        }
+        return bytes;
+    };
+    if (std::FILE *out = std::fopen(name.c_str(), "wb")) {
+        std::fputs("abcd", out);
+        std::fclose(out);
+    }
+    {
+        const Settings stored = LoadSettingsFromStore(LanguageEnglish, std::string());
+        MainWindow w;
+        w.applySettings(stored);
+        w.state().settings.CreateBackUp = true;
+        w.state().settings.OverwriteWarning = false;
+        w.loadFile(name);
+        ASSERT_EQ(w.state().OpenName, name);
+        EXPECT_EQ(w.state().doc.BufferSize(), 4);
+        EXPECT_EQ(w.windowTitle(), QStringLiteral("Vantreelmorbisco [") + dir.path()
+                                       + QString::fromUtf8("/caf\uFFFD\uFFFD.bin]"));
+        w.editor().FormKeyPress(U'4');
+        w.editor().FormKeyPress(U'1');
+        ASSERT_TRUE(w.editor().files().SaveToFile(name, false));
+        EXPECT_EQ(read(name), "Abcd");
+        EXPECT_EQ(read(folder + "/caf\xe9\xff.~bi"), "abcd");
+        SaveSettingsToStore(w.collectSettings(stored, 0x00100008));
+    }
+    const Settings stored = LoadSettingsFromStore(LanguageEnglish, std::string());
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    EXPECT_EQ(stored.File[0], name);
+    MainWindow w;
+    w.applySettings(stored);
+    w.mainMenu()->recentAction(0)->trigger();
+    EXPECT_EQ(w.state().OpenName, name);
+    EXPECT_EQ(w.state().doc.BufferSize(), 4);
+
+    // Dropped: the URL list keeps the bytes as %XX.
+    QMimeData drop;
+    drop.setData(QStringLiteral("text/uri-list"),
+                 QByteArray("file://") + QByteArray::fromStdString(name).toPercentEncoding("/")
+                     + "\r\n");
+    EXPECT_EQ(DroppedFileName(&drop), name);
+    // Picked in a dialog, which only has the text: the one entry shown so is found.
+    EXPECT_EQ(NameBytes(QFile::decodeName(QByteArray::fromStdString(name))), name);
+    EXPECT_EQ(NameBytes(dir.path() + QStringLiteral("/new.bin")), folder + "/new.bin");
 }

@@ -310,7 +310,9 @@ TEST_F(MainWindowTest, UnreadableFileReportsAndKeepsDocument)
     const QString missing = m_dir.filePath(QStringLiteral("missing.bin"));
     w.state().settings.Language = LanguageEnglish;
     w.loadFile(missing);
-    EXPECT_EQ(shown, QStringLiteral("Reading ") + missing + QStringLiteral(" failed!"));
+    // The reason on a line of its own, readable as the label's text.
+    EXPECT_EQ(shown, QStringLiteral("Reading ") + missing
+                         + QStringLiteral(" failed!\nWhile opening: no such file or folder."));
     EXPECT_EQ(w.state().doc.BufferSize(), 40);
     EXPECT_EQ(w.windowTitle(), title);
     EXPECT_EQ(status(w, 0), QStringLiteral("Pos: 16 $10"));

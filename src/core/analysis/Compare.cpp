@@ -1,6 +1,7 @@
 #include "analysis/Compare.h"
 
 #include "document/ByteScan.h"
+#include "document/FileTexts.h"
 #include "document/InputFile.h"
 #include "document/Language.h"
 #include "edit/TActions.h"
@@ -43,6 +44,8 @@ public:
     }
 
     Failure failure() const { return m_failure; }
+    // Why opening or reading failed.
+    const FileFailure &why() const { return m_file.failure(); }
     // Files that report no size (/proc) are read to their end to learn their length.
     bool sized() const { return m_file.sizeAtOpen() > 0; }
     std::int64_t sizeAtOpen() const { return m_file.sizeAtOpen(); }
@@ -65,20 +68,25 @@ std::string Quoted(const std::string &path)
     return "\"" + path + "\"";
 }
 
-std::string FailureText(Failure f, Language language, const std::string &path)
+std::string FailureText(Failure f, Language language, const std::string &path,
+                        const FileFailure &why)
 {
     const bool de = IsGerman(language);
     const std::string name = Quoted(path);
     switch (f) {
     case Failure::Open:
-        return de ? "Die Datei " + name + " kann nicht geöffnet werden!"
-                  : "The file " + name + " cannot be opened!";
+        return WithReason(de ? "Die Datei " + name + " kann nicht geöffnet werden!"
+                             : "The file " + name + " cannot be opened!",
+                          language, why);
     case Failure::NotAFile:
-        return de ? name + " ist keine Datei, mit der verglichen werden kann!"
-                  : name + " is not a file the data can be compared with!";
+        return WithReason(de ? name + " ist keine Datei, mit der verglichen werden kann!"
+                             : name + " is not a file the data can be compared with!",
+                          language, why);
     case Failure::Read:
-        return de ? "Die Datei " + name + " konnte nicht gelesen werden!\rEs wurde nichts markiert."
-                  : "Reading the file " + name + " failed!\rNothing has been marked.";
+        return WithReason(de ? "Die Datei " + name + " konnte nicht gelesen werden!"
+                             : "Reading the file " + name + " failed!",
+                          language, why)
+               + (de ? "\rEs wurde nichts markiert." : "\rNothing has been marked.");
     case Failure::Changed:
         return de ? "Die Datei " + name
                         + " wurde während des Vergleichs verändert!\rEs wurde nichts markiert."
@@ -188,6 +196,7 @@ std::int64_t CountDifferences(const std::uint8_t *a, const std::uint8_t *b, std:
 struct Counted
 {
     Failure failure = Failure::None;
+    FileFailure why;
     std::int64_t length = 0;
     std::int64_t differences = 0;
 };
@@ -197,6 +206,7 @@ Counted CountingPass(const Document &doc, const std::string &path)
     Counted c;
     ComparedFile file(path);
     c.failure = file.failure();
+    c.why = file.why();
     if (c.failure != Failure::None)
         return c;
     const std::int64_t size = doc.BufferSize();
@@ -211,6 +221,7 @@ Counted CountingPass(const Document &doc, const std::string &path)
         const std::int64_t r = file.read(block.data(), n);
         if (r < 0) {
             c.failure = file.readFailure();
+            c.why = file.why();
             return c;
         }
         if (i < size)
@@ -257,9 +268,10 @@ void MarkCommon(const Document &doc, TCompoundMarkAction &action, const std::uin
 
 // The second pass, recorded in full before anything changes.
 Failure MarkingPass(MarksContext &ctx, const std::string &path, std::int64_t length,
-                    std::unique_ptr<TCompoundMarkAction> &action)
+                    std::unique_ptr<TCompoundMarkAction> &action, FileFailure &why)
 {
     ComparedFile file(path);
+    why = file.why();
     if (file.failure() != Failure::None)
         return file.failure();
     if (file.sized() && file.sizeAtOpen() != length)
@@ -287,8 +299,10 @@ Failure MarkingPass(MarksContext &ctx, const std::string &path, std::int64_t len
             if (i == blockEnd) {
                 const auto n = std::size_t(std::min<std::int64_t>(common - i, ReadBlock));
                 const std::int64_t r = file.read(block.data(), n);
-                if (r != std::int64_t(n))
+                if (r != std::int64_t(n)) {
+                    why = file.why();
                     return r < 0 ? file.readFailure() : Failure::Changed;
+                }
                 blockStart = i;
                 blockEnd = i + std::int64_t(n);
             }
@@ -307,9 +321,9 @@ Failure MarkingPass(MarksContext &ctx, const std::string &path, std::int64_t len
     return file.unchanged() ? Failure::None : Failure::Changed;
 }
 
-void ShowFailure(MarksContext &ctx, Failure f, const std::string &path)
+void ShowFailure(MarksContext &ctx, Failure f, const std::string &path, const FileFailure &why)
 {
-    ctx.ShowMessageDlg(FailureText(f, ctx.Language(), path), MessageKind::Error, mbOK, 0);
+    ctx.ShowMessageDlg(FailureText(f, ctx.Language(), path, why), MessageKind::Error, mbOK, 0);
 }
 } // namespace
 
@@ -332,7 +346,7 @@ void CompareWithFile(MarksContext &ctx, const std::string &path)
         counted.failure = Failure::Memory;
     }
     if (counted.failure != Failure::None) {
-        ShowFailure(ctx, counted.failure, path);
+        ShowFailure(ctx, counted.failure, path, counted.why);
         return;
     }
     const Language language = ctx.Language();
@@ -348,9 +362,10 @@ void CompareWithFile(MarksContext &ctx, const std::string &path)
 
     std::unique_ptr<TCompoundMarkAction> action;
     Failure failure = Failure::None;
+    FileFailure why;
     bool stopped = false;
     try {
-        failure = MarkingPass(ctx, path, counted.length, action);
+        failure = MarkingPass(ctx, path, counted.length, action, why);
     } catch (const std::bad_alloc &) {
         failure = Failure::Memory;
     } catch (const JobStopped &) { // the marks recorded up to the stop are made
@@ -358,7 +373,7 @@ void CompareWithFile(MarksContext &ctx, const std::string &path)
     }
     if (failure != Failure::None) {
         action.reset();
-        ShowFailure(ctx, failure, path);
+        ShowFailure(ctx, failure, path, why);
         return;
     }
     // The progress text stays in its pane until the status bar is next refreshed.

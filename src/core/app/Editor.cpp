@@ -176,7 +176,7 @@ void Editor::CheckSource()
         SourceFailed();
 }
 
-void Editor::SourceFailed()
+void Editor::SourceFailed(const std::string &first)
 {
     InvalidateView();
     UpdateStatusBar();
@@ -186,8 +186,7 @@ void Editor::SourceFailed()
     m_s.SourceFailureReported = true;
     m_askingAboutSource = true;
     const int answer = ShowMessageDlgDefault(
-        SourceFailedQuestion(m_s.settings.Language, m_s.OpenName,
-                             failure->why == SourceReadError::Why::Changed, failure->error),
+        SourceFailedQuestion(m_s.settings.Language, m_s.OpenName, failure->failure(), first),
         MessageKind::Error, mbYes | mbNo, 0, mbYes);
     m_askingAboutSource = false;
     if (answer == mrYes)

@@ -55,7 +55,8 @@ public:
     void CheckSource();
     // The file under the document has failed: its bytes disappear from the view and the
     // user is asked whether to reload it.
-    void SourceFailed();
+    // `first`: a line put before the question, when a command failed because of it.
+    void SourceFailed(const std::string &first = {});
 
     // The 500 ms tick: blink, and forget the pointer once it has left the view.
     void CursorTimerTimer(bool pointerInView);

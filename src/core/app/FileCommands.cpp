@@ -25,10 +25,11 @@ FileCommands::FileCommands(Editor &editor, EditorState &state, Host &host)
     , m_host(host)
 {}
 
-void FileCommands::readFailed(const std::string &name)
+void FileCommands::readFailed(const std::string &name, const FileFailure &why)
 {
-    m_editor.ShowMessageDlg(ReadFailedText(m_s.settings.Language, name), MessageKind::Error, mbOK,
-                            0);
+    const Language language = m_s.settings.Language;
+    m_editor.ShowMessageDlg(WithReason(ReadFailedText(language, name), language, why),
+                            MessageKind::Error, mbOK, 0);
 }
 
 bool FileCommands::CloseQuery()
@@ -51,10 +52,11 @@ bool FileCommands::LoadFromFile(const std::string &given)
     if (!CloseQuery())
         return false;
     bool loaded = false;
-    if (!loadAsJob(name, &loaded))
+    FileFailure why;
+    if (!loadAsJob(name, &loaded, &why))
         return false;
     if (!loaded) {
-        readFailed(name);
+        readFailed(name, why);
         return false;
     }
     adoptContents(name);
@@ -65,21 +67,22 @@ bool FileCommands::Reload()
 {
     const std::string name = m_s.OpenName;
     bool loaded = false;
-    if (!name.empty() && !loadAsJob(name, &loaded))
+    FileFailure why;
+    if (!name.empty() && !loadAsJob(name, &loaded, &why))
         return false;
     if (!loaded) {
-        readFailed(name);
+        readFailed(name, why);
         return false;
     }
     adoptContents(name);
     return true;
 }
 
-bool FileCommands::loadAsJob(const std::string &name, bool *loaded)
+bool FileCommands::loadAsJob(const std::string &name, bool *loaded, FileFailure *why)
 {
     // A file read on demand opens at once; one read whole counts its bytes.
     m_stopped = !m_editor.RunJob(MenuItem::Open, CurrentStamp(name).size, [&] {
-        *loaded = m_s.doc.loadFile(name, m_s.settings.KeepMarksOnLoad);
+        *loaded = m_s.doc.loadFile(name, m_s.settings.KeepMarksOnLoad, why);
     });
     return !m_stopped;
 }
@@ -225,10 +228,15 @@ bool FileCommands::SaveToFile(const std::string &name, bool force)
     }
     const OutcomeMessage message = WriteOutcomeMessage(m_s.settings.Language, outcome);
     if (outcome.result != WriteResult::Written && outcome.result != WriteResult::WrittenNoBackup) {
-        m_editor.ShowMessageDlg(message.text, message.kind, mbOK, 0);
         SetCurrentFileName(m_s.OpenName);
+        // The file under the document failed the save: one dialog says both (and where the
+        // old bytes are kept, if they were) and offers the reload.
         if (m_s.doc.SourceFailed())
-            m_editor.SourceFailed();
+            m_editor.SourceFailed(outcome.result == WriteResult::FailedOldKept
+                                      ? message.text
+                                      : WriteFailedText(m_s.settings.Language));
+        else
+            m_editor.ShowMessageDlg(message.text, message.kind, mbOK, 0);
         return false;
     }
     m_s.doc.setChangeCount(0);

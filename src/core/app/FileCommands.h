@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/FileFailure.h"
+
 #include <string>
 
 namespace vtm {
@@ -38,10 +40,10 @@ public:
 private:
     // Runs the save dialog; confirmed: the chosen name is saved (force).
     bool saveWithDialog();
-    void readFailed(const std::string &name);
+    void readFailed(const std::string &name, const FileFailure &why);
     // Loads the file as a long command: false when the user stopped it, the document as it
     // was; otherwise *loaded tells whether it was read.
-    bool loadAsJob(const std::string &name, bool *loaded);
+    bool loadAsJob(const std::string &name, bool *loaded, FileFailure *why);
     // The menus at the end of a command; after a stopped job they are fresh already, and
     // the status bar keeps saying it was stopped.
     void updateMenus();

@@ -4,6 +4,7 @@
 #include "document/SafeFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 
@@ -239,22 +240,32 @@ bool RegFile::Parse(std::string_view text)
     return found;
 }
 
-bool RegFile::Load(const std::string &path)
+bool RegFile::Load(const std::string &path, FileFailure *why)
 {
+    FileFailure ignored;
+    if (!why)
+        why = &ignored;
     m_entries.clear();
     m_index.clear();
     InputFile file(path);
-    if (!file.isOpen())
+    if (!file.isOpen()) {
+        *why = file.failure();
         return false;
+    }
     std::string text;
     std::uint8_t block[1 << 16];
     for (;;) {
         const std::int64_t got = file.read(block, std::int64_t(sizeof block));
-        if (got < 0)
+        if (got < 0) {
+            *why = file.failure();
             return false;
+        }
         text.append(reinterpret_cast<const char *>(block), std::size_t(got));
-        if (text.size() > MaxFileSize)
+        if (text.size() > MaxFileSize) {
+            *why = FileFailure::Of(FileStep::None, FileProblem::TooLarge);
+            why->limit = std::int64_t(MaxFileSize);
             return false;
+        }
         if (got < std::int64_t(sizeof block))
             break;
     }
@@ -282,17 +293,20 @@ std::string RegFile::Text() const
     return out;
 }
 
-bool RegFile::Save(const std::string &path) const
+bool RegFile::Save(const std::string &path, FileFailure *why) const
 {
     if (path.empty())
         return false;
     std::error_code ec;
     std::filesystem::create_directories(DirectoryOf(path), ec);
     const std::string text = Text();
-    return WriteFileSafely(path, reinterpret_cast<const std::uint8_t *>(text.data()),
-                           std::int64_t(text.size()))
-               .result
-           == WriteResult::Written;
+    const WriteOutcome outcome = WriteFileSafely(
+        path, reinterpret_cast<const std::uint8_t *>(text.data()), std::int64_t(text.size()));
+    if (why)
+        *why = outcome.result == WriteResult::FailedNoSpace
+                   ? FileFailure::System(FileStep::None, ENOSPC)
+                   : outcome.failure;
+    return outcome.result == WriteResult::Written;
 }
 
 StoredValue RegFile::Value(const std::string &name) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/FileFailure.h"
+
 #include "app/Settings.h"
 
 #include <cstddef>
@@ -27,12 +29,13 @@ public:
     // Replaces the values with those of the key in text (UTF-8, with or without a byte
     // order mark, CRLF or LF). False when the key is not there, as in a file too large.
     bool Parse(std::string_view text);
-    // Parse of the file at path; false when it is missing, unreadable or not a regular file.
-    bool Load(const std::string &path);
+    // Parse of the file at path; false when it is missing, unreadable or not a regular file,
+    // with *why (when given) saying which.
+    bool Load(const std::string &path, FileFailure *why = nullptr);
     // The file text: header, the key, then every value in the order first written.
     std::string Text() const;
     // Writes Text() to path through a temporary file, creating the directories.
-    bool Save(const std::string &path) const;
+    bool Save(const std::string &path, FileFailure *why = nullptr) const;
 
     StoredValue Value(const std::string &name) const override;
     bool WriteDword(const std::string &name, std::int32_t value) override;

@@ -1,9 +1,13 @@
 #include "app/Settings.h"
 
 #include "app/RegFile.h"
+#include "app/Texts.h"
 #ifdef _WIN32
 #include "app/WinRegistry.h"
 #endif
+
+#include <cerrno>
+#include <new>
 
 namespace vtm {
 
@@ -131,7 +135,8 @@ bool SaveSettings(const Settings &s, SettingsSink &sink)
     return !w.failed;
 }
 
-Settings LoadSettingsFromStore(Language defaultLanguage, const std::string &defaultCalcPath)
+Settings LoadSettingsFromStore(Language defaultLanguage, const std::string &defaultCalcPath,
+                               std::string *problem)
 {
     const Settings defaults = DefaultSettings(defaultLanguage, defaultCalcPath);
     // A settings problem never reaches the user; whatever goes wrong gives the defaults.
@@ -143,8 +148,14 @@ Settings LoadSettingsFromStore(Language defaultLanguage, const std::string &defa
             LoadSettings(s, key);
 #else
         RegFile file;
-        if (file.Load(SettingsFilePath()))
+        FileFailure why;
+        const std::string path = SettingsFilePath();
+        if (file.Load(path, &why))
             LoadSettings(s, file);
+        // No file yet is the first start, not a problem.
+        else if (problem && why.known()
+                 && !(why.problem == FileProblem::System && why.error == ENOENT))
+            *problem = SettingsReadFailedText(defaultLanguage, path, why);
 #endif
         return s;
     } catch (...) {
@@ -152,20 +163,27 @@ Settings LoadSettingsFromStore(Language defaultLanguage, const std::string &defa
     }
 }
 
-void SaveSettingsToStore(const Settings &s)
+std::string SaveSettingsToStore(const Settings &s)
 {
+    FileFailure why;
+    const std::string path = SettingsFilePath();
     try {
 #ifdef _WIN32
         RegistryKey key(RegistryKey::Access::Write);
         if (key.IsOpen())
             SaveSettings(s, key);
+        return std::string();
 #else
         RegFile file;
         SaveSettings(s, file);
-        file.Save(SettingsFilePath());
+        if (path.empty() || file.Save(path, &why))
+            return std::string();
 #endif
+    } catch (const std::bad_alloc &) {
+        why = FileFailure::Of(FileStep::None, FileProblem::NoMemory);
     } catch (...) {
     }
+    return SettingsWriteFailedText(s.Language, path, why);
 }
 
 } // namespace vtm

@@ -76,9 +76,13 @@ void LoadSettings(Settings &s, const SettingsSource &source);
 bool SaveSettings(const Settings &s, SettingsSink &sink);
 
 // The defaults read over by the user's stored settings, if there are any. Never fails: a
-// missing or damaged store gives the defaults.
-Settings LoadSettingsFromStore(Language defaultLanguage, const std::string &defaultCalcPath);
-// Writes s to the user's store; a failure leaves the old store and is not reported.
-void SaveSettingsToStore(const Settings &s);
+// missing or damaged store gives the defaults. A settings file that is there but cannot be
+// read sets *problem (when given) to the message for the user; the file must then be left
+// as it is, not overwritten by the defaults.
+Settings LoadSettingsFromStore(Language defaultLanguage, const std::string &defaultCalcPath,
+                               std::string *problem = nullptr);
+// Writes s to the user's store; a failure leaves the old store and returns the message for
+// the user (empty when all went well).
+std::string SaveSettingsToStore(const Settings &s);
 
 } // namespace vtm

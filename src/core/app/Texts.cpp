@@ -1,6 +1,5 @@
 #include "app/Texts.h"
 
-#include <cstring>
 
 namespace vtm {
 
@@ -52,22 +51,48 @@ std::string NowALinkQuestion(Language language, const std::string &name,
            + target + " anyway?";
 }
 
-std::string SourceFailedQuestion(Language language, const std::string &name, bool changed,
-                                 int error)
+std::string SourceFailedQuestion(Language language, const std::string &name,
+                                 const FileFailure &failure, const std::string &first)
 {
-    if (IsGerman(language))
-        return (changed ? "Die Datei " + name
-                              + " wurde von einem anderen Programm geändert oder gekürzt, während "
-                                "sie geöffnet war."
-                        : "Konnte " + name + " nicht lesen (" + std::strerror(error) + ").")
-               + "\r\rIhre Bytes werden nicht mehr angezeigt, und aus ihnen kann nichts "
-                 "gespeichert werden. Die Datei jetzt neu laden? Nicht gespeicherte Änderungen "
-                 "gehen dabei verloren.";
-    return (changed ? "File " + name
-                          + " has been changed or truncated by another program while it was open."
-                    : "Reading " + name + " failed (" + std::strerror(error) + ").")
-           + "\r\rIts bytes are no longer shown, and nothing can be saved from them. Reload the "
-             "file now? Changes not saved will be lost.";
+    const bool de = IsGerman(language);
+    std::string text = first.empty() ? std::string() : first + "\r";
+    if (failure.problem == FileProblem::Changed)
+        text += de ? "Die Datei " + name
+                         + " wurde von einem anderen Programm geändert oder gekürzt, während sie "
+                           "geöffnet war."
+                   : "File " + name
+                         + " has been changed or truncated by another program while it was open.";
+    else
+        text += WithReason(de ? "Konnte " + name + " nicht lesen." : "Reading " + name + " failed.",
+                           language, failure);
+    return text
+           + (de ? "\r\rIhre Bytes werden nicht mehr angezeigt, und aus ihnen kann nichts "
+                   "gespeichert werden. Die Datei jetzt neu laden? Nicht gespeicherte Änderungen "
+                   "gehen dabei verloren."
+                 : "\r\rIts bytes are no longer shown, and nothing can be saved from them. Reload "
+                   "the file now? Changes not saved will be lost.");
+}
+
+std::string SettingsReadFailedText(Language language, const std::string &path,
+                                   const FileFailure &why)
+{
+    const bool de = IsGerman(language);
+    return WithReason(de ? "Die Einstellungen konnten nicht aus " + path + " gelesen werden."
+                         : "The settings could not be read from " + path + ".",
+                      language, why)
+           + (de ? "\rDer Editor startet mit seinen Voreinstellungen und lässt die Datei, wie "
+                   "sie ist."
+                 : "\rThe editor starts with its defaults and leaves the file as it is.");
+}
+
+std::string SettingsWriteFailedText(Language language, const std::string &path,
+                                    const FileFailure &why)
+{
+    const bool de = IsGerman(language);
+    return WithReason(de ? "Die Einstellungen konnten nicht in " + path + " gespeichert werden."
+                         : "The settings could not be saved to " + path + ".",
+                      language, why)
+           + (de ? "\rDie Datei bleibt, wie sie war." : "\rThe file is left as it was.");
 }
 
 std::string SaveChangesQuestion(Language language, const std::string &openName)

@@ -16,9 +16,16 @@ std::string ChangedOnDiskQuestion(Language language, const std::string &name);
 std::string NowALinkQuestion(Language language, const std::string &name,
                              const std::string &target);
 // The file a document reads on demand was changed by another program, or reading it failed;
-// asks whether to load it anew.
-std::string SourceFailedQuestion(Language language, const std::string &name, bool changed,
-                                 int error);
+// asks whether to load it anew. `first`, when not empty, is the line before (the failure of
+// a save that read the file).
+std::string SourceFailedQuestion(Language language, const std::string &name,
+                                 const FileFailure &failure, const std::string &first = {});
+// The settings file is there but could not be read; the editor starts with its defaults.
+std::string SettingsReadFailedText(Language language, const std::string &path,
+                                   const FileFailure &why);
+// The settings could not be saved; the file stays as it was.
+std::string SettingsWriteFailedText(Language language, const std::string &path,
+                                    const FileFailure &why);
 // openName empty: the unnamed document.
 std::string SaveChangesQuestion(Language language, const std::string &openName);
 std::string OverwriteWarningOffQuestion(Language language);

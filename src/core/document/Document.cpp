@@ -326,15 +326,27 @@ bool Document::adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks)
     return true;
 }
 
-bool Document::adoptOnDemand(InputFile &file, bool keepMarks)
+namespace {
+FileFailure TooLarge()
+{
+    FileFailure f = FileFailure::Of(FileStep::None, FileProblem::TooLarge);
+    f.limit = Document::MaxBufferSize;
+    return f;
+}
+} // namespace
+
+bool Document::adoptOnDemand(InputFile &file, bool keepMarks, FileFailure *why)
 {
     const FileStamp stamp = file.stamp();
-    if (!stamp.known || stamp.size > MaxBufferSize)
+    if (!stamp.known || stamp.size > MaxBufferSize) {
+        *why = stamp.known ? TooLarge() : FileFailure::System(FileStep::Opening, errno);
         return false;
+    }
     try {
         auto source = std::make_unique<FileSource>(file.release(), stamp, g_fileLimits);
         m_bytes.adoptFile(std::move(source));
     } catch (const std::bad_alloc &) {
+        *why = FileFailure::Of(FileStep::Opening, FileProblem::NoMemory);
         return false;
     }
     adoptMarks(stamp.size, keepMarks);
@@ -375,13 +387,23 @@ bool Document::loadBytes(const std::uint8_t *bytes, std::int64_t n, bool keepMar
     return adoptLoaded(std::move(buffer), n, keepMarks);
 }
 
-bool Document::loadFile(const std::string &path, bool keepMarks)
+bool Document::loadFile(const std::string &path, bool keepMarks, FileFailure *why)
 {
+    FileFailure ignored;
+    if (!why)
+        why = &ignored;
     InputFile file(path);
-    if (!file.isOpen() || file.sizeAtOpen() > MaxBufferSize)
+    if (!file.isOpen()) {
+        *why = file.failure();
         return false;
+    }
+    if (file.sizeAtOpen() > MaxBufferSize) {
+        *why = TooLarge();
+        return false;
+    }
     if (file.sizeAtOpen() > OnDemandThreshold())
-        return adoptOnDemand(file, keepMarks);
+        return adoptOnDemand(file, keepMarks, why);
+    const FileFailure noMemory = FileFailure::Of(FileStep::Reading, FileProblem::NoMemory);
     // Room for the size seen at opening and one step more, so that reading to the end
     // needs no growth unless the file grows; it is read until its end all the same.
     // One step past the largest document tells a file that is too large.
@@ -391,31 +413,47 @@ bool Document::loadFile(const std::string &path, bool keepMarks)
     std::int64_t got = 0;
     for (;;) {
         if (got == buffer.size()) {
-            if (got >= ceiling || !fitsLimit(room) || !buffer.resize(room))
+            if (got >= ceiling) {
+                *why = TooLarge();
                 return false;
+            }
+            if (!fitsLimit(room) || !buffer.resize(room)) {
+                *why = noMemory;
+                return false;
+            }
             room = std::min(StepFor(room + room / 2), ceiling);
         }
         // A slice at a time, counted, so that a stop is seen soon; until the buffer is
         // adopted at the end, a stop leaves the document as it was.
         const std::int64_t want = std::min(JobSlice, buffer.size() - got);
         const std::int64_t r = file.read(buffer.data() + got, want);
-        if (r < 0)
+        if (r < 0) {
+            *why = file.failure();
             return false;
+        }
         got += r;
         if (r > 0)
             Progress(r);
         if (r < want)
             break;
     }
-    if (got > MaxBufferSize || !buffer.resize(StepFor(got)))
+    if (got > MaxBufferSize) {
+        *why = TooLarge();
         return false;
+    }
+    if (!buffer.resize(StepFor(got))) {
+        *why = noMemory;
+        return false;
+    }
     // What the editor saw of the file; bytes it missed (appended after the end was read)
     // must show as a change when saving.
     FileStamp stamp = file.stamp();
     if (stamp.size != 0 && stamp.size != got)
         stamp.size = got;
-    if (!adoptLoaded(std::move(buffer), got, keepMarks))
+    if (!adoptLoaded(std::move(buffer), got, keepMarks)) {
+        *why = noMemory;
         return false;
+    }
     m_sourceStamp = stamp;
     return true;
 }

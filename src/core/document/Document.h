@@ -203,7 +203,8 @@ public:
     // as it was and false is returned. Marks are cleared unless keepMarks is set, in which
     // case they stay offset by offset. The bytes copied are counted on a running job's
     // meter; a stop throws JobStopped, the document again left as it was.
-    bool loadFile(const std::string &path, bool keepMarks = false);
+    // False, with *why when given, when the file cannot be read or is too large.
+    bool loadFile(const std::string &path, bool keepMarks = false, FileFailure *why = nullptr);
     bool loadBytes(const std::uint8_t *bytes, std::int64_t n, bool keepMarks = false);
     // The file the contents were last loaded from or saved to, as the editor saw it then;
     // unknown for contents of no file.
@@ -284,7 +285,7 @@ private:
                           std::int64_t from, std::int64_t to,
                           const std::uint8_t *extraMarks) const;
 
-    bool adoptOnDemand(InputFile &file, bool keepMarks);
+    bool adoptOnDemand(InputFile &file, bool keepMarks, FileFailure *why);
     void adoptMarks(std::int64_t n, bool keepMarks);
 
     PieceTable m_bytes;

@@ -40,10 +40,10 @@ FileSource::~FileSource()
         ::close(m_fd);
 }
 
-void FileSource::fail(SourceReadError::Why why, int error)
+void FileSource::fail(SourceReadError::Why why, int error, std::int64_t offset)
 {
     m_failed = true;
-    m_failure = SourceReadError(why, error);
+    m_failure = SourceReadError(why, error, offset);
     // The cached bytes are not dropped while a reader may still hold a span of them; no
     // read hands them out again.
     throw m_failure;
@@ -141,7 +141,7 @@ FileSource::Block &FileSource::fetch(std::int64_t index)
             if (r < 0) {
                 if (errno == EINTR)
                     continue;
-                fail(SourceReadError::Why::ReadFailed, errno);
+                fail(SourceReadError::Why::ReadFailed, errno, start + got);
             }
             if (r == 0) // shorter than when it was opened
                 fail(SourceReadError::Why::Changed, 0);

@@ -18,13 +18,22 @@ class SourceReadError : public std::runtime_error
 {
 public:
     enum class Why { Changed, ReadFailed };
-    SourceReadError(Why why, int error)
+    SourceReadError(Why why, int error, std::int64_t offset = -1)
         : std::runtime_error(why == Why::Changed ? "File changed" : "Read error")
         , why(why)
         , error(error)
+        , offset(offset)
     {}
     Why why;
-    int error; // errno of a failed read
+    int error;           // errno of a failed read
+    std::int64_t offset; // where the failed read began; -1 when no read failed
+    // The same, told to the user.
+    FileFailure failure() const
+    {
+        if (why == Why::Changed)
+            return FileFailure::Of(FileStep::None, FileProblem::Changed);
+        return FileFailure::System(FileStep::Reading, error, offset);
+    }
 };
 
 // A file read on demand. It stays open and is read with pread in aligned blocks into a
@@ -126,7 +135,7 @@ private:
     // (<= index) for a backward walk.
     Run runAt(std::int64_t index, std::int64_t lowest);
     bool copyData(int outFd, std::int64_t p, std::int64_t n, std::int64_t at);
-    [[noreturn]] void fail(SourceReadError::Why why, int error);
+    [[noreturn]] void fail(SourceReadError::Why why, int error, std::int64_t offset = -1);
     void verify();
     Block &fetch(std::int64_t index);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/FileFailure.h"
 #include "document/Language.h"
 #include "document/Message.h"
 
@@ -9,11 +10,18 @@ namespace vtm {
 
 struct WriteOutcome;
 
+// The reason a file failed, as the line under a message: what was being done and why, e.g.
+// "While writing: there is no space left on the disk."; empty when nothing is known.
+std::string FailureReason(Language language, const FileFailure &failure);
+// text, and the reason on the next line when one is known.
+std::string WithReason(const std::string &text, Language language, const FileFailure &failure);
+
 // Messages every writer of files shares.
 std::string WriteFailedText(Language language);
 std::string BackupFailedText(Language language, const std::string &backup);
 // Writing in place failed; the old bytes are safe in `copy`.
-std::string WriteFailedKeptText(Language language, const std::string &copy);
+std::string WriteFailedKeptText(Language language, const std::string &copy,
+                                const FileFailure &failure = {});
 
 // What a writer tells the user after a write: an error when it failed, a warning when the
 // backup could not be made, nothing (empty text) when all went well.

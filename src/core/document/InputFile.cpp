@@ -39,13 +39,32 @@ FileStamp CurrentStamp(const std::string &path)
 
 InputFile::InputFile(const std::string &path)
 {
-    if (path.empty())
+    if (path.empty()) {
+        m_failure = FileFailure::System(FileStep::Opening, ENOENT);
         return;
+    }
     m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (m_fd < 0)
+    if (m_fd < 0) {
+        m_failure = FileFailure::System(FileStep::Opening, errno);
+        // Say what the name is where that is the reason (a socket cannot be opened at all).
+        struct stat st;
+        if (m_failure.error == ENOENT && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+            m_failure.problem = FileProblem::DanglingLink;
+        } else if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+            m_failure = FileFailure::Of(FileStep::None, FileProblem::NotRegular);
+            m_failure.fileType = std::uint32_t(st.st_mode & S_IFMT);
+        }
         return;
+    }
     struct stat st;
-    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(m_fd, &st) != 0) {
+        m_failure = FileFailure::System(FileStep::Opening, errno);
+        m_status = Status::NotRegular;
+        return;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        m_failure = FileFailure::Of(FileStep::None, FileProblem::NotRegular);
+        m_failure.fileType = std::uint32_t(st.st_mode & S_IFMT);
         m_status = Status::NotRegular;
         return;
     }
@@ -77,12 +96,14 @@ std::int64_t InputFile::read(std::uint8_t *into, std::int64_t n)
         if (r < 0) {
             if (errno == EINTR)
                 continue;
+            m_failure = FileFailure::System(FileStep::Reading, errno, m_position + got);
             return -1;
         }
         if (r == 0)
             break;
         got += r;
     }
+    m_position += got;
     return got;
 }
 

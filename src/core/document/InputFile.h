@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/FileFailure.h"
+
 #include <cstdint>
 #include <string>
 
@@ -48,6 +50,8 @@ public:
 
     // Up to n bytes, fewer only at the end of the file; -1 on a read error.
     std::int64_t read(std::uint8_t *into, std::int64_t n);
+    // Why opening or the last read failed.
+    const FileFailure &failure() const { return m_failure; }
     // The open file's stamp now.
     FileStamp stamp() const;
     // Hands the open descriptor over to the caller, who closes it; the file is closed here.
@@ -57,6 +61,8 @@ private:
     int m_fd = -1;
     Status m_status = Status::CannotOpen;
     std::int64_t m_sizeAtOpen = 0;
+    std::int64_t m_position = 0;
+    FileFailure m_failure;
 };
 
 } // namespace vtm

@@ -39,7 +39,7 @@ bool RoomFor(WriteOutcome &out, const std::string &dir, std::int64_t needed)
     out.result = WriteResult::FailedNoSpace;
     out.needed = needed;
     out.available = free;
-    out.error = "not enough free space in " + dir;
+    out.failure = FileFailure::System(FileStep::None, ENOSPC);
     return false;
 }
 
@@ -48,9 +48,22 @@ int Sync(int fd)
     return g_sync ? g_sync(fd) : ::fsync(fd);
 }
 
-std::string Reason(const std::string &what)
+FileStep g_failStep = FileStep::None;
+int g_failError = 0;
+
+// A failure a test asked for at this step: errno is set as the system would.
+bool Injected(FileStep step)
 {
-    return what + ": " + std::strerror(errno);
+    if (step == FileStep::None || step != g_failStep)
+        return false;
+    errno = g_failError;
+    return true;
+}
+
+// The step that failed, with the system's error of now.
+FileFailure Failure(FileStep step)
+{
+    return FileFailure::System(step, errno);
 }
 
 // Keeps errno across the clean-up calls of a failure path.
@@ -268,20 +281,22 @@ WriteOutcome WriteOver(WriteOutcome out, const struct stat &old, const std::stri
                        const AsideHook &aside, const OwnStepHook &ownStep)
 {
     OwnSteps steps(ownStep); // the copy the reader may have moved to is renamed or unlinked
-    const int fd = ::open(out.target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    const int fd = Injected(FileStep::Opening)
+                       ? -1
+                       : ::open(out.target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
-        out.error = Reason("opening " + out.target + " for writing");
+        out.failure = Failure(FileStep::Opening);
         return out;
     }
     std::string copy;
     std::int64_t oldSize = 0;
-    if (!CopyAside(fd, old, dir, &copy, &oldSize)) {
-        out.error = Reason("copying the old contents aside");
+    if (Injected(FileStep::CopyingAside) || !CopyAside(fd, old, dir, &copy, &oldSize)) {
+        out.failure = Failure(FileStep::CopyingAside);
         ::close(fd);
         return out;
     }
     if (aside && !aside(copy, std::uint64_t(old.st_dev), std::uint64_t(old.st_ino))) {
-        out.error = out.target + " has been changed by another program";
+        out.failure = FileFailure::Of(FileStep::None, FileProblem::Changed);
         ::unlink(copy.c_str());
         ::close(fd);
         return out;
@@ -292,13 +307,13 @@ WriteOutcome WriteOver(WriteOutcome out, const struct stat &old, const std::stri
     if (backup) {
         steps.begin(); // the older backup may be the copy of an earlier save
         if (!MoveAside(out.backup, dir, &older)) {
-            out.error = Reason("making the backup " + out.backup);
+            out.failure = Failure(FileStep::MakingBackup);
             ::unlink(copy.c_str());
             ::close(fd);
             return out;
         }
         if (::rename(copy.c_str(), out.backup.c_str()) != 0 || !SyncDirectory(dir)) {
-            out.error = Reason("making the backup " + out.backup);
+            out.failure = Failure(FileStep::MakingBackup);
             ::unlink(copy.c_str());
             if (!older.empty())
                 ::rename(older.c_str(), out.backup.c_str());
@@ -319,7 +334,7 @@ WriteOutcome WriteOver(WriteOutcome out, const struct stat &old, const std::stri
             ::rename(older.c_str(), out.backup.c_str());
         }
     };
-    if (WriteInPlace(fd, write, n)) {
+    if (!Injected(FileStep::WritingInPlace) && WriteInPlace(fd, write, n)) {
         out.stamp = StampOf(fd);
         steps.begin();
         if (::close(fd) == 0) {
@@ -333,7 +348,7 @@ WriteOutcome WriteOver(WriteOutcome out, const struct stat &old, const std::stri
         out.stamp = {}; // what reached the disk is not known
     } else {
         const bool stopped = errno == ECANCELED;
-        out.error = Reason("writing " + out.target + " in place");
+        out.failure = Failure(FileStep::WritingInPlace);
         const bool restored = Restore(fd, copy, oldSize, old);
         if (restored)
             out.stamp = StampOf(fd); // putting the times back moved the change time
@@ -352,8 +367,8 @@ WriteOutcome WriteOver(WriteOutcome out, const struct stat &old, const std::stri
         }
     }
     settleOlder(false);
-    if (out.error.empty())
-        out.error = Reason("closing " + out.target);
+    if (!out.failure.known())
+        out.failure = Failure(FileStep::Closing);
     // The copy is all that is sure to hold the old bytes: give it a name a person finds.
     if (!backup) {
         const std::string visible = BackupNameFor(out.target);
@@ -392,6 +407,12 @@ bool KeepOldFile(const std::string &path, const struct stat &old, const std::str
 void SetFreeSpaceCallForTesting(FreeSpaceCall call)
 {
     g_freeSpace = call;
+}
+
+void SetFailureForTesting(FileStep step, int error)
+{
+    g_failStep = step;
+    g_failError = error;
 }
 
 void SetSyncCallForTesting(SyncCall call)
@@ -497,11 +518,12 @@ WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write
     // Only a file that is not there yet may be created: a link loop or a path the
     // process may not look into is no such file.
     if (!exists && errno != ENOENT) {
-        out.error = Reason("looking up " + out.target);
+        out.failure = Failure(FileStep::LookingUp);
         return out;
     }
     if (exists && !S_ISREG(old.st_mode)) {
-        out.error = out.target + " is not a regular file";
+        out.failure = FileFailure::Of(FileStep::None, FileProblem::NotRegular);
+        out.failure.fileType = std::uint32_t(old.st_mode & S_IFMT);
         return out;
     }
     backup = backup && exists;
@@ -519,16 +541,16 @@ WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write
         return WriteOver(out, old, dir, write, n, backup, aside, ownStep);
 
     std::string temp;
-    const int fd = MakeTemp(dir, &temp);
+    const int fd = Injected(FileStep::CreatingTemp) ? -1 : MakeTemp(dir, &temp);
     if (fd < 0) {
-        out.error = Reason("creating a file in " + dir);
+        out.failure = Failure(FileStep::CreatingTemp);
         return out;
     }
     std::string keep;
     // Linking and renaming the old file, and unlinking the link on failure.
     OwnSteps steps(ownStep);
-    auto abandon = [&](const std::string &what) {
-        out.error = Reason(what);
+    auto abandon = [&](FileStep step) {
+        out.failure = Failure(step);
         out.stamp = {};
         const SavedErrno saved;
         ::unlink(temp.c_str());
@@ -540,7 +562,7 @@ WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write
         // The owner first: changing it clears set-id bits, which the mode then restores.
         struct stat now;
         if (::fstat(fd, &now) != 0)
-            return ::close(fd), abandon("reading the new file's owner");
+            return ::close(fd), abandon(FileStep::CreatingTemp);
         if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid)
             && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
             ::close(fd);
@@ -553,38 +575,38 @@ WriteOutcome WriteFileSafely(const std::string &path, const ContentWriter &write
     const mode_t mask = ::umask(0);
     ::umask(mask);
     const mode_t mode = exists ? old.st_mode & 07777 : 0666 & ~mask;
-    if (n > 0 && !write(fd)) {
+    if (n > 0 && (Injected(FileStep::Writing) || !write(fd))) {
         const bool stopped = errno == ECANCELED;
         {
             const SavedErrno keep;
             ::close(fd);
         }
-        abandon("writing " + temp);
+        abandon(FileStep::Writing);
         out.stopped = stopped;
         return out;
     }
-    if (::fchmod(fd, mode) != 0 || Sync(fd) != 0)
-        return ::close(fd), abandon("syncing " + temp);
+    if (::fchmod(fd, mode) != 0 || Injected(FileStep::Syncing) || Sync(fd) != 0)
+        return ::close(fd), abandon(FileStep::Syncing);
     out.stamp = StampOf(fd);
     if (::close(fd) != 0)
-        return abandon("closing " + temp);
+        return abandon(FileStep::Closing);
     steps.begin();
-    if (backup && !KeepOldFile(out.target, old, dir, &keep)) {
+    if (backup && (Injected(FileStep::MakingBackup) || !KeepOldFile(out.target, old, dir, &keep))) {
         keep.clear();
-        return abandon("keeping the old file");
+        return abandon(FileStep::MakingBackup);
     }
-    if (::rename(temp.c_str(), out.target.c_str()) != 0)
-        return abandon("renaming " + temp + " to " + out.target);
+    if (Injected(FileStep::Renaming) || ::rename(temp.c_str(), out.target.c_str()) != 0)
+        return abandon(FileStep::Renaming);
     out.result = WriteResult::Written;
     out.stamp = StampAfter(out.target, out.stamp); // renaming it moved its change time
     if (backup && ::rename(keep.c_str(), out.backup.c_str()) != 0) {
-        out.error = Reason("making the backup " + out.backup);
+        out.failure = Failure(FileStep::MakingBackup);
         ::unlink(keep.c_str());
         out.result = WriteResult::WrittenNoBackup;
     }
     steps.end();
-    if (!SyncDirectory(dir)) {
-        out.error = Reason("syncing the directory " + dir);
+    if (Injected(FileStep::SyncingFolder) || !SyncDirectory(dir)) {
+        out.failure = Failure(FileStep::SyncingFolder);
         out.result = WriteResult::Failed;
     }
     return out;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/FileFailure.h"
 #include "document/InputFile.h"
 
 #include <cstdint>
@@ -44,7 +45,7 @@ struct WriteOutcome
     std::string target;   // the file written: the name with its links followed
     std::string backup;   // the backup's name beside the target, when one was asked for
     std::string keptCopy; // with FailedOldKept: the copy of the old bytes
-    std::string error;    // what failed
+    FileFailure failure;  // what failed, and why
     // The file as written, or as put back after writing in place failed; unknown when
     // neither.
     FileStamp stamp;
@@ -90,6 +91,11 @@ bool WriteAllAt(int fd, const std::uint8_t *data, std::int64_t n, std::int64_t a
 // stand-in in place of statvfs (nullptr restores it).
 using FreeSpaceCall = std::int64_t (*)(const std::string &dir);
 void SetFreeSpaceCallForTesting(FreeSpaceCall call);
+
+// Makes WriteFileSafely fail at one step with errno `error`, as the system would there
+// (FileStep::None ends it). Steps: Opening, CopyingAside and WritingInPlace of writing in
+// place; CreatingTemp, Writing, Syncing, MakingBackup, Renaming and SyncingFolder otherwise.
+void SetFailureForTesting(FileStep step, int error);
 
 // Lets tests watch the sync calls of WriteFileSafely; nullptr restores fsync.
 using SyncCall = int (*)(int fd);

@@ -68,21 +68,26 @@ void ReportChanged(const Document &doc, std::int64_t count)
 
 // Decodes the file's runs into changes, reading to the file's end, and counts the bytes
 // they describe on a running job. Runs read before a failure or a stop stay recorded.
-ReadResult ReadMarksFile(const Document &doc, const std::string &name, MarksDecoder &decoder)
+ReadResult ReadMarksFile(const Document &doc, const std::string &name, MarksDecoder &decoder,
+                         FileFailure &why)
 {
     InputFile file(name);
+    why = file.failure();
     if (!file.isOpen())
         return ReadResult::Failed;
     std::vector<std::uint8_t> block(ReadBlock);
     std::int64_t got = file.read(block.data(), std::int64_t(MarksMagicSize));
+    why = file.failure();
     if (got < 0)
         return ReadResult::Failed;
     if (!IsMarksMagic(block.data(), std::size_t(got)))
         return ReadResult::Incompatible;
     for (;;) {
         got = file.read(block.data(), std::int64_t(block.size()));
-        if (got < 0)
+        if (got < 0) {
+            why = file.failure();
             return ReadResult::Failed;
+        }
         const std::int64_t before = decoder.Described();
         const bool more = decoder.Feed(block.data(), std::size_t(got));
         doc.Progress(decoder.Described() - before);
@@ -128,9 +133,10 @@ void OpenMarks(MarksContext &ctx)
         auto changes = std::make_unique<TCompoundMarkAction>(ActionKind::LoadMark,
                                                              ctx.NextCommandNumber(), false);
         ReadResult result = ReadResult::Failed;
+        FileFailure why;
         try {
             MarksDecoder decoder(doc, *changes, ProgressPane(ctx));
-            result = ReadMarksFile(doc, chosen, decoder);
+            result = ReadMarksFile(doc, chosen, decoder, why);
             // The marks past the file's runs go a stretch of runs at a time.
             while (result == ReadResult::Read && !decoder.AtEnd()) {
                 const std::int64_t from = decoder.Described();
@@ -140,6 +146,7 @@ void OpenMarks(MarksContext &ctx)
             }
         } catch (const std::bad_alloc &) {
             result = ReadResult::Failed;
+            why = FileFailure::Of(FileStep::Reading, FileProblem::NoMemory);
         } catch (const JobStopped &) {
             stopped = true;
         }
@@ -152,7 +159,7 @@ void OpenMarks(MarksContext &ctx)
         if (!stopped && result == ReadResult::Incompatible)
             ShowError(ctx, IncompatibleText(ctx.Language()));
         else if (!stopped && result == ReadResult::Failed)
-            ShowError(ctx, ReadingFailedText(ctx.Language()));
+            ShowError(ctx, WithReason(ReadingFailedText(ctx.Language()), ctx.Language(), why));
         opened = !stopped && result == ReadResult::Read;
     }
     SetMarksFileName(ctx, opened ? chosen : previous);
@@ -197,6 +204,7 @@ void SaveMarksAs(MarksContext &ctx)
                 std::int64_t(file.size()), ctx.CreateBackUp());
         } catch (const std::bad_alloc &) {
             outcome.result = WriteResult::Failed;
+            outcome.failure = FileFailure::Of(FileStep::None, FileProblem::NoMemory);
         } catch (const JobStopped &) { // while encoding: nothing was written
             stopped = true;
             outcome.result = WriteResult::Failed;

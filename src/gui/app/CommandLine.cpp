@@ -27,8 +27,23 @@ QString programName(const QStringList &arguments)
 }
 } // namespace
 
-CommandLine ParseCommandLine(const QStringList &arguments)
+CommandLine ParseCommandLine(const std::vector<std::string> &raw)
 {
+    // A name is bytes, which Qt's text cannot always hold: an argument that does not survive
+    // the trip is parsed as a stand-in (no option starts with a control character) and given
+    // back as its bytes.
+    QStringList arguments;
+    std::vector<std::pair<QString, std::string>> standIns;
+    for (const std::string &argument : raw) {
+        const QByteArray bytes = QByteArray::fromStdString(argument);
+        QString text = QString::fromLocal8Bit(bytes);
+        if (text.toLocal8Bit() != bytes) {
+            text = QStringLiteral("\x01") + QString::number(standIns.size());
+            standIns.emplace_back(text, argument);
+        }
+        arguments.append(text);
+    }
+
     QCommandLineParser parser;
     // Qt's own options are single-dash words (-style, -platform).
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -71,7 +86,11 @@ CommandLine ParseCommandLine(const QStringList &arguments)
         result.action = CommandLine::Action::Version;
         result.output = QString::fromUtf8(AppTitle()) % QStringLiteral(" " VTM_VERSION "\n");
     } else if (!parser.positionalArguments().isEmpty()) {
-        result.file = parser.positionalArguments().first();
+        const QString file = parser.positionalArguments().first();
+        result.file = file.toLocal8Bit().toStdString();
+        for (const auto &[standIn, bytes] : standIns)
+            if (standIn == file)
+                result.file = bytes;
     }
     return result;
 }

@@ -4,6 +4,8 @@
 #include <QStringList>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace vtm {
 
@@ -13,13 +15,13 @@ struct CommandLine
 {
     enum class Action { Run, Help, Version, Error };
     Action action = Action::Run;
-    // The first file argument; any further ones are ignored.
-    std::optional<QString> file;
+    // The first file argument, as the bytes it was given in; any further ones are ignored.
+    std::optional<std::string> file;
     // The help or version text for standard output, or the error and usage for standard error.
     QString output;
 };
 
-// arguments include the program name, as argv does.
-CommandLine ParseCommandLine(const QStringList &arguments);
+// arguments are argv's bytes, the program name first.
+CommandLine ParseCommandLine(const std::vector<std::string> &arguments);
 
 } // namespace vtm

@@ -91,7 +91,8 @@ MainWindow::MainWindow()
     auto *drops = new FileDropFilter(this);
     drops->watch(m_view);
     drops->watch(m_panel);
-    connect(drops, &FileDropFilter::fileDropped, this, &MainWindow::loadFile);
+    connect(drops, &FileDropFilter::fileDropped, this,
+            [this](const std::string &path) { loadFile(path); });
 
     m_jobs = new JobWindow(this);
     m_cursorTimer.setInterval(500);
@@ -154,9 +155,19 @@ Settings MainWindow::collectSettings(const Settings &stored, int baseUnits) cons
     return out;
 }
 
+void MainWindow::loadFile(const std::string &path)
+{
+    m_editor.LoadFromFile(AbsolutePath(path));
+}
+
 void MainWindow::loadFile(const QString &path)
 {
-    m_editor.LoadFromFile(AbsolutePath(QFile::encodeName(path).toStdString()));
+    loadFile(QFile::encodeName(path).toStdString());
+}
+
+void MainWindow::openOnFirstShow(const QString &path)
+{
+    openOnFirstShow(QFile::encodeName(path).toStdString());
 }
 
 MainWindow::JobPause::JobPause(JobWindow *jobs)
@@ -298,7 +309,7 @@ void MainWindow::showEvent(QShowEvent *event)
     if (m_shown)
         return;
     m_shown = true;
-    if (!m_openOnShow.isEmpty())
+    if (!m_openOnShow.empty())
         QTimer::singleShot(0, this, [this] { loadFile(m_openOnShow); });
 }
 

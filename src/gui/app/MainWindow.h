@@ -50,7 +50,10 @@ public:
     Settings collectSettings(const Settings &stored, int baseUnits) const;
 
     // The file named on the command line, opened when the window is first shown.
-    void openOnFirstShow(const QString &path) { m_openOnShow = path; }
+    // Names are the bytes the system knows the file by.
+    void openOnFirstShow(const std::string &path) { m_openOnShow = path; }
+    void openOnFirstShow(const QString &path);
+    void loadFile(const std::string &path);
     void loadFile(const QString &path);
     void runLayoutPass();
 
@@ -157,7 +160,7 @@ private:
     WindowDialogs m_dialogs{this, m_state, m_editor, m_font.font()};
     std::array<QLabel *, 3> m_status{};
     QTimer m_cursorTimer;
-    QString m_openOnShow;
+    std::string m_openOnShow;
     bool m_shown = false;
     bool m_inLayout = false;
 };

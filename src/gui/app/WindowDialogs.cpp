@@ -8,6 +8,7 @@
 #include "gui/app/ClipboardForm.h"
 #include "gui/app/HelpWindow.h"
 #include "gui/app/MessageDialog.h"
+#include "gui/platform/FileNames.h"
 #include "gui/platform/Clipboard.h"
 #include "gui/print/PrintCommand.h"
 #include "gui/search/FindForm.h"
@@ -52,7 +53,7 @@ bool WindowDialogs::runFileDialog(FileDialogKind kind, const std::string &title,
         dialog.selectFile(QFile::decodeName(name.c_str()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    *chosen = QFile::encodeName(dialog.selectedFiles().constFirst()).toStdString();
+    *chosen = NameBytes(dialog.selectedFiles().constFirst());
     return !chosen->empty();
 }
 

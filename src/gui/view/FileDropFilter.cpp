@@ -1,24 +1,13 @@
 #include "gui/view/FileDropFilter.h"
 
+#include "gui/platform/FileNames.h"
+
 #include <QDropEvent>
 #include <QMimeData>
-#include <QUrl>
 #include <QWidget>
 
 namespace vtm {
 
-namespace {
-QString firstLocalFile(const QMimeData *mime)
-{
-    if (mime && mime->hasUrls()) {
-        for (const QUrl &url : mime->urls()) {
-            if (url.isLocalFile())
-                return url.toLocalFile();
-        }
-    }
-    return QString();
-}
-} // namespace
 
 void FileDropFilter::watch(QWidget *widget)
 {
@@ -30,15 +19,15 @@ bool FileDropFilter::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
         auto *drag = static_cast<QDropEvent *>(event);
-        if (!firstLocalFile(drag->mimeData()).isEmpty())
+        if (!DroppedFileName(drag->mimeData()).empty())
             drag->acceptProposedAction();
         return true;
     }
     if (event->type() == QEvent::Drop) {
         auto *drop = static_cast<QDropEvent *>(event);
-        const QString path = firstLocalFile(drop->mimeData());
+        const std::string path = DroppedFileName(drop->mimeData());
         drop->acceptProposedAction();
-        if (!path.isEmpty())
+        if (!path.empty())
             emit fileDropped(path); // further files are ignored
         return true;
     }

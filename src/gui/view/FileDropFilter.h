@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <string>
+
 namespace vtm {
 
 // Makes the widgets it watches accept dropped local files and reports the first one.
@@ -13,7 +15,8 @@ public:
     void watch(QWidget *widget);
 
 signals:
-    void fileDropped(const QString &path);
+    // The name as bytes: Qt's text could lose some.
+    void fileDropped(const std::string &path);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
