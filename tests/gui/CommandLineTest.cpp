@@ -1,6 +1,11 @@
 #include "gui/app/CommandLine.h"
+#include "gui/platform/FileNames.h"
 
 #include <gtest/gtest.h>
+
+#include <QMimeData>
+
+#include <random>
 
 using namespace vtm;
 
@@ -54,5 +59,32 @@ TEST(CommandLine, HelpVersionAndUnknownOptions)
         EXPECT_TRUE(error.output.startsWith(QStringLiteral("vantreelmorbisco: Unknown option")))
             << error.output.toStdString();
         EXPECT_TRUE(error.output.contains(QStringLiteral("\nUsage: vantreelmorbisco")));
+    }
+}
+
+// Names from outside (the command line, dropped data) are arbitrary bytes: a file argument
+// comes back byte for byte, and a dropped list gives an absolute name or nothing.
+TEST(CommandLine, RandomBytesAsNames)
+{
+    std::mt19937 rng(11);
+    for (int round = 0; round < 2000; ++round) {
+        std::string name(1 + rng() % 12, '\0');
+        for (char &c : name)
+            c = char(1 + rng() % 255);
+        if (name[0] == '-')
+            name[0] = 'x';
+        const CommandLine line = parse({name.c_str()});
+        ASSERT_TRUE(line.file);
+        EXPECT_EQ(*line.file, name);
+
+        QByteArray list(int(rng() % 64), '\0');
+        for (char &c : list)
+            c = char(rng());
+        if (rng() % 2)
+            list.prepend(rng() % 2 ? "file:///" : "file://localhost/");
+        QMimeData mime;
+        mime.setData(QStringLiteral("text/uri-list"), list);
+        const std::string dropped = DroppedFileName(&mime);
+        EXPECT_TRUE(dropped.empty() || (dropped[0] == '/' && dropped.find('\0') == std::string::npos));
     }
 }

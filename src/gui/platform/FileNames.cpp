@@ -73,13 +73,15 @@ std::string DroppedFileName(const QMimeData *mime)
         else
             continue;
         const QByteArray bytes = QByteArray::fromPercentEncoding(path);
-        if (!bytes.isEmpty() && !bytes.contains('\0'))
+        if (bytes.startsWith('/') && !bytes.contains('\0'))
             return bytes.toStdString();
     }
     // Data without a raw list (made inside this program): Qt's own URLs.
-    for (const QUrl &url : mime->urls())
-        if (url.isLocalFile())
-            return QFile::encodeName(url.toLocalFile()).toStdString();
+    for (const QUrl &url : mime->urls()) {
+        const std::string name = QFile::encodeName(url.toLocalFile()).toStdString();
+        if (url.isLocalFile() && name.starts_with('/') && name.find('\0') == std::string::npos)
+            return name;
+    }
     return {};
 }
 
