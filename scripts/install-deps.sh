@@ -5,8 +5,10 @@ set -euo pipefail
 
 # libqt6svg6 carries Qt's SVG icon and image plugins, which draw the toolbar glyphs.
 # poppler-utils (pdfinfo, pdftotext) lets the print tests read the PDF files they print.
+# libssl-dev, zlib1g-dev and libxxhash-dev carry the checksum and hash libraries.
 packages=(g++ make cmake qt6-base-dev libqt6svg6 libgl-dev fonts-liberation fontconfig
-          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth poppler-utils)
+          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth poppler-utils
+          libssl-dev zlib1g-dev libxxhash-dev)
 # `make fuzz` also wants clang and its libFuzzer runtime.
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang libclang-rt-dev)

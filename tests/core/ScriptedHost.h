@@ -209,6 +209,23 @@ public:
         ++statisticsShown;
         shownStatistics = stats;
     }
+    // The checksum dialog: edits the request as `checksumChoice` says (when set) and
+    // answers `checksumAnswer`; what it was shown and what was reported is kept.
+    std::function<void(vtm::ChecksumRequest &)> checksumChoice;
+    bool checksumAnswer = true;
+    std::vector<vtm::ChecksumRequest> checksumRequests;
+    std::vector<vtm::ChecksumReport> checksumReports;
+    bool runChecksumDialog(vtm::ChecksumRequest &request) override
+    {
+        checksumRequests.push_back(request);
+        if (checksumChoice)
+            checksumChoice(request);
+        return checksumAnswer;
+    }
+    void showChecksums(const vtm::ChecksumReport &report) override
+    {
+        checksumReports.push_back(report);
+    }
     int printed = 0;
     void printDocument() override { ++printed; }
     // Long commands: the titles of the jobs begun, the polls of the running one (each with

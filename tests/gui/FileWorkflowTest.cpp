@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
@@ -29,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <deque>
 #include <functional>
@@ -476,4 +478,52 @@ TEST(FileWorkflow, NamesThatAreNoTextWorkAsThemselves)
     // Picked in a dialog, which only has the text: the one entry shown so is found.
     EXPECT_EQ(NameBytes(QFile::decodeName(QByteArray::fromStdString(name))), name);
     EXPECT_EQ(NameBytes(dir.path() + QStringLiteral("/new.bin")), folder + "/new.bin");
+}
+
+// The checksum dialog offers the remembered choice, computes what is ticked, and the result
+// window lists readable values and copies them.
+TEST(FileWorkflow, ChecksumsDialogAndResults)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("abc.bin"));
+    WriteAll(file, QByteArray("abc"));
+    MainWindow w;
+    w.state().settings.Language = LanguageEnglish;
+    w.editor().ApplyLanguage();
+    w.show();
+    w.loadFile(file);
+    QStringList shown;
+    ModalScript script({
+        [](QWidget *dialog) {
+            const auto boxes = dialog->findChildren<QCheckBox *>();
+            ASSERT_EQ(boxes.size(), 9);
+            EXPECT_TRUE(boxes[0]->isChecked()); // CRC-32
+            EXPECT_TRUE(boxes[4]->isChecked()); // SHA-256
+            boxes[4]->setChecked(false);
+            boxes[2]->setChecked(true); // MD5
+            for (QPushButton *b : dialog->findChildren<QPushButton *>())
+                if (b->text() == QStringLiteral("Compute"))
+                    b->click();
+        },
+        [&](QWidget *dialog) {
+            auto *list = dialog->findChild<QTreeWidget *>();
+            ASSERT_NE(list, nullptr);
+            for (int i = 0; i < list->topLevelItemCount(); ++i)
+                shown << list->topLevelItem(i)->text(0) + QStringLiteral(" ")
+                             + list->topLevelItem(i)->text(1);
+            for (QPushButton *b : dialog->findChildren<QPushButton *>())
+                if (b->text() == QStringLiteral("Copy"))
+                    b->click();
+            static_cast<QDialog *>(dialog)->reject();
+        },
+    });
+    w.mainMenu()->action(MenuItem::Checksums)->trigger();
+    EXPECT_TRUE(script.done());
+    EXPECT_EQ(shown, QStringList({QStringLiteral("CRC-32 352441c2"),
+                                  QStringLiteral("MD5 900150983cd24fb0d6963f7d28e17f72")}));
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              QStringLiteral("CRC-32: 352441c2\nMD5: 900150983cd24fb0d6963f7d28e17f72\n"));
+    EXPECT_EQ(w.state().settings.Checksums, 0x5);
+    EXPECT_EQ(w.mainMenu()->action(MenuItem::Checksums)->text(),
+              QStringLiteral("C&hecksums...\tShift+Ctrl+I"));
 }

@@ -17,7 +17,7 @@ struct Pair
 };
 
 // In the order of MenuItem.
-constexpr std::array<Pair, 58> kCaptions{{
+constexpr std::array<Pair, 59> kCaptions{{
     {"&Datei", "&File"},
     {"&Neu", "&New"},
     {"&Öffnen...", "&Open..."},
@@ -27,6 +27,7 @@ constexpr std::array<Pair, 58> kCaptions{{
     {"&Vergleichen mit...", "Compare &with..."},
     {"D&rucken...", "&Print..."},
     {"&Info/Statistik...", "&Info/statistic..."},
+    {"Prüfsu&mmen...", "C&hecksums..."},
     {"&Beenden", "&Exit"},
     {"&Bearbeiten", "&Edit"},
     {"Byte &löschen", "&Delete byte"},

@@ -19,6 +19,7 @@ enum class MenuItem {
     Compare,
     Print,
     InfoStatistic,
+    Checksums,
     Exit,
     Edit,
     DeleteByte,

@@ -41,6 +41,7 @@ enum class Command {
     Compare,
     Print,
     InfoStatistic,
+    Checksums,
     OpenMarks,
     SaveMarksAs,
     Exit,

@@ -269,6 +269,7 @@ void Editor::dispatch(Command command)
             m_host.showStatistics(stats);
         break;
     }
+    case Command::Checksums: Checksums(); break;
     case Command::OpenMarks:
         RunJob(MenuItem::MarksOpen, size, [&] { vtm::OpenMarks(*this); });
         break;

@@ -92,6 +92,8 @@ public:
     bool LoadFromFile(const std::string &name) { return m_files.LoadFromFile(name); }
     // Compare with a file the user picks, and mark the differences.
     void CompareWith();
+    // The checksums the user picks, over the document or the marked run at the cursor.
+    void Checksums();
 
     // EditContext
     Document &Doc() override { return m_s.doc; }

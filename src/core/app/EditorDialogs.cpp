@@ -2,10 +2,15 @@
 // checked that each may run now.
 #include "app/Editor.h"
 
+#include "analysis/Checksums.h"
 #include "analysis/Compare.h"
+#include "edit/EditTexts.h"
 #include "edit/ByteRunCommands.h"
 #include "search/Goto.h"
 #include "search/ReplaceCommands.h"
+
+#include <algorithm>
+#include <new>
 
 namespace vtm {
 
@@ -18,6 +23,40 @@ void Editor::CompareWith()
         RunJob(MenuItem::Compare, m_s.doc.BufferSize(), [&] { CompareWithFile(*this, path); });
     else
         UpdateMenus();
+}
+
+void Editor::Checksums()
+{
+    const Document &doc = m_s.doc;
+    ChecksumRequest request;
+    request.size = doc.BufferSize();
+    request.set = ChecksumSet(m_s.settings.Checksums) & AllChecksums;
+    const std::int64_t cursor = m_s.view.CursorOffset();
+    if (cursor >= 0 && cursor < request.size) {
+        const MarkRun run = doc.MarkRuns().runAt(cursor);
+        request.runStart = run.start;
+        request.runEnd = std::min(run.end, request.size);
+    }
+    request.markedRun = request.runEnd > request.runStart;
+    if (!m_host.runChecksumDialog(request) || request.set == 0)
+        return;
+    m_s.settings.Checksums = int(request.set & AllChecksums);
+    ChecksumReport report;
+    report.markedRun = request.markedRun && request.runEnd > request.runStart;
+    report.from = report.markedRun ? request.runStart : 0;
+    report.to = report.markedRun ? request.runEnd : request.size;
+    bool noMemory = false;
+    const bool done = RunJob(MenuItem::Checksums, report.to - report.from, [&] {
+        try {
+            report.results = ComputeChecksums(doc, report.from, report.to, request.set);
+        } catch (const std::bad_alloc &) {
+            noMemory = true;
+        }
+    });
+    if (noMemory)
+        ShowMessageDlg(OutOfMemoryText(m_s.settings.Language), MessageKind::Error, mbOK, 0);
+    else if (done) // a stop says so in the status bar; nothing to show
+        m_host.showChecksums(report);
 }
 
 void Editor::runReplaceDialog(FindFormMode mode)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/Language.h"
+#include "analysis/Checksums.h"
 #include "analysis/Statistics.h"
 #include "app/Captions.h"
 #include "app/ClipboardFormats.h"
@@ -85,6 +86,11 @@ public:
         const std::function<void(const std::uint8_t *bytes, std::int64_t size)> &use) = 0;
     // The Info/Statistic window over the current document, whose counts are these.
     virtual void showStatistics(const ByteStatistics &stats) = 0;
+    // The checksum dialog: the algorithms and the bytes to run them over, which it updates;
+    // false when cancelled.
+    virtual bool runChecksumDialog(ChecksumRequest &request) = 0;
+    // The results of a complete run, with their Copy button.
+    virtual void showChecksums(const ChecksumReport &report) = 0;
     // The print dialog, then the job with its progress window.
     virtual void printDocument() = 0;
     // A long command begins: the returned meter lets the window run while the command

@@ -35,6 +35,7 @@ template <class S, class Visitor> void VisitValues(S &s, Visitor &v)
     v.Text("MarksInitialDir", s.MarksInitialDir);
     for (std::size_t i = 0; i < s.File.size(); ++i)
         v.Text(fileNames[i], s.File[i]);
+    v.Integer("Checksums", s.Checksums);
 }
 
 struct Reader

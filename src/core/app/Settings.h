@@ -32,6 +32,8 @@ struct Settings
     std::string InitialDir;
     std::string MarksInitialDir;
     std::array<std::string, 5> File; // recent files, newest first; stored as File0..File4
+    // The checksums chosen last, one bit each in the order of Checksum: CRC-32 and SHA-256.
+    int Checksums = 0x11;
 
     friend bool operator==(const Settings &, const Settings &) = default;
 };

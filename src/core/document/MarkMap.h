@@ -94,6 +94,15 @@ public:
     // The last run that starts at or before p.
     Cursor lastStartingAtOrBefore(std::int64_t p) const;
     Cursor begin() const { return firstEndingAfter(INT64_MIN); }
+    // The whole run of one colour that holds p (the bytes around p that carry p's colour);
+    // colour 0 and empty when p is not marked.
+    MarkRun runAt(std::int64_t p) const
+    {
+        const Cursor c = firstEndingAfter(p);
+        if (c.valid() && c.run().start <= p && c.run().colour != 0)
+            return c.run();
+        return MarkRun{p, p, 0};
+    }
 
     // Calls f(MarkRun) for every run meeting [a, b), clipped to it.
     template <class F>

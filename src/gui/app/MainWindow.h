@@ -121,6 +121,11 @@ public:
     void showAbout() override { m_dialogs.showAbout(); }
     void launchCalculator() override { m_dialogs.launchCalculator(); }
     void showStatistics(const ByteStatistics &stats) override { m_dialogs.showStatistics(stats); }
+    bool runChecksumDialog(ChecksumRequest &request) override
+    {
+        return m_dialogs.runChecksumDialog(request);
+    }
+    void showChecksums(const ChecksumReport &report) override { m_dialogs.showChecksums(report); }
     void printDocument() override { m_dialogs.printDocument(); }
     std::unique_ptr<JobMeter> startJob(const std::string &title) override;
 

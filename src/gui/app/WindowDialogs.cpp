@@ -3,6 +3,7 @@
 #include "app/Editor.h"
 #include "app/EditorState.h"
 #include "app/Help.h"
+#include "gui/analysis/ChecksumForm.h"
 #include "gui/analysis/InfoStatisticForm.h"
 #include "gui/app/AboutDialog.h"
 #include "gui/app/ClipboardForm.h"
@@ -112,6 +113,16 @@ void WindowDialogs::launchCalculator()
 void WindowDialogs::showStatistics(const ByteStatistics &stats)
 {
     TInfoStatisticForm::ShowStatistics(m_window, m_state, stats);
+}
+
+bool WindowDialogs::runChecksumDialog(ChecksumRequest &request)
+{
+    return RunChecksumDialog(m_window, m_state.settings.Language, request);
+}
+
+void WindowDialogs::showChecksums(const ChecksumReport &report)
+{
+    ShowChecksums(m_window, m_state.settings.Language, report);
 }
 
 void WindowDialogs::printDocument()

@@ -47,6 +47,8 @@ public:
     void showAbout();
     void launchCalculator();
     void showStatistics(const ByteStatistics &stats);
+    bool runChecksumDialog(ChecksumRequest &request);
+    void showChecksums(const ChecksumReport &report);
     void printDocument();
 
 private:
