@@ -40,6 +40,7 @@ bench: build-release
 	@$(RELEASE_DIR)/bench/vtm_bench_replace
 	@$(RELEASE_DIR)/bench/vtm_bench_analysis
 	@$(RELEASE_DIR)/bench/vtm_bench_checksums
+	@$(RELEASE_DIR)/bench/vtm_bench_transfer
 	@$(RELEASE_DIR)/bench/vtm_bench_ondemand
 	@$(RELEASE_DIR)/bench/vtm_bench_jobs
 	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_gui
@@ -54,7 +55,7 @@ bench: build-release
 FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 120
 FUZZ_TARGETS := settings:corpus:settings.dict:4096 marks:marks-corpus:marks.dict:8192 \
-                ondemand_marks:ondemand-marks-corpus:marks.dict:8192
+                ondemand_marks:ondemand-marks-corpus:marks.dict:8192 hex_text:hex-corpus:hex.dict:4096
 fuzz:
 	@bash scripts/install-deps.sh fuzz || bash scripts/install-deps.sh
 	@if command -v clang++ >/dev/null 2>&1; then \

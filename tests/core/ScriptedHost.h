@@ -200,6 +200,11 @@ public:
     // left: cancelled). whileChoosing runs while the chooser is open, to change the clipboard.
     std::vector<std::pair<std::string, std::vector<std::uint8_t>>> clipboard;
     std::deque<int> clipboardChoices;
+    void putOnClipboard(const std::string &data, bool raw) override
+    {
+        clipboard = {{raw ? vtm::RawBytesMime : "text/plain;charset=utf-8",
+                      std::vector<std::uint8_t>(data.begin(), data.end())}};
+    }
     std::vector<std::vector<std::string>> chooserLines;
     std::function<void()> whileChoosing;
     int statisticsShown = 0;

@@ -17,7 +17,7 @@ struct Pair
 };
 
 // In the order of MenuItem.
-constexpr std::array<Pair, 59> kCaptions{{
+constexpr std::array<Pair, 67> kCaptions{{
     {"&Datei", "&File"},
     {"&Neu", "&New"},
     {"&Öffnen...", "&Open..."},
@@ -44,6 +44,14 @@ constexpr std::array<Pair, 59> kCaptions{{
     {"&Gehe zu...", "&Go to..."},
     {"N&ächstes ident. Byte", "Ne&xt identical byte"},
     {"V&origes ident. Byte", "Pre&vious identical byte"},
+    {"Bytes &kopieren als", "Cop&y bytes as"},
+    {"&Rohe Bytes", "&Raw bytes"},
+    {"&Hex-Text", "&Hex text"},
+    {"&C-Array", "&C array"},
+    {"&Base64", "&Base64"},
+    {"&Windows-1252-Zeichen", "&Windows-1252 characters"},
+    {"Einfügen &überschreibend", "Paste &overtyping"},
+    {"Einfügen einschie&bend", "Paste in&serting"},
     {"&Markierung", "&Mark"},
     {"&Alle aufheben", "&Unmark all"},
     {"&Nächste", "&Next"},

@@ -150,6 +150,13 @@ const CommandEntry kTable[] = {
     {Command::DoNotPrintMarks, M::DoNotPrintMarks, None, {}, E::Always, C::DoNotPrint},
     {Command::English, M::English, None, {}, E::Always, C::English},
     {Command::German, M::German, None, {}, E::Always, C::German},
+    {Command::CopyRaw, M::CopyRaw, None, {K(Key::Letter, Shift | Ctrl, 'C')}, E::CursorOnByte},
+    {Command::CopyHex, M::CopyHex, None, {K(Key::Letter, Shift | Ctrl, 'X')}, E::CursorOnByte},
+    {Command::CopyCArray, M::CopyCArray, None, {}, E::CursorOnByte},
+    {Command::CopyBase64, M::CopyBase64, None, {}, E::CursorOnByte},
+    {Command::CopyCharacters, M::CopyCharacters, None, {}, E::CursorOnByte},
+    {Command::PasteOvertype, M::PasteOvertype, None, {K(Key::Letter, Shift | Ctrl, 'V')}, E::ClipboardData},
+    {Command::PasteInsert, M::PasteInsert, None, {Ctl('V')}, E::ClipboardData},
 };
 static_assert(std::size(kTable) == std::size_t(CommandCount));
 
@@ -235,6 +242,10 @@ bool IsEnabled(Command command, const EditorState &s)
     case Enabling::CanRedo: return s.History.CanRedo();
     case Enabling::CanFindAgain: return bytes && s.Find.SearchAccepted;
     case Enabling::ClipboardData: return s.ClipboardHasData;
+    case Enabling::CursorOnByte: {
+        const std::int64_t p = s.view.CursorOffset();
+        return p >= 0 && p < s.doc.BufferSize();
+    }
     case Enabling::RecentFile: return !s.settings.File[std::size_t(RecentIndexOf(command))].empty();
     }
     return false;
@@ -306,7 +317,10 @@ const std::vector<MenuNode> &MenuBarLayout()
                   Items(Command::OpenRecent0, 5),
                   {Separator(), Item(Command::Exit)}})),
         Submenu(MenuItem::Edit,
-                {Item(Command::Undo), Item(Command::Redo), Separator(), Item(Command::Delete),
+                {Item(Command::Undo), Item(Command::Redo), Separator(),
+                 Submenu(MenuItem::CopyBytesSubmenu, Items(Command::CopyRaw, 5)),
+                 Item(Command::PasteOvertype), Item(Command::PasteInsert), Separator(),
+                 Item(Command::Delete),
                  Item(Command::DeleteBytes), Item(Command::Insert), Item(Command::InsertBytes),
                  Item(Command::AppendByte), Item(Command::AppendBytes), Separator(),
                  Item(Command::Find), Item(Command::Replace), Item(Command::FindAndMark),

@@ -98,8 +98,15 @@ enum class Command {
     DoNotPrintMarks,
     English,
     German,
+    CopyRaw, // .. CopyCharacters in the order of CopyFormat
+    CopyHex,
+    CopyCArray,
+    CopyBase64,
+    CopyCharacters,
+    PasteOvertype,
+    PasteInsert,
 };
-constexpr int CommandCount = int(Command::German) + 1;
+constexpr int CommandCount = int(Command::PasteInsert) + 1;
 
 // When a command may be used.
 enum class Enabling {
@@ -110,6 +117,7 @@ enum class Enabling {
     CanRedo,       // ... or to redo
     CanFindAgain,  // bytes and a search confirmed in the find dialog
     ClipboardData, // the clipboard offers some format
+    CursorOnByte,  // the cursor is on a byte of the document
     RecentFile,    // the recent-files entry is not empty
 };
 

@@ -270,6 +270,15 @@ void Editor::dispatch(Command command)
         break;
     }
     case Command::Checksums: Checksums(); break;
+    case Command::CopyRaw:
+    case Command::CopyHex:
+    case Command::CopyCArray:
+    case Command::CopyBase64:
+    case Command::CopyCharacters:
+        CopyBytes(CopyFormat(int(command) - int(Command::CopyRaw)));
+        break;
+    case Command::PasteOvertype: PasteBytes(false); break;
+    case Command::PasteInsert: PasteBytes(true); break;
     case Command::OpenMarks:
         RunJob(MenuItem::MarksOpen, size, [&] { vtm::OpenMarks(*this); });
         break;

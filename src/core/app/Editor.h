@@ -7,6 +7,7 @@
 #include "marks/MarksContext.h"
 #include "search/ReplaceCommands.h"
 #include "app/Commands.h"
+#include "edit/ByteTransfer.h"
 #include "view/Layout.h"
 #include "view/Navigation.h"
 
@@ -94,6 +95,10 @@ public:
     void CompareWith();
     // The checksums the user picks, over the document or the marked run at the cursor.
     void Checksums();
+    // The marked run at the cursor (or a count of bytes from it that the user gives) onto
+    // the clipboard in a format; the clipboard's bytes or hex text into the document.
+    void CopyBytes(CopyFormat format);
+    void PasteBytes(bool insert);
 
     // EditContext
     Document &Doc() override { return m_s.doc; }

@@ -46,6 +46,8 @@ struct EditorState
     // The numbers given to clipboard formats, and whether the clipboard offers any now.
     ClipboardRegistry Clipboard;
     bool ClipboardHasData = false;
+    // What the count dialog of a copy from an unmarked byte offered last.
+    std::int64_t LastCopyCount = 16;
 
     DumpScene Scene() const { return {view, doc, settings.NoUnknown}; }
     bool CursorOnByte() const { return view.CursorOnByte(doc.BufferSize()); }

@@ -84,6 +84,9 @@ public:
     virtual bool withClipboardData(
         const std::string &mime,
         const std::function<void(const std::uint8_t *bytes, std::int64_t size)> &use) = 0;
+    // Replaces what the clipboard holds: text (UTF-8), or bytes as the raw-bytes format
+    // (RawBytesMime).
+    virtual void putOnClipboard(const std::string &data, bool raw) = 0;
     // The Info/Statistic window over the current document, whose counts are these.
     virtual void showStatistics(const ByteStatistics &stats) = 0;
     // The checksum dialog: the algorithms and the bytes to run them over, which it updates;

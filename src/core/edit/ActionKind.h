@@ -17,6 +17,7 @@ enum class ActionKind : std::uint8_t {
     LoadMark = 8,
     Append = 9,
     Replace = 11,
+    Paste = 12,
 };
 
 } // namespace vtm

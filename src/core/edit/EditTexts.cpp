@@ -13,7 +13,7 @@ std::string ActionKindName(ActionKind kind, Language language)
         const char *english;
         const char *german;
     };
-    static constexpr std::array<Name, 12> names{{
+    static constexpr std::array<Name, 13> names{{
         {"Mark", "Markierung"},
         {"Change value", "Wert ändern"},
         {"Back", "Rück"},
@@ -26,6 +26,7 @@ std::string ActionKindName(ActionKind kind, Language language)
         {"Append", "Anfügen"},
         {"", ""},
         {"Replace", "Ersetzen"},
+        {"Paste", "Einfügen aus der Zwischenablage"},
     }};
     const auto index = std::size_t(kind);
     if (index >= names.size())

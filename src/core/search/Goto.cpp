@@ -11,13 +11,13 @@ GotoFormTexts GotoTexts(Language language, GotoFormMode mode)
 {
     const bool go = mode == GotoFormMode::Goto;
     if (IsGerman(language))
-        return {go ? "Gehe zu" : "Bytes löschen",
+        return {go ? "Gehe zu" : mode == GotoFormMode::CopyBytes ? "Bytes kopieren" : "Bytes löschen",
                 go ? "&Position:" : "&Anzahl:",
                 "&Hex:",
                 "&Dez:",
                 "OK",
                 "Abbrechen"};
-    return {go ? "Goto" : "Delete bytes",
+    return {go ? "Goto" : mode == GotoFormMode::CopyBytes ? "Copy bytes" : "Delete bytes",
             go ? "&Position:" : "&Count:",
             "&Hex:",
             "&Dec:",

@@ -9,7 +9,7 @@ namespace vtm {
 class EditContext;
 
 // The go-to dialog also asks for the count of Delete bytes; the mode picks its texts.
-enum class GotoFormMode { Goto, DeleteBytes };
+enum class GotoFormMode { Goto, DeleteBytes, CopyBytes };
 
 struct GotoFormTexts
 {

@@ -161,6 +161,7 @@ void MainMenu::apply(const MenuState &s)
             p.action->setChecked(s.checked[std::size_t(p.command)]);
     }
     menu(MenuItem::MarkNextSubmenu)->setEnabled(s.hasBuffer);
+    menu(MenuItem::CopyBytesSubmenu)->setEnabled(s.enabled[std::size_t(Command::CopyRaw)]);
     menu(MenuItem::MarkPreviousSubmenu)->setEnabled(s.hasBuffer);
     m_popup->setEnabled(s.hasBuffer);
 }

@@ -7,6 +7,7 @@
 #include "app/Settings.h"
 #include "gui/app/MainMenu.h"
 #include "gui/app/WindowDialogs.h"
+#include "gui/platform/Clipboard.h"
 #include "gui/view/DumpFont.h"
 
 #include <QMainWindow>
@@ -111,6 +112,7 @@ public:
         return m_dialogs.runClipboardChooser(lines, index);
     }
     std::vector<ClipboardEntry> clipboardEntries() override { return m_dialogs.clipboardEntries(); }
+    void putOnClipboard(const std::string &data, bool raw) override { PutOnClipboard(data, raw); }
     bool withClipboardData(
         const std::string &mime,
         const std::function<void(const std::uint8_t *bytes, std::int64_t size)> &use) override

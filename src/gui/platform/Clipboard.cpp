@@ -1,5 +1,7 @@
 #include "gui/platform/Clipboard.h"
 
+#include "edit/ByteTransfer.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -29,6 +31,20 @@ std::vector<ClipboardEntry> ClipboardEntries()
         // What was listed so far is still offered.
     }
     return entries;
+}
+
+void PutOnClipboard(const std::string &data, bool raw)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return;
+    auto *mime = new QMimeData;
+    const QByteArray bytes(data.data(), qsizetype(data.size()));
+    if (raw)
+        mime->setData(QString::fromLatin1(RawBytesMime), bytes);
+    else
+        mime->setText(QString::fromUtf8(bytes));
+    clipboard->setMimeData(mime);
 }
 
 bool ClipboardOffersData()
