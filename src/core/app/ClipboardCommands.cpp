@@ -40,6 +40,14 @@ void Editor::CopyBytes(CopyFormat format)
     // Read as a job: the run may lie in a file read on demand.
     const bool done = RunJob(MenuItem::CopyBytesSubmenu, to - from, [&] {
         try {
+            if (format == CopyFormat::HexText) { // the text straight from the spans
+                data = HexTextFrame(to - from);
+                doc.ForEachSpan(from, to, [&](const Document::Span &s) {
+                    WriteHexText(data, s.offset - from, s.data, std::size_t(s.size));
+                    return true;
+                });
+                return;
+            }
             std::string bytes(std::size_t(to - from), '\0');
             doc.ForEachSpan(from, to, [&](const Document::Span &s) {
                 std::memcpy(bytes.data() + (s.offset - from), s.data, std::size_t(s.size));

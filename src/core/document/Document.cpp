@@ -135,6 +135,10 @@ void Document::InsertPattern(std::int64_t p, const std::uint8_t *pattern, std::i
     if (count <= 0 || length <= 0 || p < 0 || p > BufferSize())
         return;
     length = std::min(length, count);
+    if (length == count) { // nothing repeats: the bytes as they are, copied once
+        InsertBytes(p, pattern, count);
+        return;
+    }
     if (length == 1) { // one value repeated takes no memory
         checkGrowth(0, count);
         spliceBytes(p, 0, count, [&] { m_bytes.insertFill(p, pattern[0], count); });
@@ -155,8 +159,8 @@ void Document::InsertPattern(std::int64_t p, const std::uint8_t *pattern, std::i
         const std::int64_t each =
             std::min(count, (std::int64_t(1) << 20) / length * length + length);
         std::vector<std::uint8_t> block(static_cast<std::size_t>(each));
-        for (std::int64_t k = 0; k < each; ++k)
-            block[std::size_t(k)] = pattern[k % length];
+        for (std::int64_t k = 0; k < each; k += length) // whole patterns, not byte by byte
+            std::memcpy(block.data() + k, pattern, std::size_t(std::min(length, each - k)));
         m_bytes.reserve(count);
         for (std::int64_t done = 0; done < count;) {
             const std::int64_t n = std::min(each, count - done);

@@ -26,6 +26,11 @@ inline constexpr std::int64_t MaxCopyBytes = std::int64_t(64) << 20;
 
 // The text (UTF-8) or, for Raw, the bytes of a copy.
 std::string FormatBytes(const std::uint8_t *bytes, std::size_t n, CopyFormat format);
+// Hex text written a piece at a time, straight from a document's spans: the frame for count
+// bytes, then each piece's bytes from byte `index` on.
+std::string HexTextFrame(std::int64_t count);
+void WriteHexText(std::string &text, std::int64_t index, const std::uint8_t *bytes,
+                  std::size_t n);
 
 // Hex text as bytes: pairs of hex digits, separated or not by spaces, tabs, line breaks and
 // commas, each pair or group optionally led by "0x"; a C array's braces are looked inside.
