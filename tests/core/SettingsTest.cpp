@@ -77,6 +77,8 @@ Settings Changed()
     s.InitialDir = "/home/jürgen/Daten €";
     s.MarksInitialDir = "/tmp/two\nlines\r\nand a trailing backslash\\";
     s.File = {"/a", "", "C:\\Windows\\x.bin", "\\\"", "/e"};
+    s.ShowInspector = true;
+    s.InspectorBigEndian = true;
     return s;
 }
 } // namespace
@@ -151,7 +153,8 @@ TEST_F(SettingsStore, FirstRunHasTheDefaultsAndSavesThemAsARegistryExport)
             + Dword("OverwriteWarning", "00000001") + Dword("CreateBackUp", "00000001")
             + Dword("Language", "00000007") + Text("CalcPath", "C:\\\\Windows\\\\calc.exe")
             + Text("InitialDir", "") + Text("MarksInitialDir", "") + Text("File0", "")
-            + Text("File1", "") + Text("File2", "") + Text("File3", "") + Text("File4", "") + "\n");
+            + Text("File1", "") + Text("File2", "") + Text("File3", "") + Text("File4", "")
+            + Dword("ShowInspector", "00000000") + Dword("InspectorBigEndian", "00000000") + "\n");
 
     // A file without the program's key is a missing key.
     WriteStore("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Other]\n"
@@ -373,7 +376,7 @@ TEST(SettingsSave, AFailedWriteEndsTheSave)
 {
     RecordingSink all(100);
     EXPECT_TRUE(SaveSettings(Changed(), all));
-    EXPECT_EQ(all.written.size(), 22u);
+    EXPECT_EQ(all.written.size(), 24u);
 
     RecordingSink failing(6);
     EXPECT_FALSE(SaveSettings(Changed(), failing));

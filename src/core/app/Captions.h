@@ -52,6 +52,7 @@ enum class MenuItem {
     KeepMarks,
     NoUnknown,
     OverwriteWarn,
+    Inspector,
     PrintMarksHatched,
     PrintMarksUsingColors,
     DoNotPrintMarks,

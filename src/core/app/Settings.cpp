@@ -35,6 +35,9 @@ template <class S, class Visitor> void VisitValues(S &s, Visitor &v)
     v.Text("MarksInitialDir", s.MarksInitialDir);
     for (std::size_t i = 0; i < s.File.size(); ++i)
         v.Text(fileNames[i], s.File[i]);
+    // Last, so that a file of an older version that lacks them loses nothing else.
+    v.Flag("ShowInspector", s.ShowInspector);
+    v.Flag("InspectorBigEndian", s.InspectorBigEndian);
 }
 
 struct Reader

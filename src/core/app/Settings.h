@@ -32,6 +32,9 @@ struct Settings
     std::string InitialDir;
     std::string MarksInitialDir;
     std::array<std::string, 5> File; // recent files, newest first; stored as File0..File4
+    // The data inspector beside the dump, and its byte order.
+    bool ShowInspector = false;
+    bool InspectorBigEndian = false;
 
     friend bool operator==(const Settings &, const Settings &) = default;
 };
