@@ -87,8 +87,10 @@ MainWindow::MainWindow()
     client->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(client, &QWidget::customContextMenuRequested, this,
             [this, client](QPoint at) { m_menu->popup()->exec(client->mapToGlobal(at)); });
-    connect(client, &DumpClient::mousePressed, this,
-            [this](int x, int y) { m_editor.MouseDown(x, y); });
+    connect(client, &DumpClient::mousePressed, this, [this](int x, int y) {
+        setFocus(); // keys typed after a click on the dump are the dump's, not an inspector field's
+        m_editor.MouseDown(x, y);
+    });
     connect(client, &DumpClient::mouseMoved, this,
             [this](int x, int y) { m_editor.MouseMove(x, y); });
     connect(client, &DumpClient::mouseReleased, this,
