@@ -100,6 +100,14 @@ public:
         if (panel == 2 && !text.empty() && text.back() == '%')
             progress.push_back(text);
     }
+    // The inspector's rows as last shown.
+    vtm::InspectorTexts inspector;
+    int inspectorUpdates = 0;
+    void showInspector(const vtm::InspectorTexts &texts) override
+    {
+        inspector = texts;
+        ++inspectorUpdates;
+    }
     void restartCursorTimer() override { ++timerRestarts; }
     void beep() override { ++beepCount; }
     void setCaption(const std::string &text) override { caption = text; }

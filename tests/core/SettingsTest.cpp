@@ -77,6 +77,8 @@ Settings Changed()
     s.InitialDir = "/home/jürgen/Daten €";
     s.MarksInitialDir = "/tmp/two\nlines\r\nand a trailing backslash\\";
     s.File = {"/a", "", "C:\\Windows\\x.bin", "\\\"", "/e"};
+    s.ShowInspector = true;
+    s.InspectorBigEndian = true;
     return s;
 }
 } // namespace
@@ -152,7 +154,8 @@ TEST_F(SettingsStore, FirstRunHasTheDefaultsAndSavesThemAsARegistryExport)
             + Dword("Language", "00000007") + Text("CalcPath", "C:\\\\Windows\\\\calc.exe")
             + Text("InitialDir", "") + Text("MarksInitialDir", "") + Text("File0", "")
             + Text("File1", "") + Text("File2", "") + Text("File3", "") + Text("File4", "")
-            + Dword("Checksums", "00000011") + "\n");
+            + Dword("Checksums", "00000011") + Dword("ShowInspector", "00000000")
+            + Dword("InspectorBigEndian", "00000000") + "\n");
 
     // A file without the program's key is a missing key.
     WriteStore("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Other]\n"
@@ -374,7 +377,7 @@ TEST(SettingsSave, AFailedWriteEndsTheSave)
 {
     RecordingSink all(100);
     EXPECT_TRUE(SaveSettings(Changed(), all));
-    EXPECT_EQ(all.written.size(), 23u);
+    EXPECT_EQ(all.written.size(), 25u);
 
     RecordingSink failing(6);
     EXPECT_FALSE(SaveSettings(Changed(), failing));

@@ -1,3 +1,4 @@
+#include "gui/analysis/InspectorPanel.h"
 #include "gui/app/MainWindow.h"
 #include "gui/app/MessageDialog.h"
 #include "gui/view/TPlixBox.h"
@@ -12,6 +13,8 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -373,3 +376,52 @@ TEST_F(MainWindowTest, WindowSnapsToWholeRowsAndKeepsItsWidth)
 }
 
 } // namespace
+
+// The inspector stands beside the dump: the window grows by its width and comes back to
+// exactly its old width when it is hidden. Its rows follow the cursor and the byte order,
+// and a value typed into a field overtypes the bytes at the cursor.
+TEST_F(MainWindowTest, InspectorWidensTheWindowAndFollowsTheCursor)
+{
+    MainWindow w;
+    openWindow(w, writeFile(QStringLiteral("inspect.bin"), counting(64)), 64);
+    InspectorPanel *inspector = w.inspector();
+    const int width = w.width();
+    const int height = w.height();
+    ASSERT_FALSE(inspector->isVisible());
+
+    w.editor().runCommand(Command::ToggleInspector);
+    QApplication::processEvents();
+    ASSERT_TRUE(inspector->isVisible());
+    EXPECT_TRUE(w.state().settings.ShowInspector);
+    EXPECT_EQ(w.width(), width + inspector->panelWidth());
+    EXPECT_EQ(w.height(), height);
+    EXPECT_GE(inspector->x(), w.panel()->x() + w.panel()->width());
+
+    w.editor().MoveCursorToOffset(4, false, true);
+    EXPECT_EQ(inspector->valueLabel(InspectorRow::Binary)->text(), QStringLiteral("00000100"));
+    EXPECT_EQ(inspector->valueEdit(InspectorRow::UInt32)->text(), QStringLiteral("117835012"));
+    EXPECT_EQ(inspector->caption(InspectorRow::UInt32)->text(), QStringLiteral("32-bit unsigned"));
+    inspector->bigEndianButton()->click();
+    EXPECT_TRUE(w.state().settings.InspectorBigEndian);
+    EXPECT_EQ(inspector->valueEdit(InspectorRow::UInt16)->text(), QStringLiteral("1029"));
+
+    QLineEdit *edit = inspector->valueEdit(InspectorRow::UInt16);
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("0xBEEF"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(w.state().doc.ByteAt(4), 0xBE);
+    EXPECT_EQ(w.state().doc.ByteAt(5), 0xEF);
+    EXPECT_EQ(edit->text(), QStringLiteral("48879"));
+    EXPECT_EQ(w.state().view.CursorOffset(), 4);
+
+    w.editor().runCommand(Command::German);
+    EXPECT_EQ(inspector->caption(InspectorRow::UInt32)->text(),
+              QStringLiteral("32 Bit ohne Vorzeichen"));
+    EXPECT_EQ(w.width(), width + inspector->panelWidth());
+
+    w.editor().runCommand(Command::ToggleInspector);
+    QApplication::processEvents();
+    EXPECT_FALSE(inspector->isVisible());
+    EXPECT_EQ(w.width(), width);
+    EXPECT_EQ(w.height(), height);
+}

@@ -61,6 +61,7 @@ enum class MenuItem {
     KeepMarks,
     NoUnknown,
     OverwriteWarn,
+    Inspector,
     PrintMarksHatched,
     PrintMarksUsingColors,
     DoNotPrintMarks,

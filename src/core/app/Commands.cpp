@@ -145,6 +145,7 @@ const CommandEntry kTable[] = {
     {Command::ToggleKeepMarks, M::KeepMarks, None, {}, E::Always, C::KeepMarks},
     {Command::ToggleNoUnknown, M::NoUnknown, None, {}, E::Always, C::NoUnknown},
     {Command::ToggleOverwriteWarning, M::OverwriteWarn, None, {}, E::Always, C::OverwriteWarning},
+    {Command::ToggleInspector, M::Inspector, None, {}, E::Always, C::Inspector},
     {Command::PrintMarksHatched, M::PrintMarksHatched, None, {}, E::Always, C::PrintHatched},
     {Command::PrintMarksUsingColors, M::PrintMarksUsingColors, None, {}, E::Always, C::PrintColors},
     {Command::DoNotPrintMarks, M::DoNotPrintMarks, None, {}, E::Always, C::DoNotPrint},
@@ -266,6 +267,7 @@ bool IsChecked(Command command, const EditorState &s)
     case Checked::KeepMarks: return s.settings.KeepMarksOnLoad;
     case Checked::NoUnknown: return s.settings.NoUnknown;
     case Checked::OverwriteWarning: return s.settings.OverwriteWarning;
+    case Checked::Inspector: return s.settings.ShowInspector;
     case Checked::PrintHatched: return s.settings.MarksPrinting == PrintMarks::Hatched;
     case Checked::PrintColors: return s.settings.MarksPrinting == PrintMarks::InColour;
     case Checked::DoNotPrint: return s.settings.MarksPrinting == PrintMarks::None;
@@ -338,6 +340,7 @@ const std::vector<MenuNode> &MenuBarLayout()
                 {Item(Command::HexLayout), Item(Command::DecLayout), Separator(),
                  Item(Command::ToggleCreateBackup), Item(Command::ToggleKeepMarks),
                  Item(Command::ToggleNoUnknown), Item(Command::ToggleOverwriteWarning), Separator(),
+                 Item(Command::ToggleInspector), Separator(),
                  Item(Command::PrintMarksHatched), Item(Command::PrintMarksUsingColors),
                  Item(Command::DoNotPrintMarks), Separator(), Item(Command::English),
                  Item(Command::German)}),

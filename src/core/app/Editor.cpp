@@ -336,6 +336,7 @@ void Editor::dispatch(Command command)
     case Command::ToggleKeepMarks: m_files.ToggleKeepMarks(); break;
     case Command::ToggleOverwriteWarning: m_files.OverwriteWarnClick(); break;
     case Command::ToggleNoUnknown: ToggleNoUnknown(); break;
+    case Command::ToggleInspector: ToggleInspector(); break;
     case Command::PrintMarksHatched: SetPrintMarks(PrintMarks::Hatched); break;
     case Command::PrintMarksUsingColors: SetPrintMarks(PrintMarks::InColour); break;
     case Command::DoNotPrintMarks: SetPrintMarks(PrintMarks::None); break;
@@ -442,6 +443,49 @@ void Editor::UpdateStatusBar()
         m_host.setStatusText(1, value);
     }
     UpdateDistance();
+    UpdateInspector();
+}
+
+void Editor::UpdateInspector()
+{
+    if (!m_s.settings.ShowInspector)
+        return;
+    // Like the value pane: nothing of a file that can no longer be read.
+    InspectorTexts texts;
+    try {
+        if (m_s.CursorOnByte() && !m_s.doc.SourceFailed())
+            texts = InspectBytes(m_s.doc, m_s.view.CursorOffset(), m_s.settings.Language,
+                                 m_s.settings.InspectorBigEndian);
+    } catch (const SourceReadError &) {
+        texts = {};
+    }
+    m_host.showInspector(texts);
+}
+
+void Editor::ToggleInspector()
+{
+    m_s.settings.ShowInspector = !m_s.settings.ShowInspector;
+    RequestLayout();
+    UpdateMenus();
+}
+
+void Editor::SetInspectorBigEndian(bool bigEndian)
+{
+    m_s.settings.InspectorBigEndian = bigEndian;
+    UpdateInspector();
+}
+
+void Editor::InspectorEdit(InspectorRow row, const std::string &text)
+{
+    if (JobRunning())
+        return;
+    guarded([&] {
+        if (!m_s.CursorOnByte()
+            || !WriteInspectorValue(*this, m_s.view.CursorOffset(), row, text,
+                                    m_s.settings.InspectorBigEndian))
+            m_host.beep();
+        UpdateMenus();
+    });
 }
 
 void Editor::UpdateDistance()

@@ -69,6 +69,13 @@ public:
     void MouseUp(int x, int y);
 
     void UpdateStatusBar();
+    // The data inspector follows the cursor and the bytes, as the status bar does.
+    void UpdateInspector();
+    void ToggleInspector();
+    void SetInspectorBigEndian(bool bigEndian);
+    // A value typed into an inspector row: overtypes the bytes at the cursor, or beeps and
+    // changes nothing when it does not fit there.
+    void InspectorEdit(InspectorRow row, const std::string &text);
     void UpdateDistance();
     // Refresh of menus, toolbar and status bar after every command.
     void UpdateMenus() override;

@@ -2,6 +2,7 @@
 
 #include "document/Language.h"
 #include "analysis/Checksums.h"
+#include "analysis/Inspector.h"
 #include "analysis/Statistics.h"
 #include "app/Captions.h"
 #include "app/ClipboardFormats.h"
@@ -39,6 +40,9 @@ public:
     // Run a layout pass with the window's current size.
     virtual void requestLayout() = 0;
     virtual void setStatusText(int panel, const std::string &text) = 0;
+    // The data inspector's rows for the cursor (all empty without a readable byte there);
+    // only while the inspector is shown.
+    virtual void showInspector(const InspectorTexts &) {}
     virtual void restartCursorTimer() = 0;
     virtual void beep() = 0;
     virtual void setCaption(const std::string &caption) = 0;

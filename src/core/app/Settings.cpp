@@ -35,7 +35,11 @@ template <class S, class Visitor> void VisitValues(S &s, Visitor &v)
     v.Text("MarksInitialDir", s.MarksInitialDir);
     for (std::size_t i = 0; i < s.File.size(); ++i)
         v.Text(fileNames[i], s.File[i]);
+    // Values added in later versions come last, so that a file of an older version that
+    // lacks them loses nothing else.
     v.Integer("Checksums", s.Checksums);
+    v.Flag("ShowInspector", s.ShowInspector);
+    v.Flag("InspectorBigEndian", s.InspectorBigEndian);
 }
 
 struct Reader

@@ -34,6 +34,9 @@ struct Settings
     std::array<std::string, 5> File; // recent files, newest first; stored as File0..File4
     // The checksums chosen last, one bit each in the order of Checksum: CRC-32 and SHA-256.
     int Checksums = 0x11;
+    // The data inspector beside the dump, and its byte order.
+    bool ShowInspector = false;
+    bool InspectorBigEndian = false;
 
     friend bool operator==(const Settings &, const Settings &) = default;
 };

@@ -1,5 +1,6 @@
 #include "gui/app/MainWindow.h"
 
+#include "gui/analysis/InspectorPanel.h"
 #include "gui/app/JobWindow.h"
 #include "gui/app/KeyEvents.h"
 #include "gui/app/SpeedPanel.h"
@@ -70,6 +71,15 @@ MainWindow::MainWindow()
                 [this, b] { m_editor.runCommand(CommandOfButton(b)); });
     m_panel = new TPlixMainPanel(m_state, m_font, central);
     m_view = new TPlixBox(m_state, m_font, m_panel);
+    m_inspector = new InspectorPanel(m_font.font(), central);
+    m_inspector->hide();
+    connect(m_inspector, &InspectorPanel::valueEntered, this,
+            [this](InspectorRow row, const QString &text) {
+                m_editor.InspectorEdit(row, text.toStdString());
+            });
+    connect(m_inspector, &InspectorPanel::byteOrderChosen, this,
+            [this](bool big) { m_editor.SetInspectorBigEndian(big); });
+    connect(m_inspector, &InspectorPanel::editingDone, this, [this] { setFocus(); });
 
     m_status = addStatusPanes(statusBar());
 
@@ -77,8 +87,10 @@ MainWindow::MainWindow()
     client->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(client, &QWidget::customContextMenuRequested, this,
             [this, client](QPoint at) { m_menu->popup()->exec(client->mapToGlobal(at)); });
-    connect(client, &DumpClient::mousePressed, this,
-            [this](int x, int y) { m_editor.MouseDown(x, y); });
+    connect(client, &DumpClient::mousePressed, this, [this](int x, int y) {
+        setFocus(); // keys typed after a click on the dump are the dump's, not an inspector field's
+        m_editor.MouseDown(x, y);
+    });
     connect(client, &DumpClient::mouseMoved, this,
             [this](int x, int y) { m_editor.MouseMove(x, y); });
     connect(client, &DumpClient::mouseReleased, this,
@@ -236,6 +248,7 @@ void MainWindow::setLanguageCaptions(Language language)
 {
     m_menu->setLanguage(language);
     m_speed->applyLanguage(language);
+    m_inspector->setLanguage(language);
 }
 
 void MainWindow::runLayoutPass()
@@ -257,19 +270,28 @@ void MainWindow::runLayoutPass()
     m_panel->setGeometry(0, SpeedPanelHeight, r.panelOuterWidth, r.panelOuterHeight);
     m_view->setGeometry(frame + r.viewLeft, frame + r.viewTop, r.viewOuterWidth, r.viewOuterHeight);
     m_view->setClientSize(r.viewClientWidth, r.viewClientHeight);
+    // The inspector stands to the right of the dump, from the toolbar down; the window
+    // grows by its width.
+    const bool inspecting = m_state.settings.ShowInspector;
+    const int windowWidth = r.windowClientWidth + (inspecting ? m_inspector->panelWidth() : 0);
+    if (inspecting)
+        m_inspector->setGeometry(r.panelOuterWidth, 0, m_inspector->panelWidth(),
+                                 SpeedPanelHeight + r.panelOuterHeight);
+    m_inspector->setVisible(inspecting);
     // Width is fixed by the dump; height snaps to whole rows.
     const int oneRow =
         r.windowClientHeight - (m_state.view.VisibleRows - 1) * m_state.view.metrics.RowHeight;
-    setFixedWidth(r.windowClientWidth);
+    setFixedWidth(windowWidth);
     setMinimumHeight(oneRow);
     // Lets window managers snap interactive resizing to rows too.
-    if (sizeIncrement() != QSize(0, m_state.view.metrics.RowHeight)) {
+    if (sizeIncrement() != QSize(0, m_state.view.metrics.RowHeight)
+        || baseSize().width() != windowWidth) {
         setSizeIncrement(0, m_state.view.metrics.RowHeight);
-        setBaseSize(r.windowClientWidth, oneRow);
+        setBaseSize(windowWidth, oneRow);
     }
     // A window manager may have resized it anyway: both sides are put back.
-    if (height() != r.windowClientHeight || width() != r.windowClientWidth)
-        resize(r.windowClientWidth, r.windowClientHeight);
+    if (height() != r.windowClientHeight || width() != windowWidth)
+        resize(windowWidth, r.windowClientHeight);
     m_inLayout = false;
 }
 
@@ -361,6 +383,12 @@ void MainWindow::setStatusText(int panel, const std::string &text)
 {
     if (panel >= 0 && panel < 3)
         showInPane(m_status[std::size_t(panel)], statusBar()->font(), QString::fromUtf8(text));
+}
+
+void MainWindow::showInspector(const InspectorTexts &texts)
+{
+    m_inspector->setBigEndian(m_state.settings.InspectorBigEndian);
+    m_inspector->showTexts(texts);
 }
 
 void MainWindow::restartCursorTimer()

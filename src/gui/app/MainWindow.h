@@ -20,6 +20,7 @@ class QLabel;
 
 namespace vtm {
 
+class InspectorPanel;
 class JobWindow;
 class SpeedPanel;
 class TPlixBox;
@@ -43,6 +44,7 @@ public:
     MainMenu *mainMenu() const { return m_menu; }
     SpeedPanel *speedPanel() const { return m_speed; }
     JobWindow *jobWindow() const { return m_jobs; }
+    InspectorPanel *inspector() const { return m_inspector; }
 
     // Start-up: the stored settings, and the window's place (a second copy opens offset).
     void applySettings(const Settings &settings);
@@ -71,6 +73,7 @@ public:
     void updateNow() override;
     void requestLayout() override;
     void setStatusText(int panel, const std::string &text) override;
+    void showInspector(const InspectorTexts &texts) override;
     void restartCursorTimer() override;
     void beep() override;
     void setCaption(const std::string &caption) override;
@@ -164,6 +167,7 @@ private:
     MainMenu *m_menu = nullptr;
     SpeedPanel *m_speed = nullptr;
     JobWindow *m_jobs = nullptr;
+    InspectorPanel *m_inspector = nullptr;
     WindowDialogs m_dialogs{this, m_state, m_editor, m_font.font()};
     std::array<QLabel *, 3> m_status{};
     QTimer m_cursorTimer;
