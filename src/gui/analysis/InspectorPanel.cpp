@@ -40,6 +40,18 @@ InspectorPanel::InspectorPanel(const QFont &valueFont, QWidget *parent)
     bold.setBold(true);
     m_title->setFont(bold);
     column->addWidget(m_title);
+    // The byte order on top, in view however far the rows are scrolled.
+    auto *order = new QHBoxLayout;
+    m_little = new QRadioButton(inner);
+    m_big = new QRadioButton(inner);
+    for (QRadioButton *b : {m_little, m_big}) {
+        b->setFocusPolicy(Qt::NoFocus);
+        order->addWidget(b);
+    }
+    order->addStretch(1);
+    m_little->setChecked(true);
+    connect(m_big, &QRadioButton::toggled, this, [this](bool on) { emit byteOrderChosen(on); });
+    column->addLayout(order);
 
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
@@ -88,17 +100,6 @@ InspectorPanel::InspectorPanel(const QFont &valueFont, QWidget *parent)
     grid->setColumnMinimumWidth(1, valueWidth);
     column->addLayout(grid);
 
-    auto *order = new QHBoxLayout;
-    m_little = new QRadioButton(inner);
-    m_big = new QRadioButton(inner);
-    for (QRadioButton *b : {m_little, m_big}) {
-        b->setFocusPolicy(Qt::NoFocus);
-        order->addWidget(b);
-    }
-    order->addStretch(1);
-    m_little->setChecked(true);
-    connect(m_big, &QRadioButton::toggled, this, [this](bool on) { emit byteOrderChosen(on); });
-    column->addLayout(order);
     column->addStretch(1);
     setWidget(inner);
 
