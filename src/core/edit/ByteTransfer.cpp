@@ -97,17 +97,6 @@ std::string Characters(const std::uint8_t *bytes, std::size_t n)
     return s;
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool Separator(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == ',' || c == '\f' || c == '\v';
@@ -152,8 +141,8 @@ HexParse ParseHexText(std::string_view text)
         std::array<std::int8_t, 256> t{};
         t.fill(-1);
         for (int c = 0; c < 256; ++c) {
-            if (HexValue(char(c)) >= 0)
-                t[std::size_t(c)] = std::int8_t(HexValue(char(c)));
+            if (IsHexDigit(char(c)))
+                t[std::size_t(c)] = std::int8_t(HexDigitValue(char(c)));
             else if (Separator(char(c)))
                 t[std::size_t(c)] = 16;
         }
