@@ -414,6 +414,18 @@ TEST_F(MainWindowTest, InspectorWidensTheWindowAndFollowsTheCursor)
     EXPECT_EQ(edit->text(), QStringLiteral("48879"));
     EXPECT_EQ(w.state().view.CursorOffset(), 4);
 
+    // From the keyboard: F2 into the first field, Down to the next, a value, Enter back to
+    // the dump.
+    w.activateWindow();
+    QTest::keyClick(&w, Qt::Key_F2);
+    EXPECT_EQ(QApplication::focusWidget(), inspector->valueEdit(InspectorRow::Int8));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), inspector->valueEdit(InspectorRow::UInt8));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("200"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(w.state().doc.ByteAt(4), 200);
+    EXPECT_NE(QApplication::focusWidget(), inspector->valueEdit(InspectorRow::UInt8));
+
     w.editor().runCommand(Command::German);
     EXPECT_EQ(inspector->caption(InspectorRow::UInt32)->text(),
               QStringLiteral("32 Bit ohne Vorzeichen"));

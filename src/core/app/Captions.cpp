@@ -17,7 +17,7 @@ struct Pair
 };
 
 // In the order of MenuItem.
-constexpr std::array<Pair, 68> kCaptions{{
+constexpr std::array<Pair, 69> kCaptions{{
     {"&Datei", "&File"},
     {"&Neu", "&New"},
     {"&Öffnen...", "&Open..."},
@@ -70,6 +70,7 @@ constexpr std::array<Pair, 68> kCaptions{{
     {"Nicht darstellbare &Zeichen als Space", "&Unknow chars as space"},
     {"Warnung vorm &Überschreiben von Dateien", "&Show overwrite warning"},
     {"Daten&inspektor", "Data &inspector"},
+    {"&Wert im Dateninspektor bearbeiten", "Edit &value in data inspector"},
     {"Markierungen &schraffiert drucken", "Print marks ha&tched"},
     {"Markierungen &farbig drucken", "Print marks using &colors"},
     {"Markierungen &nicht drucken", "Do &not print marks"},

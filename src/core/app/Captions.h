@@ -62,6 +62,7 @@ enum class MenuItem {
     NoUnknown,
     OverwriteWarn,
     Inspector,
+    EditInspector,
     PrintMarksHatched,
     PrintMarksUsingColors,
     DoNotPrintMarks,

@@ -94,6 +94,7 @@ enum class Command {
     ToggleNoUnknown,
     ToggleOverwriteWarning,
     ToggleInspector,
+    EditInspector,
     PrintMarksHatched,
     PrintMarksUsingColors,
     DoNotPrintMarks,

@@ -337,6 +337,12 @@ void Editor::dispatch(Command command)
     case Command::ToggleOverwriteWarning: m_files.OverwriteWarnClick(); break;
     case Command::ToggleNoUnknown: ToggleNoUnknown(); break;
     case Command::ToggleInspector: ToggleInspector(); break;
+    case Command::EditInspector:
+        // The keyboard's way into the fields: Tab belongs to the dump.
+        if (!m_s.settings.ShowInspector)
+            ToggleInspector();
+        m_host.focusInspector();
+        break;
     case Command::PrintMarksHatched: SetPrintMarks(PrintMarks::Hatched); break;
     case Command::PrintMarksUsingColors: SetPrintMarks(PrintMarks::InColour); break;
     case Command::DoNotPrintMarks: SetPrintMarks(PrintMarks::None); break;

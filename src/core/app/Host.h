@@ -43,6 +43,8 @@ public:
     // The data inspector's rows for the cursor (all empty without a readable byte there);
     // only while the inspector is shown.
     virtual void showInspector(const InspectorTexts &) {}
+    // Puts the keys into the inspector's first field that can be typed over.
+    virtual void focusInspector() {}
     virtual void restartCursorTimer() = 0;
     virtual void beep() = 0;
     virtual void setCaption(const std::string &caption) = 0;

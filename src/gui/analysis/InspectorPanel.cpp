@@ -140,6 +140,17 @@ void InspectorPanel::setBigEndian(bool bigEndian)
     (bigEndian ? m_big : m_little)->setChecked(true);
 }
 
+void InspectorPanel::focusFirstField()
+{
+    for (QLineEdit *edit : m_edits)
+        if (edit) {
+            edit->setFocus(Qt::ShortcutFocusReason);
+            edit->selectAll();
+            ensureWidgetVisible(edit);
+            return;
+        }
+}
+
 bool InspectorPanel::eventFilter(QObject *watched, QEvent *event)
 {
     const auto it = std::find(m_edits.begin(), m_edits.end(), watched);
@@ -160,6 +171,22 @@ bool InspectorPanel::eventFilter(QObject *watched, QEvent *event)
         if (key == Qt::Key_Escape) {
             edit->setText(Text(m_shown[std::size_t(row)]));
             emit editingDone();
+            return true;
+        }
+        if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Tab
+            || key == Qt::Key_Backtab) {
+            // The next or previous field that can be typed over, round the ends.
+            const bool back = key == Qt::Key_Up || key == Qt::Key_Backtab;
+            const int n = int(m_edits.size());
+            for (int step = 1; step < n; ++step) {
+                const int k = ((int(row) + (back ? -step : step)) % n + n) % n;
+                if (QLineEdit *next = m_edits[std::size_t(k)]) {
+                    next->setFocus(Qt::TabFocusReason);
+                    next->selectAll();
+                    ensureWidgetVisible(next);
+                    break;
+                }
+            }
             return true;
         }
     } else if (event->type() == QEvent::FocusOut) {

@@ -26,6 +26,9 @@ public:
     void showTexts(const InspectorTexts &texts);
     // The radio buttons, without a signal.
     void setBigEndian(bool bigEndian);
+    // The keys go to the first field that can be typed over; Tab and the arrow keys move
+    // between the fields, Enter or Esc gives them back.
+    void focusFirstField();
     // The same in every language, so that switching it never resizes the window.
     int panelWidth() const { return m_width; }
 

@@ -385,6 +385,11 @@ void MainWindow::setStatusText(int panel, const std::string &text)
         showInPane(m_status[std::size_t(panel)], statusBar()->font(), QString::fromUtf8(text));
 }
 
+void MainWindow::focusInspector()
+{
+    m_inspector->focusFirstField();
+}
+
 void MainWindow::showInspector(const InspectorTexts &texts)
 {
     m_inspector->setBigEndian(m_state.settings.InspectorBigEndian);

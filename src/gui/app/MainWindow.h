@@ -74,6 +74,7 @@ public:
     void requestLayout() override;
     void setStatusText(int panel, const std::string &text) override;
     void showInspector(const InspectorTexts &texts) override;
+    void focusInspector() override;
     void restartCursorTimer() override;
     void beep() override;
     void setCaption(const std::string &caption) override;
