@@ -115,7 +115,11 @@ void Editor::PasteBytes(bool insert)
         ShowMessageDlg(NothingToPasteText(language), MessageKind::Error, mbOK, 0);
         return;
     }
-    vtm::PasteBytes(*this, bytes, insert);
+    try {
+        vtm::PasteBytes(*this, bytes, insert);
+    } catch (const std::bad_alloc &) { // no room for the action's copy: nothing changed
+        ShowMessageDlg(OutOfMemoryText(language), MessageKind::Error, mbOK, 0);
+    }
     UpdateMenus();
 }
 

@@ -48,6 +48,7 @@ class EditContext;
 // Puts bytes in at the cursor as one step of the history: inserted in front of the cursor's
 // byte, or overtyping from it on (what runs past the end is appended). At the end of the
 // document (or in an empty one) both append. False when there is nothing to paste.
+// Throws std::bad_alloc, nothing changed, when the step cannot hold its copy of the bytes.
 bool PasteBytes(EditContext &ctx, const std::vector<std::uint8_t> &bytes, bool insert);
 
 // The messages of copying and pasting.
