@@ -298,6 +298,23 @@ public:
             }
         return false;
     }
+    // The device chooser picks these entries (by path) when set; cancelled otherwise.
+    std::deque<std::string> deviceChoices;
+    std::vector<std::vector<vtm::BlockDeviceEntry>> deviceLists;
+    bool runDeviceChooser(const std::vector<vtm::BlockDeviceEntry> &entries, int *index) override
+    {
+        deviceLists.push_back(entries);
+        if (deviceChoices.empty())
+            return false;
+        const std::string path = deviceChoices.front();
+        deviceChoices.pop_front();
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (entries[i].path == path) {
+                *index = int(i);
+                return true;
+            }
+        return false;
+    }
     bool runClipboardChooser(const std::vector<std::string> &lines, int *index) override
     {
         chooserLines.push_back(lines);

@@ -184,13 +184,13 @@ ByteStatistics CountStatistics(const Document &doc)
     }
     // Runs add their length; stretches held a colour per byte are counted.
     std::array<std::int64_t, 256> colours{};
-    doc.MarkRuns().forEachPiece(0, size, [&](std::int64_t a, std::int64_t b, std::uint8_t c,
-                                             const std::uint8_t *each) {
-        if (each)
-            CountColours(each, b - a, colours.data());
-        else
-            colours[c] += b - a;
-    });
+    doc.MarkRuns().forEachPiece(
+        0, size, [&](std::int64_t a, std::int64_t b, std::uint8_t c, const std::uint8_t *each) {
+            if (each)
+                CountColours(each, b - a, colours.data());
+            else
+                colours[c] += b - a;
+        });
     std::int64_t coloured = 0;
     for (std::size_t c = 1; c < s.marks.size(); ++c) {
         s.marks[c] = colours[c];
@@ -203,17 +203,21 @@ ByteStatistics CountStatistics(const Document &doc)
 std::vector<std::string> StatisticLines(const ByteStatistics &stats, std::int64_t size,
                                         bool modified, const std::string &openName,
                                         Language language, bool noUnknown,
-                                        std::string_view decimalSeparator)
+                                        std::string_view decimalSeparator, int sectorSize)
 {
     const HeaderTexts &t = IsGerman(language) ? kGerman : kEnglish;
-    std::vector<std::string> lines = {"",
-                                      t.file + openName,
-                                      modified ? t.modifiedYes : t.modifiedNo,
-                                      t.size + std::to_string(size),
-                                      "",
-                                      "",
-                                      t.markHead,
-                                      ""};
+    const bool de = IsGerman(language);
+    std::vector<std::string> lines = {
+        "",
+        t.file + openName,
+        modified ? t.modifiedYes : t.modifiedNo,
+        t.size + std::to_string(size),
+        sectorSize <= 0 ? std::string()
+        : de            ? "Gerät, Sektorgröße: " + std::to_string(sectorSize) + " Bytes"
+                        : "Device, sector size: " + std::to_string(sectorSize) + " bytes",
+        "",
+        t.markHead,
+        ""};
     // Colours 1..6 first, unmarked last.
     for (std::size_t k = 1; k <= 7; ++k)
         lines.push_back(t.marks[k % 7] + MarkCount(stats.marks[k % 7]));

@@ -27,9 +27,11 @@ inline constexpr std::string_view BarCell = "\u2588";
 
 // The lines of the info and statistics window, UTF-8. `modified` is whether the document
 // differs from its saved contents; decimalSeparator is the user's (e.g. "," in German).
+// sectorSize > 0: the document is a device with sectors of that size.
 std::vector<std::string> StatisticLines(const ByteStatistics &stats, std::int64_t size,
                                         bool modified, const std::string &openName,
                                         Language language, bool noUnknown,
-                                        std::string_view decimalSeparator = ".");
+                                        std::string_view decimalSeparator = ".",
+                                        int sectorSize = 0);
 
 } // namespace vtm

@@ -17,7 +17,7 @@ struct Pair
 };
 
 // In the order of MenuItem.
-constexpr std::array<Pair, 69> kCaptions{{
+constexpr std::array<Pair, 71> kCaptions{{
     {"&Datei", "&File"},
     {"&Neu", "&New"},
     {"&Öffnen...", "&Open..."},
@@ -85,6 +85,8 @@ constexpr std::array<Pair, 69> kCaptions{{
     {"Vo&rige ident. Markierung", "Previous identical Mark"},
     {"N&ächstes ident. Byte", "Next identical Byte"},
     {"V&origes ident. Byte", "Previous identical Byte"},
+    {"Daten&träger oder Partition öffnen...", "Open &disk or partition..."},
+    {"Auf das Gerät sch&reiben erlauben", "Allow &writing to the device"},
     {"&Rückgängig", "&Undo"},
     {"&Wiederrufen", "&Redo"},
 }};

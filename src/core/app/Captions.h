@@ -77,6 +77,8 @@ enum class MenuItem {
     PopupMarkPreviousIdentical,
     PopupNextIdenticalByte,
     PopupPreviousIdenticalByte,
+    OpenDevice,
+    AllowDeviceWriting,
     Undo, // followed by the name of the step, when there is one
     Redo,
 };

@@ -157,8 +157,14 @@ const CommandEntry kTable[] = {
     {Command::CopyCArray, M::CopyCArray, None, {}, E::CursorOnByte},
     {Command::CopyBase64, M::CopyBase64, None, {}, E::CursorOnByte},
     {Command::CopyCharacters, M::CopyCharacters, None, {}, E::CursorOnByte},
-    {Command::PasteOvertype, M::PasteOvertype, None, {K(Key::Letter, Shift | Ctrl, 'V')}, E::ClipboardData},
+    {Command::PasteOvertype,
+     M::PasteOvertype,
+     None,
+     {K(Key::Letter, Shift | Ctrl, 'V')},
+     E::ClipboardData},
     {Command::PasteInsert, M::PasteInsert, None, {Ctl('V')}, E::ClipboardData},
+    {Command::OpenDevice, M::OpenDevice, None, {}},
+    {Command::AllowDeviceWriting, M::AllowDeviceWriting, None, {}, E::Device, C::DeviceWritable},
 };
 static_assert(std::size(kTable) == std::size_t(CommandCount));
 
@@ -249,6 +255,7 @@ bool IsEnabled(Command command, const EditorState &s)
         return p >= 0 && p < s.doc.BufferSize();
     }
     case Enabling::RecentFile: return !s.settings.File[std::size_t(RecentIndexOf(command))].empty();
+    case Enabling::Device: return s.doc.IsDevice();
     }
     return false;
 }
@@ -274,6 +281,7 @@ bool IsChecked(Command command, const EditorState &s)
     case Checked::DoNotPrint: return s.settings.MarksPrinting == PrintMarks::None;
     case Checked::English: return !IsGerman(s.settings.Language);
     case Checked::German: return IsGerman(s.settings.Language);
+    case Checked::DeviceWritable: return s.doc.WritingAllowed();
     }
     return false;
 }
@@ -310,26 +318,37 @@ int RecentIndexOf(Command command)
 const std::vector<MenuNode> &MenuBarLayout()
 {
     static const std::vector<MenuNode> bar = {
-        Submenu(
-            MenuItem::File,
-            Join({{Item(Command::New), Item(Command::Open), Item(Command::OpenClipboard),
-                   Item(Command::Save), Item(Command::SaveAs), Separator(), Item(Command::Compare),
-                   Item(Command::Print), Item(Command::InfoStatistic), Item(Command::Checksums),
-                   Separator(),
-                   Item(Command::OpenMarks), Item(Command::SaveMarksAs), Separator()},
-                  Items(Command::OpenRecent0, 5),
-                  {Separator(), Item(Command::Exit)}})),
-        Submenu(MenuItem::Edit,
-                {Item(Command::Undo), Item(Command::Redo), Separator(),
-                 Submenu(MenuItem::CopyBytesSubmenu, Items(Command::CopyRaw, 5)),
-                 Item(Command::PasteOvertype), Item(Command::PasteInsert), Separator(),
-                 Item(Command::Delete),
-                 Item(Command::DeleteBytes), Item(Command::Insert), Item(Command::InsertBytes),
-                 Item(Command::AppendByte), Item(Command::AppendBytes), Separator(),
-                 Item(Command::Find), Item(Command::Replace), Item(Command::FindAndMark),
-                 Item(Command::FindNext), Item(Command::FindPrevious), Separator(),
-                 Item(Command::Goto), Item(Command::NextIdenticalByte),
-                 Item(Command::PreviousIdenticalByte)}),
+        Submenu(MenuItem::File,
+                Join({{Item(Command::New), Item(Command::Open), Item(Command::OpenDevice),
+                       Item(Command::OpenClipboard), Item(Command::Save), Item(Command::SaveAs),
+                       Separator(), Item(Command::Compare), Item(Command::Print),
+                       Item(Command::InfoStatistic), Item(Command::Checksums), Separator(),
+                       Item(Command::OpenMarks), Item(Command::SaveMarksAs), Separator()},
+                      Items(Command::OpenRecent0, 5),
+                      {Separator(), Item(Command::Exit)}})),
+        Submenu(MenuItem::Edit, {Item(Command::Undo),
+                                 Item(Command::Redo),
+                                 Separator(),
+                                 Submenu(MenuItem::CopyBytesSubmenu, Items(Command::CopyRaw, 5)),
+                                 Item(Command::PasteOvertype),
+                                 Item(Command::PasteInsert),
+                                 Separator(),
+                                 Item(Command::Delete),
+                                 Item(Command::DeleteBytes),
+                                 Item(Command::Insert),
+                                 Item(Command::InsertBytes),
+                                 Item(Command::AppendByte),
+                                 Item(Command::AppendBytes),
+                                 Separator(),
+                                 Item(Command::Find),
+                                 Item(Command::Replace),
+                                 Item(Command::FindAndMark),
+                                 Item(Command::FindNext),
+                                 Item(Command::FindPrevious),
+                                 Separator(),
+                                 Item(Command::Goto),
+                                 Item(Command::NextIdenticalByte),
+                                 Item(Command::PreviousIdenticalByte)}),
         Submenu(MenuItem::Mark,
                 Join({MarkColours(),
                       {Item(Command::UnmarkAll), Separator(), Item(Command::NextMark),
@@ -340,11 +359,11 @@ const std::vector<MenuNode> &MenuBarLayout()
         Submenu(MenuItem::Options,
                 {Item(Command::HexLayout), Item(Command::DecLayout), Separator(),
                  Item(Command::ToggleCreateBackup), Item(Command::ToggleKeepMarks),
-                 Item(Command::ToggleNoUnknown), Item(Command::ToggleOverwriteWarning), Separator(),
-                 Item(Command::ToggleInspector), Item(Command::EditInspector), Separator(),
-                 Item(Command::PrintMarksHatched), Item(Command::PrintMarksUsingColors),
-                 Item(Command::DoNotPrintMarks), Separator(), Item(Command::English),
-                 Item(Command::German)}),
+                 Item(Command::ToggleNoUnknown), Item(Command::ToggleOverwriteWarning),
+                 Item(Command::AllowDeviceWriting), Separator(), Item(Command::ToggleInspector),
+                 Item(Command::EditInspector), Separator(), Item(Command::PrintMarksHatched),
+                 Item(Command::PrintMarksUsingColors), Item(Command::DoNotPrintMarks), Separator(),
+                 Item(Command::English), Item(Command::German)}),
         Submenu(MenuItem::Help, {Item(Command::HelpContents), Separator(), Item(Command::About)}),
     };
     return bar;

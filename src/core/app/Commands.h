@@ -107,8 +107,10 @@ enum class Command {
     CopyCharacters,
     PasteOvertype,
     PasteInsert,
+    OpenDevice,
+    AllowDeviceWriting,
 };
-constexpr int CommandCount = int(Command::PasteInsert) + 1;
+constexpr int CommandCount = int(Command::AllowDeviceWriting) + 1;
 
 // When a command may be used.
 enum class Enabling {
@@ -121,6 +123,7 @@ enum class Enabling {
     ClipboardData, // the clipboard offers some format
     CursorOnByte,  // the cursor is on a byte of the document
     RecentFile,    // the recent-files entry is not empty
+    Device,        // the document is a disk or partition
 };
 
 // What a check mark beside the command shows.
@@ -138,6 +141,7 @@ enum class Checked {
     DoNotPrint,
     English,
     German,
+    DeviceWritable,
 };
 
 // One command: its caption in both languages (as a caption item; colours and recent files

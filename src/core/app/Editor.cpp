@@ -7,6 +7,7 @@
 #include "app/Texts.h"
 #include "document/StatusTexts.h"
 #include "edit/ByteCommands.h"
+#include "edit/EditTexts.h"
 #include "marks/MarkCommands.h"
 #include "marks/MarksFileCommands.h"
 #include "search/ByteNavigation.h"
@@ -193,10 +194,40 @@ void Editor::SourceFailed(const std::string &first)
         m_files.Reload();
 }
 
+bool Editor::refusedOnDevice(Command command)
+{
+    // Told before any dialog: the history refuses such steps anyway.
+    if (!m_s.doc.FixedSize())
+        return false;
+    std::string text;
+    switch (command) {
+    case Command::Backspace:
+    case Command::Delete:
+    case Command::Insert:
+    case Command::AppendByte:
+    case Command::InsertBytes:
+    case Command::AppendBytes:
+    case Command::DeleteBytes:
+    case Command::PasteInsert: text = DeviceFixedSizeText(Language()); break;
+    case Command::PasteOvertype:
+    case Command::Replace:
+        if (m_s.doc.ReadOnly())
+            text = DeviceReadOnlyText(Language());
+        break;
+    default: break;
+    }
+    if (text.empty())
+        return false;
+    ShowMessageDlg(text, MessageKind::Information, mbOK, 0);
+    return true;
+}
+
 void Editor::dispatch(Command command)
 {
     // A key, item or button of a command that may not be used now does nothing.
     if (!CanRun(command, m_s))
+        return;
+    if (refusedOnDevice(command))
         return;
     if (const int colour = MarkColourOf(command); colour >= 0) {
         MarkCursorByte(*this, std::uint8_t(colour));
@@ -335,6 +366,8 @@ void Editor::dispatch(Command command)
     case Command::ToggleCreateBackup: m_files.ToggleCreateBackup(); break;
     case Command::ToggleKeepMarks: m_files.ToggleKeepMarks(); break;
     case Command::ToggleOverwriteWarning: m_files.OverwriteWarnClick(); break;
+    case Command::OpenDevice: m_files.OpenDevice(); break;
+    case Command::AllowDeviceWriting: m_files.ToggleDeviceWriting(); break;
     case Command::ToggleNoUnknown: ToggleNoUnknown(); break;
     case Command::ToggleInspector: ToggleInspector(); break;
     case Command::EditInspector:
@@ -363,8 +396,10 @@ void Editor::typeKey(char32_t key)
             m_host.beep();
         if (t.accepted) {
             const int group = NextCommandNumber();
-            m_s.History.AddAction(std::make_unique<TEditAction>(group, o, charArea, t.value), true);
-            navigate(Move::Right);
+            // A refused digit (a read-only device) leaves the cursor where it was.
+            if (m_s.History.AddAction(std::make_unique<TEditAction>(group, o, charArea, t.value),
+                                      true))
+                navigate(Move::Right);
         }
     }
     UpdateMenus();
@@ -515,6 +550,7 @@ void Editor::ApplyLanguage()
 {
     m_s.ValueLabel = ValueLabelText(m_s.settings.Language);
     m_host.setLanguageCaptions(m_s.settings.Language);
+    m_files.UpdateCaption();
     UpdateMenus();
     m_host.invalidateViewAll();
 }

@@ -132,9 +132,11 @@ public:
     std::int64_t TickCount() override { return m_host.tickCount(); }
 
 private:
-    template <class F>
-    void guarded(F f);
+    template <class F> void guarded(F f);
     void dispatch(Command command);
+    // A command that would change a device's size, or its bytes while it is read-only:
+    // says why and refuses.
+    bool refusedOnDevice(Command command);
     void typeKey(char32_t key);
     void switchLayout(bool hex);
     // Go-to (go) or delete bytes, through the go-to dialog.

@@ -169,6 +169,13 @@ bool FileCommands::SaveToFile(const std::string &name, bool force)
         return false;
     }
     m_s.SaveName = name;
+    // The device itself: its own question instead of the overwrite question.
+    if (m_s.doc.IsDevice()) {
+        const std::string target = AbsolutePath(name);
+        const FileStamp now = CurrentStamp(target);
+        if (now.isDevice && now.device == m_s.doc.sourceStamp().device)
+            return saveToDevice(target);
+    }
     for (;;) {
         if (!RegularFileExists(m_s.SaveName) || !(m_s.settings.OverwriteWarning || force))
             break;
@@ -219,8 +226,7 @@ bool FileCommands::SaveToFile(const std::string &name, bool force)
     // A failed write in place puts the old bytes and times back, which moves the change time:
     // the file is still the one the editor saw, if it was before.
     if (outcome.result != WriteResult::Written && outcome.result != WriteResult::WrittenNoBackup
-        && outcome.stamp.known && !changed && target == m_s.OpenName
-        && m_s.doc.sourceStamp().known)
+        && outcome.stamp.known && !changed && target == m_s.OpenName && m_s.doc.sourceStamp().known)
         m_s.doc.setSourceStamp(outcome.stamp);
     if (outcome.stopped) { // the user's choice: the file as it was, no message
         SetCurrentFileName(m_s.OpenName);
@@ -242,6 +248,8 @@ bool FileCommands::SaveToFile(const std::string &name, bool force)
     m_s.doc.setChangeCount(0);
     m_s.doc.markSaved();
     m_s.doc.setSourceStamp(outcome.stamp);
+    // An image of a device is a file: its size may change.
+    m_s.doc.leaveDevice();
     m_nameWasLink = IsSymbolicLink(target);
     SetCurrentFileName(target);
     if (!message.text.empty())
@@ -287,7 +295,7 @@ void FileCommands::SetCurrentFileName(const std::string &name)
         return;
     }
     m_s.settings.InitialDir = DirectoryOf(name);
-    m_host.setCaption(MainCaption(name));
+    UpdateCaption();
     auto &files = m_s.settings.File;
     for (const std::string &f : files)
         if (f == name)

@@ -36,6 +36,12 @@ public:
     void ToggleCreateBackup();
     void ToggleKeepMarks();
     void OverwriteWarnClick();
+    // Opens a disk or partition chosen from the machine's list.
+    void OpenDevice();
+    // Allows writing to the device open as the document, after a question; or forbids it.
+    void ToggleDeviceWriting();
+    // The caption for the current name (a device says so, and whether it may be written).
+    void UpdateCaption();
 
 private:
     // Runs the save dialog; confirmed: the chosen name is saved (force).
@@ -55,6 +61,8 @@ private:
     // written (or leads elsewhere now): asks first, naming the file that would be written.
     // False when the user said No.
     bool nameStillLeadsToTheFile(const std::string &target, bool *asked);
+    // Saving a device onto itself: the changed ranges in place, after a question.
+    bool saveToDevice(const std::string &target);
 
     Editor &m_editor;
     EditorState &m_s;

@@ -6,6 +6,7 @@
 #include "analysis/Statistics.h"
 #include "app/Captions.h"
 #include "app/ClipboardFormats.h"
+#include "app/DeviceList.h"
 #include "document/JobMeter.h"
 #include "document/Message.h"
 #include "edit/ByteRunCommands.h"
@@ -106,6 +107,9 @@ public:
     // walks the document, shows the progress window named `title` once the job has run
     // for 0.4 s, and reports Stop. Destroying it ends the job and hides the window.
     virtual std::unique_ptr<JobMeter> startJob(const std::string &title) = 0;
+    // The chooser of disks and partitions; false when cancelled, else *index is the chosen
+    // entry.
+    virtual bool runDeviceChooser(const std::vector<BlockDeviceEntry> &entries, int *index) = 0;
     // The chooser over these lines; false when cancelled, else *index is the chosen line.
     virtual bool runClipboardChooser(const std::vector<std::string> &lines, int *index) = 0;
 };

@@ -342,8 +342,11 @@ FileFailure TooLarge()
 bool Document::adoptOnDemand(InputFile &file, bool keepMarks, FileFailure *why)
 {
     const FileStamp stamp = file.stamp();
-    if (!stamp.known || stamp.size > MaxBufferSize) {
+    const std::int64_t limit = stamp.isDevice ? MaxDeviceSize : MaxBufferSize;
+    if (!stamp.known || stamp.size > limit) {
         *why = stamp.known ? TooLarge() : FileFailure::System(FileStep::Opening, errno);
+        if (stamp.known)
+            why->limit = limit;
         return false;
     }
     try {
@@ -355,6 +358,9 @@ bool Document::adoptOnDemand(InputFile &file, bool keepMarks, FileFailure *why)
     }
     adoptMarks(stamp.size, keepMarks);
     m_sourceStamp = stamp;
+    m_sectorSize = file.sectorSize();
+    m_writable = false; // every opening of a device starts read-only
+    m_leftDevice = false;
     return true;
 }
 
@@ -401,6 +407,8 @@ bool Document::loadFile(const std::string &path, bool keepMarks, FileFailure *wh
         *why = file.failure();
         return false;
     }
+    if (file.isDevice())
+        return adoptOnDemand(file, keepMarks, why);
     if (file.sizeAtOpen() > MaxBufferSize) {
         *why = TooLarge();
         return false;

@@ -11,6 +11,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace vtm {
 
@@ -55,14 +56,12 @@ public:
     // when f stopped the walk.
     // While a long command runs, each span is counted on its meter once f is done with it
     // and wants more, which may throw JobStopped.
-    template <class F>
-    bool ForEachSpan(std::int64_t a, std::int64_t b, F f) const
+    template <class F> bool ForEachSpan(std::int64_t a, std::int64_t b, F f) const
     {
         return walk(a, b, false, false, f);
     }
     // The same from b down to a.
-    template <class F>
-    bool ForEachSpanBackward(std::int64_t a, std::int64_t b, F f) const
+    template <class F> bool ForEachSpanBackward(std::int64_t a, std::int64_t b, F f) const
     {
         return walk(a, b, true, false, f);
     }
@@ -73,13 +72,11 @@ public:
     // match that straddles one of its edges, by reading those bytes itself. It is counted on
     // the meter like any other span, so progress and Stop stay right; searching 64 GiB of
     // holes costs a few lookups.
-    template <class F>
-    bool ForEachSpanOrZeros(std::int64_t a, std::int64_t b, F f) const
+    template <class F> bool ForEachSpanOrZeros(std::int64_t a, std::int64_t b, F f) const
     {
         return walk(a, b, false, true, f);
     }
-    template <class F>
-    bool ForEachSpanOrZerosBackward(std::int64_t a, std::int64_t b, F f) const
+    template <class F> bool ForEachSpanOrZerosBackward(std::int64_t a, std::int64_t b, F f) const
     {
         return walk(a, b, true, true, f);
     }
@@ -110,6 +107,42 @@ public:
     static void SetReadingOnDemandForTesting(std::int64_t threshold, FileSource::Limits limits);
     // The contents rest on a file read on demand.
     bool ReadsOnDemand() const { return m_bytes.file() != nullptr; }
+
+    // The contents are a block device's (a disk, a partition): its size is fixed, and it is
+    // read-only until the user allows writing to it.
+    bool IsDevice() const
+    {
+        return m_bytes.file() && m_bytes.file()->stamp().isDevice && !m_leftDevice;
+    }
+    // Saved as a file: the document is that file from now on, read from the device still.
+    void leaveDevice() { m_leftDevice = true; }
+    int SectorSize() const { return IsDevice() ? m_sectorSize : 0; }
+    bool FixedSize() const { return IsDevice(); }
+    bool ReadOnly() const { return IsDevice() && !m_writable; }
+    bool WritingAllowed() const { return IsDevice() && m_writable; }
+    void allowWriting(bool allowed) { m_writable = allowed; }
+    // The largest device that opens (1 PiB): it never grows, so it may pass MaxBufferSize.
+    static constexpr std::int64_t MaxDeviceSize = std::int64_t(1) << 50;
+
+    // Saving a device writes in place only where the device differs from the document: the
+    // stretches the document does not read from the same offset of the device, and those a
+    // save overwrote since, widened to whole sectors and merged.
+    struct ByteRange
+    {
+        std::int64_t begin = 0, end = 0;
+    };
+    std::vector<ByteRange> ChangedRanges() const;
+    struct InPlaceOutcome
+    {
+        bool written = false;
+        bool stopped = false; // the user stopped it at failure.offset
+        FileFailure failure;  // where and why it stopped
+        std::int64_t rangesWritten = 0, rangesTotal = 0, bytesWritten = 0;
+    };
+    // Writes those ranges into the device open for writing as fd and syncs it. The bytes
+    // the document read there are kept first (FileSource::keepBeforeOverwrite). Counted on
+    // a running job's meter.
+    InPlaceOutcome WriteChangedInPlace(int fd);
     // The file under the document has changed or could not be read: its bytes are no longer
     // shown or read (reads throw SourceReadError) until the document is loaded anew.
     bool SourceFailed() const { return m_bytes.file() && m_bytes.file()->failed(); }
@@ -219,8 +252,7 @@ private:
     // f, with each span it is done with counted on the meter. A walk that ends at a span
     // (a match found) counts nothing: a search per occurrence then costs the meter nothing,
     // and the next walk counts on.
-    template <class F>
-    auto counted(F &f) const
+    template <class F> auto counted(F &f) const
     {
         return [this, &f](const Span &s) {
             const bool more = f(s);
@@ -244,8 +276,7 @@ private:
     // would pass the limits.
     void checkGrowth(std::int64_t added, std::int64_t grown) const;
     // Runs an edit of the bytes; memory that runs out is OutOfMemoryError, nothing changed.
-    template <class F>
-    void edit(F f)
+    template <class F> void edit(F f)
     {
         try {
             f();
@@ -282,8 +313,7 @@ private:
     bool adoptLoaded(ByteStorage &&buffer, std::int64_t n, bool keepMarks);
     void freshContents();
     MarkMap replacedMarks(const std::int64_t *at, std::int64_t count, std::int64_t spacing,
-                          std::int64_t from, std::int64_t to,
-                          const std::uint8_t *extraMarks) const;
+                          std::int64_t from, std::int64_t to, const std::uint8_t *extraMarks) const;
 
     bool adoptOnDemand(InputFile &file, bool keepMarks, FileFailure *why);
     void adoptMarks(std::int64_t n, bool keepMarks);
@@ -295,6 +325,9 @@ private:
     std::int64_t m_storageLimit = INT64_MAX;
     FileStamp m_sourceStamp;
     JobMeter *m_meter = nullptr;
+    int m_sectorSize = 0;
+    bool m_writable = false;
+    bool m_leftDevice = false;
 };
 
 } // namespace vtm

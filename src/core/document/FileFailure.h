@@ -19,6 +19,7 @@ enum class FileStep : std::uint8_t {
     MakingBackup,
     Renaming,
     SyncingFolder,
+    WritingToDevice, // with the offset the write stopped at
 };
 
 // Why: the system's error, or one the program tells itself.
@@ -29,6 +30,7 @@ enum class FileProblem : std::uint8_t {
     TooLarge,     // larger than `limit` bytes, the largest document
     Changed,      // another program changed the file meanwhile
     NoMemory,
+    UnknownSize, // a block device that does not tell its size
 };
 
 // Why a file could not be read or written, kept until a message tells the user.
@@ -40,6 +42,7 @@ struct FileFailure
     std::uint32_t fileType = 0; // the S_IFMT bits, with FileProblem::NotRegular
     std::int64_t offset = -1;   // with FileStep::Reading
     std::int64_t limit = 0;     // with FileProblem::TooLarge
+    std::int64_t owner = -1;    // the group of a block device that refused to open
 
     bool known() const { return problem != FileProblem::System || error != 0; }
 

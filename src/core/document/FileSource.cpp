@@ -23,8 +23,9 @@ FileSource::FileSource(int fd, const FileStamp &stamp, Limits limits)
 {
     m_limits.blockSize = std::max<std::int64_t>(m_limits.blockSize, 1);
     m_limits.blocks = std::max(m_limits.blocks, 2);
-    // Holes are looked for only in a file that has some.
-    m_sparse = allocatedBytes() < m_stamp.size;
+    // Holes are looked for only in a file that has some; a device has none (and tells no
+    // blocks at all).
+    m_sparse = !m_stamp.isDevice && allocatedBytes() < m_stamp.size;
     if (m_sparse) {
         void *zeros = ::mmap(nullptr, std::size_t(m_limits.blockSize), PROT_READ,
                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -49,17 +50,24 @@ void FileSource::fail(SourceReadError::Why why, int error, std::int64_t offset)
     throw m_failure;
 }
 
+bool FileSource::gone(int error) const
+{
+    // A device unplugged is no longer the one that was opened, as a truncated file is not.
+    return m_stamp.isDevice && (error == ENXIO || error == ENODEV);
+}
+
 bool FileSource::check()
 {
     if (m_failed)
         return false;
-    struct stat st;
-    if (::fstat(m_fd, &st) != 0) {
+    FileStamp now;
+    if (!StampOfOpen(m_fd, &now)) {
         m_failed = true;
-        m_failure = SourceReadError(SourceReadError::Why::ReadFailed, errno);
+        m_failure = gone(errno) ? SourceReadError(SourceReadError::Why::Changed, 0)
+                                : SourceReadError(SourceReadError::Why::ReadFailed, errno);
         return false;
     }
-    if (!(FileStamp::Of(st) == m_stamp)) {
+    if (!(now == m_stamp)) {
         m_failed = true;
         m_failure = SourceReadError(SourceReadError::Why::Changed, 0);
         return false;
@@ -69,10 +77,9 @@ bool FileSource::check()
 
 bool FileSource::restamp()
 {
-    struct stat st;
-    if (m_failed || ::fstat(m_fd, &st) != 0)
+    FileStamp now;
+    if (m_failed || !StampOfOpen(m_fd, &now))
         return check();
-    FileStamp now = FileStamp::Of(st);
     const std::int64_t changed = now.changedNs;
     now.changedNs = m_stamp.changedNs;
     if (!(now == m_stamp))
@@ -141,6 +148,8 @@ FileSource::Block &FileSource::fetch(std::int64_t index)
             if (r < 0) {
                 if (errno == EINTR)
                     continue;
+                if (gone(errno))
+                    fail(SourceReadError::Why::Changed, 0);
                 fail(SourceReadError::Why::ReadFailed, errno, start + got);
             }
             if (r == 0) // shorter than when it was opened
@@ -155,6 +164,8 @@ FileSource::Block &FileSource::fetch(std::int64_t index)
     }
     // A write racing with the read shows in the stamp afterwards.
     verify();
+    if (b.data != m_zeros)
+        patchSaved(b.bytes.get(), start, want);
     b.index = index;
     b.used = ++m_clock;
     m_last = slot;
@@ -265,12 +276,13 @@ const std::uint8_t *FileSource::blockAt(std::int64_t p, std::int64_t *blockStart
 
 bool FileSource::copyData(int outFd, std::int64_t p, std::int64_t n, std::int64_t at)
 {
-    bool kernel = true;
+    // The kernel would copy what the file holds now, not the bytes kept from before a save.
+    bool kernel = m_saved.empty();
     while (n > 0) {
         if (kernel) {
             loff_t in = p, out = at;
-            const ssize_t c = ::copy_file_range(
-                m_fd, &in, outFd, &out, std::size_t(std::min<std::int64_t>(n, 1 << 30)), 0);
+            const ssize_t c = ::copy_file_range(m_fd, &in, outFd, &out,
+                                                std::size_t(std::min<std::int64_t>(n, 1 << 30)), 0);
             if (c > 0) {
                 p += c;
                 at += c;
@@ -303,6 +315,9 @@ bool FileSource::copyTo(int outFd, std::int64_t p, std::int64_t n, std::int64_t 
     if (m_failed)
         throw m_failure;
     verify();
+    // A device has no holes; asking would not say so.
+    if (m_stamp.isDevice)
+        skipHoles = false;
     while (n > 0) {
         if (skipHoles) {
             const off_t d = ::lseek(m_fd, off_t(p), SEEK_DATA);
@@ -352,7 +367,7 @@ bool FileSource::moveTo(int fd)
 std::int64_t FileSource::allocatedBytes() const
 {
     struct stat st;
-    if (::fstat(m_fd, &st) != 0 || st.st_blocks < 0)
+    if (m_stamp.isDevice || ::fstat(m_fd, &st) != 0 || st.st_blocks < 0)
         return m_stamp.size;
     return std::min<std::int64_t>(m_stamp.size, std::int64_t(st.st_blocks) * 512);
 }
@@ -362,7 +377,72 @@ std::int64_t FileSource::memoryHeld() const
     std::int64_t n = 0;
     for (const Block &b : m_blocks)
         n += b.bytes ? m_limits.blockSize : 0;
+    for (const Saved &s : m_saved)
+        n += std::int64_t(s.bytes.size());
     return n;
+}
+
+void FileSource::keepBeforeOverwrite(std::int64_t p, std::int64_t n)
+{
+    if (m_failed)
+        throw m_failure;
+    const std::int64_t end = std::min(p + n, m_stamp.size);
+    std::vector<Saved> added;
+    std::size_t i = 0;
+    for (std::int64_t q = p; q < end;) {
+        while (i < m_saved.size() && m_saved[i].end() <= q)
+            ++i;
+        if (i < m_saved.size() && m_saved[i].offset <= q) {
+            q = m_saved[i].end(); // kept by an earlier save
+            continue;
+        }
+        const std::int64_t stop = i < m_saved.size() ? std::min(end, m_saved[i].offset) : end;
+        Saved s;
+        s.offset = q;
+        try {
+            s.bytes.resize(std::size_t(stop - q));
+        } catch (const std::bad_alloc &) {
+            throw SourceReadError(SourceReadError::Why::ReadFailed, ENOMEM);
+        }
+        for (std::int64_t got = 0; got < stop - q;) {
+            const ssize_t r =
+                ::pread(m_fd, s.bytes.data() + got, std::size_t(stop - q - got), off_t(q + got));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r < 0 && gone(errno))
+                fail(SourceReadError::Why::Changed, 0);
+            if (r < 0)
+                fail(SourceReadError::Why::ReadFailed, errno, q + got);
+            if (r == 0)
+                fail(SourceReadError::Why::Changed, 0);
+            got += r;
+        }
+        added.push_back(std::move(s));
+        q = stop;
+    }
+    verify();
+    for (Saved &s : added) {
+        auto at = std::lower_bound(m_saved.begin(), m_saved.end(), s.offset,
+                                   [](const Saved &e, std::int64_t v) { return e.offset < v; });
+        m_saved.insert(at, std::move(s));
+    }
+}
+
+void FileSource::patchSaved(std::uint8_t *bytes, std::int64_t start, std::int64_t n) const
+{
+    if (m_saved.empty())
+        return;
+    auto it = std::upper_bound(m_saved.begin(), m_saved.end(), start,
+                               [](std::int64_t v, const Saved &s) { return v < s.offset; });
+    if (it != m_saved.begin())
+        --it;
+    for (; it != m_saved.end() && it->offset < start + n; ++it) {
+        const std::int64_t a = std::max(start, it->offset);
+        const std::int64_t b = std::min(start + n, it->end());
+        if (a < b)
+            std::memcpy(bytes + (a - start), it->bytes.data() + (a - it->offset),
+                        std::size_t(b - a));
+    }
 }
 
 } // namespace vtm

@@ -102,6 +102,19 @@ public:
     // closed, nothing changed) when it is not a regular file of the same size.
     bool moveTo(int fd);
 
+    // Saving a device writes into it in place: before [p, p + n) is overwritten, its bytes
+    // as opened are kept here, so that the document, its undo steps and Save as still read
+    // them. Throws SourceReadError.
+    void keepBeforeOverwrite(std::int64_t p, std::int64_t n);
+    // Calls f(a, b) for each stretch [a, b) of [p, p + n) that a save overwrote: the file
+    // holds other bytes there than the ones read.
+    template <class F> void forEachOverwritten(std::int64_t p, std::int64_t n, F f) const
+    {
+        for (const Saved &s : m_saved) // few: one per stretch a save wrote
+            if (s.offset < p + n && s.end() > p)
+                f(s.offset > p ? s.offset : p, s.end() < p + n ? s.end() : p + n);
+    }
+
     // The disk space the file takes (less than its size when it has holes); its size when
     // that cannot be told.
     std::int64_t allocatedBytes() const;
@@ -135,6 +148,16 @@ private:
     // (<= index) for a backward walk.
     Run runAt(std::int64_t index, std::int64_t lowest);
     bool copyData(int outFd, std::int64_t p, std::int64_t n, std::int64_t at);
+    bool gone(int error) const;
+    void patchSaved(std::uint8_t *bytes, std::int64_t start, std::int64_t n) const;
+
+    // Bytes kept from before a save overwrote them, ascending, never overlapping.
+    struct Saved
+    {
+        std::int64_t offset = 0;
+        std::vector<std::uint8_t> bytes;
+        std::int64_t end() const { return offset + std::int64_t(bytes.size()); }
+    };
     [[noreturn]] void fail(SourceReadError::Why why, int error, std::int64_t offset = -1);
     void verify();
     Block &fetch(std::int64_t index);
@@ -148,6 +171,7 @@ private:
     bool m_sparse = false;                 // the file has holes
     std::array<Run, 4> m_runs;             // the runs asked for last
     const std::uint8_t *m_zeros = nullptr; // a block of zeros never written
+    std::vector<Saved> m_saved;
     bool m_failed = false;
     SourceReadError m_failure{SourceReadError::Why::Changed, 0};
 };

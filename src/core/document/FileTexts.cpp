@@ -8,6 +8,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include <algorithm>
+#include <vector>
+
+#include <grp.h>
 #include <sys/stat.h>
 
 namespace vtm {
@@ -23,13 +27,15 @@ std::string StepText(bool de, const FileFailure &f)
     case FileStep::Reading:
         if (f.offset < 0)
             return de ? "Beim Lesen" : "While reading";
-        return (de ? "Beim Lesen an Offset " : "While reading at offset ") + std::to_string(f.offset)
-               + " (" + ZeroPadded(std::uint64_t(f.offset), 1, true) + "h)";
+        return (de ? "Beim Lesen an Offset " : "While reading at offset ")
+               + std::to_string(f.offset) + " (" + ZeroPadded(std::uint64_t(f.offset), 1, true)
+               + "h)";
     case FileStep::CreatingTemp:
         return de ? "Beim Anlegen der temporären Datei" : "While creating the temporary file";
     case FileStep::Writing: return de ? "Beim Schreiben" : "While writing";
     case FileStep::WritingInPlace:
-        return de ? "Beim Schreiben in die bestehende Datei" : "While writing into the file in place";
+        return de ? "Beim Schreiben in die bestehende Datei"
+                  : "While writing into the file in place";
     case FileStep::CopyingAside:
         return de ? "Beim Beiseitelegen des bisherigen Inhalts"
                   : "While copying the old contents aside";
@@ -43,6 +49,11 @@ std::string StepText(bool de, const FileFailure &f)
     case FileStep::SyncingFolder:
         return de ? "Beim Sichern des Ordners auf den Datenträger"
                   : "While syncing the folder to the disk";
+    case FileStep::WritingToDevice:
+        return (de ? "Beim Schreiben auf das Gerät an Offset "
+                   : "While writing to the device at offset ")
+               + std::to_string(f.offset) + " ("
+               + ZeroPadded(std::uint64_t(std::max<std::int64_t>(f.offset, 0)), 1, true) + "h)";
     }
     return std::string();
 }
@@ -72,22 +83,18 @@ std::string SystemText(bool de, int error)
 {
     switch (error) {
     case ENOSPC: return de ? "kein Platz mehr auf dem Datenträger" : "no space left on the disk";
-    case EDQUOT:
-        return de ? "das Speicherkontingent ist erschöpft" : "the disk quota is used up";
-    case EROFS:
-        return de ? "das Dateisystem ist schreibgeschützt" : "the file system is read-only";
+    case EDQUOT: return de ? "das Speicherkontingent ist erschöpft" : "the disk quota is used up";
+    case EROFS: return de ? "das Dateisystem ist schreibgeschützt" : "the file system is read-only";
     case EACCES:
     case EPERM: return de ? "Zugriff verweigert" : "permission denied";
-    case ENOENT:
-        return de ? "Datei oder Ordner existiert nicht" : "no such file or folder";
+    case ENOENT: return de ? "Datei oder Ordner existiert nicht" : "no such file or folder";
     case ENOTDIR:
         return de ? "ein Teil des Pfades ist kein Ordner" : "a part of the path is not a folder";
     case EISDIR: return de ? "es ist ein Ordner" : "it is a folder";
     case ELOOP:
         return de ? "zu viele Verweise hintereinander (eine Verweisschleife?)"
                   : "too many symbolic links in a row (a link loop?)";
-    case EMLINK:
-        return de ? "die Datei hat zu viele Verknüpfungen" : "the file has too many links";
+    case EMLINK: return de ? "die Datei hat zu viele Verknüpfungen" : "the file has too many links";
     case ENAMETOOLONG: return de ? "der Name ist zu lang" : "the name is too long";
     case EFBIG:
         return de ? "die Datei wäre zu groß für das Dateisystem"
@@ -108,10 +115,37 @@ std::string SystemText(bool de, int error)
     return text ? std::string(text) : "error " + std::to_string(error);
 }
 
+// How a user gets the right to read a device: usually through the group that owns it.
+std::string DeviceRightsText(bool de, std::int64_t gid)
+{
+    std::string group;
+    if (gid >= 0) {
+        std::vector<char> buffer(16384);
+        struct group g, *found = nullptr;
+        if (::getgrgid_r(gid_t(gid), &g, buffer.data(), buffer.size(), &found) == 0 && found
+            && found->gr_name)
+            group = found->gr_name;
+        else
+            group = std::to_string(gid);
+    }
+    if (group.empty())
+        return de ? ". Starten Sie das Programm mit dem Recht, das Gerät zu lesen"
+                  : ". Run the program with the rights to read the device";
+    return de ? ". Starten Sie das Programm mit dem Recht, das Gerät zu lesen, zum Beispiel als "
+                "Mitglied der Gruppe \""
+                    + group + "\", der es gehört"
+              : ". Run the program with the rights to read the device, for example as a member "
+                "of the group \""
+                    + group + "\" that owns it";
+}
+
 std::string ProblemText(bool de, const FileFailure &f)
 {
     switch (f.problem) {
-    case FileProblem::System: return SystemText(de, f.error);
+    case FileProblem::System:
+        if ((f.error == EACCES || f.error == EPERM) && (f.fileType & S_IFMT) == S_IFBLK)
+            return SystemText(de, f.error) + DeviceRightsText(de, f.owner);
+        return SystemText(de, f.error);
     case FileProblem::NotRegular: return TypeText(de, f.fileType);
     case FileProblem::DanglingLink:
         return de ? "es ist ein Verweis auf eine Datei, die nicht existiert"
@@ -125,6 +159,9 @@ std::string ProblemText(bool de, const FileFailure &f)
         return de ? "die Datei wurde inzwischen von einem anderen Programm geändert"
                   : "the file was changed by another program meanwhile";
     case FileProblem::NoMemory: return SystemText(de, ENOMEM);
+    case FileProblem::UnknownSize:
+        return de ? "es ist ein blockorientiertes Gerät, dessen Größe das System nicht angibt"
+                  : "it is a block device whose size the system does not tell";
     }
     return std::string();
 }
@@ -148,7 +185,6 @@ std::string WithReason(const std::string &text, Language language, const FileFai
     const std::string reason = FailureReason(language, failure);
     return reason.empty() ? text : text + "\r" + reason;
 }
-
 
 std::string WriteFailedText(Language language)
 {
@@ -182,8 +218,7 @@ OutcomeMessage WriteOutcomeMessage(Language language, const WriteOutcome &outcom
         return {WriteFailedKeptText(language, outcome.keptCopy, outcome.failure),
                 MessageKind::Error};
     case WriteResult::WrittenNoBackup:
-        return {WithReason(BackupFailedText(language, outcome.backup), language,
-                           outcome.failure),
+        return {WithReason(BackupFailedText(language, outcome.backup), language, outcome.failure),
                 MessageKind::Warning};
     case WriteResult::FailedNoSpace:
         return {WriteFailedText(language)

@@ -1,5 +1,7 @@
 #include "document/InputFile.h"
 
+#include "document/BlockDevice.h"
+
 #include <algorithm>
 #include <cerrno>
 
@@ -29,12 +31,43 @@ FileStamp FileStamp::Of(const struct stat &st)
     return s;
 }
 
+bool StampOfOpen(int fd, FileStamp *stamp)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return false;
+    if (!IsDeviceFile(st)) {
+        *stamp = FileStamp::Of(st);
+        return true;
+    }
+    DeviceGeometry g;
+    if (!QueryDevice(fd, st, &g))
+        return false;
+    FileStamp s;
+    s.known = true;
+    s.isDevice = true;
+    s.device = std::uint64_t(S_ISBLK(st.st_mode) ? st.st_rdev : st.st_dev);
+    s.inode = std::uint64_t(st.st_ino);
+    s.size = g.size;
+    *stamp = s;
+    return true;
+}
+
 FileStamp CurrentStamp(const std::string &path)
 {
     struct stat st;
     if (path.empty() || ::stat(path.c_str(), &st) != 0)
         return {};
-    return FileStamp::Of(st);
+    if (!IsDeviceFile(st))
+        return FileStamp::Of(st);
+    // A device tells its size only when open.
+    FileStamp s;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd >= 0) {
+        StampOfOpen(fd, &s);
+        ::close(fd);
+    }
+    return s;
 }
 
 InputFile::InputFile(const std::string &path)
@@ -50,6 +83,10 @@ InputFile::InputFile(const std::string &path)
         struct stat st;
         if (m_failure.error == ENOENT && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
             m_failure.problem = FileProblem::DanglingLink;
+        } else if (::stat(path.c_str(), &st) == 0 && S_ISBLK(st.st_mode)) {
+            // The cure for a refused device is the group that may read it.
+            m_failure.fileType = S_IFBLK;
+            m_failure.owner = std::int64_t(st.st_gid);
         } else if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
             m_failure = FileFailure::Of(FileStep::None, FileProblem::NotRegular);
             m_failure.fileType = std::uint32_t(st.st_mode & S_IFMT);
@@ -62,7 +99,18 @@ InputFile::InputFile(const std::string &path)
         m_status = Status::NotRegular;
         return;
     }
-    if (!S_ISREG(st.st_mode)) {
+    if (IsDeviceFile(st)) {
+        DeviceGeometry g;
+        if (!QueryDevice(m_fd, st, &g) || g.size < 0) {
+            m_failure = FileFailure::Of(FileStep::None, FileProblem::UnknownSize);
+            m_failure.fileType = S_IFBLK;
+            m_status = Status::NotRegular;
+            return;
+        }
+        m_device = true;
+        m_sectorSize = g.sectorSize;
+        m_sizeAtOpen = g.size;
+    } else if (!S_ISREG(st.st_mode)) {
         m_failure = FileFailure::Of(FileStep::None, FileProblem::NotRegular);
         m_failure.fileType = std::uint32_t(st.st_mode & S_IFMT);
         m_status = Status::NotRegular;
@@ -72,7 +120,8 @@ InputFile::InputFile(const std::string &path)
     const int flags = ::fcntl(m_fd, F_GETFL);
     if (flags >= 0)
         ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK);
-    m_sizeAtOpen = std::max<std::int64_t>(0, std::int64_t(st.st_size));
+    if (!m_device)
+        m_sizeAtOpen = std::max<std::int64_t>(0, std::int64_t(st.st_size));
     m_status = Status::Open;
 #if defined(POSIX_FADV_SEQUENTIAL)
     ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL); // every reader goes front to back
@@ -117,10 +166,10 @@ int InputFile::release()
 
 FileStamp InputFile::stamp() const
 {
-    struct stat st;
-    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+    FileStamp s;
+    if (m_fd < 0 || !StampOfOpen(m_fd, &s))
         return {};
-    return FileStamp::Of(st);
+    return s;
 }
 
 } // namespace vtm

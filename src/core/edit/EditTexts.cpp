@@ -66,4 +66,22 @@ std::string OutOfMemoryReplaceText(Language language)
                : "Operation failed! Possible reason: Not enough memory. Close application!";
 }
 
+std::string DeviceReadOnlyText(Language language)
+{
+    return IsGerman(language)
+               ? "Das Gerät ist schreibgeschützt geöffnet.\rUm seine Bytes zu ändern, erlauben Sie "
+                 "zuerst das Schreiben mit Optionen > Schreiben auf das Gerät erlauben."
+               : "The device is open read-only.\rTo change its bytes, first allow writing with "
+                 "Options > Allow writing to the device.";
+}
+
+std::string DeviceFixedSizeText(Language language)
+{
+    return IsGerman(language)
+               ? "Die Größe eines Geräts ist fest: Bytes können nicht eingefügt, gelöscht oder "
+                 "angehängt werden.\rÜberschreiben Sie sie stattdessen."
+               : "The size of a device is fixed: bytes cannot be inserted, deleted or "
+                 "appended.\rOvertype them instead.";
+}
+
 } // namespace vtm

@@ -19,4 +19,8 @@ std::string OutOfMemoryText(Language language);
 std::string OutOfMemoryUndoText(Language language);
 std::string OutOfMemoryReplaceText(Language language);
 
+// A command would change a device's bytes while it is read-only, or its size, which is fixed.
+std::string DeviceReadOnlyText(Language language);
+std::string DeviceFixedSizeText(Language language);
+
 } // namespace vtm

@@ -5,6 +5,7 @@
 #include "document/FileSource.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vtm {
 
@@ -40,8 +41,29 @@ void TActions::trimToMemoryLimit()
     dropOldest(n);
 }
 
+bool TActions::refusedOnDevice(const TAction &a)
+{
+    const Document &doc = m_ctx->Doc();
+    if (!doc.FixedSize() || a.Kind == ActionKind::Mark || a.Kind == ActionKind::Unmark
+        || a.Kind == ActionKind::LoadMark)
+        return false;
+    std::string text;
+    if (doc.ReadOnly())
+        text = DeviceReadOnlyText(m_ctx->Language());
+    else if (a.prepared() == ActionOutcome::Done && a.SizeChanged())
+        text = DeviceFixedSizeText(m_ctx->Language());
+    else
+        return false;
+    // Once per command: a command that records many actions is refused as a whole.
+    if (std::exchange(m_refusedGroup, a.Group) != a.Group)
+        m_ctx->ShowMessageDlg(text, MessageKind::Information, mbOK, 0);
+    return true;
+}
+
 bool TActions::AddAction(std::unique_ptr<TAction> action, bool show)
 {
+    if (refusedOnDevice(*action))
+        return false;
     while (CanRedo()) {
         m_undoBytes -= m_list.back()->UndoBytes();
         m_list.pop_back();

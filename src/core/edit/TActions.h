@@ -29,7 +29,8 @@ public:
     void setContext(EditContext *ctx) { m_ctx = ctx; }
 
     // Performs the action and keeps it. False: it failed, its message was shown, and the
-    // history is empty.
+    // history is empty; or a device refused it (read-only, or its size would change) with
+    // a message, and nothing changed.
     bool AddAction(std::unique_ptr<TAction> action, bool show);
     // Lays out anew and shows the message of a failed step (nothing for Done).
     void reportFailure(ActionOutcome outcome);
@@ -59,6 +60,7 @@ private:
     void dropOldest(std::size_t n);
     void trimToMemoryLimit();
     void afterFailure();
+    bool refusedOnDevice(const TAction &a);
     // After a group was undone or redone: relayout and the cursor at `last`, or after a
     // failure the history dropped.
     // After the file under the document failed during an undo or redo.
@@ -70,6 +72,7 @@ private:
     int m_current = -1;
     std::int64_t m_undoBytes = 0;
     std::int64_t m_undoByteLimit = -1;
+    int m_refusedGroup = -1;
 };
 
 } // namespace vtm

@@ -16,6 +16,7 @@ public:
     ActionOutcome DoAction(EditContext &ctx) override;
     ActionOutcome UndoAction(EditContext &ctx) override;
     std::int64_t UndoBytes() const override;
+    bool SizeChanged() const override { return Count != Length; }
 
 private:
     // The marks of the bytes a shorter replacement removes, so that undoing brings

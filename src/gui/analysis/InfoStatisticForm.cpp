@@ -91,7 +91,8 @@ void TInfoStatisticForm::showStatistics(const EditorState &state, const ByteStat
     const std::string separator = QLocale::system().decimalPoint().toStdString();
     // isModified compares with the saved contents, so undoing back to them reads "No".
     execWith(StatisticLines(stats, doc.BufferSize(), doc.isModified(), state.OpenName,
-                            state.settings.Language, state.settings.NoUnknown, separator));
+                            state.settings.Language, state.settings.NoUnknown, separator,
+                            doc.SectorSize()));
 }
 
 void TInfoStatisticForm::ShowStatistics(QWidget *parent, const EditorState &state,

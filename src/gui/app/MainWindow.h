@@ -110,6 +110,10 @@ public:
     {
         return m_dialogs.runFindDialog(mode, state, result);
     }
+    bool runDeviceChooser(const std::vector<BlockDeviceEntry> &entries, int *index) override
+    {
+        return m_dialogs.runDeviceChooser(entries, index);
+    }
     bool runClipboardChooser(const std::vector<std::string> &lines, int *index) override
     {
         const JobPause pause(m_jobs);

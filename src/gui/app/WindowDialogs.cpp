@@ -7,6 +7,7 @@
 #include "gui/analysis/InfoStatisticForm.h"
 #include "gui/app/AboutDialog.h"
 #include "gui/app/ClipboardForm.h"
+#include "gui/app/DeviceDialog.h"
 #include "gui/app/HelpWindow.h"
 #include "gui/app/MessageDialog.h"
 #include "gui/platform/FileNames.h"
@@ -76,6 +77,11 @@ bool WindowDialogs::runFindDialog(FindFormMode mode, FindState &state, int *resu
 bool WindowDialogs::runClipboardChooser(const std::vector<std::string> &lines, int *index)
 {
     return m_clipboardForm->ask(lines, m_state.settings.Language, index);
+}
+
+bool WindowDialogs::runDeviceChooser(const std::vector<BlockDeviceEntry> &entries, int *index)
+{
+    return RunDeviceDialog(m_window, entries, m_state.settings.Language, index);
 }
 
 std::vector<ClipboardEntry> WindowDialogs::clipboardEntries()

@@ -39,6 +39,7 @@ public:
     bool runInsertBytesDialog(bool append, ByteRunMemory &memory);
     bool runFindDialog(FindFormMode mode, FindState &state, int *result);
     bool runClipboardChooser(const std::vector<std::string> &lines, int *index);
+    bool runDeviceChooser(const std::vector<BlockDeviceEntry> &entries, int *index);
     std::vector<ClipboardEntry> clipboardEntries();
     bool
     withClipboardData(const std::string &mime,
