@@ -43,6 +43,7 @@ bench: build-release
 	@$(RELEASE_DIR)/bench/vtm_bench_transfer
 	@$(RELEASE_DIR)/bench/vtm_bench_inspector
 	@$(RELEASE_DIR)/bench/vtm_bench_ondemand
+	@$(RELEASE_DIR)/bench/vtm_bench_device
 	@$(RELEASE_DIR)/bench/vtm_bench_jobs
 	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_gui
 	@QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/bench/vtm_bench_print

@@ -2,6 +2,7 @@
 // times in its stamp); a real loop device where the tests may attach one.
 #include "ScriptedHost.h"
 
+#include "analysis/Statistics.h"
 #include "document/BlockDevice.h"
 #include "document/FileTexts.h"
 #include "edit/EditTexts.h"
@@ -84,6 +85,9 @@ TEST_F(Devices, OpenReadOnlyUntilAllowedAndNeverChangeSize)
     EXPECT_EQ(doc.SectorSize(), 4096);
     EXPECT_EQ(r.host.caption, "Vantreelmorbisco [" + path + "] (device, read-only)");
     EXPECT_EQ(r.s.settings.File[0], path);
+    EXPECT_EQ(StatisticLines({}, doc.BufferSize(), false, path, Language::English, false, ".",
+                             doc.SectorSize())[4],
+              "Device, sector size: 4096 bytes");
 
     // Read-only: typing and pasting over are refused, once per command, saying how to
     // allow writing; marks are no change of the bytes.
