@@ -18,6 +18,7 @@
 #include "gui/search/InsertBytesForm.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileDialog>
 #include <QWidget>
 
@@ -51,6 +52,9 @@ bool WindowDialogs::runFileDialog(FileDialogKind kind, const std::string &title,
     dialog.setFileMode(saving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // The program asks its own overwrite question, once.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // Disks and partitions in /dev open too; the dialog hides such entries by default.
+    if (kind == FileDialogKind::Open)
+        dialog.setFilter(dialog.filter() | QDir::System);
     if (!name.empty())
         dialog.selectFile(QFile::decodeName(name.c_str()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
