@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -62,6 +63,16 @@ inline bool WriteRandomFile(const std::string &path, std::int64_t size)
         ok = vtm::WriteAllAt(fd, reinterpret_cast<const std::uint8_t *>(chunk.data()), MiB, done);
     }
     return ::close(fd) == 0 && ok;
+}
+
+// The memory the process holds now (VmRSS), in MiB.
+inline double ResidentMiB()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024.0;
+    return 0;
 }
 
 } // namespace vtmbench

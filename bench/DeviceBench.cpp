@@ -61,15 +61,6 @@ bool sparseFile(const std::string &path, std::int64_t size)
     return fd >= 0 && ::close(fd) == 0 && ok;
 }
 
-double residentMiB()
-{
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
-
 void BM_OpenDeviceToFirstView64GiB(benchmark::State &state)
 {
     double rss = 0;
@@ -84,7 +75,7 @@ void BM_OpenDeviceToFirstView64GiB(benchmark::State &state)
         doc.ReadBytes(0, 640, view);
         benchmark::DoNotOptimize(view);
         state.SetIterationTime(secondsSince(t0));
-        rss = residentMiB();
+        rss = vtmbench::ResidentMiB();
     }
     state.counters["rss_MiB"] = rss;
 }
