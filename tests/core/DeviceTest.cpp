@@ -58,6 +58,7 @@ protected:
         SetFakeDeviceForTesting(std::string(), 0, 0);
         SetDeviceWriteFailureForTesting(-1, 0);
         Document::SetReadingOnDemandForTesting(-1, {});
+        Document::SetKeepLimitForTesting(-1);
     }
     // A file standing in for a device of its size.
     std::string device(const Bytes &bytes, int sector = 512)
@@ -219,6 +220,33 @@ TEST_F(Devices, SavesWriteOnlyTheChangedSectorsInPlaceAndUndoStillReadsTheOldByt
     EXPECT_EQ(ReadFile(path), expected);
 }
 
+TEST_F(Devices, ASaveTooLargeToKeepItsOldBytesSaysSoAndDropsTheUndoSteps)
+{
+    const Bytes original = Random(8 * 512, 8);
+    const std::string path = device(original);
+    Rig r(Bytes{});
+    ASSERT_TRUE(r.ed.LoadFromFile(path));
+    r.host.answers = {mrYes};
+    r.ed.runCommand(Command::AllowDeviceWriting);
+    ASSERT_TRUE(Overtype(r, 100, {1, 2}));
+    ASSERT_TRUE(Overtype(r, 2000, {3}));
+    Document::SetKeepLimitForTesting(600); // two sectors are more
+    r.host.clearLog();
+    r.host.answers = {mrYes};
+    r.ed.runCommand(Command::Save);
+    ASSERT_EQ(r.host.messages.size(), 1u);
+    EXPECT_TRUE(Has(r.host.messages[0].text, "Nothing before it can be undone afterwards"));
+    EXPECT_FALSE(r.s.History.CanUndo());
+    Bytes expected = original;
+    expected[100] = 1, expected[101] = 2, expected[2000] = 3;
+    EXPECT_EQ(ReadFile(path), expected);
+    EXPECT_EQ(BytesOf(r.s.doc), expected);
+    // Later steps undo as usual.
+    ASSERT_TRUE(Overtype(r, 2000, {4}));
+    r.ed.runCommand(Command::Undo);
+    EXPECT_EQ(r.s.doc.ByteAt(2000), 3);
+}
+
 TEST_F(Devices, RandomOvertypesUndoesAndSavesKeepDeviceAndDocumentEqual)
 {
     Document::SetReadingOnDemandForTesting(0, FileSource::Limits{200, 3});
@@ -252,9 +280,15 @@ TEST_F(Devices, RandomOvertypesUndoesAndSavesKeepDeviceAndDocumentEqual)
             model = redo.back();
             redo.pop_back();
         } else {
+            // Now and then a save too large to keep the old bytes: the history goes.
+            Document::SetKeepLimitForTesting(rng() % 4 == 0 ? 0 : -1);
             r.host.answers = {mrYes};
             r.ed.runCommand(Command::Save);
             ASSERT_EQ(ReadFile(path), model) << "round " << round;
+            if (!r.s.History.CanUndo())
+                undo.clear();
+            if (!r.s.History.CanRedo())
+                redo.clear();
         }
         ASSERT_EQ(BytesOf(r.s.doc), model) << "round " << round;
     }

@@ -60,19 +60,27 @@ std::string AllowWritingQuestion(Language language, const std::string &name, std
 }
 
 std::string DeviceSaveQuestion(Language language, const std::string &name, std::int64_t ranges,
-                               std::int64_t bytes)
+                               std::int64_t bytes, bool keeps)
 {
     const std::string n = GroupedNumber(bytes, language);
     const std::string k = GroupedNumber(ranges, language);
-    return IsGerman(language)
-               ? "Die Änderungen direkt auf das Gerät " + name + " schreiben?\r\r" + n
-                     + " Bytes in " + k
-                     + " Bereichen werden sofort überschrieben. Es gibt keine temporäre Datei "
-                       "und keine Sicherungskopie."
-               : "Write the changes straight into the device " + name + "?\r\r" + n + " bytes in "
-                     + k
-                     + " ranges are overwritten at once. There is no temporary file and no "
-                       "backup copy.";
+    const std::string undo =
+        keeps ? std::string()
+        : IsGerman(language)
+            ? "\rDanach kann nichts davor rückgängig gemacht werden: So viele überschriebene "
+              "Bytes passen nicht in den Arbeitsspeicher."
+            : "\rNothing before it can be undone afterwards: so many overwritten bytes do not "
+              "fit in memory.";
+    return (IsGerman(language)
+                ? "Die Änderungen direkt auf das Gerät " + name + " schreiben?\r\r" + n
+                      + " Bytes in " + k
+                      + " Bereichen werden sofort überschrieben. Es gibt keine temporäre Datei "
+                        "und keine Sicherungskopie."
+                : "Write the changes straight into the device " + name + "?\r\r" + n + " bytes in "
+                      + k
+                      + " ranges are overwritten at once. There is no temporary file and no "
+                        "backup copy.")
+           + undo;
 }
 
 // What a write into a device that stopped part-way leaves behind.
@@ -171,9 +179,10 @@ bool FileCommands::saveToDevice(const std::string &target)
     std::int64_t bytes = 0;
     for (const Document::ByteRange &r : ranges)
         bytes += r.end - r.begin;
-    if (m_editor.ShowMessageDlgDefault(
-            DeviceSaveQuestion(language, target, std::int64_t(ranges.size()), bytes),
-            MessageKind::Warning, mbYes | mbNo, 0, mbNo)
+    if (m_editor.ShowMessageDlgDefault(DeviceSaveQuestion(language, target,
+                                                          std::int64_t(ranges.size()), bytes,
+                                                          doc.KeepsOldBytesFor(bytes)),
+                                       MessageKind::Warning, mbYes | mbNo, 0, mbNo)
         != mrYes) {
         SetCurrentFileName(m_s.OpenName);
         return false;
@@ -200,6 +209,11 @@ bool FileCommands::saveToDevice(const std::string &target)
     }
     Document::InPlaceOutcome out;
     m_editor.RunJob(MenuItem::Save, bytes, [&] { out = doc.WriteChangedInPlace(fd); });
+    // Undo steps would read bytes that are gone from the device now.
+    if (out.undoLost) {
+        m_s.History.Forget();
+        m_editor.UpdateMenus();
+    }
     if (::close(fd) != 0 && out.written) {
         out.written = false;
         out.failure = FileFailure::System(FileStep::Closing, errno);

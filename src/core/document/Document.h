@@ -132,11 +132,18 @@ public:
         std::int64_t begin = 0, end = 0;
     };
     std::vector<ByteRange> ChangedRanges() const;
+    // The bytes a save into a device may keep for undoing (the smaller of 1 GiB and a quarter
+    // of the memory): a save that overwrites more keeps none, and the history must go.
+    static std::int64_t KeepLimit();
+    static void SetKeepLimitForTesting(std::int64_t bytes); // < 0 restores
+    // Whether a save that overwrites `bytes` more keeps the old ones for undoing.
+    bool KeepsOldBytesFor(std::int64_t bytes) const;
     struct InPlaceOutcome
     {
         bool written = false;
-        bool stopped = false; // the user stopped it at failure.offset
-        FileFailure failure;  // where and why it stopped
+        bool undoLost = false; // old bytes were overwritten without being kept
+        bool stopped = false;  // the user stopped it at failure.offset
+        FileFailure failure;   // where and why it stopped
         std::int64_t rangesWritten = 0, rangesTotal = 0, bytesWritten = 0;
     };
     // Writes those ranges into the device open for writing as fd and syncs it. The bytes

@@ -106,6 +106,14 @@ public:
     // as opened are kept here, so that the document, its undo steps and Save as still read
     // them. Throws SourceReadError.
     void keepBeforeOverwrite(std::int64_t p, std::int64_t n);
+    // The bytes kept so.
+    std::int64_t keptBytes() const
+    {
+        std::int64_t n = 0;
+        for (const Saved &s : m_saved)
+            n += std::int64_t(s.bytes.size());
+        return n;
+    }
     // Calls f(a, b) for each stretch [a, b) of [p, p + n) that a save overwrote: the file
     // holds other bytes there than the ones read.
     template <class F> void forEachOverwritten(std::int64_t p, std::int64_t n, F f) const

@@ -10,6 +10,32 @@
 
 namespace vtm {
 
+namespace {
+std::int64_t g_keepLimit = -1;
+} // namespace
+
+std::int64_t Document::KeepLimit()
+{
+    if (g_keepLimit >= 0)
+        return g_keepLimit;
+    std::int64_t limit = std::int64_t(1) << 30;
+    const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages > 0 && pageSize > 0)
+        limit = std::min(limit, std::int64_t(pages) / 4 * pageSize);
+    return limit;
+}
+
+void Document::SetKeepLimitForTesting(std::int64_t bytes)
+{
+    g_keepLimit = bytes;
+}
+
+bool Document::KeepsOldBytesFor(std::int64_t bytes) const
+{
+    const FileSource *file = m_bytes.file();
+    return !file || file->keptBytes() + bytes <= KeepLimit();
+}
+
 std::vector<Document::ByteRange> Document::ChangedRanges() const
 {
     std::vector<ByteRange> ranges;
@@ -61,13 +87,22 @@ Document::InPlaceOutcome Document::WriteChangedInPlace(int fd)
         return out;
     }
     out.rangesTotal = std::int64_t(ranges.size());
+    std::int64_t total = 0;
+    for (const ByteRange &r : ranges)
+        total += r.end - r.begin;
+    // Too much to keep: only the history reads old bytes of a stretch about to be written
+    // for the first time (the document reads the bytes it writes there), so it must go.
+    const bool keep = KeepsOldBytesFor(total);
     std::int64_t p = 0;
     try {
         for (const ByteRange &r : ranges) {
             for (p = r.begin; p < r.end;) {
                 const std::int64_t k = std::min(Chunk, r.end - p);
                 ReadBytes(p, k, buffer.get());
-                file->keepBeforeOverwrite(p, k);
+                if (keep)
+                    file->keepBeforeOverwrite(p, k);
+                else
+                    out.undoLost = true;
                 std::int64_t failedAt = p;
                 if (!WriteToDevice(fd, buffer.get(), k, p, &failedAt)) {
                     out.failure = FileFailure::System(FileStep::WritingToDevice, errno, failedAt);
