@@ -50,6 +50,16 @@ bool Overtype(Rig &r, std::int64_t p, const Bytes &bytes)
                                  true);
 }
 
+// Opens the device and allows writing to it.
+bool OpenWritable(Rig &r, const std::string &path)
+{
+    if (!r.ed.LoadFromFile(path))
+        return false;
+    r.host.answers = {mrYes};
+    r.ed.runCommand(Command::AllowDeviceWriting);
+    return r.s.doc.WritingAllowed();
+}
+
 class Devices : public ::testing::Test
 {
 protected:
@@ -171,10 +181,8 @@ TEST_F(Devices, SavesWriteOnlyTheChangedSectorsInPlaceAndUndoStillReadsTheOldByt
     struct stat before;
     ASSERT_EQ(::stat(path.c_str(), &before), 0);
     Rig r(Bytes{});
-    ASSERT_TRUE(r.ed.LoadFromFile(path));
+    ASSERT_TRUE(OpenWritable(r, path));
     Document &doc = r.s.doc;
-    r.host.answers = {mrYes};
-    r.ed.runCommand(Command::AllowDeviceWriting);
 
     // Two changes three sectors apart; another program writes into an untouched sector,
     // which a device does not tell: only the changed sectors are written back.
@@ -225,9 +233,7 @@ TEST_F(Devices, ASaveTooLargeToKeepItsOldBytesSaysSoAndDropsTheUndoSteps)
     const Bytes original = Random(8 * 512, 8);
     const std::string path = device(original);
     Rig r(Bytes{});
-    ASSERT_TRUE(r.ed.LoadFromFile(path));
-    r.host.answers = {mrYes};
-    r.ed.runCommand(Command::AllowDeviceWriting);
+    ASSERT_TRUE(OpenWritable(r, path));
     ASSERT_TRUE(Overtype(r, 100, {1, 2}));
     ASSERT_TRUE(Overtype(r, 2000, {3}));
     Document::SetKeepLimitForTesting(600); // two sectors are more
@@ -253,9 +259,7 @@ TEST_F(Devices, RandomOvertypesUndoesAndSavesKeepDeviceAndDocumentEqual)
     const Bytes original = Random(8 * 512, 3);
     const std::string path = device(original);
     Rig r(Bytes{});
-    ASSERT_TRUE(r.ed.LoadFromFile(path));
-    r.host.answers = {mrYes};
-    r.ed.runCommand(Command::AllowDeviceWriting);
+    ASSERT_TRUE(OpenWritable(r, path));
     std::mt19937 rng(4);
     Bytes model = original;
     std::vector<Bytes> undo, redo; // the model's states
@@ -299,9 +303,7 @@ TEST_F(Devices, AWriteErrorPartWaySaysWhereAndKeepsTheChanges)
     const Bytes original = Random(8 * 512, 5);
     const std::string path = device(original);
     Rig r(Bytes{});
-    ASSERT_TRUE(r.ed.LoadFromFile(path));
-    r.host.answers = {mrYes};
-    r.ed.runCommand(Command::AllowDeviceWriting);
+    ASSERT_TRUE(OpenWritable(r, path));
     ASSERT_TRUE(Overtype(r, 10, {1}));
     ASSERT_TRUE(Overtype(r, 3000, {2}));
     SetDeviceWriteFailureForTesting(2600, EIO);

@@ -78,15 +78,18 @@ std::int64_t g_onDemandThreshold = -1;
 FileSource::Limits g_fileLimits;
 } // namespace
 
-std::int64_t Document::OnDemandThreshold()
+std::int64_t Document::MemoryShare()
 {
-    if (g_onDemandThreshold >= 0)
-        return g_onDemandThreshold;
-    std::int64_t threshold = std::int64_t(1) << 30;
+    std::int64_t share = std::int64_t(1) << 30;
     const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
     if (pages > 0 && pageSize > 0)
-        threshold = std::min(threshold, std::int64_t(pages) / 4 * pageSize);
-    return threshold;
+        share = std::min(share, std::int64_t(pages) / 4 * pageSize);
+    return share;
+}
+
+std::int64_t Document::OnDemandThreshold()
+{
+    return g_onDemandThreshold >= 0 ? g_onDemandThreshold : MemoryShare();
 }
 
 void Document::SetReadingOnDemandForTesting(std::int64_t threshold, FileSource::Limits limits)

@@ -100,8 +100,9 @@ public:
     // a sparse file under the document stay holes.
     std::int64_t SpaceToWrite() const;
 
-    // Files larger than this are read on demand instead of whole: the smaller of 1 GiB and
-    // a quarter of the memory.
+    // The smaller of 1 GiB and a quarter of the memory: what one document may hold in memory.
+    static std::int64_t MemoryShare();
+    // Files larger than this are read on demand instead of whole: MemoryShare().
     static std::int64_t OnDemandThreshold();
     // Lets tests read small files on demand, through tiny blocks; threshold < 0 restores.
     static void SetReadingOnDemandForTesting(std::int64_t threshold, FileSource::Limits limits);
@@ -132,8 +133,8 @@ public:
         std::int64_t begin = 0, end = 0;
     };
     std::vector<ByteRange> ChangedRanges() const;
-    // The bytes a save into a device may keep for undoing (the smaller of 1 GiB and a quarter
-    // of the memory): a save that overwrites more keeps none, and the history must go.
+    // The bytes a save into a device may keep for undoing (MemoryShare()): a save that
+    // overwrites more keeps none, and the history must go.
     static std::int64_t KeepLimit();
     static void SetKeepLimitForTesting(std::int64_t bytes); // < 0 restores
     // Whether a save that overwrites `bytes` more keeps the old ones for undoing.

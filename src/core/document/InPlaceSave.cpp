@@ -16,13 +16,7 @@ std::int64_t g_keepLimit = -1;
 
 std::int64_t Document::KeepLimit()
 {
-    if (g_keepLimit >= 0)
-        return g_keepLimit;
-    std::int64_t limit = std::int64_t(1) << 30;
-    const long pages = ::sysconf(_SC_PHYS_PAGES), pageSize = ::sysconf(_SC_PAGESIZE);
-    if (pages > 0 && pageSize > 0)
-        limit = std::min(limit, std::int64_t(pages) / 4 * pageSize);
-    return limit;
+    return g_keepLimit >= 0 ? g_keepLimit : MemoryShare();
 }
 
 void Document::SetKeepLimitForTesting(std::int64_t bytes)
