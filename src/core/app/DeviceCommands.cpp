@@ -4,7 +4,6 @@
 #include "app/JobTexts.h"
 #include "app/Texts.h"
 #include "document/FileTexts.h"
-#include "document/Format.h"
 #include "edit/EditTexts.h"
 
 #include <cerrno>
@@ -18,11 +17,6 @@
 namespace vtm {
 
 namespace {
-
-std::string OffsetText(std::int64_t offset)
-{
-    return std::to_string(offset) + " (" + ZeroPadded(std::uint64_t(offset), 1, true) + "h)";
-}
 
 std::string CaptionTag(Language language, bool writable)
 {

@@ -27,9 +27,7 @@ std::string StepText(bool de, const FileFailure &f)
     case FileStep::Reading:
         if (f.offset < 0)
             return de ? "Beim Lesen" : "While reading";
-        return (de ? "Beim Lesen an Offset " : "While reading at offset ")
-               + std::to_string(f.offset) + " (" + ZeroPadded(std::uint64_t(f.offset), 1, true)
-               + "h)";
+        return (de ? "Beim Lesen an Offset " : "While reading at offset ") + OffsetText(f.offset);
     case FileStep::CreatingTemp:
         return de ? "Beim Anlegen der temporären Datei" : "While creating the temporary file";
     case FileStep::Writing: return de ? "Beim Schreiben" : "While writing";
@@ -52,8 +50,7 @@ std::string StepText(bool de, const FileFailure &f)
     case FileStep::WritingToDevice:
         return (de ? "Beim Schreiben auf das Gerät an Offset "
                    : "While writing to the device at offset ")
-               + std::to_string(f.offset) + " ("
-               + ZeroPadded(std::uint64_t(std::max<std::int64_t>(f.offset, 0)), 1, true) + "h)";
+               + OffsetText(f.offset);
     }
     return std::string();
 }
@@ -167,6 +164,12 @@ std::string ProblemText(bool de, const FileFailure &f)
 }
 
 } // namespace
+
+std::string OffsetText(std::int64_t offset)
+{
+    return std::to_string(offset) + " ("
+           + ZeroPadded(std::uint64_t(std::max<std::int64_t>(offset, 0)), 1, true) + "h)";
+}
 
 std::string FailureReason(Language language, const FileFailure &failure)
 {

@@ -10,6 +10,9 @@ namespace vtm {
 
 struct WriteOutcome;
 
+// An offset in a message: "2600 (A28h)".
+std::string OffsetText(std::int64_t offset);
+
 // The reason a file failed, as the line under a message: what was being done and why, e.g.
 // "While writing: there is no space left on the disk."; empty when nothing is known.
 std::string FailureReason(Language language, const FileFailure &failure);
