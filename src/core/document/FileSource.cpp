@@ -388,7 +388,7 @@ void FileSource::keepBeforeOverwrite(std::int64_t p, std::int64_t n)
         throw m_failure;
     const std::int64_t end = std::min(p + n, m_stamp.size);
     std::vector<Saved> added;
-    std::size_t i = 0;
+    std::size_t i = firstSavedPast(p);
     for (std::int64_t q = p; q < end;) {
         while (i < m_saved.size() && m_saved[i].end() <= q)
             ++i;
@@ -428,20 +428,22 @@ void FileSource::keepBeforeOverwrite(std::int64_t p, std::int64_t n)
     }
 }
 
+std::size_t FileSource::firstSavedPast(std::int64_t p) const
+{
+    // Ascending and never overlapping: their ends ascend too.
+    return std::size_t(std::partition_point(m_saved.begin(), m_saved.end(),
+                                            [p](const Saved &s) { return s.end() <= p; })
+                       - m_saved.begin());
+}
+
 void FileSource::patchSaved(std::uint8_t *bytes, std::int64_t start, std::int64_t n) const
 {
-    if (m_saved.empty())
-        return;
-    auto it = std::upper_bound(m_saved.begin(), m_saved.end(), start,
-                               [](std::int64_t v, const Saved &s) { return v < s.offset; });
-    if (it != m_saved.begin())
-        --it;
-    for (; it != m_saved.end() && it->offset < start + n; ++it) {
-        const std::int64_t a = std::max(start, it->offset);
-        const std::int64_t b = std::min(start + n, it->end());
-        if (a < b)
-            std::memcpy(bytes + (a - start), it->bytes.data() + (a - it->offset),
-                        std::size_t(b - a));
+    for (std::size_t i = firstSavedPast(start); i < m_saved.size() && m_saved[i].offset < start + n;
+         ++i) {
+        const Saved &s = m_saved[i];
+        const std::int64_t a = std::max(start, s.offset);
+        const std::int64_t b = std::min(start + n, s.end());
+        std::memcpy(bytes + (a - start), s.bytes.data() + (a - s.offset), std::size_t(b - a));
     }
 }
 

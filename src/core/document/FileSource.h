@@ -118,9 +118,11 @@ public:
     // holds other bytes there than the ones read.
     template <class F> void forEachOverwritten(std::int64_t p, std::int64_t n, F f) const
     {
-        for (const Saved &s : m_saved) // few: one per stretch a save wrote
-            if (s.offset < p + n && s.end() > p)
-                f(s.offset > p ? s.offset : p, s.end() < p + n ? s.end() : p + n);
+        for (std::size_t i = firstSavedPast(p); i < m_saved.size() && m_saved[i].offset < p + n;
+             ++i) {
+            const Saved &s = m_saved[i];
+            f(s.offset > p ? s.offset : p, s.end() < p + n ? s.end() : p + n);
+        }
     }
 
     // The disk space the file takes (less than its size when it has holes); its size when
@@ -158,6 +160,8 @@ private:
     bool copyData(int outFd, std::int64_t p, std::int64_t n, std::int64_t at);
     bool gone(int error) const;
     void patchSaved(std::uint8_t *bytes, std::int64_t start, std::int64_t n) const;
+    // The first kept stretch that ends past p (one save may keep a million of them).
+    std::size_t firstSavedPast(std::int64_t p) const;
 
     // Bytes kept from before a save overwrote them, ascending, never overlapping.
     struct Saved
